@@ -1,0 +1,155 @@
+// Directory scans for table files, matched without regard to case.
+#include "paradox/table_list.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "paradox/engine_error.h"
+
+namespace paradox {
+namespace {
+
+char FoldAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = FoldAscii(c);
+    return out;
+}
+
+bool IsHexDigit(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// Names the engine keeps for itself in a shared directory; never tables.
+bool IsControlFile(std::string_view name) {
+    std::string u = Upper(name);
+    return u.rfind("PDOXUSRS.", 0) == 0 || u.rfind("PARADOX.", 0) == 0 || u == ".VORTAB-LOCKS";
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Every entry name of dir; 9219 when the directory cannot be read.
+std::vector<std::string> DirectoryEntries(const std::string& dir) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) throw EngineError(err::kDirNoAccess, dir);
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") names.push_back(std::move(n));
+    }
+    ::closedir(d);
+    return names;
+}
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+    std::string ua = Upper(a), ub = Upper(b);
+    return ua != ub ? ua < ub : a < b;
+}
+
+}  // namespace
+
+bool SameNameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    return true;
+}
+
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+    // Iterative wildcard match with one backtrack point: linear in practice, never recursive.
+    std::size_t n = 0, p = 0, star = std::string_view::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::string FileNamePart(std::string_view path) {
+    std::size_t cut = path.find_last_of("/\\:");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string TableBaseName(std::string_view path) {
+    std::string name = FileNamePart(path);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string JoinPath(const std::string& dir, std::string_view name) {
+    if (dir.empty()) return std::string(name);
+    if (dir.back() == '/') return dir + std::string(name);
+    return dir + "/" + std::string(name);
+}
+
+std::vector<std::string> ListTables(const std::string& dir, std::string_view pattern) {
+    std::string pat = FileNamePart(pattern);
+    if (pat.find('.') == std::string::npos) pat += ".DB";
+    std::vector<std::string> out;
+    for (const std::string& n : DirectoryEntries(dir)) {
+        if (IsControlFile(n) || !MatchesPattern(n, pat)) continue;
+        if (IsRegularFile(JoinPath(dir, n))) out.push_back(n);
+    }
+    std::sort(out.begin(), out.end(), LessNoCase);
+    return out;
+}
+
+std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_view fileName) {
+    std::string exact = JoinPath(dir, fileName);
+    if (IsRegularFile(exact)) return std::string(fileName);
+    std::vector<std::string> names;
+    try {
+        names = DirectoryEntries(dir);
+    } catch (const EngineError&) {
+        return std::nullopt;
+    }
+    std::sort(names.begin(), names.end());  // deterministic choice among case variants
+    for (const std::string& n : names)
+        if (SameNameNoCase(n, fileName) && IsRegularFile(JoinPath(dir, n))) return n;
+    return std::nullopt;
+}
+
+bool IsFamilyExtension(std::string_view ext) {
+    std::string u = Upper(ext);
+    if (u == "DB" || u == "PX" || u == "MB" || u == "VAL" || u == "TV" || u == "FAM") return true;
+    if (u.size() == 3 && (u[0] == 'X' || u[0] == 'Y')) {
+        if (u[1] == 'G') return std::isdigit(static_cast<unsigned char>(u[2])) != 0;
+        return IsHexDigit(u[1]) && IsHexDigit(u[2]);
+    }
+    return false;
+}
+
+std::vector<std::string> FamilyFiles(const std::string& dir, std::string_view base) {
+    std::vector<std::string> out;
+    for (const std::string& n : DirectoryEntries(dir)) {
+        std::size_t dot = n.rfind('.');
+        if (dot == std::string::npos) continue;
+        if (!SameNameNoCase(std::string_view(n).substr(0, dot), base)) continue;
+        if (!IsFamilyExtension(std::string_view(n).substr(dot + 1))) continue;
+        if (IsRegularFile(JoinPath(dir, n))) out.push_back(n);
+    }
+    std::sort(out.begin(), out.end(), LessNoCase);
+    return out;
+}
+
+}  // namespace paradox

@@ -1,0 +1,85 @@
+// Listing tables by pattern, finding files and family members without regard to case.
+#include <gtest/gtest.h>
+
+#include "meta_fixtures.h"
+#include "paradox/engine_error.h"
+#include "paradox/table_list.h"
+
+using namespace paradox;
+
+namespace {
+
+struct PatternCase {
+    const char* name;
+    const char* pattern;
+    bool match;
+};
+
+TEST(TableList, WildcardMatching) {
+    const PatternCase cases[] = {
+        {"ORDERS.DB", "*.DB", true},      {"orders.db", "*.DB", true},     {"ORDERS.PX", "*.DB", false},
+        {"ORDERS.DB", "orders.db", true}, {"ORDERS.DB", "ORDER.DB", false}, {"A.DB", "?.DB", true},
+        {"AB.DB", "?.DB", false},         {"X.DB", "*", true},             {"", "*", true},
+        {"a.b.DB", "*.DB", true},         {"aaaa", "*a*a*a*a*a", false},   {"ORDERS.DB.BAK", "*.DB", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.match) << c.name << " ~ " << c.pattern;
+}
+
+TEST(TableList, NameParts) {
+    EXPECT_EQ(FileNamePart("C:\\data\\ORDERS.DB"), "ORDERS.DB");
+    EXPECT_EQ(FileNamePart("/srv/db/orders.db"), "orders.db");
+    EXPECT_EQ(FileNamePart("C:ORDERS"), "ORDERS");
+    EXPECT_EQ(TableBaseName("dir\\ORDERS.XYZ"), "ORDERS");
+    EXPECT_EQ(TableBaseName("ORDERS"), "ORDERS");
+    EXPECT_EQ(JoinPath("/tmp/", "a.db"), "/tmp/a.db");
+    EXPECT_EQ(JoinPath("/tmp", "a.db"), "/tmp/a.db");
+    EXPECT_EQ(JoinPath("", "a.db"), "a.db");
+}
+
+TEST(TableList, ListsTablesWithExtensionsSkippingControlFilesAndFolders) {
+    meta_test::ScratchDir dir;
+    for (const char* n : {"orders.db", "ORDERS.PX", "Customer.DB", "PDOXUSRS.NET", "PDOXUSRS.LCK", "PARADOX.LCK",
+                          "notes.txt", "items.DB"})
+        meta_test::WriteText(dir.file(n), "x");
+    std::filesystem::create_directory(dir.file("sub.db"));
+    EXPECT_EQ(ListTables(dir.str(), "*.DB"), (std::vector<std::string>{"Customer.DB", "items.DB", "orders.db"}));
+    EXPECT_EQ(ListTables(dir.str(), "ORDERS.DB"), (std::vector<std::string>{"orders.db"}));
+    EXPECT_EQ(ListTables(dir.str(), "orders"), (std::vector<std::string>{"orders.db"}));  // ".DB" added
+    EXPECT_EQ(ListTables(dir.str(), "C:\\elsewhere\\customer.db"), (std::vector<std::string>{"Customer.DB"}));
+    EXPECT_TRUE(ListTables(dir.str(), "missing.db").empty());
+    EXPECT_EQ(ListTables(dir.str(), "*.TXT"), (std::vector<std::string>{"notes.txt"}));
+}
+
+TEST(TableList, MissingDirectoryFails) {
+    try {
+        ListTables("/nonexistent/vortab-dir", "*.DB");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), err::kDirNoAccess);
+    }
+}
+
+TEST(TableList, FindsFilesWithoutRegardToCase) {
+    meta_test::ScratchDir dir;
+    meta_test::WriteText(dir.file("customer.VAL"), "x");
+    EXPECT_EQ(FindFileNoCase(dir.str(), "CUSTOMER.val"), std::optional<std::string>("customer.VAL"));
+    EXPECT_EQ(FindFileNoCase(dir.str(), "customer.VAL"), std::optional<std::string>("customer.VAL"));
+    EXPECT_EQ(FindFileNoCase(dir.str(), "customer.DB"), std::nullopt);
+    EXPECT_EQ(FindFileNoCase("/nonexistent/vortab-dir", "a.db"), std::nullopt);
+}
+
+TEST(TableList, FamilyFilesAreTheTablesCompanionsOnly) {
+    meta_test::ScratchDir dir;
+    for (const char* n : {"fk4.db", "fk4.px", "fk4.XG0", "fk4.YG0", "fk4.val", "FK4.X0A", "fk4.txt", "fk4.XGA",
+                          "fk40.db", "fk4", "other.db"})
+        meta_test::WriteText(dir.file(n), "x");
+    EXPECT_EQ(FamilyFiles(dir.str(), "FK4"),
+              (std::vector<std::string>{"fk4.db", "fk4.px", "fk4.val", "FK4.X0A", "fk4.XG0", "fk4.YG0"}));
+}
+
+TEST(TableList, FamilyExtensions) {
+    for (const char* e : {"DB", "px", "MB", "VAL", "TV", "FAM", "X02", "y0f", "XG0", "YG9"}) EXPECT_TRUE(IsFamilyExtension(e)) << e;
+    for (const char* e : {"TXT", "X", "XG", "XGA", "X0", "X0Z", "DBF", "LCK", "NET"}) EXPECT_FALSE(IsFamilyExtension(e)) << e;
+}
+
+}  // namespace
