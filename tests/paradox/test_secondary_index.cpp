@@ -40,18 +40,18 @@ TEST_P(FixtureIndexes, DescriptorsMatchTheFiles) {
         const IndexDescriptor& d = got[i];
         SCOPED_TRACE("index " + std::to_string(i) + " " + e.name);
         EXPECT_EQ(fixedText(d.name), e.name);
-        EXPECT_EQ(d.primary, e.primary);
-        EXPECT_EQ(d.unique, e.unique);
-        EXPECT_EQ(d.descending, e.descending);
-        EXPECT_EQ(d.maintained, e.maintained);
-        EXPECT_EQ(d.caseInsensitive, e.caseInsensitive);
-        EXPECT_EQ(d.keyLength, e.keyLength);
-        ASSERT_EQ(d.keyFieldCount, e.fields.size());
+        EXPECT_EQ(+d.primary, e.primary);
+        EXPECT_EQ(+d.unique, e.unique);
+        EXPECT_EQ(+d.descending, e.descending);
+        EXPECT_EQ(+d.maintained, e.maintained);
+        EXPECT_EQ(+d.caseInsensitive, e.caseInsensitive);
+        EXPECT_EQ(+d.keyLength, e.keyLength);
+        ASSERT_EQ(+d.keyFieldCount, e.fields.size());
         for (std::size_t k = 0; k < e.fields.size(); ++k) {
-            EXPECT_EQ(d.keyFields[k], e.fields[k]);
-            EXPECT_EQ(d.fieldDescending[k], e.fieldDescending.empty() ? 0 : e.fieldDescending[k]);
+            EXPECT_EQ(+d.keyFields[k], e.fields[k]);
+            EXPECT_EQ(+d.fieldDescending[k], e.fieldDescending.empty() ? 0 : e.fieldDescending[k]);
         }
-        for (std::size_t k = e.fields.size(); k < kMaxKeyFields; ++k) EXPECT_EQ(d.keyFields[k], 0);
+        for (std::size_t k = e.fields.size(); k < kMaxKeyFields; ++k) EXPECT_EQ(+d.keyFields[k], 0);
     }
 }
 
