@@ -19,7 +19,28 @@ struct LocaleSettings {
     std::string thousandsSeparator;
     std::array<std::string, 12> monthNames;  // January first, Windows-1252
     std::array<std::string, 7> dayNames;     // Sunday first, Windows-1252
+    // strftime formats of the short date (4-digit year) and of the time of day, and the
+    // character between the date's fields; what strftime_l makes of them is in `codeset`.
+    std::string dateFormat = "%m/%d/%Y";
+    std::string timeFormat = "%H:%M:%S";
+    std::string dateSeparator = "/";
+    std::string codeset = "ANSI_X3.4-1968";
 };
+
+// The settings of one locale object (the handle is kept, not copied).
+LocaleSettings SettingsFromLocale(locale_t handle);
+
+// Order of day, month and year in a strftime date format (%D, %F and %x resolved); MDY when
+// the format names fewer than all three.
+DateOrder DateOrderFromFormat(const std::string& format);
+
+// The "C" locale, for reading and writing numbers independently of every locale.
+locale_t PosixLocale();
+// The settings' handle, or the "C" locale when the settings carry none (pinned test settings).
+locale_t HandleOrC(const LocaleSettings& settings);
+
+// A text the C library produced in the given codeset, as Windows-1252 ("?" when unmappable).
+std::string LocaleTextTo1252(const std::string& text, const std::string& codeset);
 
 // Read once on first use and kept for the life of the process.
 const LocaleSettings& Locale();
