@@ -100,7 +100,7 @@ std::vector<IndexDescriptor> ReadWithFacts(const std::string& dir, const std::st
     std::vector<IndexDescriptor> out;
     if (t.keyFields > 0) out.push_back(PrimaryDescriptor(t));
     for (const std::string& file : SecondaryIndexFiles(dir, tableName))
-        out.push_back(SecondaryDescriptor(t, file, ReadIndexFileHeader(JoinPath(dir, file))));
+        out.push_back(SecondaryDescriptor(t, file, ReadIndexFileHeader(PathInDir(dir, file))));
     return out;
 }
 
@@ -108,7 +108,7 @@ std::vector<IndexDescriptor> ReadWithFacts(const std::string& dir, const std::st
 
 std::vector<std::string> SecondaryIndexFiles(const std::string& dir, const std::string& tableName) {
     std::vector<std::string> out;
-    for (const std::string& n : FamilyFiles(dir, TableBaseName(tableName))) {
+    for (const std::string& n : FamilyFileNames(dir, TableBaseName(tableName))) {
         std::string ext = n.substr(n.rfind('.') + 1);
         if (ext.size() == 3 && (ext[0] == 'X' || ext[0] == 'x')) out.push_back(n);
     }
@@ -125,7 +125,7 @@ std::vector<IndexDescriptor> ReadIndexDescriptors(const std::string& dir, const 
 std::vector<IndexDescriptor> ReadIndexDescriptors(const std::string& dir, const std::string& tableName) {
     auto dbFile = FindFileNoCase(dir, TableBaseName(tableName) + ".DB");
     if (!dbFile) throw EngineError(err::kNoSuchTable, tableName);
-    IndexFileHeader h = ReadIndexFileHeader(JoinPath(dir, *dbFile));
+    IndexFileHeader h = ReadIndexFileHeader(PathInDir(dir, *dbFile));
     if (h.fileType != 0 && h.fileType != 2) throw EngineError(err::kHeaderCorrupt, *dbFile + ": not a table");
     TableFacts t;
     t.fields = std::move(h.fields);

@@ -96,7 +96,7 @@ std::string TableBaseName(std::string_view path) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-std::string JoinPath(const std::string& dir, std::string_view name) {
+std::string PathInDir(const std::string& dir, std::string_view name) {
     if (dir.empty()) return std::string(name);
     if (dir.back() == '/') return dir + std::string(name);
     return dir + "/" + std::string(name);
@@ -108,14 +108,14 @@ std::vector<std::string> ListTables(const std::string& dir, std::string_view pat
     std::vector<std::string> out;
     for (const std::string& n : DirectoryEntries(dir)) {
         if (IsControlFile(n) || !MatchesPattern(n, pat)) continue;
-        if (IsRegularFile(JoinPath(dir, n))) out.push_back(n);
+        if (IsRegularFile(PathInDir(dir, n))) out.push_back(n);
     }
     std::sort(out.begin(), out.end(), LessNoCase);
     return out;
 }
 
 std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_view fileName) {
-    std::string exact = JoinPath(dir, fileName);
+    std::string exact = PathInDir(dir, fileName);
     if (IsRegularFile(exact)) return std::string(fileName);
     std::vector<std::string> names;
     try {
@@ -125,11 +125,11 @@ std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_vi
     }
     std::sort(names.begin(), names.end());  // deterministic choice among case variants
     for (const std::string& n : names)
-        if (SameNameNoCase(n, fileName) && IsRegularFile(JoinPath(dir, n))) return n;
+        if (SameNameNoCase(n, fileName) && IsRegularFile(PathInDir(dir, n))) return n;
     return std::nullopt;
 }
 
-bool IsFamilyExtension(std::string_view ext) {
+bool IsFamilyFileExtension(std::string_view ext) {
     std::string u = Upper(ext);
     if (u == "DB" || u == "PX" || u == "MB" || u == "VAL" || u == "TV" || u == "FAM") return true;
     if (u.size() == 3 && (u[0] == 'X' || u[0] == 'Y')) {
@@ -139,14 +139,14 @@ bool IsFamilyExtension(std::string_view ext) {
     return false;
 }
 
-std::vector<std::string> FamilyFiles(const std::string& dir, std::string_view base) {
+std::vector<std::string> FamilyFileNames(const std::string& dir, std::string_view base) {
     std::vector<std::string> out;
     for (const std::string& n : DirectoryEntries(dir)) {
         std::size_t dot = n.rfind('.');
         if (dot == std::string::npos) continue;
         if (!SameNameNoCase(std::string_view(n).substr(0, dot), base)) continue;
-        if (!IsFamilyExtension(std::string_view(n).substr(dot + 1))) continue;
-        if (IsRegularFile(JoinPath(dir, n))) out.push_back(n);
+        if (!IsFamilyFileExtension(std::string_view(n).substr(dot + 1))) continue;
+        if (IsRegularFile(PathInDir(dir, n))) out.push_back(n);
     }
     std::sort(out.begin(), out.end(), LessNoCase);
     return out;

@@ -29,12 +29,12 @@ std::vector<std::string> ListTables(const std::string& dir, std::string_view pat
 std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_view fileName);
 
 // True for the extensions of a table's family: DB PX MB VAL TV FAM Xnn Ynn XGn YGn.
-bool IsFamilyExtension(std::string_view ext);
+bool IsFamilyFileExtension(std::string_view ext);
 
 // Names of the existing family files of table base in dir (any case), sorted.
-std::vector<std::string> FamilyFiles(const std::string& dir, std::string_view base);
+std::vector<std::string> FamilyFileNames(const std::string& dir, std::string_view base);
 
 // dir joined with a file name ('/' added when needed; an empty dir means the current one).
-std::string JoinPath(const std::string& dir, std::string_view name);
+std::string PathInDir(const std::string& dir, std::string_view name);
 
 }  // namespace paradox

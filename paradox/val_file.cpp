@@ -244,7 +244,7 @@ std::optional<ValContents> ReadValFile(const std::string& dir, const std::string
     const std::string base = TableBaseName(tableName);
     auto valName = FindFileNoCase(dir, base + ".VAL");
     if (!valName) return std::nullopt;
-    const std::string path = JoinPath(dir, *valName);
+    const std::string path = PathInDir(dir, *valName);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EngineError(err::kValFileCorrupt, path + ": " + std::strerror(errno));
     struct stat st {};
@@ -266,7 +266,7 @@ std::optional<ValContents> ReadValFile(const std::string& dir, const std::string
 
     if (auto db = FindFileNoCase(dir, base + ".DB")) {
         std::vector<std::uint8_t> head(0x2F, 0);
-        int dfd = ::open(JoinPath(dir, *db).c_str(), O_RDONLY | O_CLOEXEC);
+        int dfd = ::open(PathInDir(dir, *db).c_str(), O_RDONLY | O_CLOEXEC);
         if (dfd >= 0) {
             ssize_t n = ::pread(dfd, head.data(), head.size(), 0);
             ::close(dfd);

@@ -31,9 +31,9 @@ TEST(TableList, NameParts) {
     EXPECT_EQ(FileNamePart("C:ORDERS"), "ORDERS");
     EXPECT_EQ(TableBaseName("dir\\ORDERS.XYZ"), "ORDERS");
     EXPECT_EQ(TableBaseName("ORDERS"), "ORDERS");
-    EXPECT_EQ(JoinPath("/tmp/", "a.db"), "/tmp/a.db");
-    EXPECT_EQ(JoinPath("/tmp", "a.db"), "/tmp/a.db");
-    EXPECT_EQ(JoinPath("", "a.db"), "a.db");
+    EXPECT_EQ(PathInDir("/tmp/", "a.db"), "/tmp/a.db");
+    EXPECT_EQ(PathInDir("/tmp", "a.db"), "/tmp/a.db");
+    EXPECT_EQ(PathInDir("", "a.db"), "a.db");
 }
 
 TEST(TableList, ListsTablesWithExtensionsSkippingControlFilesAndFolders) {
@@ -73,13 +73,13 @@ TEST(TableList, FamilyFilesAreTheTablesCompanionsOnly) {
     for (const char* n : {"fk4.db", "fk4.px", "fk4.XG0", "fk4.YG0", "fk4.val", "FK4.X0A", "fk4.txt", "fk4.XGA",
                           "fk40.db", "fk4", "other.db"})
         meta_test::WriteText(dir.file(n), "x");
-    EXPECT_EQ(FamilyFiles(dir.str(), "FK4"),
+    EXPECT_EQ(FamilyFileNames(dir.str(), "FK4"),
               (std::vector<std::string>{"fk4.db", "fk4.px", "fk4.val", "FK4.X0A", "fk4.XG0", "fk4.YG0"}));
 }
 
 TEST(TableList, FamilyExtensions) {
-    for (const char* e : {"DB", "px", "MB", "VAL", "TV", "FAM", "X02", "y0f", "XG0", "YG9"}) EXPECT_TRUE(IsFamilyExtension(e)) << e;
-    for (const char* e : {"TXT", "X", "XG", "XGA", "X0", "X0Z", "DBF", "LCK", "NET"}) EXPECT_FALSE(IsFamilyExtension(e)) << e;
+    for (const char* e : {"DB", "px", "MB", "VAL", "TV", "FAM", "X02", "y0f", "XG0", "YG9"}) EXPECT_TRUE(IsFamilyFileExtension(e)) << e;
+    for (const char* e : {"TXT", "X", "XG", "XGA", "X0", "X0Z", "DBF", "LCK", "NET"}) EXPECT_FALSE(IsFamilyFileExtension(e)) << e;
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+// Aliases from the INI file.
+#include "paradox/alias_list.h"
+
+#include <cstdlib>
+
+#include "paradox/ini_file.h"
+#include "paradox/table_list.h"
+
+namespace paradox {
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+}  // namespace
+
+std::string SlashPath(std::string_view path) {
+    std::string out(path);
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+}
+
+std::string Alias::path() const {
+    for (const auto& [key, value] : params)
+        if (SameNameNoCase(key, "PATH")) return value;
+    return {};
+}
+
+std::string AliasList::DefaultFile() {
+    if (std::string f = Env("VORTAB_ALIASES"); !f.empty()) return f;
+    if (std::string x = Env("XDG_CONFIG_HOME"); !x.empty()) return x + "/vortab/aliases.ini";
+    if (std::string h = Env("HOME"); !h.empty()) return h + "/.config/vortab/aliases.ini";
+    return {};
+}
+
+AliasList AliasList::FromParsed(const IniFile& ini) {
+    AliasList list;
+    for (const std::string& section : ini.sections()) {
+        if (section.empty()) continue;
+        Alias a;
+        a.name = section;
+        a.type = UpperAscii(ini.value(section, "TYPE").value_or("STANDARD"));
+        for (const auto& [key, value] : ini.entries(section)) {
+            if (SameNameNoCase(key, "PATH"))
+                a.params.emplace_back("PATH", SlashPath(value));
+            else if (!SameNameNoCase(key, "TYPE"))
+                a.params.emplace_back(key, value);
+        }
+        list.aliases_.push_back(std::move(a));
+    }
+    return list;
+}
+
+AliasList AliasList::Load(const std::string& file) {
+    if (file.empty()) return {};
+    return FromParsed(IniFile::Load(file));
+}
+
+AliasList AliasList::FromIni(std::string_view text) { return FromParsed(IniFile::Parse(text)); }
+
+const Alias* AliasList::find(std::string_view name) const {
+    for (const Alias& a : aliases_)
+        if (SameNameNoCase(a.name, name)) return &a;
+    return nullptr;
+}
+
+}  // namespace paradox

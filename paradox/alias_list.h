@@ -1,0 +1,44 @@
+// Database aliases: named Paradox directories read from the aliases INI file, one section per
+// alias with TYPE=STANDARD and PATH=<directory>. The file is $VORTAB_ALIASES, else
+// $XDG_CONFIG_HOME/vortab/aliases.ini, else ~/.config/vortab/aliases.ini. Names match without
+// regard to case; paths may be written with '\' and are given back with '/'.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace paradox {
+
+class IniFile;
+
+struct Alias {
+    std::string name;  // as spelled in the file
+    std::string type;  // driver type, "STANDARD" for Paradox directories (upper-cased)
+    std::vector<std::pair<std::string, std::string>> params;  // every key, "PATH" among them
+
+    // The "PATH" parameter ('/' separators), empty when the alias has none.
+    std::string path() const;
+};
+
+class AliasList {
+public:
+    // The aliases file path from the environment (see above); empty when none can be formed.
+    static std::string DefaultFile();
+    // Reads the aliases file; a missing file gives no aliases.
+    static AliasList Load(const std::string& file);
+    static AliasList FromIni(std::string_view text);
+
+    const std::vector<Alias>& all() const { return aliases_; }
+    const Alias* find(std::string_view name) const;
+
+private:
+    static AliasList FromParsed(const IniFile& ini);
+    std::vector<Alias> aliases_;
+};
+
+// Backslashes of a path turned into '/'.
+std::string SlashPath(std::string_view path);
+
+}  // namespace paradox
