@@ -97,7 +97,7 @@ constexpr std::array<std::pair<int, const char*>, 84> kTexts{{
     {err::kReadOnlyDir, "This directory is read only"},
 }};
 
-constexpr std::array<std::pair<int, const char*>, 11> kMoreTexts{{
+constexpr std::array<std::pair<int, const char*>, 12> kMoreTexts{{
     {10249, "Lock time out"},
     {err::kTableReadOnly, "Table is read only"},
     {err::kHasOpenCursors, "Table(s) open. Cannot perform this operation"},
@@ -109,6 +109,7 @@ constexpr std::array<std::pair<int, const char*>, 11> kMoreTexts{{
     {11268, "Cannot lock network file"},
     {err::kInvalidOptParam, "Invalid optional parameter"},
     {err::kNotSupported, "Capability not supported"},
+    {err::kFileExists, "File already exists"},
 }};
 
 template <typename Table>

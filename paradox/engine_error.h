@@ -33,6 +33,7 @@ inline constexpr int kRecTooBig = 9477;
 inline constexpr int kTableFull = 9479;
 inline constexpr int kIndexLimit = 9487;
 inline constexpr int kFieldLimit = 9492;
+inline constexpr int kPdx50NameLimit = 9499;
 inline constexpr int kKeyViol = 9729;
 inline constexpr int kMinValErr = 9730;
 inline constexpr int kMaxValErr = 9731;
@@ -83,6 +84,7 @@ inline constexpr int kOsShareViolation = 11058;
 inline constexpr int kOsLockViolation = 11059;
 inline constexpr int kInvalidOptParam = 11522;
 inline constexpr int kNotSupported = 12289;
+inline constexpr int kFileExists = 13057;
 }  // namespace err
 
 // The engine's message text for a code (at most 127 characters); a generic text when unknown.

@@ -1,0 +1,154 @@
+// POSIX implementation of File and AtomicFile; errno is mapped to the engine's error codes.
+#include "paradox/file_io.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "paradox/engine_error.h"
+
+namespace paradox {
+
+namespace {
+[[noreturn]] void ThrowErrno(int fallback, const std::string& path) {
+    const int e = errno;
+    int code = fallback;
+    if (e == ENOENT) code = err::kOsNoEnt;
+    else if (e == EACCES || e == EPERM || e == EROFS) code = err::kOsAccess;
+    else if (e == ENOSPC || e == EDQUOT) code = err::kNoDiskSpace;
+    throw EngineError(code, path + ": " + std::strerror(e));
+}
+}  // namespace
+
+File::~File() { close(); }
+
+File::File(File&& o) noexcept : fd_(o.fd_), path_(std::move(o.path_)) { o.fd_ = -1; }
+
+File& File::operator=(File&& o) noexcept {
+    if (this != &o) {
+        close();
+        fd_ = o.fd_;
+        path_ = std::move(o.path_);
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+File File::openWith(const std::string& path, int flags, int fallbackCode) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) ThrowErrno(fallbackCode, path);
+    return File(fd, path);
+}
+
+File File::openRead(const std::string& path) { return openWith(path, O_RDONLY, err::kFileNoAccess); }
+File File::openReadWrite(const std::string& path) { return openWith(path, O_RDWR, err::kFileNoAccess); }
+File File::create(const std::string& path) { return openWith(path, O_RDWR | O_CREAT | O_EXCL, err::kWriteErr); }
+
+uint64_t File::size() const {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) ThrowErrno(err::kReadErr, path_);
+    return static_cast<uint64_t>(st.st_size);
+}
+
+bool File::readAt(uint64_t off, void* buf, std::size_t n) const {
+    auto* p = static_cast<char*>(buf);
+    while (n > 0) {
+        const ssize_t r = ::pread(fd_, p, n, static_cast<off_t>(off));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            ThrowErrno(err::kReadErr, path_);
+        }
+        if (r == 0) return false;
+        p += r;
+        off += static_cast<uint64_t>(r);
+        n -= static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+void File::writeAt(uint64_t off, const void* buf, std::size_t n) {
+    const auto* p = static_cast<const char*>(buf);
+    while (n > 0) {
+        const ssize_t r = ::pwrite(fd_, p, n, static_cast<off_t>(off));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            ThrowErrno(err::kWriteErr, path_);
+        }
+        p += r;
+        off += static_cast<uint64_t>(r);
+        n -= static_cast<std::size_t>(r);
+    }
+}
+
+void File::sync() {
+    if (::fsync(fd_) != 0) ThrowErrno(err::kWriteErr, path_);
+}
+
+void File::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
+    const auto slash = target_.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+    std::random_device rd;
+    for (int attempt = 0;; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(rd()));
+        temp_ = dir + "." + base + "." + suffix + ".tmp";
+        const int fd = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            file_ = File(fd, temp_);
+            return;
+        }
+        if (errno != EEXIST || attempt >= 8) ThrowErrno(err::kWriteErr, temp_);
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    if (!done_) {
+        file_.close();
+        ::unlink(temp_.c_str());
+    }
+}
+
+void AtomicFile::flush() { file_.sync(); }
+
+void AtomicFile::commit() {
+    flush();
+    file_.close();
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno(err::kWriteErr, target_);
+    done_ = true;
+    SyncDirectoryOf(target_);
+}
+
+void CopyFileContents(const File& src, File& dst) {
+    std::vector<char> buf(1 << 20);
+    const uint64_t total = src.size();
+    for (uint64_t off = 0; off < total;) {
+        const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(buf.size(), total - off));
+        if (!src.readAt(off, buf.data(), n)) throw EngineError(err::kReadErr, src.path() + ": file shrank while copied");
+        dst.writeAt(off, buf.data(), n);
+        off += n;
+    }
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace paradox

@@ -1,0 +1,155 @@
+// Opening a table (find, header check, password) and reading its properties and descriptors.
+#include "paradox/table.h"
+
+#include <cstring>
+
+#include "paradox/byte_order.h"
+#include "paradox/crypto.h"
+#include "paradox/engine_error.h"
+#include "paradox/field_mapping.h"
+#include "paradox/language_driver.h"
+#include "paradox/table_family.h"
+#include "paradox/table_state.h"
+
+namespace paradox {
+
+uint32_t TableState::blocksInFile() const {
+    const uint64_t bs = header.blockSize();
+    if (fileSize <= header.headerSize) return 0;
+    return static_cast<uint32_t>((fileSize - header.headerSize + bs - 1) / bs);
+}
+
+const BlobReader& TableState::blobs() const {
+    std::lock_guard<std::mutex> lock(blobMutex_);
+    if (!blobReader_) {
+        auto path = FindTableFile(dir, base, "MB");
+        if (!path) throw EngineError(err::kBlobFileMissing, JoinPath(dir, base + ".MB"));
+        blobReader_ = std::make_unique<BlobReader>(File::openRead(*path), checksum);
+    }
+    return *blobReader_;
+}
+
+Value TableState::blobValue(const Field& f, const uint8_t* record) const {
+    const BlobRef ref = DecodeBlobRef(f, record);
+    if (ref.length == 0) return Value::null();
+    std::string stored;
+    if (ref.ref == 0) {
+        if (ref.length > f.leader()) throw EngineError(err::kFileCorrupt, dbPath + ": blob pointer missing");
+        stored.assign(reinterpret_cast<const char*>(record + f.offset), ref.length);
+    } else {
+        stored = blobs().read(ref);
+    }
+    stored = StripBlobPrefix(f.type, std::move(stored));
+    if (f.type == PxType::Memo || f.type == PxType::FmtMemo) return Value::text(stored);
+    return Value::bytes(stored);
+}
+
+uint32_t ReadDataBlock(const File& f, const DbHeader& h, uint64_t fileSize, uint32_t checksum, uint32_t number,
+                       uint8_t* buf) {
+    const uint32_t bs = h.blockSize();
+    const uint64_t off = uint64_t(h.headerSize) + uint64_t(number - 1) * bs;
+    if (number == 0 || off + 6 > fileSize) throw EngineError(err::kFileCorrupt, f.path() + ": block outside the file");
+    const uint32_t present = static_cast<uint32_t>(std::min<uint64_t>(bs, fileSize - off));
+    if (!f.readAt(off, buf, present)) throw EngineError(err::kFileCorrupt, f.path() + ": block truncated");
+    if (present < bs) std::memset(buf + present, 0, bs - present);
+    if (checksum) DecryptDataBlock(buf, bs, checksum, number);
+    return present;
+}
+
+uint32_t RecordsInBlock(const DbHeader& h, const uint8_t* block, const std::string& path) {
+    const int32_t add = GetLE16s(block + 4);
+    if (add == -int32_t(h.recordSize)) return 0;
+    if (add < 0 || add % h.recordSize != 0) throw EngineError(err::kFileCorrupt, path + ": invalid block record count");
+    const uint32_t n = uint32_t(add) / h.recordSize + 1;
+    if (n > h.recordsPerBlock()) throw EngineError(err::kFileCorrupt, path + ": too many records in a block");
+    return n;
+}
+
+void CheckPassword(const std::string& table, uint32_t checksum, const OpenOptions& options) {
+    if (checksum == 0) return;
+    for (const auto& p : options.passwords)
+        if (PasswordChecksum(p) == checksum) return;
+    if (options.askPassword) {
+        while (auto p = options.askPassword(table))
+            if (PasswordChecksum(*p) == checksum) return;
+    }
+    throw EngineError(err::kNotSufficientTableRights, table);
+}
+
+namespace {
+uint32_t PasswordChecksumFor(const std::string& table, uint32_t stored, const OpenOptions& options) {
+    CheckPassword(table, stored, options);
+    return stored;
+}
+
+TableProperties MakeProperties(const TableState& s) {
+    const DbHeader& h = s.header;
+    TableProperties p;
+    p.name = s.base + s.dbPath.substr(s.dbPath.find_last_of('.'));
+    p.fieldCount = static_cast<uint16_t>(h.schema.fields.size());
+    p.keyFields = h.schema.keyFields;
+    p.indexCount = h.schema.keyFields > 0 ? 1 : 0;
+    p.recordCount = h.numRecords;
+    p.recordSize = h.recordSize;
+    p.recordBufferSize = h.recordSize;
+    p.level = static_cast<uint16_t>(LevelOfVersion(h.version));
+    p.fileVersion = h.version;
+    p.blockSizeKb = h.blockSizeCode;
+    p.codePage = h.codePage;
+    p.sortOrder = h.sortOrder;
+    if (!h.sortOrderName.empty()) p.languageDriver = h.sortOrderName;
+    else if (auto d = IdentifyLanguageDriver(h.sortOrder, h.codePage, {})) p.languageDriver = d->name;
+    p.strictIntegrity = (h.flags & 0x02) != 0;
+    p.isProtected = h.checksum != 0;
+    p.auxPasswords = h.auxPasswords;
+    p.restructureVersion = h.changeCount2;
+    p.autoIncValue = h.schema.autoIncField() >= 0 ? h.autoInc : 0;
+    p.usedBlocks = h.usedBlocks;
+    p.fileBlocks = h.fileBlocks;
+    p.writeProtected = h.writeProtected != 0;
+    return p;
+}
+}  // namespace
+
+std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::string& name, const OpenOptions& options) {
+    const TableLocation loc = LocateTable(dir, name);
+    auto path = FindTableFile(loc.dir, loc.base, "DB");
+    if (!path) throw EngineError(err::kNoSuchTable, JoinPath(loc.dir, loc.base + ".DB"));
+    auto s = std::make_shared<TableState>();
+    s->dir = loc.dir;
+    s->dbPath = *path;
+    const std::string file = path->substr(path->find_last_of('/') + 1);
+    s->base = file.substr(0, file.find_last_of('.'));
+    s->db = File::openRead(*path);
+    s->fileSize = s->db.size();
+    s->header = ReadDbHeader(s->db, false);
+    s->checksum = PasswordChecksumFor(s->base, s->header.checksum, options);
+    s->props = MakeProperties(*s);
+    return s;
+}
+
+Table Table::open(const std::string& dir, const std::string& name, const OpenOptions& options) {
+    return Table(OpenTableState(dir, name, options));
+}
+
+const TableProperties& Table::properties() const { return state_->props; }
+const Schema& Table::schema() const { return state_->header.schema; }
+std::string Table::path() const { return state_->dbPath; }
+
+std::vector<FieldDescriptor> Table::fieldDescriptors() const {
+    const auto& fields = state_->header.schema.fields;
+    std::vector<FieldDescriptor> out(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) DescribeField(fields[i], static_cast<int>(i + 1), out[i]);
+    return out;
+}
+
+RecordReader Table::records() const { return RecordReader(state_); }
+
+std::vector<std::vector<Value>> Table::readAll() const {
+    std::vector<std::vector<Value>> out;
+    RecordReader r = records();
+    while (r.next()) out.push_back(r.values());
+    return out;
+}
+
+}  // namespace paradox

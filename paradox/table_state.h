@@ -1,0 +1,52 @@
+// Internal state of an open table shared by Table, RecordReader and RecordView: the .DB file,
+// its decoded header, the password checksum in use and the lazily opened .MB.
+#pragma once
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "paradox/blob_file.h"
+#include "paradox/db_header.h"
+#include "paradox/file_io.h"
+#include "paradox/table.h"
+
+namespace paradox {
+
+class TableState {
+public:
+    std::string dir;
+    std::string base;    // table name as found on disk, without extension
+    std::string dbPath;
+    File db;
+    DbHeader header;
+    TableProperties props;
+    uint64_t fileSize = 0;
+    uint32_t checksum = 0;  // 0 when not protected
+
+    // Blob value of field f in a record (the leader, or the .MB). 8714 when the .MB is missing.
+    Value blobValue(const Field& f, const uint8_t* record) const;
+
+    // Number of blocks the file can hold from its size (the last one may be short).
+    uint32_t blocksInFile() const;
+
+private:
+    const BlobReader& blobs() const;
+    mutable std::mutex blobMutex_;
+    mutable std::unique_ptr<BlobReader> blobReader_;
+};
+
+// Reads data block `number` (1-based) of a .DB/.PX into buf (blockSize bytes), decrypting it;
+// bytes past a short end of file are zero. Returns the bytes actually present.
+uint32_t ReadDataBlock(const File& f, const DbHeader& h, uint64_t fileSize, uint32_t checksum, uint32_t number,
+                       uint8_t* buf);
+
+// Records in a block from its header; 8962 when the count is impossible.
+uint32_t RecordsInBlock(const DbHeader& h, const uint8_t* block, const std::string& path);
+
+// Chooses the password for a protected table (candidates, then the callback); 10498 when none fits.
+void CheckPassword(const std::string& table, uint32_t checksum, const OpenOptions& options);
+
+// Opens the table's files and checks them; shared by Table::open and TableWriter::open.
+std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::string& name, const OpenOptions& options);
+
+}  // namespace paradox
