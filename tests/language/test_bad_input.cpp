@@ -29,14 +29,14 @@ bool IsKnownCode(int code) {
 
 const std::vector<std::string> kSeeds = {
     "IF(1 = 1, ERROR(1), ERROR(2))",
-    "ROUND(1234.5678, 2) + SQRT(16) * -3 / (2 - 1)",
+    "ROUND(1234.5678, 2) + SQRT(16) * (-3) / (2 - 1)",
     "\"ab\"\"c\" + UPPER(\"x\") + STR$(1.5) + COPY(\"ABCDEF\", 2, 3)",
     "DATE(31, 12, 1999) + 1 - 1.2.2000 12:30:15",
     "(TRUE OR FALSE) AND NOT (1 <= 2) OR (\"a\" <> \"b\")",
     "PRI OR UNQ OR DES",
     "NUM$(4, 1, 0.125) + STR(1234.5, 10, 2)",
     "MONTHTEXT(MONTH(TODAY)) + DAYTEXT(DAYOFWEEK(TODAY))",
-    "7 DIV 2 + -7 MOD 2 + MIN(1, MAX(2, ABS(-3)))",
+    "7 DIV 2 + (-7 MOD 2) + MIN(1, MAX(2, ABS(-3)))",
 };
 
 std::string Mutate(std::string line, std::mt19937& rng) {
