@@ -1,0 +1,43 @@
+// vortab: the command-line tool. Dispatches to the subcommands listed below.
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "cli/cli_command.h"
+
+namespace {
+
+using vortab::cli::CliCommand;
+
+const CliCommand kCommands[] = {
+    {"check", "SCRIPT [--library-dir DIR]",
+     "check the syntax of every command line of an upgrade script", vortab::cli::RunCheck},
+};
+
+void PrintHelp() {
+    std::cout << "vortab - upgrade Paradox databases by script\n\nusage: vortab COMMAND [ARGS]\n\n";
+    for (const CliCommand& c : kCommands)
+        std::cout << "  vortab " << c.name << " " << c.usage << "\n      " << c.summary << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        PrintHelp();
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string name = argv[1];
+    for (const CliCommand& c : kCommands) {
+        if (name != c.name) continue;
+        vortab::cli::Arguments args(argv + 2, argv + argc);
+        try {
+            return c.run(args);
+        } catch (const std::exception& e) {
+            std::cerr << "vortab " << name << ": " << e.what() << "\n";
+            return 1;
+        }
+    }
+    std::cerr << "vortab: unknown command '" << name << "' (see vortab --help)\n";
+    return 2;
+}

@@ -1,0 +1,76 @@
+#include "editor/runner/library_binding.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "editor/runner/status_messages.h"
+
+namespace vortab {
+
+LibraryBinding::~LibraryBinding() { Unload(); }
+
+StatusCode LibraryBinding::BindLibrary(const std::string& directory) {
+    if (module_) {
+        ++useCount_;
+        return status::kSuccess;
+    }
+    useCount_ = 0;
+    std::string path = directory;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += kLibraryFileName;
+    module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module_) return status::kLibraryNotLoaded;
+    execLine = reinterpret_cast<decltype(execLine)>(dlsym(module_, kVortabEntryPointNames[0]));
+    checkSyntax = reinterpret_cast<decltype(checkSyntax)>(dlsym(module_, kVortabEntryPointNames[1]));
+    addPassword = reinterpret_cast<decltype(addPassword)>(dlsym(module_, kVortabEntryPointNames[2]));
+    registerPswdCallback = reinterpret_cast<decltype(registerPswdCallback)>(
+        dlsym(module_, kVortabEntryPointNames[3]));
+    getInfo = reinterpret_cast<decltype(getInfo)>(dlsym(module_, kVortabEntryPointNames[4]));
+    if (!execLine || !checkSyntax || !addPassword || !registerPswdCallback || !getInfo) {
+        Unload();
+        return status::kLibraryNotLoaded;
+    }
+    useCount_ = 1;
+    return status::kSuccess;
+}
+
+void LibraryBinding::ReleaseLibrary() {
+    if (!module_) return;
+    if (--useCount_ <= 0) Unload();
+}
+
+void LibraryBinding::Unload() {
+    if (module_) dlclose(module_);
+    module_ = nullptr;
+    useCount_ = 0;
+    execLine = nullptr;
+    checkSyntax = nullptr;
+    addPassword = nullptr;
+    registerPswdCallback = nullptr;
+    getInfo = nullptr;
+}
+
+const LibraryInfo* LibraryBinding::OpenLibraryInfo(const std::string& directory) {
+    const LibraryInfo* info = nullptr;
+    if (BindLibrary(directory) <= 0) info = getInfo("");
+    if (!info) throw std::runtime_error(StatusMessage(status::kLibraryNotLoaded));
+    if (info->version < kLibraryInterfaceVersion)
+        throw std::runtime_error("Updated version of VORTAB.DLL needed");
+    return info;
+}
+
+std::string DefaultLibraryDirectory() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    for (const char* sibling : {"lib", "library"}) {
+        const auto dir = exe.parent_path().parent_path() / sibling;
+        if (std::filesystem::exists(dir / kLibraryFileName, ec)) return dir.string();
+    }
+    return {};
+}
+
+}  // namespace vortab
