@@ -2,10 +2,14 @@
 #include <cstring>
 #include <string>
 
+#include "library/commands/database_context.h"
+#include "library/commands/known_passwords.h"
 #include "library/language/expression.h"
+#include "library/language/integer_conversion.h"
 #include "library/language/library_state.h"
 #include "library/language/status_map.h"
 #include "library/language/thread_driver.h"
+#include "paradox/engine_version.h"
 #include "shared/vortab_api.h"
 
 #define VORTAB_EXPORT extern "C" __attribute__((visibility("default")))
@@ -26,8 +30,59 @@ StatusCode CompileCommand(const char* driver, const char* line, TExpressionSV& e
     return status::kSuccess;
 }
 
+// The engine must be at least 3.5.0.21.
+StatusCode EngineVersionStatus() {
+    const paradox::EngineVersion v = paradox::kEngineVersion;
+    if (v.major == 0) return status::kEngineNotInitialised;
+    const std::uint16_t have[4] = {v.major, v.minor, v.release, v.build};
+    const std::uint16_t need[4] = {3, 5, 0, 21};
+    for (int i = 0; i < 4; ++i) {
+        if (have[i] != need[i]) return have[i] > need[i] ? 0 : status::kEngineTooOld;
+    }
+    return status::kSuccess;
+}
+
+// The line's value as a status: empty is 0, anything else rounded to a 32-bit integer.
+StatusCode LineStatus(const Value& value) {
+    if (value.isEmpty()) return status::kSuccess;
+    return RoundToInt32(value.toNumber());
+}
+
 }  // namespace
 }  // namespace vortab
+
+VORTAB_EXPORT std::int32_t VORTAB_API vortabExecLine(const char* database, const char* driver,
+                                                     const char* line) {
+    try {
+        vortab::TExpressionSV expr;
+        if (vortab::StatusCode code = vortab::CompileCommand(driver, line, expr); code != 0)
+            return code;
+        if (vortab::StatusCode code = vortab::EngineVersionStatus(); code != 0) return code;
+        try {
+            vortab::UseDatabase(vortab::TextOf(database), driver);
+        } catch (...) {
+            vortab::CloseDatabase();
+            throw;
+        }
+        vortab::RunResult result = expr.Run();
+        if (result.status != 0) return result.status;
+        return vortab::LineStatus(result.value);
+    } catch (...) {
+        return vortab::FailureStatus(std::current_exception());
+    }
+}
+
+VORTAB_EXPORT void VORTAB_API vortabAddPassword(const char* password) {
+    try {
+        vortab::AddKnownPassword(vortab::TextOf(password));
+    } catch (...) {
+    }
+}
+
+VORTAB_EXPORT VortabPasswordCallback VORTAB_API
+vortabRegisterPswdCallback(VortabPasswordCallback callback) {
+    return vortab::ExchangePasswordCallback(callback);
+}
 
 VORTAB_EXPORT std::int32_t VORTAB_API vortabCheckSyntax(const char* driver, const char* line) {
     try {
