@@ -370,6 +370,15 @@ int CheckQuotesAndParentheses(std::string_view s) {
 
 }  // namespace
 
+void TExpression::CheckDriverRestrictions() const {
+    if (CurrentDriverKind() == DriverKind::Paradox) return;
+    const TFactor* restricted = FirstThat([](const TFactor& f) {
+        const auto* op = dynamic_cast<const TOperation*>(&f);
+        return op && op->entry && IsParadoxOnly(*op->entry);
+    });
+    if (restricted) throw ENotSupportedByDriver();
+}
+
 int TExpression::Compile(const std::string& line, const IdentifierChain& chain) {
     Clear();
     errorText.clear();
@@ -385,6 +394,7 @@ int TExpression::Compile(const std::string& line, const IdentifierChain& chain) 
             if (!upper.empty()) resultType = LineCompiler(*this, chain, upper).CompileLine();
         }
         PostCompile();
+        CheckDriverRestrictions();
         source = line;
         return 0;
     } catch (const ECompile& e) {

@@ -100,6 +100,7 @@ public:
 
 private:
     std::size_t OperandStart(std::size_t last) const;
+    void CheckDriverRestrictions() const;
 };
 
 // The wrapper the entry points use: owns one expression and forwards to it.

@@ -71,4 +71,7 @@ std::span<IdentifierEntry> OperatorAndFunctionEntries();
 std::span<IdentifierEntry> IfEntries();
 std::span<IdentifierEntry> LateDateEntries();
 
+// Entries only the Paradox driver offers; a line that uses one under another driver is refused.
+bool IsParadoxOnly(const IdentifierEntry& entry);
+
 }  // namespace vortab

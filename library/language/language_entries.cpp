@@ -15,6 +15,9 @@ constexpr std::uint8_t N = vtNumber, S = vtString, D = vtDate, B = vtBoolean,
 
 std::span<IdentifierEntry> EnvironmentEntries() { return {}; }
 
+// The auxiliary-password command joins this list when it is built.
+bool IsParadoxOnly(const IdentifierEntry&) { return false; }
+
 std::span<IdentifierEntry> CommandEntries() {
     static std::array<IdentifierEntry, 2> entries{
         MakeEntry("ERROR", 0, ErrorHandler, group::kCommands, 11999, CMD, {N}),

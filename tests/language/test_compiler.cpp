@@ -4,6 +4,7 @@
 #include "library/language/expression.h"
 #include "library/language/identifier_table.h"
 #include "library/language/library_state.h"
+#include "library/language/thread_driver.h"
 #include "line_runner.h"
 
 namespace vortab::test {
@@ -80,10 +81,15 @@ TEST(Compiler, LiteralTypes) {
     EXPECT_EQ(RunLine("").type, vtNone);
 }
 
-TEST(Compiler, DriverRestrictionOnIndexOption) {
+TEST(Compiler, DriverRestrictionsOnKeywords) {
     TExpressionSV sv;
     EXPECT_THROW(sv.Compile("XPR", Library().chain), ENotSupportedByDriver);
     EXPECT_EQ(sv.expression().Count(), 0u);
+    EXPECT_EQ(sv.Compile("PASSWORD", Library().chain), 0);
+    SetCurrentDriverKind(DriverKind::Dbase);
+    EXPECT_EQ(sv.Compile("XPR", Library().chain), 0);
+    EXPECT_THROW(sv.Compile("PASSWORD", Library().chain), ENotSupportedByDriver);
+    SetCurrentDriverKind(DriverKind::Paradox);
 }
 
 TEST(Compiler, ErrorTextNamesTheFailingPart) {
