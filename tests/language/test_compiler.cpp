@@ -22,8 +22,8 @@ std::vector<std::string> FactorNames(const std::string& line) {
 }
 
 TEST(Compiler, PostfixOrderAndAssociativity) {
-    EXPECT_EQ(FactorNames("1+2/4"), (std::vector<std::string>{"1.000000", "2.000000",
-                                                              "4.000000", "/", "+"}));
+    EXPECT_EQ(FactorNames("1+2/4"), (std::vector<std::string>{"1", "2",
+                                                              "4", "/", "+"}));
     EXPECT_DOUBLE_EQ(NumberOf("1+2/4"), 1.5);
     EXPECT_DOUBLE_EQ(NumberOf("10-3-2"), 5);
     EXPECT_DOUBLE_EQ(NumberOf("-3 / 2"), -1.5);
