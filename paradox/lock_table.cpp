@@ -118,6 +118,15 @@ void TableLock::upgrade() {
     mode_ = LockMode::Exclusive;
 }
 
+void TableLock::downgrade() {
+    if (fds_.empty() || mode_ == LockMode::Shared) return;
+    for (std::size_t i = 0; i < fds_.size(); ++i) {
+        const bool marker = i == 0 && hasMarker_;
+        SetLock(fds_[i], F_RDLCK, marker ? MarkerOffset(base_) : 0, marker ? 1 : 0);
+    }
+    mode_ = LockMode::Shared;
+}
+
 void TableLock::release() {
     CloseAll(fds_);
     writable_.clear();

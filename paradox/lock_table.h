@@ -29,6 +29,8 @@ public:
     // Turns a shared lock into an exclusive one in place (no window without a lock). Same
     // failures as Acquire; a failed upgrade leaves the shared lock held.
     void upgrade();
+    // Turns an exclusive lock back into a shared one in place (cannot conflict).
+    void downgrade();
     void release();
 
     bool held() const { return !fds_.empty(); }
