@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -95,9 +96,6 @@ std::size_t ParseCheck(const ValBytes& v, std::size_t off, const ValContents& ou
     const std::uint8_t required = v.u8(off + 2);
     const std::uint8_t lookupFlags = v.u8(off + 3);
     const bool hasLookup = v.u32(off + 4) != 0;
-    const bool hasMin = v.u32(off + 12) != 0;
-    const bool hasMax = v.u32(off + 16) != 0;
-    const bool hasDefault = v.u32(off + 20) != 0;
     const bool hasPicture = v.u32(off + 24) != 0;
     if (fieldIndex >= out.fields.size()) Corrupt("check on a field the table lacks");
     const ValField& f = out.fields[fieldIndex];
@@ -122,9 +120,19 @@ std::size_t ParseCheck(const ValBytes& v, std::size_t off, const ValContents& ou
         pos += width;
         return std::uint16_t(CheckValueKind::Value);
     };
-    d.minimumKind = value(hasMin, d.minimum);
-    d.maximumKind = value(hasMax, d.maximum);
-    d.defaultKind = value(hasDefault, d.defaultValue);
+    // Our writer marks "today" and "now" with the words 2 and 3 (Paradox stores memory
+    // addresses there, never such small numbers) over a blank value.
+    auto kind = [&](std::uint32_t word, std::uint8_t* buffer) -> std::uint16_t {
+        const std::uint16_t k = value(word != 0, buffer);
+        if (word == 2 || word == 3) {
+            std::fill(buffer, buffer + kCheckValueSize, std::uint8_t(0));
+            return std::uint16_t(word == 2 ? CheckValueKind::Today : CheckValueKind::Now);
+        }
+        return k;
+    };
+    d.minimumKind = kind(v.u32(off + 12), d.minimum);
+    d.maximumKind = kind(v.u32(off + 16), d.maximum);
+    d.defaultKind = kind(v.u32(off + 20), d.defaultValue);
     if (hasPicture) {
         if (pictureLength == 0) Corrupt("picture length");
         copyFixedText(d.picture, v.fixed(pos, pictureLength));  // cut to 175 characters
