@@ -1,0 +1,362 @@
+// FamilySwap and its recovery. Files of one swap share a token: ".<base>.<token>.own" (held
+// under an open-file-description lock for the owner's lifetime, so others can tell a live swap
+// from a dead one), ".<base>.<token>.<n>.new" (staged contents), ".<base>.<token>.rec" (the
+// recovery record; its presence is the commit point, it appears by rename from ".rec.tmp").
+#include "paradox/family_swap.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "paradox/engine_error.h"
+#include "paradox/fault_injection.h"
+#include "paradox/table_family.h"
+#include "paradox/text_case.h"
+
+namespace paradox {
+
+namespace {
+
+constexpr const char* kRecordMagic = "VORTAB-FAMILY-SWAP 1";
+constexpr std::size_t kMaxRecordBytes = 1 << 16;
+
+uint32_t Crc32(const char* p, std::size_t n) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        c ^= static_cast<uint8_t>(p[i]);
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+bool IsPlainName(const std::string& n) {
+    if (n.empty() || n == "." || n == ".." || n.size() > 255) return false;
+    for (char c : n)
+        if (c == '/' || c == '\0' || c == '\n' || c == '\t') return false;
+    return true;
+}
+
+[[noreturn]] void ThrowSys(int code, const std::string& what) {
+    throw EngineError(code, what + ": " + std::strerror(errno));
+}
+
+void SyncDir(const std::string& dir) { SyncDirectoryOf(JoinPath(dir, "x")); }
+
+// Tries to take the owner lock of an .own file; true when nobody else holds it (the owner is gone).
+bool OwnerGone(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    const bool gone = ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+    ::close(fd);
+    return gone;
+}
+
+struct SwapFiles {
+    bool hasOwner = false, hasRecord = false;
+    std::vector<std::string> names;  // every file of the token, record included
+};
+
+// The files of every swap of `base` in dir, grouped by token.
+std::map<std::string, SwapFiles> ScanSwaps(const std::string& dir, const std::string& base) {
+    std::map<std::string, SwapFiles> out;
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return out;  // the caller's open reports the directory problem
+    const std::size_t pre = base.size() + 2;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() < pre + 9 || name[0] != '.' || name[pre - 1] != '.') continue;
+        if (!EqualsIgnoreCase1252(std::string_view(name).substr(1, base.size()), base)) continue;
+        const std::string token = name.substr(pre, 8);
+        bool hex = name[pre + 8] == '.';
+        for (char c : token) hex = hex && std::isxdigit(static_cast<unsigned char>(c));
+        if (!hex) continue;
+        const std::string rest = name.substr(pre + 9);
+        SwapFiles& s = out[token];
+        s.names.push_back(name);
+        if (rest == "own") s.hasOwner = true;
+        if (rest == "rec") s.hasRecord = true;
+    }
+    ::closedir(d);
+    return out;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    out.clear();
+    char buf[4096];
+    for (;;) {
+        const ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0 || out.size() + static_cast<std::size_t>(r) > kMaxRecordBytes) {
+            ::close(fd);
+            return r == 0;
+        }
+        out.append(buf, static_cast<std::size_t>(r));
+    }
+}
+
+// Carries out a complete record: every rename whose staged file still exists, every removal.
+void RollForward(const std::string& dir, const std::vector<FamilySwap::Entry>& entries) {
+    for (const auto& e : entries) {
+        if (e.staged.empty()) continue;
+        const std::string from = JoinPath(dir, e.staged), to = JoinPath(dir, e.target);
+        fault::FaultPoint("swap: rename");
+        if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kWriteErr, to);
+    }
+    for (const auto& e : entries) {
+        if (!e.staged.empty()) continue;
+        const std::string path = JoinPath(dir, e.target);
+        fault::FaultPoint("swap: remove");
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, path);
+    }
+    SyncDir(dir);
+}
+
+std::string RandomToken() {
+    std::random_device rd;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08x", static_cast<unsigned>(rd()));
+    return buf;
+}
+
+}  // namespace
+
+std::string EncodeSwapRecord(const std::vector<FamilySwap::Entry>& entries) {
+    std::string body = std::string(kRecordMagic) + "\n" + std::to_string(entries.size()) + "\n";
+    for (const auto& e : entries) {
+        if (e.staged.empty()) body += "D\t" + e.target + "\n";
+        else body += "R\t" + e.staged + "\t" + e.target + "\n";
+    }
+    char crc[32];
+    std::snprintf(crc, sizeof crc, "CRC %08x\n", Crc32(body.data(), body.size()));
+    return body + crc;
+}
+
+bool DecodeSwapRecord(const std::string& bytes, std::vector<FamilySwap::Entry>& out) {
+    out.clear();
+    const auto crcPos = bytes.rfind("CRC ");
+    if (crcPos == std::string::npos || bytes.size() != crcPos + 13 || bytes.back() != '\n') return false;
+    char expect[16];
+    std::snprintf(expect, sizeof expect, "%08x", Crc32(bytes.data(), crcPos));
+    if (bytes.compare(crcPos + 4, 8, expect) != 0) return false;
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < crcPos) {
+        const auto nl = bytes.find('\n', start);
+        if (nl == std::string::npos || nl > crcPos) return false;
+        lines.push_back(bytes.substr(start, nl - start));
+        start = nl + 1;
+    }
+    if (lines.size() < 2 || lines[0] != kRecordMagic) return false;
+    if (lines[1] != std::to_string(lines.size() - 2)) return false;
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        FamilySwap::Entry e;
+        if (l.rfind("D\t", 0) == 0) {
+            e.target = l.substr(2);
+        } else if (l.rfind("R\t", 0) == 0) {
+            const auto tab = l.find('\t', 2);
+            if (tab == std::string::npos) return false;
+            e.staged = l.substr(2, tab - 2);
+            e.target = l.substr(tab + 1);
+            if (!IsPlainName(e.staged) || e.staged[0] != '.') return false;
+        } else {
+            return false;
+        }
+        if (!IsPlainName(e.target)) return false;
+        out.push_back(std::move(e));
+    }
+    return true;
+}
+
+bool RecoverFamily(const std::string& dir, const std::string& base) {
+    bool changed = false;
+    for (auto& [token, files] : ScanSwaps(dir, base)) {
+        std::string ownPath;
+        for (const auto& n : files.names)
+            if (n.size() >= 4 && n.compare(n.size() - 4, 4, ".own") == 0) ownPath = JoinPath(dir, n);
+        if (files.hasRecord) {
+            std::string recName;
+            for (const auto& n : files.names)
+                if (n.size() >= 4 && n.compare(n.size() - 4, 4, ".rec") == 0) recName = n;
+            std::string bytes;
+            std::vector<FamilySwap::Entry> entries;
+            const std::string recPath = JoinPath(dir, recName);
+            if (ReadWholeFile(recPath, bytes) && DecodeSwapRecord(bytes, entries)) {
+                RollForward(dir, entries);
+                fault::FaultPoint("swap: drop record");
+                if (::unlink(recPath.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, recPath);
+                SyncDir(dir);
+                changed = true;
+            } else if (!ReadWholeFile(recPath, bytes)) {
+                continue;  // vanished meanwhile: its owner finished
+            } else {
+                // A record only appears complete (by rename), so a bad one is damage from outside:
+                // leave every file for inspection rather than guess.
+                throw EngineError(err::kFileCorrupt, recPath + ": unreadable recovery record");
+            }
+        }
+        if (files.hasOwner && !OwnerGone(ownPath)) continue;  // a live swap: not ours to clean
+        for (const auto& n : files.names) {
+            if (n.size() >= 4 && n.compare(n.size() - 4, 4, ".own") == 0) continue;
+            const std::string p = JoinPath(dir, n);
+            if (::unlink(p.c_str()) == 0) changed = true;
+        }
+        if (!ownPath.empty() && ::unlink(ownPath.c_str()) == 0) changed = true;
+    }
+    return changed;
+}
+
+bool RecoverDirectory(const std::string& dir) {
+    std::vector<std::string> bases;
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return false;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        // ".<base>.<8 hex>.<suffix>"
+        if (name.size() < 12 || name[0] != '.') continue;
+        const auto last = name.find('.', 1);
+        if (last == std::string::npos) continue;
+        for (std::size_t p = 1; p < name.size(); ++p) {
+            if (name[p] != '.' || p + 9 >= name.size() || name[p + 9] != '.') continue;
+            bool hex = true;
+            for (std::size_t k = p + 1; k < p + 9; ++k) hex = hex && std::isxdigit(static_cast<unsigned char>(name[k]));
+            if (hex && p > 1) bases.push_back(name.substr(1, p - 1));
+        }
+    }
+    ::closedir(d);
+    bool changed = false;
+    for (const auto& b : bases) changed = RecoverFamily(dir, b) || changed;
+    return changed;
+}
+
+struct FamilySwap::Owner {
+    int fd = -1;
+    std::string path;
+    ~Owner() {
+        if (fd >= 0) {
+            ::unlink(path.c_str());
+            ::close(fd);
+        }
+    }
+};
+
+FamilySwap::FamilySwap(std::string dir, std::string base) : dir_(std::move(dir)), base_(std::move(base)) {
+    if (!IsPlainName(base_)) throw EngineError(err::kInvalidTableName, base_);
+    RecoverFamily(dir_, base_);
+    owner_ = std::make_unique<Owner>();
+    for (int attempt = 0;; ++attempt) {
+        token_ = RandomToken();
+        owner_->path = JoinPath(dir_, "." + base_ + "." + token_ + ".own");
+        const int fd = ::open(owner_->path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST && attempt < 8) continue;
+            ThrowSys(errno == EACCES || errno == EROFS ? err::kReadOnlyDir : err::kWriteErr, owner_->path);
+        }
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        struct stat a {}, b {};
+        // Another process's recovery may have removed the file between create and lock: then
+        // the lock guards nothing and a fresh token is taken.
+        if (::fcntl(fd, F_OFD_SETLK, &fl) == 0 && ::fstat(fd, &a) == 0 && ::stat(owner_->path.c_str(), &b) == 0 &&
+            a.st_ino == b.st_ino && a.st_dev == b.st_dev) {
+            owner_->fd = fd;
+            return;
+        }
+        ::close(fd);
+        if (attempt >= 8) throw EngineError(err::kDirBusy, dir_);
+    }
+}
+
+FamilySwap::~FamilySwap() {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (files_[i]) files_[i]->close();
+        if (!committed_ && !entries_[i].staged.empty()) ::unlink(stagedPaths_[i].c_str());
+    }
+    if (!committed_) ::unlink(JoinPath(dir_, "." + base_ + "." + token_ + ".rec.tmp").c_str());
+}
+
+std::string FamilySwap::memberName(const std::string& ext) const {
+    if (auto found = FindTableFile(dir_, base_, ext)) return found->substr(found->find_last_of('/') + 1);
+    return base_ + "." + ext;
+}
+
+File& FamilySwap::stage(const std::string& targetName) {
+    if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
+    for (const auto& e : entries_)
+        if (EqualsIgnoreCase1252(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
+    Entry e;
+    e.target = targetName;
+    e.staged = "." + base_ + "." + token_ + "." + std::to_string(entries_.size()) + ".new";
+    const std::string path = JoinPath(dir_, e.staged);
+    auto f = std::make_unique<File>(File::create(path));
+    entries_.push_back(e);
+    stagedPaths_.push_back(path);
+    files_.push_back(std::move(f));
+    return *files_.back();
+}
+
+void FamilySwap::remove(const std::string& targetName) {
+    if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
+    for (const auto& e : entries_)
+        if (EqualsIgnoreCase1252(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
+    entries_.push_back(Entry{targetName, {}});
+    stagedPaths_.emplace_back();
+    files_.push_back(nullptr);
+}
+
+const std::string& FamilySwap::stagedPath(const std::string& targetName) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].target == targetName && !entries_[i].staged.empty()) return stagedPaths_[i];
+    throw EngineError(err::kInvalidParam, "not staged: " + targetName);
+}
+
+void FamilySwap::commit() {
+    if (committed_) throw EngineError(err::kInvalidParam, "swap already committed");
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (!files_[i]) continue;
+        fault::FaultPoint("swap: flush staged file");
+        files_[i]->sync();
+        files_[i]->close();
+    }
+    // The record is written whole under a temporary name and renamed: it exists complete or not at all.
+    const std::string recTmp = JoinPath(dir_, "." + base_ + "." + token_ + ".rec.tmp");
+    const std::string rec = JoinPath(dir_, "." + base_ + "." + token_ + ".rec");
+    {
+        const std::string bytes = EncodeSwapRecord(entries_);
+        File f = File::create(recTmp);
+        fault::FaultPoint("swap: write record");
+        f.writeAt(0, bytes.data(), bytes.size());
+        f.sync();
+    }
+    SyncDir(dir_);  // the staged files' names are durable before the record can name them
+    fault::FaultPoint("swap: record in place");
+    if (::rename(recTmp.c_str(), rec.c_str()) != 0) ThrowSys(err::kWriteErr, rec);
+    SyncDir(dir_);
+    committed_ = true;  // from here on the change is decided; recovery completes it
+    try {
+        RollForward(dir_, entries_);
+        fault::FaultPoint("swap: drop record");
+        if (::unlink(rec.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, rec);
+        SyncDir(dir_);
+    } catch (const EngineError&) {
+        // One more pass (renames are idempotent); when that fails too the record stays and
+        // the next open completes the change.
+        RollForward(dir_, entries_);
+        if (::unlink(rec.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, rec);
+        SyncDir(dir_);
+    }
+}
+
+}  // namespace paradox
