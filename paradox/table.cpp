@@ -6,6 +6,7 @@
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
 #include "paradox/field_mapping.h"
 #include "paradox/language_driver.h"
 #include "paradox/table_family.h"
@@ -113,6 +114,7 @@ TableProperties MakeProperties(const TableState& s) {
 
 std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::string& name, const OpenOptions& options) {
     const TableLocation loc = LocateTable(dir, name);
+    RecoverFamily(loc.dir, loc.base);  // finish or undo a replacement a crash interrupted
     auto path = FindTableFile(loc.dir, loc.base, "DB");
     if (!path) throw EngineError(err::kNoSuchTable, JoinPath(loc.dir, loc.base + ".DB"));
     auto s = std::make_shared<TableState>();
