@@ -1,10 +1,6 @@
 #include "library/commands/database_context.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-
+#include "library/engine/engine_session.h"
 #include "paradox/engine_error.h"
 
 namespace vortab {
@@ -15,28 +11,38 @@ DatabaseContext& ThreadDatabaseContext() {
 }
 
 std::string ResolveDatabaseDirectory(const std::string& database) {
-    std::string dir = database;
-    std::replace(dir.begin(), dir.end(), '\\', '/');
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return dir;
+    return EngineSession().resolveDatabaseDirectory(database);
 }
 
-void CloseDatabase() { ThreadDatabaseContext() = DatabaseContext{}; }
+void CloseDatabase() {
+    DatabaseContext& ctx = ThreadDatabaseContext();
+    std::unique_ptr<paradox::Database> handle = std::move(ctx.handle);
+    ctx = DatabaseContext{};
+    if (handle) handle->close();
+}
 
 void UseDatabase(const std::string& database, const std::string& driver) {
     DatabaseContext& ctx = ThreadDatabaseContext();
-    if (ctx.open && ctx.database == database && ctx.driver == driver) return;
-    CloseDatabase();
-    const std::string dir = ResolveDatabaseDirectory(database);
-    struct stat st {};
-    if (dir.empty() || stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-        access(dir.c_str(), R_OK | X_OK) != 0)
-        throw paradox::EngineError(paradox::err::kDirNoAccess, dir);
-    ctx.driverKind = DriverKindOf(driver);
-    ctx.driver = driver;
-    ctx.database = database;
-    ctx.directory = dir;
-    ctx.open = true;
+    if (ctx.handle && ctx.database == database && ctx.driver == driver) return;
+    try {
+        CloseDatabase();
+        ctx.database = database;
+        ctx.driver = driver;
+        ctx.driverKind = DriverKindOf(driver);
+        ctx.directory = ResolveDatabaseDirectory(database);
+        auto handle = std::make_unique<paradox::Database>(EngineSession());
+        handle->setDirectory(ctx.directory);
+        ctx.handle = std::move(handle);
+    } catch (...) {
+        CloseDatabase();
+        throw;
+    }
+}
+
+paradox::Database& ContextDatabase() {
+    DatabaseContext& ctx = ThreadDatabaseContext();
+    if (!ctx.handle) throw paradox::EngineError(paradox::err::kInvalidParam, "no open database");
+    return *ctx.handle;
 }
 
 }  // namespace vortab

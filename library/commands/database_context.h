@@ -1,30 +1,33 @@
-// DatabaseContext: the calling thread's open database. A call that names the same database
-// text and driver text (compared exactly) reuses it; any other closes it and opens the new one.
-// Opening resolves the text to a directory and checks that the directory can be used.
+// DatabaseContext: the calling thread's open database. A call naming the same database text and
+// driver text (compared exactly) reuses it; any other closes it and opens the new one. A failure
+// while opening leaves the thread with an empty context.
 #pragma once
+#include <memory>
 #include <string>
 
+#include "paradox/database.h"
 #include "shared/driver_kind.h"
 
 namespace vortab {
 
 struct DatabaseContext {
     DriverKind driverKind = DriverKind::Paradox;
-    std::string driver;      // as given
-    std::string database;    // as given
-    std::string directory;   // what the database text resolved to
-    bool open = false;
+    std::string driver;     // as given
+    std::string database;   // as given
+    std::string directory;  // what the database text resolved to
+    std::unique_ptr<paradox::Database> handle;
 };
 
-// The calling thread's context.
 DatabaseContext& ThreadDatabaseContext();
 
-// Opens (or reuses) the database for the calling thread; on failure the context is cleared and
-// the failure (an engine error) is thrown.
+// Opens (or reuses) the database for the calling thread; failures are thrown.
 void UseDatabase(const std::string& database, const std::string& driver);
+// Clears the context and closes its database handle.
 void CloseDatabase();
+// The open database of the calling thread (9986 when there is none).
+paradox::Database& ContextDatabase();
 
-// The directory a database text names: the text itself, with "\" read as "/".
+// An alias's "PATH" (the directory part when it names a file), otherwise the text itself.
 std::string ResolveDatabaseDirectory(const std::string& database);
 
 }  // namespace vortab

@@ -3,7 +3,8 @@
 #include <string>
 
 #include "library/commands/database_context.h"
-#include "library/commands/known_passwords.h"
+#include "library/commands/passwords.h"
+#include "library/engine/engine_session.h"
 #include "library/language/expression.h"
 #include "library/language/integer_conversion.h"
 #include "library/language/library_state.h"
@@ -32,7 +33,7 @@ StatusCode CompileCommand(const char* driver, const char* line, TExpressionSV& e
 
 // The engine must be at least 3.5.0.21.
 StatusCode EngineVersionStatus() {
-    const paradox::EngineVersion v = paradox::kEngineVersion;
+    const paradox::EngineVersion v = LoadedEngineVersion();
     if (v.major == 0) return status::kEngineNotInitialised;
     const std::uint16_t have[4] = {v.major, v.minor, v.release, v.build};
     const std::uint16_t need[4] = {3, 5, 0, 21};
@@ -58,12 +59,7 @@ VORTAB_EXPORT std::int32_t VORTAB_API vortabExecLine(const char* database, const
         if (vortab::StatusCode code = vortab::CompileCommand(driver, line, expr); code != 0)
             return code;
         if (vortab::StatusCode code = vortab::EngineVersionStatus(); code != 0) return code;
-        try {
-            vortab::UseDatabase(vortab::TextOf(database), driver);
-        } catch (...) {
-            vortab::CloseDatabase();
-            throw;
-        }
+        vortab::UseDatabase(vortab::TextOf(database), driver);
         vortab::RunResult result = expr.Run();
         if (result.status != 0) return result.status;
         return vortab::LineStatus(result.value);

@@ -41,7 +41,7 @@ TEST_F(LibraryAbi, ExecLineRunsCommandsAgainstADirectory) {
     EXPECT_EQ(binding.execLine(dir.c_str(), "PARADOX", "ERROR(1/0)"), 103);
     EXPECT_EQ(binding.execLine(dir.c_str(), "PARADOX", "1+2"), 9);
     EXPECT_EQ(binding.execLine(dir.c_str(), "PARADOX ", "ERROR(5)"), 10);
-    EXPECT_EQ(binding.execLine("/no/such/directory", "PARADOX", "ERROR(5)"), 9219);
+    EXPECT_EQ(binding.execLine("/no/such/directory", "PARADOX", "ERROR(5)"), 10018);
     EXPECT_EQ(binding.execLine(dir.c_str(), "PARADOX", "ERROR(-1)"), -1);
 }
 

@@ -1,0 +1,64 @@
+#include "library/commands/passwords.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <fstream>
+
+#include "library/engine/engine_session.h"
+#include "paradox/engine_error.h"
+#include "paradox/table.h"
+
+namespace vortab {
+namespace {
+
+std::atomic<VortabPasswordCallback> passwordCallback{nullptr};
+
+std::uint32_t LittleEndian32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
+void AddKnownPassword(const std::string& password) { EngineSession().addPassword(password); }
+
+bool IsKnownChecksum(std::uint32_t checksum) {
+    return EngineSession().passwords().knows(checksum);
+}
+
+VortabPasswordCallback ExchangePasswordCallback(VortabPasswordCallback callback) {
+    return passwordCallback.exchange(callback);
+}
+
+std::string RequestPassword(const std::string& tableName, std::uint32_t checksum) {
+    for (;;) {
+        const VortabPasswordCallback callback = passwordCallback.load();
+        if (!callback) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+        const char* answer = callback(tableName.c_str());
+        if (!answer) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+        std::string password(answer);
+        if (!password.empty() && paradox::PasswordChecksum(password) == checksum) return password;
+    }
+}
+
+void MasterPasswordFor(std::uint32_t checksum, paradox::TableDescriptor& descriptor) {
+    std::memset(descriptor.password, 0, sizeof descriptor.password);
+    descriptor.protectedFlag = 0;
+    if (checksum == 0) return;
+    const std::optional<std::string> password = EngineSession().passwords().find(checksum);
+    if (!password) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+    const std::size_t n = std::min(password->size(), sizeof descriptor.password - 1);
+    std::memcpy(descriptor.password, password->data(), n);
+    descriptor.protectedFlag = 1;
+}
+
+std::uint32_t HeaderChecksum(const std::string& path) {
+    unsigned char header[120] = {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return 0;
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    return header[57] < 5 ? LittleEndian32(header + 37) : LittleEndian32(header + 92);
+}
+
+}  // namespace vortab

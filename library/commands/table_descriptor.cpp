@@ -1,0 +1,49 @@
+#include "library/commands/table_descriptor.h"
+
+#include <cstring>
+
+#include "paradox/engine_error.h"
+
+namespace vortab {
+
+void CopyName(char* target, std::size_t size, const std::string& text) {
+    if (text.size() >= size) throw paradox::EngineError(paradox::err::kInvalidParam, text);
+    std::memset(target, 0, size);
+    std::memcpy(target, text.data(), text.size());
+}
+
+TableRestructure::TableRestructure(const std::string& tableName, const std::string& driver)
+    : tableName_(tableName) {
+    CopyName(descriptor_.tableName, sizeof descriptor_.tableName, tableName);
+    CopyName(descriptor_.driverType, sizeof descriptor_.driverType, driver);
+}
+
+paradox::TableDescriptor& TableRestructure::descriptor() {
+    paradox::TableDescriptor& d = descriptor_;
+    auto point = [](auto& records, auto& ops, std::uint16_t& count, auto*& recordPtr,
+                    paradox::OperationCode*& opsPtr) {
+        count = static_cast<std::uint16_t>(records.size());
+        recordPtr = records.empty() ? nullptr : records.data();
+        opsPtr = ops.empty() ? nullptr : ops.data();
+    };
+    point(fields, fieldOps, d.fieldCount, d.fields, d.fieldOps);
+    point(links, linkOps, d.linkCount, d.links, d.linkOps);
+    point(checks, checkOps, d.checkCount, d.checks, d.checkOps);
+    point(security, securityOps, d.securityCount, d.security, d.securityOps);
+
+    optionRecords_.assign(options.size(), paradox::OptionalParameter{});
+    optionData_.clear();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        CopyName(optionRecords_[i].name, sizeof optionRecords_[i].name, options[i].first);
+        optionRecords_[i].offset = static_cast<std::uint16_t>(optionData_.size());
+        optionRecords_[i].length = static_cast<std::uint16_t>(options[i].second.size() + 1);
+        optionData_.insert(optionData_.end(), options[i].second.begin(), options[i].second.end());
+        optionData_.push_back('\0');
+    }
+    d.optionCount = static_cast<std::uint16_t>(optionRecords_.size());
+    d.options = optionRecords_.empty() ? nullptr : optionRecords_.data();
+    d.optionData = optionData_.empty() ? nullptr : optionData_.data();
+    return d;
+}
+
+}  // namespace vortab
