@@ -12,6 +12,10 @@ using vortab::cli::CliCommand;
 const CliCommand kCommands[] = {
     {"check", "SCRIPT [--library-dir DIR]",
      "check the syntax of every command line of an upgrade script", vortab::cli::RunCheck},
+    {"info", "DATABASE [TABLE...] [--json] [--password P]",
+     "show the structure of the database's tables", vortab::cli::RunInfo},
+    {"export", "DATABASE TABLE [--format csv|json] [--password P]",
+     "write every record of a table to stdout as CSV or JSON", vortab::cli::RunExport},
 };
 
 void PrintHelp() {

@@ -1,0 +1,16 @@
+// A validity check's minimum, maximum or default value, held by the engine in the native form
+// of its field (ValidityCheckDescriptor buffers), as a Value that the output formats can show.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "paradox/check_descriptor.h"
+#include "paradox/schema.h"
+#include "paradox/value.h"
+
+namespace vortab::cli {
+
+// The value of a native buffer of kCheckValueSize bytes for this field.
+paradox::Value NativeCheckValue(const paradox::Field& field, const std::uint8_t (&native)[paradox::kCheckValueSize]);
+
+}  // namespace vortab::cli

@@ -1,0 +1,33 @@
+// Decoding of 8-bit table text (alpha fields, memos, field and table names) from the table's
+// code page to UTF-8 for the tool's output. Knows the pages of the Paradox language drivers
+// (DOS 437 737 850 852 857 861 862 865 866, Windows 1250-1254 1257); any other page, or none,
+// is read as Windows-1252.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vortab::cli {
+
+// True when the code page has its own table here (false means the Windows-1252 fallback).
+bool IsKnownCodePage(std::uint16_t codePage);
+
+class TextDecoder {
+public:
+    explicit TextDecoder(std::uint16_t codePage);
+
+    // The code page actually used (1252 for an unknown one).
+    std::uint16_t codePage() const { return codePage_; }
+    // Appends the UTF-8 form of text; every byte maps to exactly one character.
+    void appendUtf8(std::string& out, std::string_view text) const;
+    std::string toUtf8(std::string_view text) const;
+
+private:
+    std::uint16_t codePage_;
+    const char16_t* high_;  // code points of the bytes 0x80..0xFF
+};
+
+// Appends the UTF-8 encoding of one code point of the Basic Multilingual Plane.
+void AppendUtf8(std::string& out, char32_t cp);
+
+}  // namespace vortab::cli

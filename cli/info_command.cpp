@@ -1,0 +1,92 @@
+// vortab info DATABASE [TABLE...] [--json] [--password P]: the structure of each named table, or
+// of every table of the directory. A table that cannot be read is reported on stderr with its
+// engine code and skipped; the others are still shown and the exit code is then 1.
+#include <iostream>
+
+#include "cli/cli_command.h"
+#include "cli/table_access.h"
+#include "cli/table_info.h"
+#include "paradox/table_list.h"
+
+namespace vortab::cli {
+namespace {
+
+constexpr const char* kUsage = "usage: vortab info DATABASE [TABLE...] [--json] [--password P]\n";
+
+void PrintInfoHelp() {
+    std::cout << kUsage
+              << "\nShows the structure of Paradox tables: fields (type, subtype, size, decimals), indexes,\n"
+                 "validity checks, links, level, block size, language driver, record count, protection.\n"
+                 "DATABASE is a directory; TABLE names are matched without regard to case, with or\n"
+                 "without \".db\". Without TABLE every table of the directory is shown.\n\n"
+                 "  --json        one JSON object {\"database\": DIR, \"tables\": [...]} instead of text\n"
+                 "  --password P  a password for protected tables (may be given more than once)\n";
+}
+
+}  // namespace
+
+int RunInfo(const Arguments& given) {
+    Arguments args = given;
+    if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
+        PrintInfoHelp();
+        return 0;
+    }
+    const bool asJson = TakeFlag(args, "--json");
+    const paradox::OpenOptions options = TakeOpenOptions(args);
+    if (args.empty() || args[0].rfind("--", 0) == 0) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    for (const std::string& a : args) {
+        if (a.rfind("--", 0) == 0) {
+            std::cerr << "vortab info: unknown option " << a << "\n" << kUsage;
+            return 2;
+        }
+    }
+    const std::string dir = args[0];
+    std::vector<std::string> names(args.begin() + 1, args.end());
+    if (names.empty()) {
+        try {
+            names = paradox::ListTables(dir, "*.DB");
+        } catch (const paradox::EngineError& e) {
+            return ReportEngineError("info", e);
+        }
+    }
+
+    int exitCode = 0;
+    std::string out;
+    JsonWriter json(out);
+    if (asJson) {
+        json.beginObject();
+        json.key("database");
+        json.string(NameToUtf8(dir));
+        json.key("tables");
+        json.beginArray();
+    }
+    bool first = true;
+    for (const std::string& name : names) {
+        try {
+            const TableInfo info = ReadTableInfo(dir, name, options);
+            if (asJson) {
+                WriteInfoJson(info, json);
+            } else {
+                if (!first) out += "\n";
+                WriteInfoText(info, out);
+            }
+            first = false;
+        } catch (const paradox::EngineError& e) {
+            exitCode = ReportEngineError("info", e, name);
+        }
+        std::cout << out;
+        out.clear();
+    }
+    if (asJson) {
+        json.endArray();
+        json.endObject();
+        out += "\n";
+    }
+    std::cout << out << std::flush;
+    return exitCode;
+}
+
+}  // namespace vortab::cli

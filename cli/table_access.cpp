@@ -1,0 +1,42 @@
+// Password options, engine error reports and name clean-up for the table commands.
+#include "cli/table_access.h"
+
+#include <iostream>
+
+#include "paradox/table_list.h"
+#include "shared/cp1252.h"
+
+namespace vortab::cli {
+namespace {
+
+bool IsValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const int extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : -1;
+        if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return false;
+        for (int k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+paradox::OpenOptions TakeOpenOptions(Arguments& args) {
+    paradox::OpenOptions options;
+    std::string password;
+    while (TakeOption(args, "--password", password)) options.passwords.push_back(Utf8ToCp1252(password));
+    return options;
+}
+
+int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject) {
+    std::cerr << "vortab " << command << ": " << (subject.empty() ? "" : NameToUtf8(subject) + ": ") << error.code() << " " << NameToUtf8(error.what()) << "\n";
+    return 1;
+}
+
+std::string NameToUtf8(const std::string& name) { return IsValidUtf8(name) ? name : Cp1252ToUtf8(name); }
+
+std::string TableTitle(const std::string& fileName) { return paradox::TableBaseName(paradox::FileNamePart(fileName)); }
+
+}  // namespace vortab::cli

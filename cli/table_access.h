@@ -1,0 +1,26 @@
+// What info and export share: the table options of the command line (--password, given any
+// number of times) and the report of an engine failure on stderr (status code and its text).
+#pragma once
+#include <string>
+
+#include "cli/cli_command.h"
+#include "paradox/engine_error.h"
+#include "paradox/table.h"
+
+namespace vortab::cli {
+
+// Removes every "--password P" from args; the passwords (UTF-8 on the command line) are
+// handed to the engine in Windows-1252, as tables store them.
+paradox::OpenOptions TakeOpenOptions(Arguments& args);
+
+// Writes "vortab COMMAND: [SUBJECT: ]CODE TEXT" to stderr and returns the failure exit code 1.
+int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject = {});
+
+// Text from the outside world (file names) as valid UTF-8: kept when it already is,
+// otherwise read as Windows-1252.
+std::string NameToUtf8(const std::string& name);
+
+// The table name without directory and extension ("orders.db" -> "orders").
+std::string TableTitle(const std::string& fileName);
+
+}  // namespace vortab::cli

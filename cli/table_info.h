@@ -1,0 +1,35 @@
+// The structure of one table as `vortab info` shows it: properties, fields, indexes, validity
+// checks and links, read through the engine; and its two renderings, readable text and JSON.
+// Reading fails with the engine's EngineError (10024 missing, 10498 password, 8961 corrupt ...).
+#pragma once
+#include <string>
+#include <vector>
+
+#include "cli/json_writer.h"
+#include "paradox/check_descriptor.h"
+#include "paradox/descriptors.h"
+#include "paradox/index_descriptor.h"
+#include "paradox/link_descriptor.h"
+#include "paradox/table.h"
+
+namespace vortab::cli {
+
+struct TableInfo {
+    paradox::TableProperties properties;
+    paradox::Schema schema;
+    std::vector<paradox::FieldDescriptor> fields;
+    std::vector<paradox::IndexDescriptor> indexes;  // primary first, then secondary
+    std::vector<paradox::ValidityCheckDescriptor> checks;
+    std::vector<paradox::RILinkDescriptor> links;
+    bool checksStale = false;  // the .VAL was written for an older version of the table
+};
+
+TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::OpenOptions& options);
+
+// Name (UTF-8) of the field with this 1-based number, or "#n" when out of range.
+std::string FieldNameByNumber(const TableInfo& info, int number);
+
+void WriteInfoText(const TableInfo& info, std::string& out);
+void WriteInfoJson(const TableInfo& info, JsonWriter& json);
+
+}  // namespace vortab::cli

@@ -1,0 +1,108 @@
+// Value formatting shared by export's JSON and CSV writers and by info's validity checks.
+#include "cli/value_text.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "cli/base64.h"
+#include "cli/json_writer.h"
+
+namespace vortab::cli {
+namespace {
+
+constexpr std::int64_t kMsPerDay = 86400000;
+
+}  // namespace
+
+bool AppendPlainText(std::string& out, const paradox::Value& v, const TextDecoder& decoder) {
+    using paradox::ValueKind;
+    switch (v.kind()) {
+    case ValueKind::Null: return false;
+    case ValueKind::Integer: out += std::to_string(v.asInt()); return true;
+    case ValueKind::Float:
+        if (!std::isfinite(v.asDouble())) return false;
+        AppendJsonNumber(out, v.asDouble());
+        return true;
+    case ValueKind::Bool: out += v.asBool() ? "true" : "false"; return true;
+    case ValueKind::Date: out += DateText(v.asInt()); return true;
+    case ValueKind::Time: {
+        const std::string text = TimeText(v.asInt());
+        out += text;
+        return !text.empty();
+    }
+    case ValueKind::Timestamp: {
+        const std::string text = TimestampText(v.asDouble());
+        out += text;
+        return !text.empty();
+    }
+    case ValueKind::Text: decoder.appendUtf8(out, v.asString()); return true;
+    case ValueKind::Bytes: AppendBase64(out, v.asString()); return true;
+    case ValueKind::Bcd: out += v.asString(); return true;
+    }
+    return false;
+}
+
+std::string DateText(std::int64_t days) {
+    int y = 0;
+    unsigned m = 0, d = 0;
+    paradox::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
+    // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%04d-%02u-%02u", y < 0 ? "-" : "", y < 0 ? -y : y, m, d);
+    return buf;
+}
+
+std::string TimeText(std::int64_t ms) {
+    if (ms < 0 || ms >= kMsPerDay) return {};
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(ms / 3600000),
+                  static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
+                  static_cast<long long>(ms % 1000));
+    return buf;
+}
+
+std::string TimestampText(double ms) {
+    // A finite, non-negative instant below year 10000 (about 3.2e14 ms); anything else is damage.
+    if (!std::isfinite(ms) || ms < 0 || ms > 3.2e14) return {};
+    const auto total = static_cast<std::int64_t>(std::llround(ms));
+    return DateText(total / kMsPerDay) + "T" + TimeText(total % kMsPerDay);
+}
+
+void AppendJsonValue(std::string& out, const paradox::Value& v, const TextDecoder& decoder) {
+    using paradox::ValueKind;
+    switch (v.kind()) {
+    case ValueKind::Integer:
+    case ValueKind::Float:
+    case ValueKind::Bool:
+        if (!AppendPlainText(out, v, decoder)) out += "null";
+        return;
+    case ValueKind::Null: out += "null"; return;
+    default: break;
+    }
+    std::string text;
+    if (!AppendPlainText(text, v, decoder)) {
+        out += "null";
+        return;
+    }
+    AppendJsonString(out, text);
+}
+
+void AppendCsvText(std::string& out, std::string_view utf8) {
+    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += utf8;
+        return;
+    }
+    out += '"';
+    for (char c : utf8) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void AppendCsvCell(std::string& out, const paradox::Value& v, const TextDecoder& decoder) {
+    std::string text;
+    if (AppendPlainText(text, v, decoder)) AppendCsvText(out, text);
+}
+
+}  // namespace vortab::cli

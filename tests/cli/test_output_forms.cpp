@@ -1,0 +1,243 @@
+// The tool's output forms in isolation: JSON strings and numbers, the writer's commas, base64,
+// code-page decoding, CSV quoting, value texts and native validity-check values.
+#include <array>
+#include <cstring>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "cli/base64.h"
+#include "cli/check_value.h"
+#include "cli/code_page.h"
+#include "cli/json_writer.h"
+#include "cli/value_text.h"
+#include "json_check.h"
+
+namespace vortab::cli {
+namespace {
+
+using paradox::Value;
+
+TEST(JsonOutput, StringsEscapeWhatJsonRequires) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"plain", "\"plain\""},
+        {"a\"b\\c", "\"a\\\"b\\\\c\""},
+        {"line\r\nnext\ttab", "\"line\\r\\nnext\\ttab\""},
+        {std::string("nul\0x", 5), "\"nul\\u0000x\""},
+        {"\x1f\x7f", "\"\\u001f\x7f\""},
+        {"\xC3\xA4 \xE2\x82\xAC", "\"\xC3\xA4 \xE2\x82\xAC\""},  // UTF-8 passes through
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        AppendJsonString(out, c.in);
+        EXPECT_EQ(out, c.out);
+        cli_test::JsonParser parser(out);
+        auto parsed = parser.parse();
+        ASSERT_TRUE(parsed) << parser.error();
+        EXPECT_EQ(parsed->text, c.in);
+    }
+}
+
+TEST(JsonOutput, NumbersAreShortestRoundTrip) {
+    const struct {
+        double in;
+        const char* out;
+    } cases[] = {
+        {0.0, "0"},       {-0.0, "0"},           {1.0, "1"},           {-40.0, "-40"},
+        {0.1, "0.1"},     {1.34, "1.34"},        {13.002, "13.002"},   {1e21, "1e+21"},
+        {123456789012345.0, "123456789012345"},  {5e-324, "5e-324"},
+        {std::numeric_limits<double>::quiet_NaN(), "null"},
+        {std::numeric_limits<double>::infinity(), "null"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        AppendJsonNumber(out, c.in);
+        EXPECT_EQ(out, c.out) << c.in;
+    }
+    for (double d : {0.1 + 0.2, 1.0 / 3.0, 2.0 / 3.0 * 1e300, 123.456e-200}) {
+        std::string out;
+        AppendJsonNumber(out, d);
+        EXPECT_EQ(std::strtod(out.c_str(), nullptr), d) << out;
+    }
+}
+
+TEST(JsonOutput, WriterPlacesCommasAndNests) {
+    std::string out;
+    JsonWriter json(out);
+    json.beginObject();
+    json.key("a");
+    json.beginArray();
+    json.integer(1);
+    json.null();
+    json.boolean(false);
+    json.beginObject();
+    json.endObject();
+    json.beginArray();
+    json.endArray();
+    json.endArray();
+    json.key("b");
+    json.string("x");
+    json.key("c");
+    json.raw("[2]");
+    json.endObject();
+    EXPECT_EQ(out, "{\"a\":[1,null,false,{},[]],\"b\":\"x\",\"c\":[2]}");
+    EXPECT_EQ(json.depth(), 0);
+}
+
+TEST(Base64, Rfc4648Vectors) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+        {std::string("\0\xff\xfe", 3), "AP/+"},
+    };
+    for (const auto& [in, expected] : cases) {
+        std::string out;
+        AppendBase64(out, in);
+        EXPECT_EQ(out, expected);
+    }
+}
+
+TEST(CodePage, DecodesEachPageToUtf8) {
+    const struct {
+        uint16_t page;
+        std::string bytes;
+        std::string utf8;
+    } cases[] = {
+        {437, "\x81\x9b\xe1\xc9", "\xC3\xBC\xC2\xA2\xC3\x9F\xE2\x95\x94"},     // ü ¢ ß ╔
+        {850, "\x84\x9d\xd1", "\xC3\xA4\xC3\x98\xC3\x90"},                      // ä Ø Ð
+        {852, "\xa5\x9f\xe7", "\xC4\x85\xC4\x8D\xC5\xA1"},                      // ą č š
+        {866, "\x80\xaf\xe0", "\xD0\x90\xD0\xBF\xD1\x80"},                      // А п р
+        {1250, "\xb9\x9a\xe8", "\xC4\x85\xC5\xA1\xC4\x8D"},                     // ą š č
+        {1251, "\xc0\xff\xb8", "\xD0\x90\xD1\x8F\xD1\x91"},                     // А я ё
+        {1252, "\x80\xe4\x9c", "\xE2\x82\xAC\xC3\xA4\xC5\x93"},                 // € ä œ
+        {1252, "\x81", "\xC2\x81"},        // undefined byte keeps its own code point
+        {0, "\xe4", "\xC3\xA4"},           // no code page: Windows-1252
+        {936, "\xe4", "\xC3\xA4"},         // unsupported page: Windows-1252
+        {866, "plain ASCII", "plain ASCII"},
+    };
+    for (const auto& c : cases) {
+        const TextDecoder decoder(c.page);
+        EXPECT_EQ(decoder.toUtf8(c.bytes), c.utf8) << "code page " << c.page;
+    }
+    EXPECT_TRUE(IsKnownCodePage(866));
+    EXPECT_FALSE(IsKnownCodePage(936));
+    EXPECT_EQ(TextDecoder(936).codePage(), 1252);
+}
+
+TEST(CodePage, EveryByteOfEveryPageGivesValidUtf8) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    for (uint16_t page : {437, 737, 850, 852, 857, 861, 862, 865, 866, 1250, 1251, 1252, 1253, 1254, 1257}) {
+        ASSERT_TRUE(IsKnownCodePage(page));
+        std::string json;
+        AppendJsonString(json, TextDecoder(page).toUtf8(all));
+        cli_test::JsonParser parser(json);
+        ASSERT_TRUE(parser.parse()) << page << ": " << parser.error();
+    }
+}
+
+TEST(ValueText, CalendarForms) {
+    EXPECT_EQ(DateText(paradox::DaysFromCivil(1996, 2, 29)), "1996-02-29");
+    EXPECT_EQ(DateText(1), "0001-01-01");
+    EXPECT_EQ(DateText(0), "0000-12-31");
+    EXPECT_EQ(DateText(-366), "-0001-12-31");
+    EXPECT_EQ(TimeText(0), "00:00:00.000");
+    EXPECT_EQ(TimeText(86399999), "23:59:59.999");
+    EXPECT_EQ(TimeText(86400000), "");  // beyond a day: not a time
+    EXPECT_EQ(TimeText(-1), "");
+    const double ms = double(paradox::DaysFromCivil(2003, 6, 10)) * 86400000.0 + 11 * 3600000.0 + 11 * 60000 + 11011;
+    EXPECT_EQ(TimestampText(ms), "2003-06-10T11:11:11.011");
+    EXPECT_EQ(TimestampText(std::numeric_limits<double>::quiet_NaN()), "");
+    EXPECT_EQ(TimestampText(-5), "");
+    EXPECT_EQ(TimestampText(1e300), "");
+}
+
+TEST(ValueText, JsonValuesAndCsvCellsOfEveryKind) {
+    const TextDecoder cp1252(1252);
+    const struct {
+        Value value;
+        const char* json;
+        const char* csv;
+    } cases[] = {
+        {Value::null(), "null", ""},
+        {Value::integer(-32767), "-32767", "-32767"},
+        {Value::number(1.5), "1.5", "1.5"},
+        {Value::number(std::numeric_limits<double>::infinity()), "null", ""},
+        {Value::boolean(true), "true", "true"},
+        {Value::boolean(false), "false", "false"},
+        {Value::date(paradox::DaysFromCivil(2020, 2, 1)), "\"2020-02-01\"", "2020-02-01"},
+        {Value::time(3723004), "\"01:02:03.004\"", "01:02:03.004"},
+        {Value::time(-1), "null", ""},
+        {Value::bcd("-12.340"), "\"-12.340\"", "-12.340"},
+        {Value::text("a,b"), "\"a,b\"", "\"a,b\""},
+        {Value::text("say \"hi\""), "\"say \\\"hi\\\"\"", "\"say \"\"hi\"\"\""},
+        {Value::text("two\r\nlines"), "\"two\\r\\nlines\"", "\"two\r\nlines\""},
+        {Value::text("caf\xe9"), "\"caf\xC3\xA9\"", "caf\xC3\xA9"},
+        {Value::text(""), "\"\"", ""},
+        {Value::bytes("foo"), "\"Zm9v\"", "Zm9v"},
+    };
+    for (const auto& c : cases) {
+        std::string json, csv;
+        AppendJsonValue(json, c.value, cp1252);
+        AppendCsvCell(csv, c.value, cp1252);
+        EXPECT_EQ(json, c.json) << paradox::ToDisplayString(c.value);
+        EXPECT_EQ(csv, c.csv) << paradox::ToDisplayString(c.value);
+    }
+}
+
+TEST(CheckValue, NativeBuffersByFieldType) {
+    auto buffer = [](const void* data, std::size_t n) {
+        std::array<uint8_t, paradox::kCheckValueSize> b{};
+        std::memcpy(b.data(), data, n);
+        return b;
+    };
+    auto field = [](paradox::PxType t, uint8_t size = 0) {
+        paradox::Field f;
+        f.type = t;
+        f.sizeByte = size;
+        return f;
+    };
+    const int16_t s = -5;
+    const int32_t l = 70000;
+    const double d = 12.25;
+    const int16_t yes = 1;
+    const struct {
+        paradox::Field field;
+        std::array<uint8_t, paradox::kCheckValueSize> native;
+        Value expected;
+    } cases[] = {
+        {field(paradox::PxType::Alpha, 10), buffer("abc", 4), Value::text("abc")},
+        {field(paradox::PxType::Short), buffer(&s, 2), Value::integer(-5)},
+        {field(paradox::PxType::Long), buffer(&l, 4), Value::integer(70000)},
+        {field(paradox::PxType::Date), buffer(&l, 4), Value::date(70000)},
+        {field(paradox::PxType::Time), buffer(&l, 4), Value::time(70000)},
+        {field(paradox::PxType::Money), buffer(&d, 8), Value::number(12.25)},
+        {field(paradox::PxType::Logical), buffer(&yes, 2), Value::boolean(true)},
+        {field(paradox::PxType::Bytes, 3), buffer("\x01\x02\x03", 3), Value::bytes("\x01\x02\x03")},
+    };
+    for (const auto& c : cases) {
+        uint8_t raw[paradox::kCheckValueSize];
+        std::memcpy(raw, c.native.data(), sizeof raw);
+        EXPECT_EQ(NativeCheckValue(c.field, raw), c.expected) << paradox::ToDisplayString(c.expected);
+    }
+}
+
+TEST(CheckValue, BcdDigitsSignAndDecimals) {
+    uint8_t raw[paradox::kCheckValueSize] = {};
+    raw[0] = 32;
+    raw[1] = 0x80 | 2;  // negative, two decimals
+    raw[16] = 0x12;     // digits 29,30
+    raw[17] = 0x34;     // digits 31,32
+    EXPECT_EQ(NativeCheckValue([] { paradox::Field f; f.type = paradox::PxType::Bcd; f.sizeByte = 2; return f; }(), raw),
+              Value::bcd("-12.34"));
+    raw[1] = 0;
+    EXPECT_EQ(NativeCheckValue([] { paradox::Field f; f.type = paradox::PxType::Bcd; return f; }(), raw),
+              Value::bcd("1234"));
+    raw[5] = 0xAB;  // not decimal digits: no value
+    EXPECT_TRUE(NativeCheckValue([] { paradox::Field f; f.type = paradox::PxType::Bcd; return f; }(), raw).isNull());
+}
+
+}  // namespace
+}  // namespace vortab::cli
