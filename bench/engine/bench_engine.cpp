@@ -1,0 +1,195 @@
+// Engine benchmark: in one run, writes and reads N records (default 1,000,000) of a ten-field
+// table with our engine and with pxlib, and copies the table's files with cp as the physical
+// bound. Prints records per second, the ratios ours/pxlib and ours/cp, and the peak resident
+// memory after our write and after our read (it must not grow with the table).
+// pxlib writes slowly, so it writes a smaller count (default 20,000) and its rate is compared;
+// it reads the table our engine wrote, all N records.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench_table.h"
+#include "paradox/descriptors.h"
+#include "paradox/engine_error.h"
+#include "paradox/table.h"
+#include "paradox/table_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+long PeakRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void CreateBenchTable(const std::string& dir, const std::string& name) {
+    std::vector<paradox::FieldDescriptor> fields(bench::kFieldCount);
+    for (int i = 0; i < bench::kFieldCount; ++i) {
+        const bench::BenchField& b = bench::kFields[i];
+        paradox::FieldDescriptor& f = fields[static_cast<std::size_t>(i)];
+        f.fieldNumber = static_cast<uint16_t>(i + 1);
+        std::snprintf(f.name, sizeof f.name, "%s", b.name);
+        switch (b.pxType) {
+        case 0x01: f.type = paradox::FLDZSTRING; f.units1 = static_cast<int16_t>(b.size); break;
+        case 0x02: f.type = paradox::FLDDATE; break;
+        case 0x03: f.type = paradox::FLDINT16; break;
+        case 0x04: f.type = paradox::FLDINT32; break;
+        case 0x05: f.type = paradox::FLDFLOAT; f.subType = paradox::FLDSTMONEY; break;
+        case 0x06: f.type = paradox::FLDFLOAT; break;
+        case 0x09: f.type = paradox::FLDBOOL; break;
+        }
+    }
+    paradox::TableDescriptor desc{};
+    std::snprintf(desc.tableName, sizeof desc.tableName, "%s", name.c_str());
+    std::snprintf(desc.driverType, sizeof desc.driverType, "PARADOX");
+    desc.fieldCount = bench::kFieldCount;
+    desc.fields = fields.data();
+    paradox::CreateOptions options;
+    options.overwrite = true;
+    paradox::createTable(dir, desc, options);
+}
+
+void OursWrite(const std::string& dir, const std::string& name, long count) {
+    CreateBenchTable(dir, name);
+    paradox::TableWriter writer = paradox::TableWriter::open(dir, name);
+    std::vector<paradox::Value> values(bench::kFieldCount);
+    for (long n = 0; n < count; ++n) {
+        const bench::BenchRecord r = bench::RecordNumber(static_cast<int32_t>(n));
+        values[0] = paradox::Value::integer(r.id);
+        values[1] = paradox::Value::text(r.name);
+        values[2] = paradox::Value::integer(r.small);
+        values[3] = paradox::Value::number(r.amount);
+        values[4] = paradox::Value::number(r.price);
+        values[5] = paradox::Value::date(r.day);
+        values[6] = paradox::Value::boolean(r.flag);
+        values[7] = paradox::Value::text(r.code);
+        values[8] = paradox::Value::integer(r.count);
+        values[9] = paradox::Value::text(r.note);
+        writer.insert(values);
+    }
+    writer.commit();
+}
+
+long OursRead(const std::string& dir, const std::string& name) {
+    const paradox::Table table = paradox::Table::open(dir, name);
+    paradox::RecordReader reader = table.records();
+    long read = 0;
+    volatile long sink = 0;
+    while (reader.next()) {
+        for (const paradox::Value& v : reader.values()) sink = sink + static_cast<long>(v.asInt()) + static_cast<long>(v.asString().size());
+        ++read;
+    }
+    return read;
+}
+
+// Copies the files with cp (a fresh process), as the bound for moving these bytes at all.
+double TimeCp(const std::vector<std::string>& files, const std::string& to) {
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<std::string> args{"cp"};
+        args.insert(args.end(), files.begin(), files.end());
+        args.push_back(to);
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execvp("cp", argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds = Seconds(start);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+void Row(const char* what, long records, double seconds, const char* note = "") {
+    std::printf("  %-28s %10ld %10.3f %14.0f  %s\n", what, records, seconds, records / seconds, note);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long records = 1000000;
+    long pxlibRecords = 20000;
+    std::string base = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--records") == 0) records = std::atol(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--pxlib-records") == 0) pxlibRecords = std::atol(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--dir") == 0) base = argv[i + 1];
+    }
+    const fs::path dir = fs::path(base) / ("vortab-bench-" + std::to_string(getpid()));
+    fs::create_directories(dir / "ours");
+    fs::create_directories(dir / "pxlib");
+    fs::create_directories(dir / "copy");
+    try {
+        std::printf("engine benchmark: %ld records of %d fields (pxlib writes %ld)\n", records, bench::kFieldCount,
+                    pxlibRecords);
+        std::printf("  %-28s %10s %10s %14s\n", "", "records", "seconds", "records/s");
+        const long rssStart = PeakRssKb();
+
+        auto start = Clock::now();
+        OursWrite((dir / "ours").string(), "BENCH", records);
+        const double oursWrite = Seconds(start);
+        const long rssAfterWrite = PeakRssKb();
+        Row("ours: write", records, oursWrite);
+
+        start = Clock::now();
+        const long oursRead = OursRead((dir / "ours").string(), "BENCH");
+        const double oursReadTime = Seconds(start);
+        const long rssAfterRead = PeakRssKb();
+        Row("ours: read", oursRead, oursReadTime);
+
+        const std::string pxPath = (dir / "pxlib" / "BENCH.DB").string();
+        start = Clock::now();
+        const long pxWritten = bench::PxlibWrite(pxPath, pxlibRecords);
+        const double pxWrite = Seconds(start);
+        if (pxWritten < 0) std::printf("  pxlib could not write its table\n");
+        else Row("pxlib: write", pxWritten, pxWrite, "(smaller count: pxlib writes slowly)");
+
+        const std::string oursPath = (dir / "ours" / "BENCH.DB").string();
+        start = Clock::now();
+        const long pxRead = bench::PxlibRead(oursPath);
+        const double pxReadTime = Seconds(start);
+        if (pxRead != records) std::printf("  pxlib read %ld of %ld records of our table\n", pxRead, records);
+        else Row("pxlib: read (our table)", pxRead, pxReadTime);
+
+        std::vector<std::string> files;
+        std::uintmax_t bytes = 0;
+        for (const auto& e : fs::directory_iterator(dir / "ours")) {
+            files.push_back(e.path().string());
+            bytes += fs::file_size(e.path());
+        }
+        const double cpTime = TimeCp(files, (dir / "copy").string());
+        Row("cp of the table's files", records, cpTime);
+        std::printf("  (table files: %.1f MB)\n\n", bytes / 1e6);
+
+        const double oursWriteRate = records / oursWrite, oursReadRate = oursRead / oursReadTime;
+        const double cpRate = records / cpTime;
+        std::printf("ratios (records/s):\n");
+        if (pxWritten > 0) std::printf("  write ours/pxlib %8.2f\n", oursWriteRate / (pxWritten / pxWrite));
+        if (pxRead == records) std::printf("  read  ours/pxlib %8.2f\n", oursReadRate / (pxRead / pxReadTime));
+        std::printf("  write ours/cp    %8.3f\n", oursWriteRate / cpRate);
+        std::printf("  read  ours/cp    %8.3f\n\n", oursReadRate / cpRate);
+        std::printf("peak RSS: %.1f MB at start, %.1f MB after our write, %.1f MB after our read\n", rssStart / 1024.0,
+                    rssAfterWrite / 1024.0, rssAfterRead / 1024.0);
+    } catch (const paradox::EngineError& e) {
+        std::fprintf(stderr, "bench_engine: %d %s\n", e.code(), e.what());
+        fs::remove_all(dir);
+        return 1;
+    }
+    fs::remove_all(dir);
+    return 0;
+}
