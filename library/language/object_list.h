@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vortab {
@@ -23,6 +24,7 @@ public:
         for (const auto& item : items_) proc(*item);
     }
 
+    void Exchange(std::size_t i, std::size_t j) { std::swap(items_[i], items_[j]); }
     std::size_t Count() const { return items_.size(); }
     T& At(std::size_t i) const { return *items_[i]; }
 

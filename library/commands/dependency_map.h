@@ -1,0 +1,43 @@
+// The dependency map of a table: every table that depends on it, directly or through other
+// tables, with their links, ordered masters first. A restructure that could invalidate those
+// links drops them first (SuspendDependentLinks) and adds them again afterwards
+// (RestoreDependentLinks). Tables that depend on themselves, directly or in a cycle, are met
+// once and never walked again.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "library/language/object_list.h"
+#include "paradox/link_descriptor.h"
+
+namespace vortab {
+
+class tRintClass {
+public:
+    std::string tableName;
+    std::vector<paradox::RILinkDescriptor> links;  // other-table names made canonical
+    std::uint32_t tag = 0;                         // the table's password checksum
+    std::vector<tRintClass*> MyMasters;            // not owned
+
+    // True when other is this table or one of its masters, directly or further up.
+    bool HasMaster(const tRintClass* other) const;
+};
+
+class tRintList : public tObjectList<tRintClass> {
+public:
+    tRintClass* GetRintForTbl(const std::string& name) const;
+};
+
+// The name as the context database lists it (with its extension), else the bare name.
+std::string CanonicalTableName(const std::string& name);
+
+std::unique_ptr<tRintList> BuildRintList(const std::string& table);
+
+// Drops (suspend) or adds again (restore) every dependent-side link of the map, masters first.
+// A restore that sets records aside fails with 9733.
+void SuspendDependentLinks(tRintList& map);
+void RestoreDependentLinks(tRintList& map);
+
+}  // namespace vortab

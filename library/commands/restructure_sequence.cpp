@@ -1,0 +1,30 @@
+#include "library/commands/restructure_sequence.h"
+
+#include <exception>
+
+#include "library/commands/command_table.h"
+#include "library/commands/database_context.h"
+#include "library/engine/table_engine.h"
+
+namespace vortab {
+
+void RunRestructureSequence(TableRestructure& restructure, char* keyViolationName) {
+    paradox::Database& db = ContextDatabase();
+    const std::string lockName =
+        WithDefaultExtension(restructure.tableName(), ThreadDatabaseContext().driver);
+    db.lockTable(lockName, paradox::LockMode::Exclusive);
+    std::exception_ptr failure;
+    try {
+        EngineRestructure(db.directory(), restructure.descriptor(), keyViolationName);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        db.unlockTable(lockName, paradox::LockMode::Exclusive);
+    } catch (...) {
+        if (!failure) throw;
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace vortab
