@@ -22,6 +22,10 @@ std::string Key(const std::string& name) {
     return UpperCase1252(WithDefaultExtension(part, ThreadDatabaseContext().driver));
 }
 
+bool IsDependentLink(const paradox::RILinkDescriptor& link) {
+    return link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
+}
+
 bool HasMasterVisiting(const tRintClass* entry, const tRintClass* other,
                        std::set<const tRintClass*>& visited) {
     if (entry == other) return true;
@@ -71,7 +75,7 @@ private:
 void LinkMasters(tRintList& list) {
     list.ForEach([&](tRintClass& entry) {
         for (const paradox::RILinkDescriptor& link : entry.links) {
-            if (link.kind != static_cast<std::uint32_t>(paradox::LinkKind::Dependent)) continue;
+            if (!IsDependentLink(link)) continue;
             if (tRintClass* master = list.GetRintForTbl(link.otherTable))
                 if (master != &entry) entry.MyMasters.push_back(master);
         }
@@ -85,20 +89,16 @@ void SortMastersFirst(tRintList& list) {
             if (list.At(i).HasMaster(&list.At(j))) list.Exchange(i, j);
 }
 
-void ApplyToDependentLinks(tRintList& map, paradox::OperationCode op) {
-    map.ForEach([&](tRintClass& entry) {
-        for (const paradox::RILinkDescriptor& link : entry.links) {
-            if (link.kind != static_cast<std::uint32_t>(paradox::LinkKind::Dependent)) continue;
-            TableRestructure restructure(entry.tableName, ThreadDatabaseContext().driver);
-            restructure.links.push_back(link);
-            restructure.linkOps.push_back(op);
-            MasterPasswordFor(entry.tag, restructure.descriptor());
-            char keyViolation[261] = {};
-            RunRestructureSequence(restructure, keyViolation);
-            if (keyViolation[0] != '\0')
-                throw paradox::EngineError(paradox::err::kMasterMissing, keyViolation);
-        }
-    });
+void ApplyToLink(tRintClass& entry, const paradox::RILinkDescriptor& link,
+                 paradox::OperationCode op) {
+    TableRestructure restructure(entry.tableName, ThreadDatabaseContext().driver);
+    restructure.links.push_back(link);
+    restructure.linkOps.push_back(op);
+    MasterPasswordFor(entry.tag, restructure.descriptor());
+    char keyViolation[261] = {};
+    RunRestructureSequence(restructure, keyViolation);
+    if (keyViolation[0] != '\0')
+        throw paradox::EngineError(paradox::err::kMasterMissing, keyViolation);
 }
 
 }  // namespace
@@ -129,7 +129,26 @@ std::unique_ptr<tRintList> BuildRintList(const std::string& table) {
     return list;
 }
 
-void SuspendDependentLinks(tRintList& map) { ApplyToDependentLinks(map, paradox::CRDROP); }
-void RestoreDependentLinks(tRintList& map) { ApplyToDependentLinks(map, paradox::CRADD); }
+void SuspendDependentLinks(tRintList& map) {
+    map.ForEach([](tRintClass& entry) {
+        entry.suspended.resize(entry.links.size(), false);
+        for (std::size_t i = 0; i < entry.links.size(); ++i) {
+            if (!IsDependentLink(entry.links[i]) || entry.suspended[i]) continue;
+            ApplyToLink(entry, entry.links[i], paradox::CRDROP);
+            entry.suspended[i] = true;
+        }
+    });
+}
+
+void RestoreDependentLinks(tRintList& map) {
+    map.ForEach([](tRintClass& entry) {
+        entry.suspended.resize(entry.links.size(), false);
+        for (std::size_t i = 0; i < entry.links.size(); ++i) {
+            if (!entry.suspended[i]) continue;
+            ApplyToLink(entry, entry.links[i], paradox::CRADD);
+            entry.suspended[i] = false;
+        }
+    });
+}
 
 }  // namespace vortab

@@ -20,6 +20,7 @@ public:
     std::vector<paradox::RILinkDescriptor> links;  // other-table names made canonical
     std::uint32_t tag = 0;                         // the table's password checksum
     std::vector<tRintClass*> MyMasters;            // not owned
+    std::vector<bool> suspended;                   // per link: dropped by SuspendDependentLinks
 
     // True when other is this table or one of its masters, directly or further up.
     bool HasMaster(const tRintClass* other) const;
@@ -36,7 +37,8 @@ std::string CanonicalTableName(const std::string& name);
 std::unique_ptr<tRintList> BuildRintList(const std::string& table);
 
 // Drops (suspend) or adds again (restore) every dependent-side link of the map, masters first.
-// A restore that sets records aside fails with 9733.
+// Restore adds back exactly the links that were dropped, so a suspend that failed half-way is
+// undone by the restore that follows it. A restore that sets records aside fails with 9733.
 void SuspendDependentLinks(tRintList& map);
 void RestoreDependentLinks(tRintList& map);
 
