@@ -2,6 +2,7 @@
 // functions and database commands join their groups when they are built.
 #include <array>
 
+#include "library/commands/field_commands.h"
 #include "library/language/builtin_handlers.h"
 #include "library/language/identifier_table.h"
 
@@ -19,9 +20,10 @@ std::span<IdentifierEntry> EnvironmentEntries() { return {}; }
 bool IsParadoxOnly(const IdentifierEntry&) { return false; }
 
 std::span<IdentifierEntry> CommandEntries() {
-    static std::array<IdentifierEntry, 2> entries{
+    static std::array<IdentifierEntry, 3> entries{
         MakeEntry("ERROR", 0, ErrorHandler, group::kCommands, 11999, CMD, {N}),
         MakeEntry("OR", 3, IndexOptionOrHandler, group::kCommands, 12004, IX, {IX, IX}),
+        MakeEntry("EXISTS_FIELD", 0, ExistsFieldHandler, group::kMiscellaneous, 12510, B, {S, S}),
     };
     return entries;
 }

@@ -56,6 +56,12 @@ StatusCode FailureStatus(std::exception_ptr failure) noexcept {
 
 StatusCode EvaluationStatus(std::exception_ptr failure) noexcept {
     if (!failure) return status::kSuccess;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const paradox::EngineError& e) {
+        return e.code();  // a test function such as EXISTS_FIELD failed in the engine
+    } catch (...) {
+    }
     StatusCode code = status::kExecutionFailure;
     ArithmeticStatus(failure, code);
     return code;

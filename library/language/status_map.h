@@ -12,8 +12,8 @@ namespace vortab {
 // invalid operation or out of memory 104, the table layer's Unsupported 888, other 100.
 StatusCode FailureStatus(std::exception_ptr failure) noexcept;
 
-// conversion 101, overflow 102, division by zero 103, invalid operation or out of memory 104,
-// anything else 100.
+// engine error -> its code (a function that reads the database failed), conversion 101,
+// overflow 102, division by zero 103, invalid operation or out of memory 104, anything else 100.
 StatusCode EvaluationStatus(std::exception_ptr failure) noexcept;
 
 }  // namespace vortab
