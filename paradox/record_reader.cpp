@@ -1,9 +1,11 @@
 // The forward record cursor: follows the data-block chain from the header's first block,
-// one block in memory at a time, with guards against loops and impossible counts.
+// a small window of blocks in memory at a time, with guards against loops and impossible counts.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "paradox/byte_order.h"
+#include "paradox/crypto.h"
 #include "paradox/engine_error.h"
 #include "paradox/field_codec.h"
 #include "paradox/table.h"
@@ -11,9 +13,15 @@
 
 namespace paradox {
 
+// Blocks are read a few at a time (about 64 KB) because chains written in order are
+// mostly consecutive; a block outside the window starts a new read at that block.
 struct RecordReader::Impl {
     std::shared_ptr<const TableState> table;
-    std::vector<uint8_t> block;
+    std::vector<uint8_t> window;
+    uint32_t windowFirst = 0;  // block number of the first block in the window, 0 = empty
+    uint32_t windowCount = 0;
+    uint64_t windowBytes = 0;  // bytes of the window present in the file
+    const uint8_t* block = nullptr;
     uint32_t blockNumber = 0;  // 0 = before the first block
     uint32_t inBlock = 0;
     uint32_t index = 0;
@@ -21,6 +29,30 @@ struct RecordReader::Impl {
     uint64_t seen = 0;
     bool started = false;
     bool finished = false;
+
+    // Makes block n current; returns the bytes of it present in the file.
+    uint32_t fetch(uint32_t n) {
+        const TableState& t = *table;
+        const DbHeader& h = t.header;
+        const uint32_t bs = h.blockSize();
+        if (windowFirst == 0 || n < windowFirst || n >= windowFirst + windowCount) {
+            const uint32_t capacity = static_cast<uint32_t>(window.size() / bs);
+            const uint32_t count = std::min(capacity, t.blocksInFile() - n + 1);
+            const uint64_t off = uint64_t(h.headerSize) + uint64_t(n - 1) * bs;
+            const uint64_t present = std::min<uint64_t>(uint64_t(count) * bs, t.fileSize - off);
+            if (!t.db.readAt(off, window.data(), present))
+                throw EngineError(err::kFileCorrupt, t.dbPath + ": block truncated");
+            std::memset(window.data() + present, 0, uint64_t(count) * bs - present);
+            if (t.checksum)
+                for (uint32_t i = 0; i < count; ++i) DecryptDataBlock(window.data() + uint64_t(i) * bs, bs, t.checksum, n + i);
+            windowFirst = n;
+            windowCount = count;
+            windowBytes = present;
+        }
+        const uint64_t start = uint64_t(n - windowFirst) * bs;
+        block = window.data() + start;
+        return static_cast<uint32_t>(std::min<uint64_t>(bs, windowBytes > start ? windowBytes - start : 0));
+    }
 
     // Moves to the next block of the chain; false at its end.
     bool nextBlock() {
@@ -32,7 +64,7 @@ struct RecordReader::Impl {
             next = h.firstBlock;
             if (h.numRecords == 0 && (next == 0 || h.usedBlocks == 0)) next = 0;
         } else {
-            next = GetLE16(block.data());
+            next = GetLE16(block);
         }
         if (next == 0) {
             if (seen != h.numRecords)
@@ -41,8 +73,9 @@ struct RecordReader::Impl {
         }
         if (next > t.blocksInFile() || ++visited > t.blocksInFile())
             throw EngineError(err::kFileCorrupt, t.dbPath + ": broken block chain");
-        const uint32_t present = ReadDataBlock(t.db, h, t.fileSize, t.checksum, next, block.data());
-        inBlock = RecordsInBlock(h, block.data(), t.dbPath);
+        const uint32_t present = fetch(next);
+        if (present < 6) throw EngineError(err::kFileCorrupt, t.dbPath + ": block truncated");
+        inBlock = RecordsInBlock(h, block, t.dbPath);
         if (6 + uint64_t(inBlock) * h.recordSize > present)
             throw EngineError(err::kFileCorrupt, t.dbPath + ": block truncated");
         seen += inBlock;
@@ -56,7 +89,8 @@ struct RecordReader::Impl {
 
 RecordReader::RecordReader(std::shared_ptr<const TableState> table) : impl_(std::make_unique<Impl>()) {
     impl_->table = std::move(table);
-    impl_->block.resize(impl_->table->header.blockSize());
+    const uint32_t bs = impl_->table->header.blockSize();
+    impl_->window.resize(std::max<std::size_t>(1, (64 * 1024) / bs) * bs);
     view_.table_ = impl_->table.get();
 }
 
@@ -78,7 +112,7 @@ bool RecordReader::next() {
             }
         } while (m.inBlock == 0);
     }
-    view_.data_ = m.block.data() + 6 + size_t(m.index) * m.table->header.recordSize;
+    view_.data_ = m.block + 6 + size_t(m.index) * m.table->header.recordSize;
     return true;
 }
 

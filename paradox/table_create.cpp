@@ -10,6 +10,7 @@
 #include "paradox/db_header.h"
 #include "paradox/engine_error.h"
 #include "paradox/field_mapping.h"
+#include "paradox/index_descriptor.h"
 #include "paradox/language_driver.h"
 #include "paradox/primary_index.h"
 #include "paradox/table_family.h"
@@ -62,6 +63,25 @@ CreateRequest ReadOptions(const TableDescriptor& d) {
     return r;
 }
 
+// Key fields from the descriptor's index list: only a primary index on leading fields can be
+// created with the table here; secondary indexes are added to an existing table.
+uint16_t KeyFieldsFromIndexes(const TableDescriptor& d) {
+    if (d.indexCount == 0) return 0;
+    if (!d.indexes) throw EngineError(err::kInvalidParam, "index list missing");
+    uint16_t keys = 0;
+    for (int i = 0; i < d.indexCount; ++i) {
+        const IndexDescriptor& x = d.indexes[i];
+        if (!x.primary) throw EngineError(err::kNotSupported, "secondary index in a create request");
+        if (keys) throw EngineError(err::kInvalidIndexDesc, "two primary indexes");
+        if (x.keyFieldCount == 0 || x.keyFieldCount > kMaxKeyFields) throw EngineError(err::kInvalidIndexDesc, "key field count");
+        for (int k = 0; k < x.keyFieldCount; ++k)
+            if (x.keyFields[k] != k + 1)
+                throw EngineError(err::kInvalidIndexDesc, "the primary key must be made of the leading fields");
+        keys = x.keyFieldCount;
+    }
+    return keys;
+}
+
 void WriteNewFile(AtomicFile& f, const std::vector<uint8_t>& bytes) { f.file().writeAt(0, bytes.data(), bytes.size()); }
 
 }  // namespace
@@ -90,13 +110,17 @@ void createTable(const std::string& dir, const TableDescriptor& desc, const Crea
         schema.fields.push_back(std::move(f));
     }
 
-    // Key.
-    if (options.keyFields > desc.fieldCount || options.keyFields > 16)
+    // Key: from the index list or from the options (both must agree when both are given).
+    uint16_t keyFields = KeyFieldsFromIndexes(desc);
+    if (keyFields && options.keyFields && keyFields != options.keyFields)
+        throw EngineError(err::kInvalidIndexDesc, "key field counts disagree");
+    if (!keyFields) keyFields = options.keyFields;
+    if (keyFields > desc.fieldCount || keyFields > 16)
         throw EngineError(err::kInvalidIndexCreate, "too many key fields");
-    for (int i = 0; i < options.keyFields; ++i)
+    for (int i = 0; i < keyFields; ++i)
         if (IsBlobType(schema.fields[i].type))
             throw EngineError(err::kInvalidIndexCreate, "blob field " + schema.fields[i].name + " cannot be a key");
-    schema.keyFields = options.keyFields;
+    schema.keyFields = keyFields;
 
     const CreateRequest req = ReadOptions(desc);
     const int level = std::max(req.level ? req.level : 4, minLevel);

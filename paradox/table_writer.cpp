@@ -103,6 +103,7 @@ public:
 
 void WriterState::scanChain() {
     std::vector<uint16_t> empty;
+    std::vector<uint8_t> lastKey;
     const uint32_t maxBlocks = std::max<uint32_t>(table->blocksInFile(), h.fileBlocks);
     uint32_t next = h.firstBlock, visited = 0;
     if (h.numRecords == 0 && h.usedBlocks == 0) next = 0;
@@ -114,6 +115,17 @@ void WriterState::scanChain() {
         if (n == 0) {
             empty.push_back(static_cast<uint16_t>(next));
         } else {
+            // Inserts place records by comparing encoded key bytes; a table whose records are
+            // in another order (a collating language driver) cannot be extended safely.
+            if (keySize > 0) {
+                const uint8_t* first = other.data() + 6;
+                if (!lastKey.empty() && std::memcmp(lastKey.data(), first, keySize) >= 0)
+                    throw EngineError(err::kNotSupported, table->dbPath + ": key order differs from byte order");
+                for (uint32_t r = 1; r < n; ++r)
+                    if (std::memcmp(first + size_t(r - 1) * rs, first + size_t(r) * rs, keySize) >= 0)
+                        throw EngineError(err::kNotSupported, table->dbPath + ": key order differs from byte order");
+                lastKey.assign(first + size_t(n - 1) * rs, first + size_t(n - 1) * rs + keySize);
+            }
             chain.push_back(static_cast<uint16_t>(next));
             counts.push_back(static_cast<uint16_t>(n));
             firstKeys.insert(firstKeys.end(), other.data() + 6, other.data() + 6 + keySize);

@@ -13,7 +13,8 @@
 namespace paradox {
 
 struct CreateOptions {
-    uint16_t keyFields = 0;  // leading fields that form the primary key (0 = unkeyed)
+    uint16_t keyFields = 0;  // leading key fields; also taken from a primary IndexDescriptor
+                             // in the descriptor's index list (0 = unkeyed)
     bool overwrite = false;  // replace an existing table of that name
 };
 

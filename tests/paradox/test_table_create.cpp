@@ -6,6 +6,7 @@
 
 #include "paradox/descriptor_builder.h"
 #include "paradox/engine_error.h"
+#include "paradox/index_descriptor.h"
 #include "paradox/table.h"
 #include "paradox/table_writer.h"
 #include "test_support.h"
@@ -179,4 +180,40 @@ TEST(CreateTable, ProtectedTableNeedsItsPassword) {
     OpenOptions o;
     o.passwords = {"wrong", "geheim"};
     EXPECT_TRUE(Table::open(dir.str(), "secret", o).properties().isProtected);
+}
+
+TEST(CreateTable, PrimaryKeyFromTheIndexList) {
+    struct Case {
+        std::vector<uint16_t> keyFields;
+        bool primary;
+        int code;
+    };
+    const Case cases[] = {
+        {{1, 2}, true, 0},
+        {{2}, true, 10023},      // a primary key must be made of the leading fields
+        {{1}, false, 12289},     // secondary indexes are added to existing tables
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        DescriptorBuilder b("keyed");
+        b.field("A", FLDZSTRING, 0, 5).field("B", FLDINT16).field("C", FLDDATE);
+        TableDescriptor d = b.descriptor();
+        IndexDescriptor idx{};
+        idx.primary = c.primary ? 1 : 0;
+        idx.keyFieldCount = static_cast<uint16_t>(c.keyFields.size());
+        for (std::size_t i = 0; i < c.keyFields.size(); ++i) idx.keyFields[i] = c.keyFields[i];
+        d.indexCount = 1;
+        d.indexes = &idx;
+        int code = 0;
+        try {
+            createTable(dir.str(), d);
+        } catch (const EngineError& e) {
+            code = e.code();
+        }
+        EXPECT_EQ(code, c.code);
+        if (code == 0) {
+            EXPECT_EQ(Table::open(dir.str(), "keyed").properties().keyFields, 2);
+            EXPECT_TRUE(std::filesystem::exists(dir.path() / "keyed.PX"));
+        }
+    }
 }

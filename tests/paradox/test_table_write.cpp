@@ -344,3 +344,27 @@ TEST(TableWriter, AppendsToRealTables) {
             CheckPrimaryIndex(dir.path() / (std::string(c.stem) + ".DB"), px);
     }
 }
+
+TEST(TableWriter, RefusesKeyedTablesInAnotherOrder) {
+    ScratchDir dir;
+    DescriptorBuilder b("order");
+    b.field("K", FLDZSTRING, 0, 4);
+    createTable(dir.str(), b.descriptor(), {1, false});
+    {
+        TableWriter w = TableWriter::open(dir.str(), "order");
+        w.insert({Value::text("a")});
+        w.insert({Value::text("b")});
+        w.commit();
+    }
+    // Swap the two records as a collating language driver might have ordered them.
+    auto bytes = ReadBytes(dir.path() / "order.DB");
+    const std::size_t rec = 0x800 + 6;
+    std::swap_ranges(bytes.begin() + rec, bytes.begin() + rec + 4, bytes.begin() + rec + 4);
+    paradox_test::WriteBytes(dir.path() / "order.DB", bytes);
+    try {
+        TableWriter::open(dir.str(), "order");
+        FAIL();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), 12289);
+    }
+}
