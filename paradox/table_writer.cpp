@@ -12,11 +12,13 @@
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
 #include "paradox/field_codec.h"
+#include "paradox/index_maintenance.h"
 #include "paradox/primary_index.h"
+#include "paradox/secondary_index_writer.h"
 #include "paradox/table_family.h"
 #include "paradox/table_state.h"
-#include "paradox/text_case.h"
 
 namespace paradox {
 
@@ -24,9 +26,11 @@ class WriterState {
 public:
     std::shared_ptr<TableState> table;
     DbHeader h;
-    std::unique_ptr<AtomicFile> db;
-    std::unique_ptr<AtomicFile> mb;
+    std::unique_ptr<FamilySwap> swap;  // every changed file is staged here and swapped in on commit
+    File* db = nullptr;                // staged copy of the .DB
+    File* mb = nullptr;                // staged copy of the .MB, once a blob is written
     std::unique_ptr<BlobWriter> blobs;
+    std::vector<SecondaryIndexDef> secondary;
     uint32_t checksum = 0;
     uint32_t bs = 0;
     uint16_t rs = 0;
@@ -52,16 +56,16 @@ public:
     bool closed = false;
 
     // Block I/O on the working copy.
-    void readBlock(uint32_t n, uint8_t* buf) { ReadDataBlock(db->file(), h, fileSize, checksum, n, buf); }
+    void readBlock(uint32_t n, uint8_t* buf) { ReadDataBlock(*db, h, fileSize, checksum, n, buf); }
     void writeBlock(uint32_t n, const uint8_t* buf) {
         const uint64_t off = uint64_t(h.headerSize) + uint64_t(n - 1) * bs;
         if (checksum) {
             std::vector<uint8_t>& tmp = combined;
             tmp.assign(buf, buf + bs);
             EncryptDataBlock(tmp.data(), bs, checksum, n);
-            db->file().writeAt(off, tmp.data(), bs);
+            db->writeAt(off, tmp.data(), bs);
         } else {
-            db->file().writeAt(off, buf, bs);
+            db->writeAt(off, buf, bs);
         }
         fileSize = std::max(fileSize, off + bs);
     }
@@ -265,16 +269,16 @@ void WriterState::insertKeyed(const uint8_t* record, const Placement& at) {
 
 void WriterState::openBlobFile() {
     auto existing = FindTableFile(table->dir, table->base, "MB");
-    mb = std::make_unique<AtomicFile>(existing.value_or(JoinPath(table->dir, table->base + ".MB")));
+    mb = &swap->stage(swap->memberName("MB"));
     if (existing) {
         File src = File::openRead(*existing);
-        CopyFileContents(src, mb->file());
+        CopyFileContents(src, *mb);
     } else {
         std::vector<uint8_t> head = NewBlobFileHeader();
         if (checksum) EncryptBlobBytes(head.data(), head.size(), checksum);
-        mb->file().writeAt(0, head.data(), head.size());
+        mb->writeAt(0, head.data(), head.size());
     }
-    blobs = std::make_unique<BlobWriter>(mb->file(), checksum);
+    blobs = std::make_unique<BlobWriter>(*mb, checksum);
 }
 
 void WriterState::writeBlobFields(const std::vector<Value>& values) {
@@ -306,11 +310,8 @@ TableWriter& TableWriter::operator=(TableWriter&&) noexcept = default;
 TableWriter TableWriter::open(const std::string& dir, const std::string& name, const OpenOptions& options) {
     auto s = std::make_unique<WriterState>();
     s->table = OpenTableState(dir, name, options);
-    for (const auto& f : FamilyFiles(s->table->dir, s->table->base)) {
-        const char c = UpperCase1252(f[f.find_last_of('.') + 1]);
-        if (c == 'X' || c == 'Y')
-            throw EngineError(err::kNotSupported, "writing a table with secondary indexes: " + s->table->base);
-    }
+    // Secondary indexes hold block numbers: they are rebuilt from the new data on commit.
+    s->secondary = ReadSecondaryIndexDefs(s->table->dir, s->table->base);
     if (s->table->header.writeProtected) throw EngineError(err::kTableReadOnly, s->table->base);
     s->h = s->table->header;
     s->checksum = s->table->checksum;
@@ -325,9 +326,10 @@ TableWriter TableWriter::open(const std::string& dir, const std::string& name, c
     s->cur.assign(s->bs, 0);
     s->other.assign(s->bs, 0);
     s->rec.assign(s->rs, 0);
-    s->db = std::make_unique<AtomicFile>(s->table->dbPath);
-    CopyFileContents(s->table->db, s->db->file());
-    s->fileSize = s->db->file().size();
+    s->swap = std::make_unique<FamilySwap>(s->table->dir, s->table->base);
+    s->db = &s->swap->stage(s->swap->memberName("DB"));
+    CopyFileContents(s->table->db, *s->db);
+    s->fileSize = s->db->size();
     s->scanChain();
     return TableWriter(std::move(s));
 }
@@ -385,20 +387,24 @@ void TableWriter::commit() {
     c.lastBlock = s.chain.empty() ? 0 : s.chain.back();
     PatchDbHeader(s.h.raw, c, s.autoField >= 0, s.autoInc);
     PutLE16(s.h.raw.data() + hdr::kFirstFree, s.freeHead);
-    s.db->file().writeAt(0, s.h.raw.data(), s.h.raw.size());
+    s.db->writeAt(0, s.h.raw.data(), s.h.raw.size());
     if (s.blobs) s.blobs->finish();
 
-    std::unique_ptr<AtomicFile> px;
+    // Indexes are built from the staged data file, then everything is swapped in as one step.
+    const DbHeader fresh = ReadDbHeader(*s.db, false);
     if (s.h.schema.keyFields > 0) {
-        px = std::make_unique<AtomicFile>(
-            FindTableFile(s.table->dir, s.table->base, "PX").value_or(JoinPath(s.table->dir, s.table->base + ".PX")));
-        const DbHeader fresh = ReadDbHeader(s.db->file(), false);
-        PrimaryIndexSource src{&s.db->file(), &fresh, s.db->file().size(), s.checksum, s.table->base + ".PX"};
-        WritePrimaryIndex(src, px->file());
+        File& px = s.swap->stage(s.swap->memberName("PX"));
+        PrimaryIndexSource src{s.db, &fresh, s.db->size(), s.checksum, s.table->base + ".PX"};
+        WritePrimaryIndex(src, px);
     }
-    if (s.mb) s.mb->commit();
-    s.db->commit();
-    if (px) px->commit();
+    for (const SecondaryIndexDef& def : s.secondary) {
+        std::string yExt = def.extension;
+        yExt[0] = 'Y';
+        const std::string xName = s.swap->memberName(def.extension), yName = s.swap->memberName(yExt);
+        SecondaryIndexSource src{s.db, &fresh, s.db->size(), s.checksum};
+        WriteSecondaryIndex(src, def.desc, xName, yName, s.swap->stage(xName), s.swap->stage(yName));
+    }
+    s.swap->commit();
     s.closed = true;
 }
 

@@ -30,9 +30,10 @@ void deleteTable(const std::string& dir, const std::string& name);
 
 class WriterState;
 
-// Inserts records into an existing table. Keyed tables keep their records in key order and
-// get a fresh .PX on commit; a duplicate key fails with 9729. A null value in an
-// autoincrement field receives the next number.
+// Inserts records into an existing table. Keyed tables keep their records in key order; a
+// duplicate key fails with 9729. A null value in an autoincrement field receives the next
+// number. Commit rebuilds the .PX and the secondary indexes and replaces the changed files
+// of the family as one crash-safe step.
 class TableWriter {
 public:
     static TableWriter open(const std::string& dir, const std::string& name, const OpenOptions& options = {});

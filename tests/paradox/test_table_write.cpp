@@ -9,6 +9,7 @@
 #include "paradox/byte_order.h"
 #include "paradox/descriptor_builder.h"
 #include "paradox/engine_error.h"
+#include "paradox/index_maintenance.h"
 #include "paradox/table.h"
 #include "paradox/table_writer.h"
 #include "test_support.h"
@@ -218,8 +219,10 @@ TEST(TableWriter, UncommittedWriterChangesNothing) {
         w.insert({Value::text("lost")});
     }
     EXPECT_EQ(ReadBytes(dir.path() / "plain.DB"), before);
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << "temporary file left behind";
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        const std::string n = e.path().filename().string();
+        EXPECT_TRUE(n.find(".tmp") == std::string::npos && n[0] != '.') << "temporary file left behind: " << n;
+    }
 }
 
 TEST(TableWriter, RejectsBadRecordsWithoutDamage) {
@@ -295,16 +298,33 @@ TEST(TableWriter, ProtectedTablesStayEncrypted) {
     }
 }
 
-TEST(TableWriter, RefusesTablesWithSecondaryIndexes) {
+TEST(TableWriter, RebuildsSecondaryIndexesOnCommit) {
     REQUIRE_FIXTURES();
     ScratchDir dir;
     paradox_test::CopyFamily("paradoxdriver/db", "CUSTOMER", dir.path());
-    try {
-        TableWriter::open(dir.str(), "customer");
-        FAIL();
-    } catch (const EngineError& e) {
-        EXPECT_EQ(e.code(), 12289);
+    const auto x06Before = ReadBytes(dir.path() / "CUSTOMER.X06");
+    const auto defsBefore = ReadSecondaryIndexDefs(dir.str(), "CUSTOMER");
+    ASSERT_EQ(defsBefore.size(), 1u);
+    auto row = Table::open(dir.str(), "customer").readAll()[4];
+    row[0] = Value::null();  // next autoincrement value
+    row[5] = Value::text("Aaron City");
+    {
+        TableWriter w = TableWriter::open(dir.str(), "customer");
+        w.insert(row);
+        w.commit();
     }
+    EXPECT_EQ(Table::open(dir.str(), "customer").properties().recordCount, 21u);
+    const auto x06 = ReadBytes(dir.path() / "CUSTOMER.X06");
+    EXPECT_NE(x06, x06Before);
+    EXPECT_EQ(GetLE32(&x06[6]), 21u) << "the City index holds every record";
+    const std::string text(x06.begin(), x06.end());
+    EXPECT_NE(text.find("Aaron City"), std::string::npos);
+    const auto defsAfter = ReadSecondaryIndexDefs(dir.str(), "CUSTOMER");
+    ASSERT_EQ(defsAfter.size(), 1u);
+    EXPECT_EQ(defsAfter[0].extension, defsBefore[0].extension);
+    EXPECT_EQ(defsAfter[0].desc.keyFields[0], defsBefore[0].desc.keyFields[0]);
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(e.path().filename().string()[0], '.') << "staging file left behind: " << e.path();
 }
 
 TEST(TableWriter, AppendsToRealTables) {
