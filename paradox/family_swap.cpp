@@ -307,6 +307,20 @@ File& FamilySwap::stage(const std::string& targetName) {
     return *files_.back();
 }
 
+std::string FamilySwap::reserve(const std::string& targetName) {
+    if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
+    for (const auto& e : entries_)
+        if (EqualsIgnoreCase1252(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
+    Entry e;
+    e.target = targetName;
+    e.staged = "." + base_ + "." + token_ + "." + std::to_string(entries_.size()) + ".new";
+    const std::string path = JoinPath(dir_, e.staged);
+    entries_.push_back(e);
+    stagedPaths_.push_back(path);
+    files_.push_back(nullptr);
+    return path;
+}
+
 void FamilySwap::remove(const std::string& targetName) {
     if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
     for (const auto& e : entries_)
@@ -325,8 +339,14 @@ const std::string& FamilySwap::stagedPath(const std::string& targetName) const {
 void FamilySwap::commit() {
     if (committed_) throw EngineError(err::kInvalidParam, "swap already committed");
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (!files_[i]) continue;
+        if (entries_[i].staged.empty()) continue;
         fault::FaultPoint("swap: flush staged file");
+        if (!files_[i]) {
+            // A reserved name: the writer created the file itself.
+            if (::access(stagedPaths_[i].c_str(), F_OK) != 0)
+                throw EngineError(err::kNoSuchFile, stagedPaths_[i] + ": reserved file was not written");
+            files_[i] = std::make_unique<File>(File::openReadWrite(stagedPaths_[i]));
+        }
         files_[i]->sync();
         files_[i]->close();
     }

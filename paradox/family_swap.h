@@ -25,6 +25,9 @@ public:
     // plain file name ("ORDERS.PX"); staging the same target twice fails with 9986. The File stays
     // valid until commit() or destruction.
     File& stage(const std::string& targetName);
+    // Like stage(), for a writer that creates the file itself: returns the path it must create
+    // (absent now); commit() flushes it and fails with 9988 when it was not created.
+    std::string reserve(const std::string& targetName);
     // Removes dir/targetName on commit (no error when it is absent then). Not combinable with stage().
     void remove(const std::string& targetName);
     // Name of the staged file for a target (for callers that reopen it to read back).

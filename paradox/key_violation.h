@@ -1,0 +1,30 @@
+// Key-violation tables: records a restructure (or an index or link change) had to set aside are
+// kept, never dropped, in an unkeyed table of the same fields in the table's directory. Its name
+// is the caller's when given, else the first free of KEYVIOL, KEYVIOL1, ... KEYVIOL99: an
+// existing table is never overwritten, so a second run keeps the first run's records.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "paradox/language_driver.h"
+#include "paradox/schema.h"
+#include "paradox/value.h"
+
+namespace paradox {
+
+// The name (without extension) the key-violation table will get in dir. 13057 when the
+// requested table exists or no KEYVIOL name is free.
+std::string ChooseKeyViolationName(const std::string& dir, const std::string& requested);
+
+struct KeyViolationTableSpec {
+    Schema schema;           // fields of the table the records came from (key ignored)
+    int level = 7;
+    LanguageDriver driver{};
+    std::string password;    // master password to protect it with; empty for none
+};
+
+// Creates table `name` in dir and stores the records (values in schema order, blobs included).
+void WriteKeyViolationTable(const std::string& dir, const std::string& name, const KeyViolationTableSpec& spec,
+                            const std::vector<std::vector<Value>>& records);
+
+}  // namespace paradox

@@ -1,0 +1,310 @@
+// restructureTable: plans, then writes the new family into one FamilySwap. Records stream from
+// the old table in chain order. When the new key keeps the old key's fields and encodings the
+// chain order is the new key order and records go straight into new blocks (memory stays
+// flat). Otherwise a first pass sorts the new keys and marks repeats, and a second pass builds
+// the kept records into memory in key order; repeats go to the key-violation table.
+#include "paradox/restructure.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <numeric>
+
+#include "paradox/blob_file.h"
+#include "paradox/byte_order.h"
+#include "paradox/crypto.h"
+#include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
+#include "paradox/fault_injection.h"
+#include "paradox/field_codec.h"
+#include "paradox/field_conversion.h"
+#include "paradox/key_violation.h"
+#include "paradox/primary_index.h"
+#include "paradox/restructure_companions.h"
+#include "paradox/restructure_plan.h"
+#include "paradox/restructure_writer.h"
+#include "paradox/table_family.h"
+#include "paradox/table_state.h"
+
+namespace paradox {
+
+namespace {
+
+// Builds records of the new layout from records of the old one.
+class RecordBuilder {
+public:
+    RecordBuilder(const TableState& old, const RestructurePlan& p, BlobWriter* blobs)
+        : old_(old), p_(p), blobs_(blobs), autoField_(p.schema.autoIncField()) {
+        if (autoField_ >= 0) {
+            const int src = p.source[autoField_];
+            // The counter continues from the old table's when the field was its '+' field.
+            if (src >= 0 && old.header.schema.fields[src].type == PxType::AutoInc) autoInc_ = old.header.autoInc;
+        }
+    }
+
+    // Fills out (recordSize bytes) for fields [0, count); blob values go to the new .MB.
+    // withBlobs false leaves blob fields blank (records set aside keep their blobs as values).
+    void build(const RecordView& in, uint8_t* out, std::size_t count, uint64_t recordNo, bool withBlobs = true) {
+        const auto& fields = p_.schema.fields;
+        std::memset(out, 0, p_.schema.recordSize);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Field& nf = fields[i];
+            const int src = p_.source[i];
+            if (src < 0) continue;
+            const Field& of = old_.header.schema.fields[src];
+            if (!withBlobs && IsBlobType(nf.type)) continue;
+            if (p_.rawCopy[i]) {
+                std::memcpy(out + nf.offset, in.raw() + of.offset, nf.width);
+                continue;
+            }
+            try {
+                const Value v = ConvertFieldValue(in.value(src), of, nf);
+                if (IsBlobType(nf.type)) storeBlob(nf, v, out);
+                else EncodeField(nf, v, out);
+            } catch (const EngineError& e) {
+                if (e.code() != err::kOutOfRange && e.code() != err::kInvalidParam) throw;
+                throw EngineError(err::kOutOfRange, "record " + std::to_string(recordNo) + ", field " + nf.name +
+                                                        ": value does not fit the new field");
+            }
+        }
+        if (autoField_ >= 0 && static_cast<std::size_t>(autoField_) < count) numberAutoInc(out);
+    }
+
+    // The values of a built record (blobs read back from the old record) for a key-violation table.
+    std::vector<Value> values(const RecordView& in, const uint8_t* built) const {
+        std::vector<Value> out;
+        for (std::size_t i = 0; i < p_.schema.fields.size(); ++i) {
+            const Field& nf = p_.schema.fields[i];
+            const int src = p_.source[i];
+            if (IsBlobType(nf.type)) {
+                out.push_back(src < 0 ? Value::null()
+                                      : ConvertFieldValue(in.value(src), old_.header.schema.fields[src], nf));
+            } else {
+                out.push_back(DecodeField(nf, built));
+            }
+        }
+        return out;
+    }
+
+    uint32_t autoInc() const { return autoInc_; }
+
+private:
+    void storeBlob(const Field& f, const Value& v, uint8_t* rec) {
+        std::memset(rec + f.offset, 0, f.width);
+        if (v.isNull()) return;
+        const std::string stored = AddBlobPrefix(f.type, v.asString());
+        if (stored.empty()) return;
+        std::memcpy(rec + f.offset, stored.data(), std::min<std::size_t>(stored.size(), f.leader()));
+        BlobRef ref;
+        ref.length = static_cast<uint32_t>(stored.size());
+        if (stored.size() > f.leader()) ref = blobs_->write(stored);
+        EncodeBlobRef(f, ref, rec);
+    }
+
+    void numberAutoInc(uint8_t* out) {
+        const Field& f = p_.schema.fields[autoField_];
+        const Value v = DecodeField(f, out);
+        if (v.isNull()) {
+            if (autoInc_ >= 0x7FFFFFFF) throw EngineError(err::kOutOfRange, "autoincrement exhausted");
+            EncodeField(f, Value::integer(++autoInc_), out);
+        } else if (v.asInt() > int64_t(autoInc_)) {
+            autoInc_ = static_cast<uint32_t>(v.asInt());
+        }
+    }
+
+    const TableState& old_;
+    const RestructurePlan& p_;
+    BlobWriter* blobs_;
+    int autoField_;
+    uint32_t autoInc_ = 0;
+};
+
+struct SetAside {
+    std::vector<std::vector<Value>> records;
+};
+
+// Keyed tables whose key order changed: sort, set repeats aside, then write in key order.
+void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
+                   SequentialBlockWriter& out, SetAside& aside) {
+    const uint16_t keySize = p.schema.keySize();
+    const uint16_t rs = p.schema.recordSize;
+    std::vector<uint8_t> rec(rs);
+    std::vector<uint8_t> keys;
+    const uint64_t n = old->header.numRecords;
+    keys.reserve(std::min<uint64_t>(n, 1u << 20) * keySize);
+    {
+        RecordReader r(old);
+        uint64_t i = 0;
+        while (r.next()) {
+            b.build(r.record(), rec.data(), p.schema.keyFields, ++i);
+            keys.insert(keys.end(), rec.begin(), rec.begin() + keySize);
+        }
+    }
+    const uint64_t count = keys.size() / std::max<uint16_t>(keySize, 1);
+    std::vector<uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t c) {
+        return std::memcmp(&keys[size_t(a) * keySize], &keys[size_t(c) * keySize], keySize) < 0;
+    });
+    // rank[ordinal]: position among kept records, or UINT32_MAX when set aside.
+    std::vector<uint32_t> rank(count, UINT32_MAX);
+    uint32_t kept = 0;
+    for (uint64_t k = 0; k < count; ++k) {
+        const bool repeat = k > 0 && std::memcmp(&keys[size_t(order[k]) * keySize], &keys[size_t(order[k - 1]) * keySize], keySize) == 0;
+        if (!repeat) rank[order[k]] = kept++;
+    }
+    keys.clear();
+    keys.shrink_to_fit();
+    std::vector<uint8_t> built(size_t(kept) * rs);
+    RecordReader r(old);
+    uint64_t i = 0;
+    while (r.next()) {
+        const uint32_t at = rank[i++];
+        if (at == UINT32_MAX) {
+            b.build(r.record(), rec.data(), p.schema.fields.size(), i, false);
+            aside.records.push_back(b.values(r.record(), rec.data()));
+        } else {
+            b.build(r.record(), &built[size_t(at) * rs], p.schema.fields.size(), i);
+        }
+    }
+    for (uint32_t k = 0; k < kept; ++k) out.add(&built[size_t(k) * rs]);
+}
+
+// Records already in new key order (or an unkeyed table): one streaming pass.
+void WriteStreaming(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b, SequentialBlockWriter& out) {
+    const uint16_t keySize = p.schema.keySize();
+    std::vector<uint8_t> rec(p.schema.recordSize), prev(keySize);
+    RecordReader r(old);
+    uint64_t i = 0;
+    while (r.next()) {
+        b.build(r.record(), rec.data(), p.schema.fields.size(), ++i);
+        if (keySize > 0) {
+            if (i > 1 && std::memcmp(prev.data(), rec.data(), keySize) >= 0)
+                throw EngineError(err::kFileCorrupt, old->dbPath + ": records out of key order");
+            std::memcpy(prev.data(), rec.data(), keySize);
+        }
+        out.add(rec.data());
+        if ((i & 0xFFFF) == 0) fault::FaultPoint("restructure: records written");
+    }
+}
+
+std::string PasswordOf(const TableDescriptor& d) {
+    return d.protectedFlag ? std::string(d.password, strnlen(d.password, sizeof d.password)) : std::string();
+}
+
+}  // namespace
+
+RestructureResult restructureTable(const std::string& dir, const TableDescriptor& desc, char* keyViolationName,
+                                   const RestructureOptions& options) {
+    const std::string tableName(desc.tableName, strnlen(desc.tableName, sizeof desc.tableName));
+    const std::string driver(desc.driverType, strnlen(desc.driverType, sizeof desc.driverType));
+    if (!driver.empty() && driver != "PARADOX" && driver != "Paradox")
+        throw EngineError(err::kNotSupported, "driver " + driver);
+    if (desc.indexCount > 0)
+        for (int i = 0; i < desc.indexCount; ++i)
+            if (!desc.indexOps || desc.indexOps[i] != CRNOOP)
+                throw EngineError(err::kNotSupported, "indexes change through add index and delete index");
+    if (desc.linkCount > 0 || desc.securityCount > 0)
+        throw EngineError(err::kNotSupported, "links and auxiliary passwords change through their own operations");
+
+    OpenOptions oo{options.passwords, options.askPassword};
+    const std::string newPassword = PasswordOf(desc);
+    if (!newPassword.empty()) oo.passwords.push_back(newPassword);
+    std::shared_ptr<TableState> old = OpenTableState(dir, tableName, oo);
+    if (old->header.writeProtected) throw EngineError(err::kTableReadOnly, old->base);
+
+    const RestructurePlan plan = PlanRestructure(*old, desc);
+    if (plan.newChecksum != old->checksum && FindTableFile(old->dir, old->base, "VTS"))
+        throw EngineError(err::kNotSupported, "changing the master password of a table with auxiliary passwords");
+    const CompanionPlan companions = PlanCompanions(*old, plan, desc);
+    std::string kvName;
+    if (plan.schema.keyFields > 0 && !plan.keyOrderKept) {
+        const std::string requested = keyViolationName ? std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)) : "";
+        if (keyViolationName) kvName = ChooseKeyViolationName(old->dir, requested);
+    }
+
+    FamilySwap swap(old->dir, old->base);
+    const std::string dbName = swap.memberName("DB");
+    File& db = swap.stage(dbName);
+
+    NewHeaderSpec spec;
+    spec.schema = plan.schema;
+    spec.version = plan.version;
+    spec.blockSizeCode = static_cast<uint8_t>(plan.blockSize / 1024);
+    spec.sortOrder = plan.driver.sortOrder;
+    spec.codePage = plan.driver.codePage;
+    spec.sortOrderName = plan.driver.name ? plan.driver.name : "";
+    spec.tableName = old->base + ".DB";
+    spec.checksum = plan.newChecksum;
+    spec.updateStamp = static_cast<uint32_t>(std::time(nullptr));
+    std::vector<uint8_t> header = BuildDbHeader(spec);
+    db.writeAt(0, header.data(), header.size());
+
+    // Blob file.
+    File* mb = nullptr;
+    std::unique_ptr<BlobWriter> blobs;
+    if (plan.schema.hasBlobs()) {
+        mb = &swap.stage(swap.memberName("MB"));
+        std::vector<uint8_t> head = NewBlobFileHeader();
+        if (plan.newChecksum) EncryptBlobBytes(head.data(), head.size(), plan.newChecksum);
+        mb->writeAt(0, head.data(), head.size());
+        blobs = std::make_unique<BlobWriter>(*mb, plan.newChecksum);
+    } else if (FindTableFile(old->dir, old->base, "MB")) {
+        swap.remove(swap.memberName("MB"));
+    }
+
+    // Records.
+    fault::FaultPoint("restructure: start records");
+    RecordBuilder builder(*old, plan, blobs.get());
+    SequentialBlockWriter out(db, static_cast<uint32_t>(header.size()), plan.blockSize, plan.schema.recordSize,
+                              plan.recordsPerBlock, plan.newChecksum);
+    SetAside aside;
+    if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
+    else WriteStreaming(old, plan, builder, out);
+    if (!aside.records.empty() && !keyViolationName)
+        throw EngineError(err::kKeyViol, std::to_string(aside.records.size()) + " records repeat a key of " + old->base);
+    const ChainCounts counts = out.finish();
+    if (blobs) blobs->finish();
+
+    // Header: counts, autoincrement, the restructure counter and the next field ID.
+    PatchDbHeader(header, counts, plan.schema.autoIncField() >= 0, builder.autoInc());
+    header[hdr::kChangeCount2] = static_cast<uint8_t>(old->header.changeCount2 + 1);
+    if (plan.version >= 5) PutLE16(header.data() + hdr::kHiFieldId, plan.hiFieldId);
+    db.writeAt(0, header.data(), header.size());
+    fault::FaultPoint("restructure: data written");
+
+    // Primary index.
+    if (plan.schema.keyFields > 0) {
+        File& px = swap.stage(swap.memberName("PX"));
+        const DbHeader fresh = ReadDbHeader(db, false);
+        PrimaryIndexSource src{&db, &fresh, db.size(), plan.newChecksum, old->base + ".PX"};
+        WritePrimaryIndex(src, px);
+    } else if (FindTableFile(old->dir, old->base, "PX")) {
+        swap.remove(swap.memberName("PX"));
+    }
+    fault::FaultPoint("restructure: primary index written");
+
+    ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId};
+    StageCompanions(swap, *old, companions, swap.stagedPath(dbName), plan.newChecksum, stamps);
+
+    RestructureResult result;
+    result.records = counts.numRecords;
+    result.setAside = static_cast<uint32_t>(aside.records.size());
+    if (!aside.records.empty()) {
+        // The set-aside records are stored before the table changes: a crash in between leaves
+        // them twice (old table and key-violation table), never nowhere.
+        KeyViolationTableSpec kv{plan.schema, plan.level, plan.driver, newPassword};
+        kv.schema.keyFields = 0;
+        WriteKeyViolationTable(old->dir, kvName, kv, aside.records);
+        result.keyViolTable = kvName + ".DB";
+        fault::FaultPoint("restructure: key violations written");
+    }
+    swap.commit();
+    if (!result.keyViolTable.empty()) {
+        std::memset(keyViolationName, 0, kKeyViolNameSize);
+        std::memcpy(keyViolationName, result.keyViolTable.data(), std::min(result.keyViolTable.size(), kKeyViolNameSize - 1));
+    }
+    return result;
+}
+
+}  // namespace paradox

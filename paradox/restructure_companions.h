@@ -1,0 +1,37 @@
+// The companion files of a restructured table: the secondary indexes that survive the new
+// field list (renumbered, rebuilt from the new data) and the .VAL with its field numbers, checks
+// and links carried over plus the descriptor's check entries. Both are staged into the same
+// FamilySwap as the new .DB, so they change together with it.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "paradox/descriptors.h"
+#include "paradox/family_swap.h"
+#include "paradox/index_maintenance.h"
+#include "paradox/restructure_plan.h"
+#include "paradox/val_file.h"
+#include "paradox/val_writer.h"
+
+namespace paradox {
+
+class TableState;
+
+struct CompanionPlan {
+    std::vector<SecondaryIndexDef> indexes;   // new definitions
+    std::vector<std::string> oldIndexFiles;   // file names (no dir) of the old X/Y files
+    std::optional<ValContents> val;           // new .VAL contents; nullopt = no .VAL
+    bool hadVal = false;
+};
+
+// Reads the old companions and works out the new ones; refuses (10012) a change that would
+// break a referential-integrity link (a link field dropped or renumbered), 9986 for a check
+// entry on a field the new table lacks.
+CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& plan, const TableDescriptor& desc);
+
+// Stages the companions into swap. stagedDb is the new .DB (complete, header final).
+void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPlan& c, const std::string& stagedDb,
+                     uint32_t checksum, const ValStamps& stamps);
+
+}  // namespace paradox
