@@ -1,113 +1,13 @@
-// Windows-1252 <-> UTF-8. The bytes 0x80-0x9F that Windows-1252 leaves undefined map to the C1
-// control code points of the same value, as the Windows code-page tables do, so every byte
-// survives a round trip.
+// Windows-1252 text in the library: conversions to UTF-8 and to wide characters for the locale
+// functions. The code-page mapping itself lives in shared/cp1252.
 #include "library/language/text_1252.h"
 
+#include "shared/cp1252.h"
 
 namespace vortab {
 
-namespace {
-
-// Code points of 0x80-0x9F; the undefined positions hold their own value.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes one UTF-8 sequence at text[i], advancing i; a malformed or overlong sequence yields
-// U+FFFD and consumes one byte, so decoding always makes progress.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1; cp = lead & 0x1F; minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2; cp = lead & 0x0F; minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3; cp = lead & 0x07; minimum = 0x10000;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + extra >= text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char c = byte(i + k);
-        if ((c & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += extra + 1;
-    return cp;
-}
-
-}  // namespace
-
-char32_t UnicodeFrom1252(unsigned char c) {
-    if (c >= 0x80 && c <= 0x9F) return kHighControls[c - 0x80];
-    return c;
-}
-
-int Cp1252FromUnicode(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-    for (int k = 0; k < 32; ++k)
-        if (kHighControls[k] == cp) return 0x80 + k;
-    // Spaces that locales use as thousands separators but Windows-1252 lacks.
-    if (cp == 0x202F || cp == 0x2009 || cp == 0x2007) return 0xA0;
-    return -1;
-}
-
-std::string Utf8From1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) AppendUtf8(out, UnicodeFrom1252(static_cast<unsigned char>(ch)));
-    return out;
-}
-
-std::string Utf8To1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const int c = Cp1252FromUnicode(NextCodePoint(text, i));
-        out += c < 0 ? '?' : static_cast<char>(c);
-    }
-    return out;
-}
+std::string Utf8From1252(std::string_view text) { return Cp1252ToUtf8(text); }
+std::string Utf8To1252(std::string_view text) { return Utf8ToCp1252(text); }
 
 std::wstring WideFrom1252(std::string_view text) {
     std::wstring out;

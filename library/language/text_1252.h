@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "shared/cp1252.h"
+
 namespace vortab {
 
 inline unsigned char UpperCase1252(unsigned char c) {
@@ -42,9 +44,6 @@ inline bool IsOperatorSymbolChar(unsigned char c) {
 std::string Utf8From1252(std::string_view text);
 std::string Utf8To1252(std::string_view text);
 
-// One Windows-1252 byte as a Unicode code point, and back (-1 when the code point has no byte).
-char32_t UnicodeFrom1252(unsigned char c);
-int Cp1252FromUnicode(char32_t cp);
 // Windows-1252 text as wide (Unicode) characters, for the C library's wide collation.
 std::wstring WideFrom1252(std::string_view text);
 
