@@ -2,6 +2,8 @@
 // what converts, what fails with the variant error, and text forms that read back.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -166,6 +168,33 @@ TEST_F(ValueConversion, NonFiniteNumbersNeverComeOut) {
         EXPECT_THROW(Value::Date(bad).toText(), EVariantError);
     }
     EXPECT_THROW(Value::Text("1e999").toNumber(), EVariantError);
+}
+
+// Random texts built from the characters the readers care about: every conversion either gives
+// a finite value or raises the variant error, nothing else.
+TEST_F(ValueConversion, RandomTextsConvertOrFailCleanly) {
+    const std::string alphabet = "0123456789 .,:/-+eEaApPmM\xE4\xFF\x80\t";
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const std::size_t length = next() % 24;
+        for (std::size_t i = 0; i < length; ++i) text += alphabet[(next() >> 8) % alphabet.size()];
+        const Value v = Value::Text(text);
+        try {
+            EXPECT_TRUE(std::isfinite(v.toNumber())) << text;
+        } catch (const EVariantError&) {
+        }
+        try {
+            const double d = v.toDate();
+            EXPECT_TRUE(d >= -693594 && d <= 2958466) << text;
+        } catch (const EVariantError&) {
+        }
+        try {
+            v.toBoolean();
+        } catch (const EVariantError&) {
+        }
+    }
 }
 
 }  // namespace
