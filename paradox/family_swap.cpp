@@ -330,7 +330,7 @@ void FamilySwap::remove(const std::string& targetName) {
     files_.push_back(nullptr);
 }
 
-const std::string& FamilySwap::stagedPath(const std::string& targetName) const {
+std::string FamilySwap::stagedPath(const std::string& targetName) const {
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i].target == targetName && !entries_[i].staged.empty()) return stagedPaths_[i];
     throw EngineError(err::kInvalidParam, "not staged: " + targetName);

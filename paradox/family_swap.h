@@ -31,7 +31,7 @@ public:
     // Removes dir/targetName on commit (no error when it is absent then). Not combinable with stage().
     void remove(const std::string& targetName);
     // Name of the staged file for a target (for callers that reopen it to read back).
-    const std::string& stagedPath(const std::string& targetName) const;
+    std::string stagedPath(const std::string& targetName) const;
     // The name a family member with extension ext has on disk (case-insensitive match), else
     // base + "." + ext: the name to pass to stage() and remove().
     std::string memberName(const std::string& ext) const;
