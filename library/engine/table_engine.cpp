@@ -2,7 +2,8 @@
 
 #include <filesystem>
 
-#include "library/language/errors.h"
+#include "library/engine/engine_session.h"
+#include "paradox/restructure.h"
 #include "paradox/secondary_index.h"
 #include "paradox/val_file.h"
 
@@ -29,8 +30,11 @@ std::vector<paradox::RILinkDescriptor> LinkDescriptors(const paradox::Table& tab
     return val ? val->links : std::vector<paradox::RILinkDescriptor>{};
 }
 
-void EngineRestructure(const std::string&, const paradox::TableDescriptor&, char*) {
-    throw EUnsupported();
+void EngineRestructure(const std::string& dir, const paradox::TableDescriptor& descriptor,
+                       char* keyViolationName) {
+    paradox::RestructureOptions options;
+    options.passwords = EngineSession().passwords().all();
+    paradox::restructureTable(dir, descriptor, keyViolationName, options);
 }
 
 }  // namespace vortab

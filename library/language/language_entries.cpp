@@ -10,7 +10,8 @@ namespace vortab {
 namespace {
 
 constexpr std::uint8_t N = vtNumber, S = vtString, D = vtDate, B = vtBoolean,
-                       IX = vtIndexOptions, CMD = vtCommand, SIMPLE = vtSimple, ANY = vtAny;
+                       IX = vtIndexOptions, CMD = vtCommand, FT = vtFieldType,
+                       FST = vtFieldSubtype, SIMPLE = vtSimple, ANY = vtAny;
 
 }  // namespace
 
@@ -20,10 +21,15 @@ std::span<IdentifierEntry> EnvironmentEntries() { return {}; }
 bool IsParadoxOnly(const IdentifierEntry&) { return false; }
 
 std::span<IdentifierEntry> CommandEntries() {
-    static std::array<IdentifierEntry, 3> entries{
-        MakeEntry("ERROR", 0, ErrorHandler, group::kCommands, 11999, CMD, {N}),
-        MakeEntry("OR", 3, IndexOptionOrHandler, group::kCommands, 12004, IX, {IX, IX}),
-        MakeEntry("EXISTS_FIELD", 0, ExistsFieldHandler, group::kMiscellaneous, 12510, B, {S, S}),
+    using namespace group;
+    static std::array<IdentifierEntry, 7> entries{
+        MakeEntry("ERROR", 0, ErrorHandler, kCommands, 11999, CMD, {N}),
+        MakeEntry("OR", 3, IndexOptionOrHandler, kCommands, 12004, IX, {IX, IX}),
+        MakeEntry("FLD_CHANGE", 0, FieldCommandHandler, kCommands, 12008, CMD, {S, S, S, FT, FST, N, N}),
+        MakeEntry("FLD_ADD", 0, FieldCommandHandler, kCommands, 12009, CMD, {S, S, FT, FST, N, N}),
+        MakeEntry("FLD_DROP", 0, FieldCommandHandler, kCommands, 12010, CMD, {S, S}),
+        MakeEntry("FLD_MOVE", 0, FieldCommandHandler, kCommands, 12013, CMD, {S, S, N}),
+        MakeEntry("EXISTS_FIELD", 0, ExistsFieldHandler, kMiscellaneous, 12510, B, {S, S}),
     };
     return entries;
 }
