@@ -23,7 +23,8 @@ void PrintExportHelp() {
     std::cout << kUsage
               << "\nWrites every record of a Paradox table to stdout (UTF-8).\n\n"
                  "  --format csv   (default) a header row of field names, then one row per record;\n"
-                 "                 memos as text, binary, OLE and graphic blobs left out\n"
+                 "                 memos as text, bytes fields as base64, binary, OLE and\n"
+                 "                 graphic blobs left out (RFC 4180 quoting, CRLF line ends)\n"
                  "  --format json  {\"table\": NAME, \"fields\": [...], \"records\": [[...], ...]};\n"
                  "                 blanks are null, dates \"YYYY-MM-DD\", times \"HH:MM:SS.mmm\",\n"
                  "                 timestamps \"YYYY-MM-DDTHH:MM:SS.mmm\", BCD as a decimal string,\n"
@@ -43,7 +44,7 @@ bool InCsv(const paradox::Field& f) {
 }
 
 void ExportCsv(const paradox::Table& table, std::string& out) {
-    const TextDecoder decoder(table.properties().codePage);
+    const TextDecoder decoder(TextCodePage(table.properties()));
     const auto& fields = table.schema().fields;
     std::vector<int> columns;
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -66,7 +67,7 @@ void ExportCsv(const paradox::Table& table, std::string& out) {
 }
 
 void ExportJson(const paradox::Table& table, std::string& out) {
-    const TextDecoder decoder(table.properties().codePage);
+    const TextDecoder decoder(TextCodePage(table.properties()));
     const std::vector<paradox::FieldDescriptor> descriptors = table.fieldDescriptors();
     JsonWriter json(out);
     json.beginObject();

@@ -9,9 +9,9 @@
 namespace vortab::cli {
 namespace {
 
-void FieldNames(const TableInfo& info, const std::uint16_t* numbers, int count, JsonWriter& json) {
+void FieldNames(const TableInfo& info, const std::vector<std::uint16_t>& numbers, JsonWriter& json) {
     json.beginArray();
-    for (int i = 0; i < count && i < paradox::kMaxKeyFields; ++i) json.string(FieldNameByNumber(info, numbers[i]));
+    for (std::uint16_t number : numbers) json.string(FieldNameByNumber(info, number));
     json.endArray();
 }
 
@@ -48,7 +48,7 @@ void Indexes(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json
         json.key("descending"); json.boolean(x.descending);
         json.key("caseInsensitive"); json.boolean(x.caseInsensitive);
         json.key("maintained"); json.boolean(x.maintained);
-        json.key("fields"); FieldNames(info, x.keyFields, x.keyFieldCount, json);
+        json.key("fields"); FieldNames(info, KeyFieldNumbers(x), json);
         json.endObject();
     }
     json.endArray();
@@ -89,10 +89,10 @@ void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) 
         json.key("name"); json.string(decoder.toUtf8(paradox::fixedText(l.name)));
         json.key("kind"); json.string(LinkKindName(l.kind));
         json.key("otherTable"); json.string(NameToUtf8(paradox::fixedText(l.otherTable)));
-        json.key("fields"); FieldNames(info, l.thisFields, l.fieldCount, json);
+        json.key("fields"); FieldNames(info, LinkFieldNumbers(l, false), json);
         json.key("otherFields");
         json.beginArray();
-        for (int i = 0; i < l.fieldCount && i < paradox::kMaxKeyFields; ++i) json.integer(l.otherFields[i]);
+        for (std::uint16_t number : LinkFieldNumbers(l, true)) json.integer(number);
         json.endArray();
         json.key("updateRule"); json.string(LinkRuleName(l.updateRule));
         json.key("deleteRule"); json.string(LinkRuleName(l.deleteRule));
@@ -105,7 +105,7 @@ void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) 
 
 void WriteInfoJson(const TableInfo& info, JsonWriter& json) {
     const paradox::TableProperties& p = info.properties;
-    const TextDecoder decoder(p.codePage);
+    const TextDecoder decoder(TextCodePage(p));
     json.beginObject();
     json.key("name"); json.string(NameToUtf8(TableTitle(p.name)));
     json.key("file"); json.string(NameToUtf8(p.name));
@@ -115,6 +115,7 @@ void WriteInfoJson(const TableInfo& info, JsonWriter& json) {
     json.key("blockSize"); json.integer(p.blockSizeKb * 1024);
     json.key("languageDriver"); json.string(NameToUtf8(p.languageDriver));
     json.key("codePage"); json.integer(p.codePage);
+    json.key("textCodePage"); json.integer(decoder.codePage());
     json.key("sortOrder"); json.integer(p.sortOrder);
     json.key("recordCount"); json.integer(p.recordCount);
     json.key("recordSize"); json.integer(p.recordSize);

@@ -1,6 +1,9 @@
 // Shared terms of the info renderings.
 #include "cli/info_terms.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "cli/check_value.h"
 
 namespace vortab::cli {
@@ -39,6 +42,22 @@ const char* LookupKindName(std::uint32_t kind) {
 
 const char* LinkRuleName(std::uint32_t rule) { return rule == 0 ? "restrict" : rule == 1 ? "cascade" : "unknown"; }
 const char* LinkKindName(std::uint32_t kind) { return kind == 0 ? "master" : kind == 1 ? "dependent" : "unknown"; }
+
+namespace {
+std::vector<std::uint16_t> Unpack(const void* packed, int count) {
+    std::vector<std::uint16_t> numbers(static_cast<std::size_t>(std::clamp(count, 0, paradox::kMaxKeyFields)));
+    std::memcpy(numbers.data(), packed, numbers.size() * sizeof(std::uint16_t));
+    return numbers;
+}
+}  // namespace
+
+std::vector<std::uint16_t> KeyFieldNumbers(const paradox::IndexDescriptor& index) {
+    return Unpack(&index.keyFields, index.keyFieldCount);
+}
+
+std::vector<std::uint16_t> LinkFieldNumbers(const paradox::RILinkDescriptor& link, bool otherTable) {
+    return Unpack(otherTable ? static_cast<const void*>(&link.otherFields) : &link.thisFields, link.fieldCount);
+}
 
 std::uint16_t CheckPartKind(const paradox::ValidityCheckDescriptor& check, CheckPart part) {
     switch (part) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/table_info.h"
 #include "paradox/value.h"
@@ -15,6 +16,11 @@ const char* CheckValueKindName(std::uint16_t kind);  // "none", "value", "today"
 const char* LookupKindName(std::uint32_t kind);
 const char* LinkRuleName(std::uint32_t rule);        // "restrict", "cascade"
 const char* LinkKindName(std::uint32_t kind);        // "master", "dependent"
+
+// The field numbers of an index key or of one side of a link, copied out of the packed record
+// (its arrays are not aligned for direct use through a pointer).
+std::vector<std::uint16_t> KeyFieldNumbers(const paradox::IndexDescriptor& index);
+std::vector<std::uint16_t> LinkFieldNumbers(const paradox::RILinkDescriptor& link, bool otherTable);
 
 enum class CheckPart { Minimum, Maximum, Default };
 // The value of one part of a check when its kind is "value"; null otherwise, and null when the

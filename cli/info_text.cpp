@@ -21,9 +21,9 @@ void Pad(std::string& out, const std::string& text, std::size_t width) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string FieldList(const TableInfo& info, const std::uint16_t* numbers, int count) {
+std::string FieldList(const TableInfo& info, const std::vector<std::uint16_t>& numbers) {
     std::string list;
-    for (int i = 0; i < count && i < paradox::kMaxKeyFields; ++i) {
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
         if (i > 0) list += ", ";
         list += FieldNameByNumber(info, numbers[i]);
     }
@@ -57,7 +57,7 @@ void WriteIndexes(const TableInfo& info, const TextDecoder& decoder, std::string
     for (const paradox::IndexDescriptor& x : info.indexes) {
         out += "    ";
         Pad(out, x.primary ? std::string("primary") : decoder.toUtf8(paradox::fixedText(x.name)), 24);
-        out += " on (" + FieldList(info, x.keyFields, x.keyFieldCount) + ")";
+        out += " on (" + FieldList(info, KeyFieldNumbers(x)) + ")";
         if (x.unique) out += ", unique";
         if (x.descending) out += ", descending";
         if (x.caseInsensitive) out += ", case-insensitive";
@@ -104,9 +104,9 @@ void WriteLinks(const TableInfo& info, const TextDecoder& decoder, std::string& 
         out += "    " + Quoted(decoder.toUtf8(paradox::fixedText(l.name))) + ": ";
         out += l.kind == 1 ? "dependent of " : "master of ";
         out += NameToUtf8(paradox::fixedText(l.otherTable));
-        out += " (" + FieldList(info, l.thisFields, l.fieldCount) + " -> fields";
-        for (int i = 0; i < l.fieldCount && i < paradox::kMaxKeyFields; ++i)
-            out += (i ? ", " : " ") + std::to_string(l.otherFields[i]);
+        out += " (" + FieldList(info, LinkFieldNumbers(l, false)) + " -> fields";
+        const std::vector<std::uint16_t> other = LinkFieldNumbers(l, true);
+        for (std::size_t i = 0; i < other.size(); ++i) out += (i ? ", " : " ") + std::to_string(other[i]);
         out += std::string("), update ") + LinkRuleName(l.updateRule) + ", delete " + LinkRuleName(l.deleteRule) + "\n";
     }
 }
@@ -115,13 +115,13 @@ void WriteLinks(const TableInfo& info, const TextDecoder& decoder, std::string& 
 
 void WriteInfoText(const TableInfo& info, std::string& out) {
     const paradox::TableProperties& p = info.properties;
-    const TextDecoder decoder(p.codePage);
+    const TextDecoder decoder(TextCodePage(p));
     out += "table " + NameToUtf8(TableTitle(p.name)) + " (" + NameToUtf8(p.name) + ")\n";
     out += "  driver " + p.driverType + ", level " + std::to_string(p.level) + " (file version " +
            std::to_string(p.fileVersion) + "), block size " + std::to_string(p.blockSizeKb * 1024) + " bytes\n";
     out += "  language driver " + (p.languageDriver.empty() ? std::string("(none)") : NameToUtf8(p.languageDriver));
     out += ", code page " + (p.codePage ? std::to_string(p.codePage) : std::string("(none)"));
-    if (!IsKnownCodePage(p.codePage)) out += " (text shown as Windows-1252)";
+    if (decoder.codePage() != p.codePage) out += " (text read as " + std::to_string(decoder.codePage()) + ")";
     out += ", sort order " + std::to_string(p.sortOrder) + "\n";
     out += "  " + std::to_string(p.recordCount) + " records of " + std::to_string(p.recordSize) + " bytes, " +
            std::to_string(p.keyFields) + (p.keyFields == 1 ? " key field\n" : " key fields\n");

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "paradox/language_driver.h"
 #include "paradox/table_list.h"
 #include "shared/cp1252.h"
 
@@ -36,6 +37,12 @@ int ReportEngineError(const std::string& command, const paradox::EngineError& er
 }
 
 std::string NameToUtf8(const std::string& name) { return IsValidUtf8(name) ? name : Cp1252ToUtf8(name); }
+
+std::uint16_t TextCodePage(const paradox::TableProperties& properties) {
+    if (properties.codePage != 0) return properties.codePage;
+    const auto driver = paradox::FindLanguageDriver(properties.languageDriver);
+    return driver ? driver->codePage : 0;
+}
 
 std::string TableTitle(const std::string& fileName) { return paradox::TableBaseName(paradox::FileNamePart(fileName)); }
 

@@ -1,6 +1,7 @@
 // What info and export share: the table options of the command line (--password, given any
 // number of times) and the report of an engine failure on stderr (status code and its text).
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "cli/cli_command.h"
@@ -19,6 +20,10 @@ int ReportEngineError(const std::string& command, const paradox::EngineError& er
 // Text from the outside world (file names) as valid UTF-8: kept when it already is,
 // otherwise read as Windows-1252.
 std::string NameToUtf8(const std::string& name);
+
+// The code page of a table's texts: the header's, else that of its language driver (level 3
+// headers carry none), else 0, which the decoder reads as Windows-1252.
+std::uint16_t TextCodePage(const paradox::TableProperties& properties);
 
 // The table name without directory and extension ("orders.db" -> "orders").
 std::string TableTitle(const std::string& fileName);

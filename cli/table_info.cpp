@@ -3,6 +3,7 @@
 #include "cli/table_info.h"
 
 #include "cli/code_page.h"
+#include "cli/table_access.h"
 #include "paradox/secondary_index.h"
 #include "paradox/val_file.h"
 
@@ -25,7 +26,7 @@ TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const p
 
 std::string FieldNameByNumber(const TableInfo& info, int number) {
     if (number < 1 || number > static_cast<int>(info.schema.fields.size())) return "#" + std::to_string(number);
-    return TextDecoder(info.properties.codePage).toUtf8(info.schema.fields[static_cast<std::size_t>(number - 1)].name);
+    return TextDecoder(TextCodePage(info.properties)).toUtf8(info.schema.fields[static_cast<std::size_t>(number - 1)].name);
 }
 
 }  // namespace vortab::cli

@@ -29,15 +29,18 @@ TEST(CliInfo, FixturePropertiesAsJson) {
         const char* dir;
         const char* table;  // as a user might type it
         const char* file;
-        int level, blockSize, records, fields, keyFields, codePage, indexes;
+        int level, blockSize, records, fields, keyFields, codePage;
+        int textCodePage;  // the header's, else the language driver's, else Windows-1252
+        int indexes;
     } cases[] = {
-        {"paradoxdriver/db", "customer", "CUSTOMER.DB", 7, 2048, 20, 10, 1, 1252, 2},
-        {"paradoxdriver/db", "Orders.db", "ORDERS.DB", 7, 2048, 224, 11, 1, 437, 1},
-        {"paradoxdriver/areas", "AREACODE", "AREACODE.DB", 3, 1024, 239, 6, 0, 0, 0},
-        {"paradoxdriver/geog", "county.DB", "County.DB", 7, 16384, 3218, 4, 1, 437, 1},
-        {"paradoxdriver/fields", "BCD", "bcd.db", 5, 2048, 3, 3, 0, 850, 0},
-        {"paradoxdriver/joins", "c", "C.DB", 5, 2048, 3, 3, 1, 1252, 3},
-        {"rparadox", "of_cp866", "of_cp866.db", 4, 2048, 2197, 19, 0, 866, 0},
+        {"paradoxdriver/db", "customer", "CUSTOMER.DB", 7, 2048, 20, 10, 1, 1252, 1252, 2},
+        {"paradoxdriver/db", "Orders.db", "ORDERS.DB", 7, 2048, 224, 11, 1, 437, 437, 1},
+        {"paradoxdriver/db", "roman8", "ROMAN8.db", 4, 2048, 1, 1, 0, 0, 1252, 0},
+        {"paradoxdriver/areas", "AREACODE", "AREACODE.DB", 3, 1024, 239, 6, 0, 0, 850, 0},
+        {"paradoxdriver/geog", "county.DB", "County.DB", 7, 16384, 3218, 4, 1, 437, 437, 1},
+        {"paradoxdriver/fields", "BCD", "bcd.db", 5, 2048, 3, 3, 0, 850, 850, 0},
+        {"paradoxdriver/joins", "c", "C.DB", 5, 2048, 3, 3, 1, 1252, 1252, 3},
+        {"rparadox", "of_cp866", "of_cp866.db", 4, 2048, 2197, 19, 0, 866, 866, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.dir) + "/" + c.table);
@@ -53,6 +56,7 @@ TEST(CliInfo, FixturePropertiesAsJson) {
         EXPECT_EQ(t["fields"].size(), std::size_t(c.fields));
         EXPECT_EQ(t["keyFields"].number, c.keyFields);
         EXPECT_EQ(t["codePage"].number, c.codePage);
+        EXPECT_EQ(t["textCodePage"].number, c.textCodePage);
         EXPECT_EQ(t["indexes"].size(), std::size_t(c.indexes));
         EXPECT_FALSE(t["protected"].boolean);
     }
