@@ -3,6 +3,8 @@
 // Windows conversion functions do, so no byte is ever lost.
 #include "cli/code_page.h"
 
+#include "shared/cp1252.h"
+
 
 namespace vortab::cli {
 namespace {
@@ -333,19 +335,6 @@ TextDecoder::TextDecoder(std::uint16_t codePage) {
     if (!page) page = FindPage(1252);
     codePage_ = page->codePage;
     high_ = page->high;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 void TextDecoder::appendUtf8(std::string& out, std::string_view text) const {

@@ -27,7 +27,4 @@ private:
     const char16_t* high_;  // code points of the bytes 0x80..0xFF
 };
 
-// Appends the UTF-8 encoding of one code point of the Basic Multilingual Plane.
-void AppendUtf8(std::string& out, char32_t cp);
-
 }  // namespace vortab::cli

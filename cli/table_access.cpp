@@ -27,7 +27,9 @@ bool IsValidUtf8(std::string_view s) {
 paradox::OpenOptions TakeOpenOptions(Arguments& args) {
     paradox::OpenOptions options;
     std::string password;
-    while (TakeOption(args, "--password", password)) options.passwords.push_back(Utf8ToCp1252(password));
+    // A password that is not UTF-8 was typed in a Windows-1252 terminal: its bytes are kept.
+    while (TakeOption(args, "--password", password))
+        options.passwords.push_back(IsValidUtf8(password) ? Utf8ToCp1252(password) : password);
     return options;
 }
 
