@@ -1,0 +1,169 @@
+// Restructure benchmark: builds a ten-field keyed table of N records once, then in the same run
+// copies its files with cp and restructures it (one field added), each in a child process of
+// its own so that the peak resident memory belongs to that step alone. Prints both wall times,
+// their ratio (goal: within 20x of cp) and the restructure's peak memory for N/10 and N records
+// (flat: it must not grow with the table).
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "paradox/descriptor_builder.h"
+#include "paradox/engine_error.h"
+#include "paradox/restructure.h"
+#include "paradox/table.h"
+#include "paradox/table_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct ChildRun {
+    double seconds = 0;
+    long peakKb = 0;
+    bool ok = false;
+};
+
+// Runs fn in a child process; its wall time and peak resident memory.
+ChildRun InChild(const std::function<int()>& fn) {
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(fn());
+    int status = 0;
+    rusage usage{};
+    ChildRun r;
+    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) {
+        r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        r.peakKb = usage.ru_maxrss;
+        r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return r;
+}
+
+void BuildTable(const std::string& dir, uint32_t records) {
+    paradox::DescriptorBuilder b("BENCH");
+    b.field("Id", paradox::FLDINT32)
+        .field("Name", paradox::FLDZSTRING, 0, 20)
+        .field("City", paradox::FLDZSTRING, 0, 15)
+        .field("Amount", paradox::FLDFLOAT, paradox::FLDSTMONEY)
+        .field("Qty", paradox::FLDINT16)
+        .field("Price", paradox::FLDFLOAT)
+        .field("Day", paradox::FLDDATE)
+        .field("Flag", paradox::FLDBOOL)
+        .field("Code", paradox::FLDZSTRING, 0, 8)
+        .field("Note", paradox::FLDZSTRING, 0, 30)
+        .option("LEVEL", "7")
+        .option("BLOCK SIZE", "4096");
+    paradox::createTable(dir, b.descriptor(), {1, false});
+    paradox::TableWriter w = paradox::TableWriter::open(dir, "BENCH");
+    for (uint32_t i = 1; i <= records; ++i)
+        w.insert({paradox::Value::integer(i), paradox::Value::text("name " + std::to_string(i)),
+                  paradox::Value::text("city " + std::to_string(i % 997)), paradox::Value::number(i * 0.25),
+                  paradox::Value::integer(i % 30000), paradox::Value::number(i / 7.0),
+                  paradox::Value::date(730000 + static_cast<int32_t>(i % 20000)), paradox::Value::boolean(i % 2),
+                  paradox::Value::text("C" + std::to_string(i % 100000)), paradox::Value::text("note for record " + std::to_string(i))});
+    w.commit();
+}
+
+int AddField(const std::string& dir) {
+    try {
+        const paradox::Table t = paradox::Table::open(dir, "BENCH");
+        std::vector<paradox::FieldDescriptor> fields = t.fieldDescriptors();
+        std::vector<paradox::OperationCode> ops(fields.size(), paradox::CRNOOP);
+        paradox::FieldDescriptor added{};
+        std::strcpy(added.name, "Added");
+        added.type = paradox::FLDZSTRING;
+        added.units1 = 10;
+        fields.push_back(added);
+        ops.push_back(paradox::CRADD);
+        paradox::TableDescriptor d{};
+        std::strcpy(d.tableName, "BENCH");
+        std::strcpy(d.driverType, "PARADOX");
+        d.fieldCount = static_cast<uint16_t>(fields.size());
+        d.fields = fields.data();
+        d.fieldOps = ops.data();
+        const auto r = paradox::restructureTable(dir, d, nullptr);
+        return r.records > 0 ? 0 : 1;
+    } catch (const paradox::EngineError& e) {
+        std::fprintf(stderr, "restructure failed: %d %s\n", e.code(), e.what());
+        return 1;
+    }
+}
+
+uint64_t FamilyBytes(const std::string& dir) {
+    uint64_t n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) n += e.file_size();
+    return n;
+}
+
+struct Measure {
+    ChildRun cp, restructure;
+    uint64_t bytes = 0;
+};
+
+Measure Run(const fs::path& root, uint32_t records) {
+    Measure m;
+    const fs::path src = root / ("table-" + std::to_string(records));
+    const fs::path copy = root / ("copy-" + std::to_string(records));
+    fs::create_directories(src);
+    fs::create_directories(copy);
+    const ChildRun build = InChild([&] {
+        BuildTable(src.string(), records);
+        return 0;
+    });
+    if (!build.ok) {
+        std::fprintf(stderr, "building the table failed\n");
+        std::exit(1);
+    }
+    m.bytes = FamilyBytes(src.string());
+    m.cp = InChild([&] {
+        std::vector<std::string> args = {"cp"};
+        for (const auto& e : fs::directory_iterator(src)) args.push_back(e.path().string());
+        args.push_back(copy.string());
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execvp("cp", argv.data());
+        return 127;
+    });
+    m.restructure = InChild([&] { return AddField(src.string()); });
+    if (!m.cp.ok || !m.restructure.ok) {
+        std::fprintf(stderr, "cp or restructure failed\n");
+        std::exit(1);
+    }
+    return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    uint32_t records = 1000000;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--records") == 0) records = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+    const char* tmp = std::getenv("TMPDIR");
+    const fs::path root = fs::path(tmp && *tmp ? tmp : "/tmp") / ("vortab-bench-restructure-" + std::to_string(::getpid()));
+    fs::create_directories(root);
+    const Measure small = Run(root, std::max<uint32_t>(records / 10, 1));
+    const Measure big = Run(root, records);
+    std::printf("restructure benchmark: add one field to a keyed ten-field table\n");
+    for (const Measure* m : {&small, &big}) {
+        const uint32_t n = m == &small ? std::max<uint32_t>(records / 10, 1) : records;
+        std::printf("  %9u records, %7.1f MB: restructure %7.3f s, cp %7.3f s, ratio %6.1fx, restructure peak RSS %ld KB\n",
+                    n, m->bytes / 1e6, m->restructure.seconds, m->cp.seconds,
+                    m->cp.seconds > 0 ? m->restructure.seconds / m->cp.seconds : 0.0, m->restructure.peakKb);
+    }
+    std::printf("  memory growth from %u to %u records: %ld KB\n", std::max<uint32_t>(records / 10, 1), records,
+                big.restructure.peakKb - small.restructure.peakKb);
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    return 0;
+}
