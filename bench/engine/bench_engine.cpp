@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
         const long pxRead = bench::PxlibRead(oursPath);
         const double pxReadTime = Seconds(start);
         if (pxRead != records) std::printf("  pxlib read %ld of %ld records of our table\n", pxRead, records);
-        else Row("pxlib: read (our table)", pxRead, pxReadTime);
+        else Row("pxlib: read (our table)", pxRead, pxReadTime, "(by record number; slows as tables grow)");
 
         std::vector<std::string> files;
         std::uintmax_t bytes = 0;
