@@ -25,64 +25,34 @@ protected:
     void TearDown() override { unsetenv("VORTAB_DATE_ORDER"); }
 };
 
-TEST_F(ValueConversion, ToNumber) {
+TEST_F(ValueConversion, ToNumberBooleanAndText) {
+    using V = Value;
     const struct {
         Value value;
         double number;
-    } cases[] = {
-        {Value(), 0},
-        {Value::Number(2.5), 2.5},
-        {Value::Date(36526.5), 36526.5},
-        {Value::Boolean(true), -1},
-        {Value::Boolean(false), 0},
-        {Value::Text("12.5"), 12.5},
-        {Value::Text(" -7 "), -7},
-        {Value::Text("1E3"), 1000},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.value.toNumber(), c.number) << c.value.toText();
-        if (c.value.kind() != ValueKind::Text) {
-            EXPECT_EQ(c.value.toDate(), c.number);
-        }
-    }
-}
-
-TEST_F(ValueConversion, ToBoolean) {
-    const struct {
-        Value value;
-        bool expected;
-    } cases[] = {
-        {Value(), false},
-        {Value::Number(0), false},
-        {Value::Number(2), true},
-        {Value::Number(-0.5), true},
-        {Value::Date(0), false},
-        {Value::Date(1), true},
-        {Value::Text("TRUE"), true},
-        {Value::Text("false"), false},
-        {Value::Text(" True "), true},
-        {Value::Text("0"), false},
-        {Value::Text("-1"), true},
-        {Value::Text("0.001"), true},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.value.toBoolean(), c.expected) << c.value.toText();
-}
-
-TEST_F(ValueConversion, ToTextOfNumbersAndBooleans) {
-    const struct {
-        Value value;
+        bool boolean;
         const char* text;
     } cases[] = {
-        {Value(), ""},
-        {Value::Number(1.5), "1.5"},
-        {Value::Number(-1234), "-1234"},
-        {Value::Number(1e20), "1E+20"},
-        {Value::Number(1.0 / 3), "0.333333333333333"},
-        {Value::Boolean(true), "True"},
-        {Value::Boolean(false), "False"},
-        {Value::Text("as is"), "as is"},
+        {V(), 0, false, ""},
+        {V::Number(2.5), 2.5, true, "2.5"}, {V::Number(-0.5), -0.5, true, "-0.5"},
+        {V::Number(0), 0, false, "0"}, {V::Number(1e20), 1e20, true, "1E+20"},
+        {V::Number(1.0 / 3), 1.0 / 3, true, "0.333333333333333"},
+        {V::Date(1), 1, true, "12/31/1899"}, {V::Date(0), 0, false, "00:00:00"},
+        {V::Boolean(true), -1, true, "True"}, {V::Boolean(false), 0, false, "False"},
+        {V::Text("12.5"), 12.5, true, "12.5"}, {V::Text(" -7 "), -7, true, " -7 "},
+        {V::Text("1E3"), 1000, true, "1E3"}, {V::Text("0"), 0, false, "0"},
+        {V::Text("0.001"), 0.001, true, "0.001"},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.value.toText(), c.text);
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.value.toNumber(), c.number) << c.text;
+        EXPECT_EQ(c.value.toBoolean(), c.boolean) << c.text;
+        EXPECT_EQ(c.value.toText(), c.text);
+        if (c.value.kind() != ValueKind::Text) {
+            EXPECT_EQ(c.value.toDate(), c.number) << c.text;
+        }
+    }
+    for (const char* word : {"TRUE", "true", " True "}) EXPECT_TRUE(V::Text(word).toBoolean()) << word;
+    EXPECT_FALSE(V::Text("false").toBoolean());
 }
 
 TEST_F(ValueConversion, ToTextOfDates) {
@@ -90,14 +60,10 @@ TEST_F(ValueConversion, ToTextOfDates) {
         double date;
         const char* text;
     } cases[] = {
-        {36525, "12/31/1999"},
-        {36525.5, "12/31/1999 12:00:00"},
-        {0.25, "06:00:00"},             // day part 0: the time alone
-        {0, "00:00:00"},
-        {-1.25, "12/29/1899 06:00:00"},  // before day 0 the time still runs forward
-        {-0.5, "12:00:00"},
-        {-693593, "01/01/0001"},
-        {2958465.999, "12/31/9999 23:58:33"},
+        {36525, "12/31/1999"}, {36525.5, "12/31/1999 12:00:00"},
+        {0.25, "06:00:00"}, {-0.5, "12:00:00"},  // day part 0: the time alone
+        {-1.25, "12/29/1899 06:00:00"},           // before day 0 the time still runs forward
+        {-693593, "01/01/0001"}, {2958465.999, "12/31/9999 23:58:33"},
     };
     for (const auto& c : cases) EXPECT_EQ(Value::Date(c.date).toText(), c.text) << c.date;
 }
@@ -108,18 +74,13 @@ TEST_F(ValueConversion, TextToDate) {
         const char* text;
         double date;
     } cases[] = {
-        {"MDY", "12/31/1999", 36525},
-        {"DMY", "31.12.1999", 36525},
-        {"DMY", "31-12-1999", 36525},
+        {"MDY", "12/31/1999", 36525}, {"DMY", "31.12.1999", 36525}, {"DMY", "31-12-1999", 36525},
         {"YMD", "1999/12/31", 36525},
         {"MDY", "1999-12-31", 36525},  // a four-digit first field is always the year
         {"DMY", "1.1.00", 36526},      // two-digit years: 00..29 -> 2000s
         {"DMY", "1.1.30", 10959},      // 30..99 -> 1900s
-        {"DMY", "31.12.1999 12:00", 36525.5},
-        {"MDY", "12/31/1999 06:00:00 PM", 36525.75},
-        {"MDY", "12:00", 0.5},
-        {"MDY", "12:00 AM", 0},
-        {"DMY", "29.12.1899 06:00", -1.25},
+        {"DMY", "31.12.1999 12:00", 36525.5}, {"MDY", "12/31/1999 06:00:00 PM", 36525.75},
+        {"MDY", "12:00", 0.5}, {"MDY", "12:00 AM", 0}, {"DMY", "29.12.1899 06:00", -1.25},
         {"DMY", "  31.12.1999  ", 36525},
     };
     for (const auto& c : cases) {
