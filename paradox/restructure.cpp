@@ -39,6 +39,9 @@ public:
             const int src = p.source[autoField_];
             // The counter continues from the old table's when the field was its '+' field.
             if (src >= 0 && old.header.schema.fields[src].type == PxType::AutoInc) autoInc_ = old.header.autoInc;
+            // A field converted to '+' keeps its numbers; a blank one could only get a number
+            // that a later record may already hold, so it is refused.
+            convertedAuto_ = src >= 0 && old.header.schema.fields[src].type != PxType::AutoInc;
         }
     }
 
@@ -105,6 +108,8 @@ private:
         const Field& f = p_.schema.fields[autoField_];
         const Value v = DecodeField(f, out);
         if (v.isNull()) {
+            if (convertedAuto_)
+                throw EngineError(err::kOutOfRange, "field " + f.name + ": a blank value cannot become an autoincrement number");
             if (autoInc_ >= 0x7FFFFFFF) throw EngineError(err::kOutOfRange, "autoincrement exhausted");
             EncodeField(f, Value::integer(++autoInc_), out);
         } else if (v.asInt() > int64_t(autoInc_)) {
@@ -117,6 +122,7 @@ private:
     BlobWriter* blobs_;
     int autoField_;
     uint32_t autoInc_ = 0;
+    bool convertedAuto_ = false;
 };
 
 struct SetAside {

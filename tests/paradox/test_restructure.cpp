@@ -98,6 +98,32 @@ TEST(Restructure, AddedAutoincrementFieldNumbersTheRecords) {
     EXPECT_EQ(Table::open(d.str(), "PEOPLE").properties().autoIncValue, 5u);
 }
 
+TEST(Restructure, LongBecomesAutoincrementOnlyWithoutBlanks) {
+    for (const bool withBlank : {true, false}) {
+        ScratchDir d;
+        DescriptorBuilder b("AUTO");
+        b.field("Id", FLDINT16).field("N", FLDINT32).option("LEVEL", "7");
+        createTable(d.str(), b.descriptor(), {1, false});
+        {
+            TableWriter w = TableWriter::open(d.str(), "AUTO");
+            w.insert({Value::integer(1), Value::integer(40)});
+            w.insert({Value::integer(2), withBlank ? Value::null() : Value::integer(7)});
+            w.commit();
+        }
+        const auto before = DirBytes(d.path());
+        Request r(d.str(), "AUTO");
+        r.change("N", FLDINT32, FLDSTAUTOINC, 0);
+        if (withBlank) {
+            ExpectCode(err::kOutOfRange, [&] { r.run(d.str()); });
+            EXPECT_EQ(DirBytes(d.path()), before);
+        } else {
+            r.run(d.str());
+            EXPECT_EQ(ReadAll(d.str(), "AUTO")[1][1], Value::integer(7));
+            EXPECT_EQ(Table::open(d.str(), "AUTO").properties().autoIncValue, 40u);
+        }
+    }
+}
+
 // One field of type `from` holding `value`, changed to `to`.
 struct Conversion {
     const char* what;
