@@ -220,8 +220,16 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     if (old->header.writeProtected) throw EngineError(err::kTableReadOnly, old->base);
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
-    if (plan.newChecksum != old->checksum && FindTableFile(old->dir, old->base, "VTS"))
-        throw EngineError(err::kNotSupported, "changing the master password of a table with auxiliary passwords");
+    // Auxiliary passwords (kept in their own store beside the table) hold field rights by field
+    // position and are keyed by the master password: until the store is rewritten along with the
+    // table, changes that would misalign or orphan it are refused.
+    if (FindTableFile(old->dir, old->base, "VTS")) {
+        if (plan.newChecksum != old->checksum)
+            throw EngineError(err::kNotSupported, "changing the master password of a table with auxiliary passwords");
+        for (std::size_t i = 0; i < plan.newNumberOfOld.size(); ++i)
+            if (plan.newNumberOfOld[i] != i + 1)
+                throw EngineError(err::kNotSupported, "moving or dropping fields of a table with auxiliary passwords");
+    }
     const CompanionPlan companions = PlanCompanions(*old, plan, desc);
     std::string kvName;
     if (plan.schema.keyFields > 0 && !plan.keyOrderKept) {

@@ -241,6 +241,21 @@ TEST(Restructure, RefusedRequestsChangeNothing) {
     EXPECT_EQ(DirBytes(d.path()), before);
 }
 
+TEST(Restructure, AuxiliaryPasswordStoreRefusesWhatWouldMisalignIt) {
+    ScratchDir d;
+    CreatePeople(d.str(), 10, "master");
+    paradox_test::WriteBytes(d.path() / "PEOPLE.VTS", {1, 2, 3});
+    const auto before = DirBytes(d.path());
+    const std::vector<std::string> pw = {"master"};
+    ExpectCode(err::kNotSupported, [&] { Request::NoFields("PEOPLE").password("other").run(d.str(), nullptr, pw); });
+    ExpectCode(err::kNotSupported, [&] { Request(d.str(), "PEOPLE", pw).drop("Amount").password("master").run(d.str(), nullptr, pw); });
+    ExpectCode(err::kNotSupported, [&] { Request(d.str(), "PEOPLE", pw).move("Born", 2).password("master").run(d.str(), nullptr, pw); });
+    EXPECT_EQ(DirBytes(d.path()), before);
+    // Fields added at the end leave every field right where it was.
+    Request(d.str(), "PEOPLE", pw).add("Extra", FLDINT16).password("master").run(d.str(), nullptr, pw);
+    EXPECT_EQ(FieldNames(d.str(), "PEOPLE", pw).size(), 6u);
+}
+
 void CreatePairs(const std::string& dir) {
     DescriptorBuilder b("PAIRS");
     b.field("A", FLDINT16).field("B", FLDINT16).field("Memo", FLDBLOB, FLDSTMEMO, 1).option("LEVEL", "7");
