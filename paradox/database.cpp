@@ -19,12 +19,6 @@ std::string CurrentDirectory() {
     return buf;
 }
 
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
-}
-
 }  // namespace
 
 Database::Database(Session& session, std::string_view name, DatabaseAccess access)
@@ -42,7 +36,7 @@ Database::Database(Session& session, std::string_view name, DatabaseAccess acces
 Database::~Database() { close(); }
 
 void Database::close() {
-    locks_.clear();
+    locks_->releaseAll();
     open_ = false;
 }
 
@@ -72,41 +66,18 @@ std::string Database::tablePath(std::string_view tableName) const {
     return PathInDir(dir_, found ? *found : file);
 }
 
-std::string Database::lockKey(std::string_view tableName) const {
-    return UpperAscii(TableBaseName(SlashPath(tableName)));
-}
-
 void Database::lockTable(std::string_view tableName, LockMode mode) {
     requireOpen();
     if (mode == LockMode::Exclusive && access_ == DatabaseAccess::ReadOnly)
         throw EngineError(err::kTableReadOnly, std::string(tableName));
-    const std::string key = lockKey(tableName);
-    auto it = locks_.find(key);
-    if (it == locks_.end()) {
-        HeldLock held{TableLock::Acquire(dir_, TableBaseName(SlashPath(tableName)), mode)};
-        (mode == LockMode::Exclusive ? held.exclusive : held.shared) = 1;
-        locks_.emplace(key, std::move(held));
-        return;
-    }
-    HeldLock& held = it->second;
-    if (mode == LockMode::Exclusive && held.lock.mode() == LockMode::Shared) held.lock.upgrade();
-    ++(mode == LockMode::Exclusive ? held.exclusive : held.shared);
+    locks_->lock(dir_, tableName, mode);
 }
 
 void Database::unlockTable(std::string_view tableName, LockMode mode) {
     requireOpen();
-    auto it = locks_.find(lockKey(tableName));
-    int* count = nullptr;
-    if (it != locks_.end()) count = mode == LockMode::Exclusive ? &it->second.exclusive : &it->second.shared;
-    if (!count || *count == 0) throw EngineError(err::kUnlockFailed, std::string(tableName) + " is not locked");
-    --*count;
-    HeldLock& held = it->second;
-    if (held.exclusive == 0 && held.shared == 0)
-        locks_.erase(it);
-    else if (held.exclusive == 0)
-        held.lock.downgrade();  // in place: no moment in which the table is unlocked
+    locks_->unlock(tableName, mode);
 }
 
-bool Database::isLocked(std::string_view tableName) const { return locks_.count(lockKey(tableName)) > 0; }
+bool Database::isLocked(std::string_view tableName) const { return locks_->isLocked(tableName); }
 
 }  // namespace paradox

@@ -9,13 +9,23 @@
 #include <string_view>
 #include <vector>
 
+#include "paradox/database_locks.h"
 #include "paradox/lock_table.h"
+#include "paradox/table.h"
 
 namespace paradox {
 
 class Session;
 
 enum class DatabaseAccess { ReadWrite, ReadOnly };
+
+// A table opened through a database handle, with the hold on its lock: shared for a shared
+// open (no other process may change it), exclusive for an exclusive open (no other process
+// may open it through us). The hold ends with the object.
+struct OpenedTable {
+    Table table;
+    std::shared_ptr<void> hold;
+};
 
 class Database {
 public:
@@ -49,20 +59,20 @@ public:
     void unlockTable(std::string_view tableName, LockMode mode);
     bool isLocked(std::string_view tableName) const;
 
+    // Opens a table of the working directory under a lock of this handle (counted with
+    // lockTable's, so a table this handle locked can still be opened). Passwords come from
+    // the session: known ones first, then its password event; 10498 when none fits, 10024
+    // when the table is missing, 10245 when another process holds a conflicting lock.
+    OpenedTable openTable(std::string_view tableName, bool exclusive = false);
+
 private:
-    struct HeldLock {
-        TableLock lock;
-        int shared = 0;
-        int exclusive = 0;
-    };
     void requireOpen() const;
-    std::string lockKey(std::string_view tableName) const;
 
     Session& session_;
     DatabaseAccess access_;
     std::string dir_;
     bool open_ = true;
-    std::map<std::string, HeldLock> locks_;  // by upper-case base name
+    std::shared_ptr<DatabaseLocks> locks_ = std::make_shared<DatabaseLocks>();
 };
 
 }  // namespace paradox

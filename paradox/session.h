@@ -43,6 +43,9 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    // The process's session (the table format's checksum, the default alias file).
+    static Session& Default();
+
     void start();        // reads the aliases; counted
     void stop();         // the last stop clears the aliases; passwords stay known
     bool started() const;

@@ -2,10 +2,13 @@
 // damaged index header gives.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "meta_fixtures.h"
 #include "paradox/engine_error.h"
 #include "paradox/secondary_index.h"
 #include "paradox/secondary_index_header.h"
+#include "paradox/table.h"
 
 using namespace paradox;
 using meta_test::Fixture;
@@ -85,6 +88,22 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"", true, true, false, true, false, {1, 2}, {}, 81}}},
         TableCase{"paradoxdriver/areas", "STATES", {{"", true, true, false, true, false, {1}, {}, 2}}},
         TableCase{"paradoxdriver/db", "CONTACTS", {}}));
+
+// The schema the engine's table reader gives yields the same descriptors as the table header
+// read here.
+TEST(SecondaryIndexFiles, EngineSchemaGivesTheSameDescriptors) {
+    META_REQUIRE_FIXTURES();
+    for (const auto& [folder, table] : std::vector<std::pair<std::string, std::string>>{
+             {"paradoxdriver/joins", "C"}, {"paradoxdriver/joins", "fk4"}, {"paradoxdriver/joins", "indexed"},
+             {"paradoxdriver/db", "AREACODES"}, {"paradoxdriver/db", "CUSTOMER"}, {"paradoxdriver/joins", "multiple"}}) {
+        Table t = Table::open(Fixture(folder), table);
+        auto viaSchema = ReadIndexDescriptors(Fixture(folder), table, t.schema());
+        auto viaHeader = ReadIndexDescriptors(Fixture(folder), table);
+        ASSERT_EQ(viaSchema.size(), viaHeader.size()) << table;
+        for (std::size_t i = 0; i < viaSchema.size(); ++i)
+            EXPECT_EQ(std::memcmp(&viaSchema[i], &viaHeader[i], sizeof(IndexDescriptor)), 0) << table << " " << i;
+    }
+}
 
 TEST(SecondaryIndexFiles, FoundWithoutRegardToCaseInEngineOrder) {
     META_REQUIRE_FIXTURES();

@@ -1,0 +1,70 @@
+// Counted table locks of a database handle.
+#include "paradox/database_locks.h"
+
+#include "paradox/alias_list.h"
+#include "paradox/engine_error.h"
+#include "paradox/table_list.h"
+
+namespace paradox {
+
+std::string DatabaseLocks::Key(std::string_view tableName) {
+    std::string s = TableBaseName(SlashPath(tableName));
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+void DatabaseLocks::lock(const std::string& dir, std::string_view tableName, LockMode mode) {
+    const std::string key = Key(tableName);
+    std::lock_guard<std::mutex> g(mutex_);
+    auto it = held_.find(key);
+    if (it == held_.end()) {
+        Held h{TableLock::Acquire(dir, TableBaseName(SlashPath(tableName)), mode)};
+        (mode == LockMode::Exclusive ? h.exclusive : h.shared) = 1;
+        held_.emplace(key, std::move(h));
+        return;
+    }
+    Held& h = it->second;
+    if (mode == LockMode::Exclusive && h.lock.mode() == LockMode::Shared) h.lock.upgrade();
+    ++(mode == LockMode::Exclusive ? h.exclusive : h.shared);
+}
+
+void DatabaseLocks::unlock(std::string_view tableName, LockMode mode) {
+    std::lock_guard<std::mutex> g(mutex_);
+    auto it = held_.find(Key(tableName));
+    int* count = nullptr;
+    if (it != held_.end()) count = mode == LockMode::Exclusive ? &it->second.exclusive : &it->second.shared;
+    if (!count || *count == 0) throw EngineError(err::kUnlockFailed, std::string(tableName) + " is not locked");
+    --*count;
+    Held& h = it->second;
+    if (h.exclusive == 0 && h.shared == 0)
+        held_.erase(it);
+    else if (h.exclusive == 0)
+        h.lock.downgrade();  // in place: no moment in which the table is unlocked
+}
+
+void DatabaseLocks::unlockIfCurrent(std::string_view tableName, LockMode mode, unsigned generation) {
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        if (generation != generation_) return;
+    }
+    unlock(tableName, mode);
+}
+
+bool DatabaseLocks::isLocked(std::string_view tableName) const {
+    std::lock_guard<std::mutex> g(mutex_);
+    return held_.count(Key(tableName)) > 0;
+}
+
+unsigned DatabaseLocks::generation() const {
+    std::lock_guard<std::mutex> g(mutex_);
+    return generation_;
+}
+
+void DatabaseLocks::releaseAll() {
+    std::lock_guard<std::mutex> g(mutex_);
+    held_.clear();
+    ++generation_;
+}
+
+}  // namespace paradox
