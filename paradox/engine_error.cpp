@@ -97,7 +97,7 @@ constexpr std::array<std::pair<int, const char*>, 84> kTexts{{
     {err::kReadOnlyDir, "This directory is read only"},
 }};
 
-constexpr std::array<std::pair<int, const char*>, 12> kMoreTexts{{
+constexpr std::array<std::pair<int, const char*>, 15> kMoreTexts{{
     {10249, "Lock time out"},
     {err::kTableReadOnly, "Table is read only"},
     {err::kHasOpenCursors, "Table(s) open. Cannot perform this operation"},
@@ -110,6 +110,9 @@ constexpr std::array<std::pair<int, const char*>, 12> kMoreTexts{{
     {err::kInvalidOptParam, "Invalid optional parameter"},
     {err::kNotSupported, "Capability not supported"},
     {err::kFileExists, "File already exists"},
+    {10014, "Unknown database"},
+    {10018, "Invalid directory"},
+    {10758, "Engine not initialized"},
 }};
 
 template <typename Table>
