@@ -37,13 +37,24 @@ std::vector<std::uint16_t> FieldNumbers(const paradox::Table& table,
     return numbers;
 }
 
+// Element i of a 16-bit array inside a packed record, which may lie at an odd address.
+std::uint16_t PackedElement(const std::uint16_t* array, std::size_t i) {
+    std::uint16_t value = 0;
+    std::memcpy(&value, reinterpret_cast<const char*>(array) + i * sizeof value, sizeof value);
+    return value;
+}
+
+void StorePacked(std::uint16_t* array, const std::vector<std::uint16_t>& values) {
+    std::memcpy(reinterpret_cast<char*>(array), values.data(), values.size() * sizeof(std::uint16_t));
+}
+
 // Some index of the table must have these fields, in this order, as its leading key fields.
 void RequireLeadingIndex(const paradox::Table& table, const std::vector<std::uint16_t>& numbers) {
     for (const paradox::IndexDescriptor& index : IndexDescriptors(table)) {
-        if (index.keyFieldCount < numbers.size()) continue;
+        if (std::uint16_t{index.keyFieldCount} < numbers.size()) continue;
         bool leads = true;
         for (std::size_t i = 0; i < numbers.size() && leads; ++i)
-            leads = index.keyFields[i] == numbers[i];
+            leads = PackedElement(index.keyFields, i) == numbers[i];
         if (leads) return;
     }
     throw paradox::EngineError(paradox::err::kRintReqIndex);
@@ -71,7 +82,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         CommandTable masterTable(master, false);
         const auto numbers = FieldNumbers(masterTable.table(), masterList);
         RequireLeadingIndex(masterTable.table(), numbers);
-        std::copy(numbers.begin(), numbers.end(), link.otherFields);
+        StorePacked(link.otherFields, numbers);
     }
     std::uint32_t tag = 0;
     {
@@ -79,7 +90,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         tag = dependentTable.tag();
         const auto numbers = FieldNumbers(dependentTable.table(), dependentList);
         RequireLeadingIndex(dependentTable.table(), numbers);
-        std::copy(numbers.begin(), numbers.end(), link.thisFields);
+        StorePacked(link.thisFields, numbers);
         for (const paradox::RILinkDescriptor& existing : LinkDescriptors(dependentTable.table()))
             if (SameName(existing.name, linkName)) throw EAlreadyUpdated();
     }

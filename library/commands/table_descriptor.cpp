@@ -20,16 +20,19 @@ TableRestructure::TableRestructure(const std::string& tableName, const std::stri
 
 paradox::TableDescriptor& TableRestructure::descriptor() {
     paradox::TableDescriptor& d = descriptor_;
-    auto point = [](auto& records, auto& ops, std::uint16_t& count, auto*& recordPtr,
-                    paradox::OperationCode*& opsPtr) {
-        count = static_cast<std::uint16_t>(records.size());
-        recordPtr = records.empty() ? nullptr : records.data();
-        opsPtr = ops.empty() ? nullptr : ops.data();
-    };
-    point(fields, fieldOps, d.fieldCount, d.fields, d.fieldOps);
-    point(links, linkOps, d.linkCount, d.links, d.linkOps);
-    point(checks, checkOps, d.checkCount, d.checks, d.checkOps);
-    point(security, securityOps, d.securityCount, d.security, d.securityOps);
+    // Members of the packed record are assigned one by one: no reference may point into it.
+    d.fieldCount = static_cast<std::uint16_t>(fields.size());
+    d.fields = fields.empty() ? nullptr : fields.data();
+    d.fieldOps = fieldOps.empty() ? nullptr : fieldOps.data();
+    d.linkCount = static_cast<std::uint16_t>(links.size());
+    d.links = links.empty() ? nullptr : links.data();
+    d.linkOps = linkOps.empty() ? nullptr : linkOps.data();
+    d.checkCount = static_cast<std::uint16_t>(checks.size());
+    d.checks = checks.empty() ? nullptr : checks.data();
+    d.checkOps = checkOps.empty() ? nullptr : checkOps.data();
+    d.securityCount = static_cast<std::uint16_t>(security.size());
+    d.security = security.empty() ? nullptr : security.data();
+    d.securityOps = securityOps.empty() ? nullptr : securityOps.data();
 
     optionRecords_.assign(options.size(), paradox::OptionalParameter{});
     optionData_.clear();
