@@ -54,7 +54,7 @@ void ExpectCompanionsAgree(const std::string& dir, const std::string& table, uin
     }
     for (const auto& def : ReadSecondaryIndexDefs(dir, table))
         for (int k = 0; k < def.desc.keyFieldCount; ++k)
-            EXPECT_LE(def.desc.keyFields[k], t.schema().fields.size()) << "step " << step << " " << def.extension;
+            EXPECT_LE(+def.desc.keyFields[k], t.schema().fields.size()) << "step " << step << " " << def.extension;
     EXPECT_EQ(t.readAll().size(), records) << "step " << step;
 }
 

@@ -122,7 +122,7 @@ TEST(RestructureFixtures, SecondaryIndexFollowsItsField) {
     EXPECT_TRUE(FindTableFile(d.str(), "case", "Y02"));
     const auto defs = ReadSecondaryIndexDefs(d.str(), "case");
     ASSERT_EQ(defs.size(), 1u);
-    EXPECT_EQ(defs[0].desc.keyFields[0], 2);
+    EXPECT_EQ(+defs[0].desc.keyFields[0], 2);
     std::vector<std::vector<Value>> expect;
     for (const auto& r : before) {
         std::vector<Value> n = {Value::null()};

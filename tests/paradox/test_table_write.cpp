@@ -322,7 +322,7 @@ TEST(TableWriter, RebuildsSecondaryIndexesOnCommit) {
     const auto defsAfter = ReadSecondaryIndexDefs(dir.str(), "CUSTOMER");
     ASSERT_EQ(defsAfter.size(), 1u);
     EXPECT_EQ(defsAfter[0].extension, defsBefore[0].extension);
-    EXPECT_EQ(defsAfter[0].desc.keyFields[0], defsBefore[0].desc.keyFields[0]);
+    EXPECT_EQ(+defsAfter[0].desc.keyFields[0], +defsBefore[0].desc.keyFields[0]);
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_NE(e.path().filename().string()[0], '.') << "staging file left behind: " << e.path();
 }

@@ -137,7 +137,7 @@ TEST(ValWriter, ChecksOfEveryKindSurviveWriteAndRead) {
     ASSERT_EQ(back->checks.size(), 6u);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(0, std::memcmp(&c[i], &back->checks[std::size_t(i)], sizeof(ValidityCheckDescriptor))) << i;
-    EXPECT_EQ(back->checks[1].defaultKind, uint16_t(CheckValueKind::Today));
+    EXPECT_EQ(+back->checks[1].defaultKind, uint16_t(CheckValueKind::Today));
 }
 
 TEST(ValWriter, EmptyContentsRemoveTheFile) {
