@@ -10,6 +10,7 @@
 namespace paradox_test {
 
 inline uint16_t Le16(const std::vector<unsigned char>& b, std::size_t o) { return uint16_t(b[o] | (b[o + 1] << 8)); }
+inline uint32_t Le32(const std::vector<unsigned char>& b, std::size_t o) { return uint32_t(Le16(b, o)) | uint32_t(Le16(b, o + 2)) << 16; }
 
 // Record bytes of every block along the chain, each record as a hex string.
 inline std::vector<std::string> ChainRecords(const std::vector<unsigned char>& b) {

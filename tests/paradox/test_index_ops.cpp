@@ -92,3 +92,187 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Adding and deleting indexes on table copies.
+
+#include "ops_test_support.h"
+#include "paradox/index_ops.h"
+
+namespace {
+
+std::string Ext(const fs::path& dir, const std::string& ext) {
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string n = e.path().filename().string();
+        std::string x = n.substr(n.rfind('.') + 1);
+        for (char& c : x) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (x == ext) return n;
+    }
+    return {};
+}
+
+struct AddCase {
+    const char* label;
+    IndexDescriptor desc;
+    const char* ext;
+    uint8_t fileType;
+    uint8_t flags;
+};
+
+TEST(IndexOps, AddAndDeleteSecondaryIndexes) {
+    REQUIRE_FIXTURES();
+    const AddCase cases[] = {
+        {"single", Index("", {3}), "X03", 5, 0x00},
+        {"composite", Index("ByCustDate", {2, 3}), "XG0", 8, 0x00},
+        {"case-insensitive", Index("ShipCI", {8}, true), "XG0", 8, 0x01},
+        {"descending field", Index("Newest", {3}, false, false, {0}), "XG0", 8, 0x10},
+    };
+    for (const AddCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScratchDir dir;
+        CopyFamily("paradoxdriver/db", "ORDERS", dir.path());
+        const auto before = Lines(dir.str(), "ORDERS");
+        AddIndex(dir.str(), "ORDERS", c.desc);
+        const std::string x = Ext(dir.path(), c.ext);
+        ASSERT_FALSE(x.empty());
+        const auto xb = ReadBytes(dir.path() / x);
+        EXPECT_EQ(xb[4], c.fileType);
+        EXPECT_EQ(xb[0x55], c.flags);
+        EXPECT_EQ(Le32(xb, 6), 224u);
+        EXPECT_FALSE(Ext(dir.path(), std::string("Y") + (c.ext + 1)).empty());
+        const auto descs = ReadIndexDescriptors(dir.str(), "ORDERS");
+        ASSERT_EQ(descs.size(), 2u);
+        EXPECT_EQ(descs[1].keyFieldCount, c.desc.keyFieldCount);
+        EXPECT_EQ(descs[1].caseInsensitive, c.desc.caseInsensitive);
+        EXPECT_EQ(Lines(dir.str(), "ORDERS"), before);  // the records are untouched
+        // Adding it again is refused; deleting removes both files.
+        EXPECT_THROW(AddIndex(dir.str(), "ORDERS", descs[1]), EngineError);
+        DeleteIndex(dir.str(), "ORDERS", fixedText(descs[1].name));
+        EXPECT_TRUE(Ext(dir.path(), c.ext).empty());
+        EXPECT_EQ(ReadIndexDescriptors(dir.str(), "ORDERS").size(), 1u);
+    }
+}
+
+TEST(IndexOps, KeyOrderOfANewIndex) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    CopyFamily("paradoxdriver/db", "ORDERS", dir.path());
+    AddIndex(dir.str(), "ORDERS", Index("", {3}));
+    // The index records carry the date field first: they must be in ascending byte order.
+    const auto recs = ChainRecords(ReadBytes(dir.path() / "ORDERS.X03"));
+    ASSERT_EQ(recs.size(), 224u);
+    for (std::size_t i = 1; i < recs.size(); ++i) EXPECT_LE(recs[i - 1].substr(0, 8), recs[i].substr(0, 8)) << i;
+}
+
+TEST(IndexOps, RefusedIndexesChangeNothing) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    CopyFamily("paradoxdriver/db", "ORDERS", dir.path());
+    struct Bad {
+        IndexDescriptor d;
+        int code;
+    } bad[] = {
+        {Index("Dup", {2}, false, true), 9729},      // CustNo repeats: no unique index
+        {Index("NoField", {40}), 10023},
+        {Index("", {2, 3}), 10022},                  // a composite index needs a name
+        {Index("", {}), 10023},
+    };
+    IndexDescriptor primary = Index("", {1});
+    primary.primary = 1;
+    for (const Bad& b : bad) {
+        try {
+            AddIndex(dir.str(), "ORDERS", b.d);
+            ADD_FAILURE() << "accepted";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), b.code);
+        }
+    }
+    EXPECT_THROW(AddIndex(dir.str(), "ORDERS", primary), EngineError);  // already keyed
+    EXPECT_THROW(DeleteIndex(dir.str(), "ORDERS", "nothing"), EngineError);
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir.path())) files += e.path().filename().string()[0] != '.';
+    EXPECT_EQ(files, 2u);  // ORDERS.DB and ORDERS.PX, no leftovers
+}
+
+TEST(IndexOps, PrimaryIndexSortsAndSetsDuplicatesAside) {
+    ScratchDir dir;
+    MakeTable(dir.str(), "people", {{"Name", FLDZSTRING, 10}, {"Age", FLDINT16}}, 0);
+    Insert(dir.str(), "people",
+           {{Value::text("Zoe"), Value::integer(30)}, {Value::text("Adam"), Value::integer(41)},
+            {Value::text("Mia"), Value::integer(7)}, {Value::text("Adam"), Value::integer(12)}});
+    AddIndex(dir.str(), "people", Index("", {1}));  // unique secondary? no: plain
+    DeleteIndex(dir.str(), "people", "Name");
+    IndexDescriptor pk = Index("", {1});
+    pk.primary = pk.unique = 1;
+    const AddIndexResult r = AddIndex(dir.str(), "people", pk);
+    EXPECT_EQ(r.keyViolations, 1u);
+    EXPECT_EQ(r.keyViolTable, "KEYVIOL");
+    EXPECT_EQ(Lines(dir.str(), "people"),
+              (std::vector<std::string>{"Adam|41|", "Mia|7|", "Zoe|30|"}));
+    EXPECT_EQ(Lines(dir.str(), "KEYVIOL"), (std::vector<std::string>{"Adam|12|"}));
+    EXPECT_EQ(Table::open(dir.str(), "people").properties().keyFields, 1);
+    EXPECT_EQ(PxlibRecordCount((dir.path() / "people.DB").string()), 3);
+    // A second run with duplicates picks the next free key-violation name.
+    EXPECT_EQ(FreeKeyViolName(dir.str()), "KEYVIOL1");
+}
+
+TEST(IndexOps, PrimaryIndexOnAFixtureCopyKeepsEveryRecord) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    CopyFamily("paradoxdriver/db", "CONTACTS", dir.path());
+    const auto before = Lines(dir.str(), "CONTACTS");
+    IndexDescriptor pk = Index("", {1, 2});
+    pk.primary = pk.unique = 1;
+    const AddIndexResult r = AddIndex(dir.str(), "CONTACTS", pk);
+    auto after = Lines(dir.str(), "CONTACTS");
+    EXPECT_TRUE(std::is_sorted(after.begin(), after.end()) || r.keyViolations == 0);
+    if (r.keyViolations) {
+        const auto kv = Lines(dir.str(), r.keyViolTable);
+        after.insert(after.end(), kv.begin(), kv.end());
+    }
+    EXPECT_EQ(Sorted(after), Sorted(before));
+    EXPECT_EQ(PxlibRecordCount((dir.path() / "CONTACTS.DB").string()), long(before.size() - r.keyViolations));
+}
+
+TEST(IndexOps, DroppingThePrimaryIndexKeepsRecordsAndIndexes) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    CopyFamily("paradoxdriver/db", "CUSTOMER", dir.path());
+    const auto before = Lines(dir.str(), "CUSTOMER");
+    DeleteIndex(dir.str(), "CUSTOMER", "");
+    EXPECT_EQ(Lines(dir.str(), "CUSTOMER"), before);
+    EXPECT_FALSE(fs::exists(dir.path() / "CUSTOMER.PX"));
+    const auto x = ReadBytes(dir.path() / "CUSTOMER.X06");
+    EXPECT_EQ(x[4], 3);  // non-maintained now: an unkeyed table cannot keep it up to date
+    const auto descs = ReadIndexDescriptors(dir.str(), "CUSTOMER");
+    ASSERT_EQ(descs.size(), 1u);
+    EXPECT_EQ(fixedText(descs[0].name), "City");
+    EXPECT_EQ(Le32(x, 6), 20u);
+    EXPECT_EQ(PxlibRecordCount((dir.path() / "CUSTOMER.DB").string()), 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IndexOps, WritersKeepSecondaryIndexesInStep) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    CopyFamily("paradoxdriver/db", "CUSTOMER", dir.path());
+    auto w = TableWriter::open(dir.str(), "CUSTOMER");
+    std::vector<Value> row(w.schema().fields.size());
+    row[0] = Value::number(9999);
+    row[1] = Value::text("Aachen Traders");
+    row[5] = Value::text("Aachen");
+    w.insert(row);
+    w.commit();
+    const auto x = ReadBytes(dir.path() / "CUSTOMER.X06");
+    const auto recs = ChainRecords(x);
+    ASSERT_EQ(recs.size(), 21u);
+    EXPECT_EQ(recs[0].substr(0, 12), "41616368656e");  // "Aachen" sorts first
+    // What the writer left equals a fresh rebuild.
+    RebuildSecondaryIndexes(dir.str(), "CUSTOMER");
+    EXPECT_EQ(ChainRecords(ReadBytes(dir.path() / "CUSTOMER.X06")), recs);
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Index add/delete. Secondary indexes only add or remove their file pair. The primary index
+// changes the data file itself: its records are read along the chain, sorted by the key bytes
+// (the same order the writer keeps) and packed into full blocks; blob pointers stay valid
+// because the records move unchanged, so the .MB is left alone.
+#include "paradox/index_ops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include "paradox/byte_order.h"
+#include "paradox/crypto.h"
+#include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
+#include "paradox/field_codec.h"
+#include "paradox/index_maintenance.h"
+#include "paradox/index_ops_support.h"
+#include "paradox/primary_index.h"
+#include "paradox/secondary_index.h"
+#include "paradox/secondary_index_writer.h"
+#include "paradox/table_family.h"
+#include "paradox/table_list.h"
+#include "paradox/table_state.h"
+#include "paradox/table_writer.h"
+#include "paradox/text_case.h"
+#include "paradox/val_file.h"
+#include "paradox/val_writer.h"
+
+namespace paradox {
+
+namespace {
+
+using namespace detail;
+
+constexpr int kDetailTablesExist = 9743;
+AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescriptor& d, const OpenOptions& options) {
+    const Schema& sc = s->header.schema;
+    if (sc.keyFields > 0) throw EngineError(err::kIndexExists, "the table already has a primary index");
+    for (int i = 0; i < d.keyFieldCount; ++i)
+        if (d.keyFields[i] != i + 1) throw EngineError(err::kInvalidIndexCreate, "a primary key must be the leading fields in order");
+    for (int i = 0; i < d.keyFieldCount; ++i)
+        if (IsBlobType(sc.fields[std::size_t(i)].type)) throw EngineError(err::kInvalidIndexDesc, "blob fields cannot be keys");
+
+    const DbHeader& h = s->header;
+    std::vector<uint8_t> records = ReadAllRecords(s->db, h, s->fileSize, s->checksum);
+    const std::size_t rs = h.recordSize, count = records.size() / rs;
+    uint16_t keySize = 0;
+    for (int i = 0; i < d.keyFieldCount; ++i) keySize = static_cast<uint16_t>(keySize + sc.fields[std::size_t(i)].width);
+    std::vector<uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    const uint8_t* base = records.data();
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return std::memcmp(base + std::size_t(a) * rs, base + std::size_t(b) * rs, keySize) < 0;
+    });
+    // The first record of each key stays; later ones with the same key are set aside.
+    std::vector<uint8_t> kept;
+    kept.reserve(records.size());
+    std::vector<uint32_t> setAside;
+    for (std::size_t i = 0; i < count; ++i) {
+        const uint8_t* r = base + std::size_t(order[i]) * rs;
+        if (i > 0 && std::memcmp(r, base + std::size_t(order[i - 1]) * rs, keySize) == 0) setAside.push_back(order[i]);
+        else kept.insert(kept.end(), r, r + rs);
+    }
+
+    AddIndexResult result;
+    const std::string password = MatchingPassword(*s, options);
+    if (!setAside.empty()) {
+        // Decoded with their blobs, before anything changes: the originals stay until the swap.
+        std::vector<std::vector<Value>> rows;
+        const std::size_t nf = sc.fields.size();
+        for (uint32_t idx : setAside) {
+            std::vector<Value> row;
+            const uint8_t* r = base + std::size_t(idx) * rs;
+            for (std::size_t f = 0; f < nf; ++f) {
+                const Field& fl = sc.fields[f];
+                row.push_back(IsBlobType(fl.type) ? s->blobValue(fl, r) : DecodeField(fl, r));
+            }
+            rows.push_back(std::move(row));
+        }
+        result.keyViolTable = WriteKeyViolations(*s, password, rows);
+        result.keyViolations = static_cast<uint32_t>(setAside.size());
+    }
+
+    std::vector<uint8_t> raw = h.raw;
+    raw[hdr::kFileType] = kTypeKeyed;
+    PutLE16(raw.data() + hdr::kKeyFields, d.keyFieldCount);
+    PutLE32(raw.data() + hdr::kKeyedMarker, 0x1F0F0001);
+    std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(s->dir, s->base);
+
+    FamilySwap swap(s->dir, s->base);
+    const std::string dbName = FileNamePart(s->dbPath);
+    File& db = swap.stage(dbName);
+    WritePackedDataFile(db, raw, h, kept.data(), kept.size() / rs, s->checksum);
+    db.sync();
+    {
+        File staged = File::openRead(swap.stagedPath(dbName));
+        const DbHeader nh = ReadDbHeader(staged, false);
+        PrimaryIndexSource src{&staged, &nh, staged.size(), s->checksum, s->base + ".PX"};
+        WritePrimaryIndex(src, swap.stage(MemberFile(*s, "PX")));
+    }
+    StageSecondaryIndexes(swap, *s, swap.stagedPath(dbName), defs);
+    StageValKeyChange(swap, *s, d.keyFieldCount);
+    swap.commit();
+    return result;
+}
+
+void DeletePrimary(const std::shared_ptr<TableState>& s) {
+    if (auto val = ReadValFile(s->dir, s->base))
+        for (const auto& l : val->links)
+            if (l.kind == uint32_t(LinkKind::Master)) throw EngineError(kDetailTablesExist, s->base);
+    std::vector<uint8_t> raw = s->header.raw;
+    raw[hdr::kFileType] = kTypeUnkeyed;
+    PutLE16(raw.data() + hdr::kKeyFields, 0);
+    PutLE32(raw.data() + hdr::kKeyedMarker, 0);
+    std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(s->dir, s->base);
+    for (auto& def : defs) def.desc.maintained = 0;  // maintained indexes need a primary key
+
+    FamilySwap swap(s->dir, s->base);
+    const std::string dbName = FileNamePart(s->dbPath);
+    File& db = swap.stage(dbName);
+    CopyFileContents(s->db, db);
+    PatchDbHeader(raw, ChainCounts{s->header.numRecords, s->header.usedBlocks, s->header.fileBlocks, s->header.firstBlock,
+                                   s->header.lastBlock},
+                  false, 0);
+    db.writeAt(0, raw.data(), raw.size());
+    db.sync();
+    if (FindTableFile(s->dir, s->base, "PX")) swap.remove(MemberFile(*s, "PX"));
+    StageSecondaryIndexes(swap, *s, swap.stagedPath(dbName), defs);
+    StageValKeyChange(swap, *s, 0);
+    swap.commit();
+}
+
+}  // namespace
+
+std::string FreeKeyViolName(const std::string& dir) {
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = n == 0 ? "KEYVIOL" : "KEYVIOL" + std::to_string(n);
+        if (!FindTableFile(dir, name, "DB")) return name;
+    }
+    throw EngineError(err::kNameNotUnique, "no free key-violation table name");
+}
+
+AddIndexResult AddIndex(const std::string& dir, const std::string& table, const IndexDescriptor& d, const OpenOptions& options) {
+    auto s = OpenTableState(dir, table, options);
+    const Schema& sc = s->header.schema;
+    if (d.expression) throw EngineError(err::kNotSupported, "expression indexes");
+    if (d.keyFieldCount < 1 || d.keyFieldCount > kMaxKeyFields) throw EngineError(err::kInvalidIndexDesc, "key field count");
+    for (int i = 0; i < d.keyFieldCount; ++i)
+        if (d.keyFields[i] < 1 || d.keyFields[i] > sc.fields.size()) throw EngineError(err::kInvalidIndexDesc, "key field number");
+    if (d.primary) return AddPrimary(s, d, options);
+
+    IndexDescriptor desc = d;
+    std::string name = fixedText(desc.name);
+    const bool single = IsSingleFieldIndex(desc, sc.fields[desc.keyFields[0] - 1u].name);
+    if (name.empty()) {
+        if (!single) throw EngineError(err::kInvalidIndexName, "a composite index needs a name");
+        name = sc.fields[desc.keyFields[0] - 1u].name;
+        copyFixedText(desc.name, name);
+    }
+    for (const IndexDescriptor& e : ReadIndexDescriptors(s->dir, s->base, sc))
+        if (!e.primary && EqualsIgnoreCase1252(fixedText(e.name), name)) throw EngineError(err::kIndexExists, name);
+    if (sc.keyFields == 0) desc.maintained = 0;  // only a keyed table can keep an index up to date
+
+    std::vector<std::string> exts;
+    for (const auto& f : SecondaryIndexFiles(s->dir, s->base)) exts.push_back(f.substr(f.rfind('.') + 1));
+    const std::string ext = ChooseIndexExtension(desc, sc, exts);
+
+    FamilySwap swap(s->dir, s->base);
+    SecondaryIndexSource src{&s->db, &s->header, s->fileSize, s->checksum};
+    WriteSecondaryIndex(src, desc, s->base + "." + ext, s->base + "." + YExtension(ext), swap.stage(MemberFile(*s, ext)),
+                        swap.stage(MemberFile(*s, YExtension(ext))));
+    swap.commit();
+    return {};
+}
+
+void DeleteIndex(const std::string& dir, const std::string& table, const std::string& name, const OpenOptions& options) {
+    auto s = OpenTableState(dir, table, options);
+    if (name.empty()) {
+        if (s->header.schema.keyFields == 0) throw EngineError(err::kNoSuchIndex, "the table has no primary index");
+        DeletePrimary(s);
+        return;
+    }
+    for (const SecondaryIndexDef& def : ReadSecondaryIndexDefs(s->dir, s->base)) {
+        if (!EqualsIgnoreCase1252(fixedText(def.desc.name), name)) continue;
+        FamilySwap swap(s->dir, s->base);
+        swap.remove(MemberFile(*s, def.extension));
+        swap.remove(MemberFile(*s, YExtension(def.extension)));
+        swap.commit();
+        return;
+    }
+    throw EngineError(err::kNoSuchIndex, name);
+}
+
+}  // namespace paradox

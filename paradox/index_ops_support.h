@@ -1,0 +1,49 @@
+// Shared steps of the index, link and batch operations: reading a data file's records in chain
+// order, writing them packed into a staged data file, staging rebuilt secondary indexes and a
+// .VAL with a new key count, and writing records set aside into a key-violation table.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/db_header.h"
+#include "paradox/family_swap.h"
+#include "paradox/index_maintenance.h"
+#include "paradox/table_state.h"
+#include "paradox/value.h"
+
+namespace paradox::detail {
+
+inline constexpr uint8_t kTypeKeyed = 0, kTypeUnkeyed = 2;
+
+std::string YExtension(std::string ext);
+
+// The on-disk name of family member ext: the existing file's spelling, else one that follows
+// the letter case of the table's .DB extension.
+std::string MemberFile(const TableState& s, const std::string& ext);
+
+// The password (from the candidates) that opened a protected table; empty when unprotected.
+std::string MatchingPassword(const TableState& s, const OpenOptions& options);
+
+// Raw records of a data file in chain order (decrypted); 8962 on a broken chain.
+std::vector<uint8_t> ReadAllRecords(const File& db, const DbHeader& h, uint64_t fileSize, uint32_t checksum);
+
+// Writes a data file with `count` records packed into full blocks; header `raw` patched to match.
+void WritePackedDataFile(File& out, std::vector<uint8_t> raw, const DbHeader& h, const uint8_t* records, std::size_t count,
+                         uint32_t checksum);
+
+// Stages X/Y files for every definition, built from the staged data file at dbPath.
+void StageSecondaryIndexes(FamilySwap& swap, const TableState& s, const std::string& dbPath,
+                           const std::vector<SecondaryIndexDef>& defs);
+
+// Stages a .VAL whose footer reflects a new key-field count (no-op without a .VAL).
+void StageValKeyChange(FamilySwap& swap, const TableState& s, uint16_t keyFields);
+
+// All field values of a raw record (blobs read from the table's .MB).
+std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record);
+
+// Creates a key-violation table shaped like the source (same password) holding `rows`; its name.
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows);
+
+}  // namespace paradox::detail
