@@ -1,0 +1,243 @@
+// Link add/drop. The dependent's records are checked against the set of master keys (the
+// master's records hold the key bytes at the head of each record); orphans leave the dependent
+// for a key-violation table in the same step that writes the dependent's new .VAL and index.
+#include "paradox/link_ops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string_view>
+
+#include "paradox/engine_error.h"
+#include "paradox/index_ops_support.h"
+#include "paradox/primary_index.h"
+#include "paradox/secondary_index.h"
+#include "paradox/secondary_index_writer.h"
+#include "paradox/table_family.h"
+#include "paradox/table_list.h"
+#include "paradox/text_case.h"
+#include "paradox/val_file.h"
+#include "paradox/val_writer.h"
+
+namespace paradox {
+
+namespace {
+
+using namespace detail;
+
+constexpr int kMasterExists = 9741;
+constexpr int kKeyFieldTypeMismatch = 9995;
+constexpr int kFieldMultiLinked = 9750;
+
+ValContents ValOrEmpty(const TableState& s) {
+    if (auto v = ReadValFile(s.dir, s.base)) return *v;
+    return EmptyValFor(s.dir, s.base);
+}
+
+// Whether some index of the table is led by `fields` in order.
+bool HasIndexLedBy(const TableState& s, const std::vector<uint16_t>& fields) {
+    for (const IndexDescriptor& d : ReadIndexDescriptors(s.dir, s.base, s.header.schema)) {
+        if (d.keyFieldCount < fields.size()) continue;
+        bool led = true;
+        for (std::size_t i = 0; i < fields.size() && led; ++i) led = d.keyFields[i] == fields[i];
+        if (led) return true;
+    }
+    return false;
+}
+
+std::string FileNameOf(const TableState& s) { return FileNamePart(s.dbPath); }
+
+}  // namespace
+
+std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::string& table) {
+    auto v = ReadValFile(dir, table);
+    if (!v) return {};
+    return v->links;
+}
+
+AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,
+                      const OpenOptions& options) {
+    auto dep = OpenTableState(dir, dependent, options);
+    const std::string masterName = fixedText(link.otherTable);
+    auto mas = OpenTableState(dep->dir, masterName, options);
+    const Schema& ds = dep->header.schema;
+    const Schema& ms = mas->header.schema;
+    const std::string name = fixedText(link.name);
+    if (name.empty()) throw EngineError(err::kInvalidParam, "a link needs a name");
+    if (link.fieldCount < 1 || link.fieldCount > kMaxKeyFields) throw EngineError(err::kInvalidParam, "link field count");
+    std::vector<uint16_t> mine, theirs;
+    for (int i = 0; i < link.fieldCount; ++i) {
+        if (link.thisFields[i] < 1 || link.thisFields[i] > ds.fields.size()) throw EngineError(err::kInvalidParam, "dependent field");
+        if (link.otherFields[i] < 1 || link.otherFields[i] > ms.fields.size()) throw EngineError(err::kInvalidParam, "master field");
+        mine.push_back(link.thisFields[i]);
+        theirs.push_back(link.otherFields[i]);
+    }
+    // The master fields must lead the master's primary key.
+    if (ms.keyFields < link.fieldCount) throw EngineError(err::kRintReqIndex, masterName);
+    for (int i = 0; i < link.fieldCount; ++i)
+        if (theirs[std::size_t(i)] != i + 1) throw EngineError(err::kRintReqIndex, masterName);
+    for (int i = 0; i < link.fieldCount; ++i) {
+        const Field& a = ds.fields[mine[std::size_t(i)] - 1u];
+        const Field& b = ms.fields[theirs[std::size_t(i)] - 1u];
+        const bool autoLong = (a.type == PxType::Long && b.type == PxType::AutoInc) || a.type == b.type;
+        if (!autoLong || (a.type == PxType::Alpha && a.sizeByte != b.sizeByte)) throw EngineError(kKeyFieldTypeMismatch, a.name);
+    }
+    ValContents depVal = ValOrEmpty(*dep);
+    for (const auto& l : depVal.links) {
+        if (l.kind != uint32_t(LinkKind::Dependent)) continue;
+        if (EqualsIgnoreCase1252(fixedText(l.name), name)) throw EngineError(kMasterExists, name);
+        for (int i = 0; i < l.fieldCount; ++i)
+            if (std::find(mine.begin(), mine.end(), l.thisFields[i]) != mine.end()) throw EngineError(kFieldMultiLinked, name);
+    }
+
+    // Master keys present, as the bytes of the linked key prefix.
+    uint16_t keyBytes = 0;
+    for (int i = 0; i < link.fieldCount; ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[std::size_t(i)].width);
+    std::set<std::string, std::less<>> keys;
+    {
+        const std::vector<uint8_t> mrec = ReadAllRecords(mas->db, mas->header, mas->fileSize, mas->checksum);
+        for (std::size_t off = 0; off + mas->header.recordSize <= mrec.size(); off += mas->header.recordSize)
+            keys.emplace(reinterpret_cast<const char*>(mrec.data() + off), keyBytes);
+    }
+    std::vector<uint8_t> drec = ReadAllRecords(dep->db, dep->header, dep->fileSize, dep->checksum);
+    const std::size_t rs = dep->header.recordSize;
+    std::vector<uint8_t> kept;
+    std::vector<std::vector<Value>> orphans;
+    std::string probe(keyBytes, '\0');
+    for (std::size_t off = 0; off + rs <= drec.size(); off += rs) {
+        const uint8_t* r = drec.data() + off;
+        bool blank = true;
+        std::size_t at = 0;
+        for (int i = 0; i < link.fieldCount; ++i) {
+            const Field& f = ds.fields[mine[std::size_t(i)] - 1u];
+            std::memcpy(probe.data() + at, r + f.offset, f.width);
+            for (uint16_t k = 0; k < f.width; ++k) blank = blank && r[f.offset + k] == 0;
+            at += f.width;
+        }
+        if (blank || keys.count(std::string_view(probe))) kept.insert(kept.end(), r, r + rs);
+        else orphans.push_back(DecodeRecord(*dep, r));
+    }
+
+    AddLinkResult result;
+    if (!orphans.empty()) {
+        result.keyViolTable = WriteKeyViolations(*dep, MatchingPassword(*dep, options), orphans);
+        result.orphans = static_cast<uint32_t>(orphans.size());
+    }
+
+    RILinkDescriptor d = link;
+    d.kind = uint32_t(LinkKind::Dependent);
+    copyFixedText(d.otherTable, FileNameOf(*mas));
+    d.deleteRule = uint32_t(LinkRule::Restrict);
+    depVal.links.insert(std::find_if(depVal.links.begin(), depVal.links.end(),
+                                     [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }),
+                        d);
+
+    std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(dep->dir, dep->base);
+    if (!HasIndexLedBy(*dep, mine)) {
+        // Paradox gives every link an index of its own on the dependent's link fields.
+        SecondaryIndexDef def;
+        def.desc.keyFieldCount = link.fieldCount;
+        for (int i = 0; i < link.fieldCount; ++i) def.desc.keyFields[i] = mine[std::size_t(i)];
+        def.desc.maintained = ds.keyFields > 0 ? 1 : 0;
+        if (link.fieldCount == 1) copyFixedText(def.desc.name, ds.fields[mine[0] - 1u].name);
+        else copyFixedText(def.desc.name, name);
+        std::vector<std::string> exts;
+        for (const auto& e : defs) exts.push_back(e.extension);
+        def.extension = ChooseIndexExtension(def.desc, ds, exts);
+        defs.push_back(def);
+    }
+
+    {
+        FamilySwap swap(dep->dir, dep->base);
+        const std::string dbName = FileNamePart(dep->dbPath);
+        std::string dbPath = dep->dbPath;
+        if (!orphans.empty()) {
+            File& db = swap.stage(dbName);
+            WritePackedDataFile(db, dep->header.raw, dep->header, kept.data(), kept.size() / rs, dep->checksum);
+            db.sync();
+            dbPath = swap.stagedPath(dbName);
+            if (ds.keyFields > 0) {
+                File staged = File::openRead(dbPath);
+                const DbHeader nh = ReadDbHeader(staged, false);
+                PrimaryIndexSource src{&staged, &nh, staged.size(), dep->checksum, dep->base + ".PX"};
+                WritePrimaryIndex(src, swap.stage(MemberFile(*dep, "PX")));
+            }
+            StageSecondaryIndexes(swap, *dep, dbPath, defs);
+        } else {
+            StageSecondaryIndexes(swap, *dep, dbPath, {defs.back()});
+        }
+        const std::vector<uint8_t> bytes = EncodeValFile(depVal, ReadValStamps(dep->dir, dep->base));
+        swap.stage(MemberFile(*dep, "VAL")).writeAt(0, bytes.data(), bytes.size());
+        swap.commit();
+    }
+
+    // The master's record of its new dependent.
+    ValContents masVal = ValOrEmpty(*mas);
+    RILinkDescriptor m{};
+    copyFixedText(m.name, name);
+    m.kind = uint32_t(LinkKind::Master);
+    copyFixedText(m.otherTable, FileNameOf(*dep));
+    m.updateRule = link.updateRule;
+    m.deleteRule = uint32_t(LinkRule::Restrict);
+    m.fieldCount = link.fieldCount;
+    for (int i = 0; i < link.fieldCount; ++i) {
+        m.thisFields[i] = theirs[std::size_t(i)];
+        m.otherFields[i] = mine[std::size_t(i)];
+    }
+    masVal.links.push_back(m);
+    if (masVal.masterKeyFields.empty())
+        for (uint16_t k = 1; k <= ms.keyFields; ++k) masVal.masterKeyFields.push_back(k);
+    FamilySwap swap(mas->dir, mas->base);
+    const std::vector<uint8_t> bytes = EncodeValFile(masVal, ReadValStamps(mas->dir, mas->base));
+    swap.stage(MemberFile(*mas, "VAL")).writeAt(0, bytes.data(), bytes.size());
+    swap.commit();
+    return result;
+}
+
+void DropLink(const std::string& dir, const std::string& dependent, const std::string& name, const OpenOptions& options) {
+    auto dep = OpenTableState(dir, dependent, options);
+    auto depVal = ReadValFile(dep->dir, dep->base);
+    if (!depVal) throw EngineError(err::kInvalidParam, "the table has no links");
+    auto it = std::find_if(depVal->links.begin(), depVal->links.end(), [&](const RILinkDescriptor& l) {
+        return l.kind == uint32_t(LinkKind::Dependent) && EqualsIgnoreCase1252(fixedText(l.name), name);
+    });
+    if (it == depVal->links.end()) throw EngineError(err::kInvalidParam, "no link named " + name);
+    const std::string masterName = fixedText(it->otherTable);
+    depVal->links.erase(it);
+    {
+        FamilySwap swap(dep->dir, dep->base);
+        if (ValIsEmpty(*depVal)) {
+            swap.remove(MemberFile(*dep, "VAL"));
+        } else {
+            const std::vector<uint8_t> bytes = EncodeValFile(*depVal, ReadValStamps(dep->dir, dep->base));
+            swap.stage(MemberFile(*dep, "VAL")).writeAt(0, bytes.data(), bytes.size());
+        }
+        swap.commit();
+    }
+    // The master's side; a master that is gone has nothing to update.
+    if (!FindTableFile(dep->dir, TableBaseName(masterName), "DB")) return;
+    auto mas = OpenTableState(dep->dir, masterName, options);
+    auto masVal = ReadValFile(mas->dir, mas->base);
+    if (!masVal) return;
+    const std::string depFile = FileNamePart(dep->dbPath);
+    auto mit = std::find_if(masVal->links.begin(), masVal->links.end(), [&](const RILinkDescriptor& l) {
+        return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), name) &&
+               EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), dep->base);
+    });
+    if (mit == masVal->links.end()) return;
+    masVal->links.erase(mit);
+    if (std::none_of(masVal->links.begin(), masVal->links.end(),
+                     [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
+        masVal->masterKeyFields.clear();
+    FamilySwap swap(mas->dir, mas->base);
+    if (ValIsEmpty(*masVal)) {
+        swap.remove(MemberFile(*mas, "VAL"));
+    } else {
+        const std::vector<uint8_t> bytes = EncodeValFile(*masVal, ReadValStamps(mas->dir, mas->base));
+        swap.stage(MemberFile(*mas, "VAL")).writeAt(0, bytes.data(), bytes.size());
+    }
+    swap.commit();
+    (void)depFile;
+}
+
+}  // namespace paradox

@@ -1,0 +1,142 @@
+// Referential-integrity links: dropping and re-adding the links of Paradox's own tables gives
+// back the descriptors Paradox wrote on both sides; adding a link sets orphans aside, gives the
+// dependent an index and refuses links the master's key cannot serve.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ops_test_support.h"
+#include "paradox/engine_error.h"
+#include "paradox/link_ops.h"
+#include "paradox/secondary_index.h"
+#include "paradox/val_file.h"
+
+using namespace paradox;
+using namespace paradox_test;
+
+namespace {
+
+// Link descriptors without the engine-maintained number, for comparison.
+std::vector<std::string> Described(const std::vector<RILinkDescriptor>& links) {
+    std::vector<std::string> out;
+    for (RILinkDescriptor l : links) {
+        std::string s = fixedText(l.name) + "|" + std::to_string(l.kind) + "|" + fixedText(l.otherTable) + "|" +
+                        std::to_string(l.updateRule) + "|" + std::to_string(l.fieldCount);
+        for (int i = 0; i < l.fieldCount; ++i) s += "|" + std::to_string(l.thisFields[i]) + ">" + std::to_string(l.otherFields[i]);
+        out.push_back(s);
+    }
+    return Sorted(out);
+}
+
+RILinkDescriptor Link(const char* name, const char* master, std::vector<uint16_t> mine, std::vector<uint16_t> theirs,
+                      bool cascade = false) {
+    RILinkDescriptor d{};
+    copyFixedText(d.name, name);
+    d.kind = uint32_t(LinkKind::Dependent);
+    copyFixedText(d.otherTable, master);
+    d.updateRule = cascade ? 1 : 0;
+    d.fieldCount = static_cast<uint16_t>(mine.size());
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        d.thisFields[i] = mine[i];
+        d.otherFields[i] = theirs[i];
+    }
+    return d;
+}
+
+TEST(LinkOps, DropAndReAddGiveBackParadoxsLinks) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    for (const char* t : {"A", "B", "C"}) CopyFamily("paradoxdriver/joins", t, dir.path());
+    const auto cBefore = Described(ReadLinks(dir.str(), "C"));
+    const auto aBefore = Described(ReadLinks(dir.str(), "A"));
+    const auto cRecords = Lines(dir.str(), "C");
+    RILinkDescriptor original{};
+    for (const auto& l : ReadLinks(dir.str(), "C"))
+        if (fixedText(l.name) == "Reference A") original = l;
+
+    DropLink(dir.str(), "C", "Reference A");
+    EXPECT_EQ(ReadLinks(dir.str(), "C").size(), 1u);
+    EXPECT_TRUE(ReadLinks(dir.str(), "A").empty());
+    EXPECT_FALSE(fs::exists(dir.path() / "A.VAL"));  // nothing else was in it
+
+    const AddLinkResult r = AddLink(dir.str(), "C", original);
+    EXPECT_EQ(r.orphans, 0u);
+    EXPECT_EQ(Described(ReadLinks(dir.str(), "C")), cBefore);
+    EXPECT_EQ(Described(ReadLinks(dir.str(), "A")), aBefore);
+    EXPECT_EQ(Lines(dir.str(), "C"), cRecords);
+    auto cv = ReadValFile(dir.str(), "C");
+    ASSERT_TRUE(cv);
+    EXPECT_FALSE(cv->stale);
+    EXPECT_EQ(cv->checks.size(), 2u);  // C's own checks are kept
+    // C already had an index on A (C.X02): no second one.
+    EXPECT_EQ(ReadIndexDescriptors(dir.str(), "C").size(), 3u);
+}
+
+class OrphanTables : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeTable(dir.str(), "master", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 10}}, 1);
+        Insert(dir.str(), "master", {{Value::integer(1), Value::text("one")}, {Value::integer(2), Value::text("two")}});
+        MakeTable(dir.str(), "detail", {{"No", FLDINT32}, {"MasterId", FLDINT32}, {"Memo", FLDZSTRING, 8}}, 1);
+        Insert(dir.str(), "detail",
+               {{Value::integer(1), Value::integer(1), Value::text("a")},
+                {Value::integer(2), Value::integer(3), Value::text("orphan")},
+                {Value::integer(3), Value::null(), Value::text("blank")},
+                {Value::integer(4), Value::integer(2), Value::text("b")}});
+    }
+    ScratchDir dir;
+};
+
+TEST_F(OrphanTables, OrphansGoToAKeyViolationTable) {
+    const AddLinkResult r = AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}, true));
+    EXPECT_EQ(r.orphans, 1u);
+    EXPECT_EQ(r.keyViolTable, "KEYVIOL");
+    EXPECT_EQ(Lines(dir.str(), "detail"),
+              (std::vector<std::string>{"1|1|a|", "3|null|blank|", "4|2|b|"}));
+    EXPECT_EQ(Lines(dir.str(), "KEYVIOL"), (std::vector<std::string>{"2|3|orphan|"}));
+    // The dependent got a maintained index on its link field, and both sides know the link.
+    const auto idx = ReadIndexDescriptors(dir.str(), "detail");
+    ASSERT_EQ(idx.size(), 2u);
+    EXPECT_EQ(idx[1].keyFields[0], 2);
+    EXPECT_EQ(idx[1].maintained, 1);
+    const auto dl = ReadLinks(dir.str(), "detail");
+    ASSERT_EQ(dl.size(), 1u);
+    EXPECT_EQ(dl[0].updateRule, 1u);
+    EXPECT_EQ(dl[0].deleteRule, 0u);
+    const auto ml = ReadLinks(dir.str(), "master");
+    ASSERT_EQ(ml.size(), 1u);
+    EXPECT_EQ(ml[0].kind, uint32_t(LinkKind::Master));
+    EXPECT_EQ(fixedText(ml[0].otherTable), "detail.DB");
+    EXPECT_EQ(PxlibRecordCount((dir.path() / "detail.DB").string()), 3);
+}
+
+TEST_F(OrphanTables, RefusedLinksChangeNothing) {
+    struct Bad {
+        RILinkDescriptor link;
+        int code;
+    } bad[] = {
+        {Link("ByName", "master", {3}, {2}), 9748},   // master field does not lead the key
+        {Link("Types", "master", {3}, {1}), 9995},    // alpha against long
+        {Link("NoField", "master", {9}, {1}), 9986},
+        {Link("", "master", {2}, {1}), 9986},
+    };
+    for (const Bad& b : bad) {
+        try {
+            AddLink(dir.str(), "detail", b.link);
+            ADD_FAILURE() << fixedText(b.link.name);
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), b.code) << fixedText(b.link.name);
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "detail.VAL"));
+    EXPECT_EQ(Lines(dir.str(), "detail").size(), 4u);
+    AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
+    try {
+        AddLink(dir.str(), "detail", Link("tomaster", "master", {2}, {1}));
+        ADD_FAILURE();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), 9741);
+    }
+}
+
+}  // namespace
