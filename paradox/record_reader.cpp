@@ -137,6 +137,9 @@ bool RecordView::isNull(int field) const { return IsBlankField(FieldAt(table_, f
 
 Value RecordView::value(int field) const {
     const Field& f = FieldAt(table_, field);
+    // A field the auxiliary password hides reads as blank.
+    const auto& hidden = table_->fieldRights;
+    if (static_cast<std::size_t>(field) < hidden.size() && hidden[static_cast<std::size_t>(field)] == 0) return Value::null();
     if (IsBlobType(f.type)) return table_->blobValue(f, data_);
     return DecodeField(f, data_);
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "paradox/aux_password.h"
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
@@ -125,8 +126,26 @@ std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::st
     s->db = File::openRead(*path);
     s->fileSize = s->db.size();
     s->header = ReadDbHeader(s->db, false);
-    s->checksum = PasswordChecksumFor(s->base, s->header.checksum, options);
+    try {
+        s->checksum = PasswordChecksumFor(s->base, s->header.checksum, options);
+    } catch (const EngineError& e) {
+        // Not the master password: an auxiliary password opens the table with its rights.
+        if (e.code() != err::kNotSufficientTableRights) throw;
+        std::optional<AuxGrant> grant;
+        for (const auto& p : options.passwords)
+            if (!grant) grant = CheckAuxPassword(loc.dir, s->base, p);
+        if (!grant || grant->masterChecksum != s->header.checksum) throw;
+        s->checksum = grant->masterChecksum;
+        s->tableRights = grant->tableRights;
+        s->fieldRights = grant->fieldRights;
+    }
     s->props = MakeProperties(*s);
+    try {
+        if (s->props.auxPasswords == 0) s->props.auxPasswords = AuxPasswordCount(loc.dir, s->base);
+        s->props.strictIntegrity = s->props.strictIntegrity || StoredStrictIntegrity(loc.dir, s->base);
+    } catch (const EngineError&) {
+        // A damaged password store does not keep the master password out; it fails when used.
+    }
     return s;
 }
 
@@ -142,6 +161,9 @@ std::vector<FieldDescriptor> Table::fieldDescriptors() const {
     const auto& fields = state_->header.schema.fields;
     std::vector<FieldDescriptor> out(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) DescribeField(fields[i], static_cast<int>(i + 1), out[i]);
+    // Opened with an auxiliary password: 1 read-only, 2 no access (field rights 1 and 0).
+    for (std::size_t i = 0; i < fields.size() && i < state_->fieldRights.size(); ++i)
+        out[i].rights = state_->fieldRights[i] == 0 ? 2 : state_->fieldRights[i] == 1 ? 1 : 0;
     return out;
 }
 

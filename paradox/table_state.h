@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "paradox/blob_file.h"
 #include "paradox/db_header.h"
@@ -22,6 +23,10 @@ public:
     TableProperties props;
     uint64_t fileSize = 0;
     uint32_t checksum = 0;  // 0 when not protected
+    // Rights of the password the table was opened with: full for the master password, else
+    // those of the auxiliary password (fieldRights empty = every field full).
+    uint32_t tableRights = 31;
+    std::vector<uint32_t> fieldRights;
 
     // Blob value of field f in a record (the leader, or the .MB). 8714 when the .MB is missing.
     Value blobValue(const Field& f, const uint8_t* record) const;

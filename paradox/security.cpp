@@ -1,0 +1,109 @@
+// Security entries applied to a table's auxiliary password store.
+#include "paradox/security.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "paradox/aux_password.h"
+#include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
+#include "paradox/table_family.h"
+#include "paradox/table_state.h"
+
+namespace paradox {
+
+namespace {
+
+std::string PasswordOf(const SecurityDescriptor& d) { return std::string(d.password, strnlen(d.password, sizeof d.password)); }
+
+bool ValidTableRights(uint32_t r) {
+    return r == rights::kNone || r == rights::kReadOnly || r == rights::kModify || r == rights::kInsert ||
+           r == rights::kInsertDelete || r == rights::kFull;
+}
+
+void WriteStore(const TableState& s, const AuxStore& store) {
+    FamilySwap swap(s.dir, s.base);
+    const std::string name = swap.memberName(kAuxPasswordExtension);
+    if (store.entries.empty() && !store.strictIntegrity) {
+        if (FindTableFile(s.dir, s.base, kAuxPasswordExtension)) swap.remove(name);
+    } else {
+        const std::vector<uint8_t> bytes = EncodeAuxStore(store, s.checksum);
+        swap.stage(name).writeAt(0, bytes.data(), bytes.size());
+    }
+    swap.commit();
+}
+
+// Opens with the master password only: auxiliary passwords cannot change security.
+std::shared_ptr<TableState> OpenAsMaster(const std::string& dir, const std::string& table, const OpenOptions& options) {
+    auto s = OpenTableState(dir, table, options);
+    bool master = s->checksum == 0;
+    for (const auto& p : options.passwords) master = master || PasswordChecksum(p) == s->header.checksum;
+    if (!master) throw EngineError(err::kNotSufficientTableRights, s->base);
+    return s;
+}
+
+}  // namespace
+
+std::vector<SecurityDescriptor> ListAuxPasswords(const std::string& dir, const std::string& table, const OpenOptions& options) {
+    auto s = OpenAsMaster(dir, table, options);
+    AuxStore store = ReadAuxStore(s->dir, s->base, s->checksum);
+    for (auto& e : store.entries) e.familyRights = rights::kAllFamily;
+    return store.entries;
+}
+
+void ApplySecurityEntries(const std::string& dir, const std::string& table, const SecurityDescriptor* entries,
+                          const OperationCode* ops, uint16_t count, const OpenOptions& options) {
+    auto s = OpenAsMaster(dir, table, options);
+    AuxStore store = ReadAuxStore(s->dir, s->base, s->checksum);
+    const std::size_t fields = s->header.schema.fields.size();
+    for (uint16_t i = 0; i < count; ++i) {
+        SecurityDescriptor d = entries[i];
+        const OperationCode op = ops ? ops[i] : CRADD;
+        const std::string pw = PasswordOf(d);
+        if (pw.empty() || pw.size() >= kPasswordSize) throw EngineError(err::kInvalidParam, "auxiliary password");
+        auto it = std::find_if(store.entries.begin(), store.entries.end(),
+                               [&](const SecurityDescriptor& e) { return PasswordOf(e) == pw; });
+        if (op == CRNOOP || op == CRCOPY) continue;
+        if (op == CRDROP) {
+            if (it == store.entries.end()) throw EngineError(err::kInvalidParam, "no such auxiliary password");
+            store.entries.erase(it);
+            continue;
+        }
+        if (op != CRADD && op != CRMODIFY) throw EngineError(err::kInvalidRestructOp, "security entry operation");
+        if (s->header.checksum == 0) throw EngineError(err::kInvalidParam, "auxiliary passwords need a master password");
+        if (!ValidTableRights(d.tableRights)) throw EngineError(err::kInvalidParam, "table rights");
+        for (std::size_t f = 0; f < kMaxFieldRights; ++f) {
+            if (f >= fields) d.fieldRights[f] = 0;
+            else if (d.fieldRights[f] != rights::kFieldNone && d.fieldRights[f] != rights::kFieldReadOnly &&
+                     d.fieldRights[f] != rights::kFieldFull)
+                throw EngineError(err::kInvalidParam, "field rights");
+        }
+        d.familyRights = rights::kAllFamily;
+        if (op == CRADD) {
+            if (it != store.entries.end()) throw EngineError(err::kNameNotUnique, "auxiliary password exists");
+            if (store.entries.size() >= 255) throw EngineError(err::kInvalidParam, "too many auxiliary passwords");
+            store.entries.push_back(d);
+        } else {
+            if (it == store.entries.end()) throw EngineError(err::kInvalidParam, "no such auxiliary password");
+            *it = d;
+        }
+    }
+    WriteStore(*s, store);
+}
+
+std::optional<std::vector<uint8_t>> RekeyedAuxStore(const std::string& dir, const std::string& base, uint32_t oldChecksum,
+                                                    uint32_t newChecksum) {
+    AuxStore store = ReadAuxStore(dir, base, oldChecksum);
+    if (newChecksum == 0) store.entries.clear();
+    if (store.entries.empty() && !store.strictIntegrity) return std::nullopt;
+    return EncodeAuxStore(store, newChecksum);
+}
+
+void SetStrictIntegrity(const std::string& dir, const std::string& table, bool strict, const OpenOptions& options) {
+    auto s = OpenAsMaster(dir, table, options);
+    AuxStore store = ReadAuxStore(s->dir, s->base, s->checksum);
+    store.strictIntegrity = strict;
+    WriteStore(*s, store);
+}
+
+}  // namespace paradox

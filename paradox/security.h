@@ -1,0 +1,39 @@
+// Auxiliary passwords as the engine offers them: the security-descriptor cursor of a table, the
+// changes a restructure's security entries ask for (add, modify, drop), re-keying when the master
+// password changes, and the strict-integrity flag kept beside them. Every change needs the
+// master password and replaces the store file in one crash-safe step.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "paradox/descriptors.h"
+#include "paradox/security_descriptor.h"
+#include "paradox/table.h"
+
+namespace paradox {
+
+// The table's auxiliary passwords in entry order (empty for a table without any). 10498 when
+// the master password is not among the candidates.
+std::vector<SecurityDescriptor> ListAuxPasswords(const std::string& dir, const std::string& table,
+                                                 const OpenOptions& options = {});
+
+// Applies security entries with their operation codes: CRADD adds (10009 when the password
+// exists), CRMODIFY replaces the entry with the same password, CRDROP removes it (9986 when
+// absent), CRNOOP/CRCOPY keep it. Table rights must be one of the PRV values; only a protected
+// table can have auxiliary passwords (9986 otherwise). Field rights beyond the field count are
+// ignored. Nothing changes when an entry fails.
+void ApplySecurityEntries(const std::string& dir, const std::string& table, const SecurityDescriptor* entries,
+                          const OperationCode* ops, uint16_t count, const OpenOptions& options = {});
+
+// The store's bytes re-keyed for a new master checksum (0 = the master password is removed,
+// which drops every auxiliary password: nullopt means "remove the file"). For restructure, which
+// stages them with the rest of the family.
+std::optional<std::vector<uint8_t>> RekeyedAuxStore(const std::string& dir, const std::string& base,
+                                                    uint32_t oldChecksum, uint32_t newChecksum);
+
+// Sets the strict-integrity flag of a table (kept in the auxiliary store file).
+void SetStrictIntegrity(const std::string& dir, const std::string& table, bool strict, const OpenOptions& options = {});
+
+}  // namespace paradox
