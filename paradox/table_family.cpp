@@ -38,6 +38,7 @@ std::string JoinPath(const std::string& dir, const std::string& file) {
 bool IsFamilyExtension(const std::string& extIn) {
     const std::string ext = ToUpper1252(extIn);
     if (ext == "DB" || ext == "PX" || ext == "MB" || ext == "VAL" || ext == "TV" || ext == "FAM") return true;
+    if (ext == "VTS") return true;  // our auxiliary-password store (aux_password.h)
     if (ext.size() == 3 && (ext[0] == 'X' || ext[0] == 'Y')) {
         if (ext[1] == 'G') return std::isdigit(static_cast<unsigned char>(ext[2])) != 0;
         return IsHex(ext[1]) && IsHex(ext[2]);

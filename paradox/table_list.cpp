@@ -132,6 +132,7 @@ std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_vi
 bool IsFamilyFileExtension(std::string_view ext) {
     std::string u = Upper(ext);
     if (u == "DB" || u == "PX" || u == "MB" || u == "VAL" || u == "TV" || u == "FAM") return true;
+    if (u == "VTS") return true;  // our auxiliary-password store (aux_password.h)
     if (u.size() == 3 && (u[0] == 'X' || u[0] == 'Y')) {
         if (u[1] == 'G') return std::isdigit(static_cast<unsigned char>(u[2])) != 0;
         return IsHexDigit(u[1]) && IsHexDigit(u[2]);
