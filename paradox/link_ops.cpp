@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string_view>
 
 #include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
 #include "paradox/index_ops_support.h"
 #include "paradox/primary_index.h"
 #include "paradox/secondary_index.h"
@@ -57,6 +59,8 @@ std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::strin
 
 AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,
                       const OpenOptions& options) {
+    // A link step a crash interrupted is finished (or undone) first, whichever table it named.
+    RecoverDirectory(LocateTable(dir, dependent).dir);
     auto dep = OpenTableState(dir, dependent, options);
     const std::string masterName = fixedText(link.otherTable);
     auto mas = OpenTableState(dep->dir, masterName, options);
@@ -133,6 +137,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
                         d);
 
     std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(dep->dir, dep->base);
+    const std::size_t existingIndexes = defs.size();
     if (!HasIndexLedBy(*dep, mine)) {
         // Paradox gives every link an index of its own on the dependent's link fields.
         SecondaryIndexDef def;
@@ -145,30 +150,6 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
         for (const auto& e : defs) exts.push_back(e.extension);
         def.extension = ChooseIndexExtension(def.desc, ds, exts);
         defs.push_back(def);
-    }
-
-    {
-        FamilySwap swap(dep->dir, dep->base);
-        const std::string dbName = FileNamePart(dep->dbPath);
-        std::string dbPath = dep->dbPath;
-        if (!orphans.empty()) {
-            File& db = swap.stage(dbName);
-            WritePackedDataFile(db, dep->header.raw, dep->header, kept.data(), kept.size() / rs, dep->checksum);
-            db.sync();
-            dbPath = swap.stagedPath(dbName);
-            if (ds.keyFields > 0) {
-                File staged = File::openRead(dbPath);
-                const DbHeader nh = ReadDbHeader(staged, false);
-                PrimaryIndexSource src{&staged, &nh, staged.size(), dep->checksum, dep->base + ".PX"};
-                WritePrimaryIndex(src, swap.stage(MemberFile(*dep, "PX")));
-            }
-            StageSecondaryIndexes(swap, *dep, dbPath, defs);
-        } else {
-            StageSecondaryIndexes(swap, *dep, dbPath, {defs.back()});
-        }
-        const std::vector<uint8_t> bytes = EncodeValFile(depVal, ReadValStamps(dep->dir, dep->base));
-        swap.stage(MemberFile(*dep, "VAL")).writeAt(0, bytes.data(), bytes.size());
-        swap.commit();
     }
 
     // The master's record of its new dependent.
@@ -187,14 +168,42 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     masVal.links.push_back(m);
     if (masVal.masterKeyFields.empty())
         for (uint16_t k = 1; k <= ms.keyFields; ++k) masVal.masterKeyFields.push_back(k);
-    FamilySwap swap(mas->dir, mas->base);
-    const std::vector<uint8_t> bytes = EncodeValFile(masVal, ReadValStamps(mas->dir, mas->base));
-    swap.stage(MemberFile(*mas, "VAL")).writeAt(0, bytes.data(), bytes.size());
-    swap.commit();
+    const std::vector<uint8_t> masBytes = EncodeValFile(masVal, ReadValStamps(mas->dir, mas->base));
+
+    // Both tables change in one step (links join tables of one directory).
+    FamilySwap swap(dep->dir, dep->base);
+    const std::string dbName = FileNamePart(dep->dbPath);
+    if (!orphans.empty()) {
+        File& db = swap.stage(dbName);
+        WritePackedDataFile(db, dep->header.raw, dep->header, kept.data(), kept.size() / rs, dep->checksum);
+        db.sync();
+        const std::string dbPath = swap.stagedPath(dbName);
+        if (ds.keyFields > 0) {
+            File staged = File::openRead(dbPath);
+            const DbHeader nh = ReadDbHeader(staged, false);
+            PrimaryIndexSource src{&staged, &nh, staged.size(), dep->checksum, dep->base + ".PX"};
+            WritePrimaryIndex(src, swap.stage(MemberFile(*dep, "PX")));
+        }
+        StageSecondaryIndexes(swap, *dep, dbPath, defs);
+    } else if (defs.size() > existingIndexes) {
+        StageSecondaryIndexes(swap, *dep, dep->dbPath, {defs.back()});
+    }
+    const std::vector<uint8_t> bytes = EncodeValFile(depVal, ReadValStamps(dep->dir, dep->base));
+    swap.stage(MemberFile(*dep, "VAL")).writeAt(0, bytes.data(), bytes.size());
+    if (mas->dir == dep->dir) {
+        swap.stage(MemberFile(*mas, "VAL")).writeAt(0, masBytes.data(), masBytes.size());
+        swap.commit();
+    } else {
+        swap.commit();
+        FamilySwap other(mas->dir, mas->base);
+        other.stage(MemberFile(*mas, "VAL")).writeAt(0, masBytes.data(), masBytes.size());
+        other.commit();
+    }
     return result;
 }
 
 void DropLink(const std::string& dir, const std::string& dependent, const std::string& name, const OpenOptions& options) {
+    RecoverDirectory(LocateTable(dir, dependent).dir);
     auto dep = OpenTableState(dir, dependent, options);
     auto depVal = ReadValFile(dep->dir, dep->base);
     if (!depVal) throw EngineError(err::kInvalidParam, "the table has no links");
@@ -204,40 +213,41 @@ void DropLink(const std::string& dir, const std::string& dependent, const std::s
     if (it == depVal->links.end()) throw EngineError(err::kInvalidParam, "no link named " + name);
     const std::string masterName = fixedText(it->otherTable);
     depVal->links.erase(it);
-    {
-        FamilySwap swap(dep->dir, dep->base);
-        if (ValIsEmpty(*depVal)) {
-            swap.remove(MemberFile(*dep, "VAL"));
+
+    // Stages the new .VAL of a table, or its removal when nothing is left in it.
+    auto stageVal = [](FamilySwap& swap, const TableState& s, const ValContents& v) {
+        if (ValIsEmpty(v)) {
+            swap.remove(MemberFile(s, "VAL"));
         } else {
-            const std::vector<uint8_t> bytes = EncodeValFile(*depVal, ReadValStamps(dep->dir, dep->base));
-            swap.stage(MemberFile(*dep, "VAL")).writeAt(0, bytes.data(), bytes.size());
+            const std::vector<uint8_t> bytes = EncodeValFile(v, ReadValStamps(s.dir, s.base));
+            swap.stage(MemberFile(s, "VAL")).writeAt(0, bytes.data(), bytes.size());
         }
-        swap.commit();
+    };
+    // The master's side, when the master is still there and records the link.
+    std::shared_ptr<TableState> mas;
+    std::optional<ValContents> masVal;
+    if (FindTableFile(dep->dir, TableBaseName(masterName), "DB")) {
+        mas = OpenTableState(dep->dir, masterName, options);
+        masVal = ReadValFile(mas->dir, mas->base);
+        if (masVal) {
+            auto mit = std::find_if(masVal->links.begin(), masVal->links.end(), [&](const RILinkDescriptor& l) {
+                return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), name) &&
+                       EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), dep->base);
+            });
+            if (mit == masVal->links.end()) {
+                masVal.reset();
+            } else {
+                masVal->links.erase(mit);
+                if (std::none_of(masVal->links.begin(), masVal->links.end(),
+                                 [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
+                    masVal->masterKeyFields.clear();
+            }
+        }
     }
-    // The master's side; a master that is gone has nothing to update.
-    if (!FindTableFile(dep->dir, TableBaseName(masterName), "DB")) return;
-    auto mas = OpenTableState(dep->dir, masterName, options);
-    auto masVal = ReadValFile(mas->dir, mas->base);
-    if (!masVal) return;
-    const std::string depFile = FileNamePart(dep->dbPath);
-    auto mit = std::find_if(masVal->links.begin(), masVal->links.end(), [&](const RILinkDescriptor& l) {
-        return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), name) &&
-               EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), dep->base);
-    });
-    if (mit == masVal->links.end()) return;
-    masVal->links.erase(mit);
-    if (std::none_of(masVal->links.begin(), masVal->links.end(),
-                     [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
-        masVal->masterKeyFields.clear();
-    FamilySwap swap(mas->dir, mas->base);
-    if (ValIsEmpty(*masVal)) {
-        swap.remove(MemberFile(*mas, "VAL"));
-    } else {
-        const std::vector<uint8_t> bytes = EncodeValFile(*masVal, ReadValStamps(mas->dir, mas->base));
-        swap.stage(MemberFile(*mas, "VAL")).writeAt(0, bytes.data(), bytes.size());
-    }
+    FamilySwap swap(dep->dir, dep->base);
+    stageVal(swap, *dep, *depVal);
+    if (masVal && mas->base != dep->base) stageVal(swap, *mas, *masVal);
     swap.commit();
-    (void)depFile;
 }
 
 }  // namespace paradox
