@@ -1,0 +1,169 @@
+// Crash safety of the index, link and password operations: a child process is stopped at every
+// durable step in turn (as if killed); after recovery the tables must be entirely as before or
+// entirely as after, with every record readable and the companion files agreeing.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "index_test_support.h"
+#include "ops_test_support.h"
+#include "paradox/engine_error.h"
+#include "paradox/fault_injection.h"
+#include "paradox/family_swap.h"
+#include "paradox/index_ops.h"
+#include "paradox/link_ops.h"
+#include "paradox/secondary_index.h"
+#include "paradox/security.h"
+#include "paradox/val_file.h"
+
+using namespace paradox;
+using namespace paradox_test;
+
+namespace {
+
+// Everything a reader sees of the named tables, checked for agreement on the way.
+std::string Snapshot(const std::string& dir, const std::vector<std::string>& tables, const std::string& password) {
+    std::string out;
+    for (const std::string& t : tables) {
+        const Table table = Table::open(dir, t, Pw(password));
+        const auto rows = Lines(dir, t, password);
+        out += t + ":" + std::to_string(rows.size()) + "\n";
+        for (const auto& r : rows) out += r + "\n";
+        for (const IndexDescriptor& d : ReadIndexDescriptors(dir, t)) {
+            out += "index " + fixedText(d.name) + " p" + std::to_string(d.primary) + " n" + std::to_string(d.keyFieldCount) + "\n";
+        }
+        // Every secondary index holds one entry per record.
+        for (const std::string& x : SecondaryIndexFiles(dir, t)) {
+            const auto bytes = ReadBytes(fs::path(dir) / x);
+            EXPECT_EQ(Le32(bytes, 6), rows.size()) << x;
+        }
+        if (auto v = ReadValFile(dir, t)) {
+            EXPECT_FALSE(v->stale) << t;
+            out += "checks " + std::to_string(v->checks.size()) + " links " + std::to_string(v->links.size()) + "\n";
+        }
+        out += "aux " + std::to_string(table.properties().auxPasswords) + "\n";
+    }
+    return out;
+}
+
+struct CrashCase {
+    const char* label;
+    std::function<void(const ScratchDir&)> setup;
+    std::function<void(const std::string&)> operation;
+    std::vector<std::string> tables;
+    std::string password;
+};
+
+void StopAtEveryStep(const CrashCase& c) {
+    SCOPED_TRACE(c.label);
+    std::string before, after;
+    {
+        ScratchDir d;
+        c.setup(d);
+        before = Snapshot(d.str(), c.tables, c.password);
+        c.operation(d.str());
+        after = Snapshot(d.str(), c.tables, c.password);
+        ASSERT_NE(before, after);
+    }
+    bool sawOld = false, sawNew = false;
+    for (uint32_t step = 1; step < 200; ++step) {
+        ScratchDir d;
+        c.setup(d);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            fault::Arm(step, fault::Mode::Exit);
+            try {
+                c.operation(d.str());
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        const int code = WEXITSTATUS(status);
+        ASSERT_TRUE(code == 0 || code == fault::kExitCode) << "step " << step << " exit " << code;
+        RecoverDirectory(d.str());
+        const std::string now = Snapshot(d.str(), c.tables, c.password);
+        if (now == before) sawOld = true;
+        else if (now == after) sawNew = true;
+        else ADD_FAILURE() << "mixed state after a stop at step " << step << ":\n" << now;
+        for (const auto& e : fs::directory_iterator(d.path()))
+            EXPECT_NE(e.path().filename().string()[0], '.') << "left behind: " << e.path();
+        if (code == 0) break;
+    }
+    EXPECT_TRUE(sawOld);
+    EXPECT_TRUE(sawNew);
+}
+
+void People(const ScratchDir& d) {
+    MakeTable(d.str(), "people", {{"Name", FLDZSTRING, 10}, {"Age", FLDINT16}}, 0);
+    Insert(d.str(), "people",
+           {{Value::text("Zoe"), Value::integer(30)}, {Value::text("Adam"), Value::integer(41)},
+            {Value::text("Mia"), Value::integer(7)}, {Value::text("Adam"), Value::integer(12)}});
+}
+
+void MasterDetail(const ScratchDir& d) {
+    MakeTable(d.str(), "master", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 10}}, 1);
+    Insert(d.str(), "master", {{Value::integer(1), Value::text("one")}, {Value::integer(2), Value::text("two")}});
+    MakeTable(d.str(), "detail", {{"No", FLDINT32}, {"MasterId", FLDINT32}}, 1);
+    Insert(d.str(), "detail",
+           {{Value::integer(1), Value::integer(1)}, {Value::integer(2), Value::integer(3)}, {Value::integer(3), Value::integer(2)}});
+}
+
+RILinkDescriptor DetailLink() {
+    RILinkDescriptor l{};
+    copyFixedText(l.name, "ToMaster");
+    l.kind = uint32_t(LinkKind::Dependent);
+    copyFixedText(l.otherTable, "master");
+    l.fieldCount = 1;
+    l.thisFields[0] = 2;
+    l.otherFields[0] = 1;
+    return l;
+}
+
+TEST(IndexOpsCrash, SecondaryIndexAdd) {
+    StopAtEveryStep({"secondary index", People, [](const std::string& d) { AddIndex(d, "people", Index("ByAge", {2, 1})); },
+                     {"people"}, ""});
+}
+
+TEST(IndexOpsCrash, PrimaryIndexAdd) {
+    StopAtEveryStep({"primary index",
+                     [](const ScratchDir& d) {
+                         People(d);
+                         AddIndex(d.str(), "people", Index("", {2}));
+                     },
+                     [](const std::string& d) {
+                         IndexDescriptor pk = Index("", {1});
+                         pk.primary = pk.unique = 1;
+                         AddIndex(d, "people", pk);
+                     },
+                     {"people"}, ""});
+}
+
+TEST(IndexOpsCrash, LinkAdd) {
+    StopAtEveryStep({"link", MasterDetail, [](const std::string& d) { AddLink(d, "detail", DetailLink()); },
+                     {"detail", "master"}, ""});
+}
+
+TEST(IndexOpsCrash, AuxiliaryPasswordAdd) {
+    StopAtEveryStep({"auxiliary password",
+                     [](const ScratchDir& d) {
+                         MakeTable(d.str(), "vault", {{"Id", FLDINT32}}, 1, "boss");
+                         Insert(d.str(), "vault", {{Value::integer(1)}}, "boss");
+                     },
+                     [](const std::string& d) {
+                         SecurityDescriptor s{};
+                         copyFixedText(s.password, "clerk");
+                         s.tableRights = 1;
+                         const OperationCode op = CRADD;
+                         ApplySecurityEntries(d, "vault", &s, &op, 1, Pw("boss"));
+                     },
+                     {"vault"}, "boss"});
+}
+
+}  // namespace
