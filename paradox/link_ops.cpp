@@ -67,6 +67,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     const Schema& ds = dep->header.schema;
     const Schema& ms = mas->header.schema;
     const std::string name = fixedText(link.name);
+    if (mas->dbPath == dep->dbPath) throw EngineError(err::kInvalidParam, "a table cannot be its own master");
     if (name.empty()) throw EngineError(err::kInvalidParam, "a link needs a name");
     if (link.fieldCount < 1 || link.fieldCount > kMaxKeyFields) throw EngineError(err::kInvalidParam, "link field count");
     std::vector<uint16_t> mine, theirs;
@@ -248,6 +249,24 @@ void DropLink(const std::string& dir, const std::string& dependent, const std::s
     stageVal(swap, *dep, *depVal);
     if (masVal && mas->base != dep->base) stageVal(swap, *mas, *masVal);
     swap.commit();
+}
+
+std::string ApplyLinkEntries(const std::string& dir, const std::string& table, const RILinkDescriptor* links,
+                             const OperationCode* ops, uint16_t count, const OpenOptions& options) {
+    if (count > 0 && !links) throw EngineError(err::kInvalidParam, "link entries missing");
+    std::string keyViol;
+    for (uint16_t i = 0; i < count; ++i) {
+        const RILinkDescriptor& l = links[i];
+        const OperationCode op = ops ? ops[i] : CRNOOP;
+        if (op == CRNOOP || op == CRCOPY || l.kind == uint32_t(LinkKind::Master)) continue;
+        if (op != CRADD && op != CRDROP && op != CRMODIFY) throw EngineError(err::kInvalidRestructOp, "link entry operation");
+        if (op == CRDROP || op == CRMODIFY) DropLink(dir, table, fixedText(l.name), options);
+        if (op == CRADD || op == CRMODIFY) {
+            const AddLinkResult r = AddLink(dir, table, l, options);
+            if (!r.keyViolTable.empty()) keyViol = r.keyViolTable;
+        }
+    }
+    return keyViol;
 }
 
 }  // namespace paradox

@@ -5,7 +5,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "paradox/descriptors.h"
 #include "paradox/link_descriptor.h"
 #include "paradox/table.h"
 
@@ -28,6 +30,13 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
 // 9986 when the table has no link of that name.
 void DropLink(const std::string& dir, const std::string& dependent, const std::string& name,
               const OpenOptions& options = {});
+
+// The link entries of a restructure's TableDescriptor applied in order: CRADD adds a dependent
+// link, CRDROP drops the link of that name, CRMODIFY replaces it (drop, then add), CRNOOP and
+// CRCOPY keep it. Master-side entries (kind Master) are kept as they are: they change with their
+// dependent. Returns the key-violation table of the last add that set records aside (or empty).
+std::string ApplyLinkEntries(const std::string& dir, const std::string& table, const RILinkDescriptor* links,
+                             const OperationCode* ops, uint16_t count, const OpenOptions& options = {});
 
 // The links of a table as descriptors (dependent side first, then its dependents).
 std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::string& table);

@@ -140,3 +140,32 @@ TEST_F(OrphanTables, RefusedLinksChangeNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OrphanTables, RestructureLinkEntriesAddModifyAndDrop) {
+    RILinkDescriptor links[2] = {Link("ToMaster", "master", {2}, {1}), Link("Self", "detail", {2}, {1})};
+    OperationCode ops[2] = {CRADD, CRNOOP};
+    EXPECT_EQ(ApplyLinkEntries(dir.str(), "detail", links, ops, 2), "KEYVIOL");
+    ASSERT_EQ(ReadLinks(dir.str(), "detail").size(), 1u);
+    links[0].updateRule = 1;
+    ops[0] = CRMODIFY;
+    EXPECT_EQ(ApplyLinkEntries(dir.str(), "detail", links, ops, 1), "");
+    EXPECT_EQ(ReadLinks(dir.str(), "detail")[0].updateRule, 1u);
+    EXPECT_EQ(ReadLinks(dir.str(), "master")[0].updateRule, 1u);
+    ops[0] = CRDROP;
+    ApplyLinkEntries(dir.str(), "detail", links, ops, 1);
+    EXPECT_TRUE(ReadLinks(dir.str(), "detail").empty());
+    EXPECT_TRUE(ReadLinks(dir.str(), "master").empty());
+    ops[0] = CRNOOP;
+    ops[1] = CRADD;  // a table cannot be its own master
+    try {
+        ApplyLinkEntries(dir.str(), "detail", links, ops, 2);
+        ADD_FAILURE();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), 9986);
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "detail.VAL"));
+}
+
+}  // namespace
