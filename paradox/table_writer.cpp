@@ -313,6 +313,8 @@ TableWriter TableWriter::open(const std::string& dir, const std::string& name, c
     // Secondary indexes hold block numbers: they are rebuilt from the new data on commit.
     s->secondary = ReadSecondaryIndexDefs(s->table->dir, s->table->base);
     if (s->table->header.writeProtected) throw EngineError(err::kTableReadOnly, s->table->base);
+    // An auxiliary password must grant at least the right to insert.
+    if ((s->table->tableRights & 7) != 7) throw EngineError(err::kNotSufficientTableRights, s->table->base);
     s->h = s->table->header;
     s->checksum = s->table->checksum;
     s->bs = s->h.blockSize();
