@@ -74,8 +74,8 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     for (int i = 0; i < link.fieldCount; ++i) {
         if (link.thisFields[i] < 1 || link.thisFields[i] > ds.fields.size()) throw EngineError(err::kInvalidParam, "dependent field");
         if (link.otherFields[i] < 1 || link.otherFields[i] > ms.fields.size()) throw EngineError(err::kInvalidParam, "master field");
-        mine.push_back(link.thisFields[i]);
-        theirs.push_back(link.otherFields[i]);
+        mine.push_back(static_cast<uint16_t>(link.thisFields[i]));
+        theirs.push_back(static_cast<uint16_t>(link.otherFields[i]));
     }
     // The master fields must lead the master's primary key.
     if (ms.keyFields < link.fieldCount) throw EngineError(err::kRintReqIndex, masterName);

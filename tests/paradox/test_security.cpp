@@ -42,7 +42,7 @@ TEST_F(Protected, EntriesAddChangeAndDrop) {
     ASSERT_EQ(list.size(), 2u);
     EXPECT_STREQ(list[0].password, "clerk");
     EXPECT_EQ(list[0].entryNumber, 1);
-    EXPECT_EQ(list[0].tableRights, rights::kReadOnly);
+    EXPECT_EQ(+list[0].tableRights, rights::kReadOnly);
     EXPECT_EQ(list[0].fieldRights[1], rights::kFieldReadOnly);
     EXPECT_EQ(list[0].fieldRights[2], rights::kFieldNone);
     EXPECT_EQ(list[0].fieldRights[3], 0u);  // beyond the fields
@@ -92,7 +92,7 @@ TEST_F(Protected, OpeningWithAnAuxiliaryPasswordHonoursItsRights) {
     EXPECT_EQ(rows[0][1], Value::text("Ann"));
     EXPECT_TRUE(rows[0][2].isNull());  // hidden
     const auto fd = t.fieldDescriptors();
-    EXPECT_EQ(fd[1].rights, 1u);
+    EXPECT_EQ(+fd[1].rights, 1u);
     EXPECT_EQ(fd[2].rights, 2u);
     try {
         TableWriter::open(dir.str(), "staff", Pw("clerk"));
