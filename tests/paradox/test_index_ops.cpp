@@ -143,7 +143,7 @@ TEST(IndexOps, AddAndDeleteSecondaryIndexes) {
         const auto descs = ReadIndexDescriptors(dir.str(), "ORDERS");
         ASSERT_EQ(descs.size(), 2u);
         EXPECT_EQ(+descs[1].keyFieldCount, +c.desc.keyFieldCount);
-        EXPECT_EQ(descs[1].caseInsensitive, c.desc.caseInsensitive);
+        EXPECT_EQ(+descs[1].caseInsensitive, +c.desc.caseInsensitive);
         EXPECT_EQ(Lines(dir.str(), "ORDERS"), before);  // the records are untouched
         // Adding it again is refused; deleting removes both files.
         EXPECT_THROW(AddIndex(dir.str(), "ORDERS", descs[1]), EngineError);

@@ -97,15 +97,15 @@ TEST_F(OrphanTables, OrphansGoToAKeyViolationTable) {
     // The dependent got a maintained index on its link field, and both sides know the link.
     const auto idx = ReadIndexDescriptors(dir.str(), "detail");
     ASSERT_EQ(idx.size(), 2u);
-    EXPECT_EQ(idx[1].keyFields[0], 2);
-    EXPECT_EQ(idx[1].maintained, 1);
+    EXPECT_EQ(+idx[1].keyFields[0], 2);
+    EXPECT_EQ(+idx[1].maintained, 1);
     const auto dl = ReadLinks(dir.str(), "detail");
     ASSERT_EQ(dl.size(), 1u);
-    EXPECT_EQ(dl[0].updateRule, 1u);
-    EXPECT_EQ(dl[0].deleteRule, 0u);
+    EXPECT_EQ(+dl[0].updateRule, 1u);
+    EXPECT_EQ(+dl[0].deleteRule, 0u);
     const auto ml = ReadLinks(dir.str(), "master");
     ASSERT_EQ(ml.size(), 1u);
-    EXPECT_EQ(ml[0].kind, uint32_t(LinkKind::Master));
+    EXPECT_EQ(+ml[0].kind, uint32_t(LinkKind::Master));
     EXPECT_EQ(fixedText(ml[0].otherTable), "detail.DB");
     EXPECT_EQ(PxlibRecordCount((dir.path() / "detail.DB").string()), 3);
 }

@@ -43,9 +43,9 @@ TEST_F(Protected, EntriesAddChangeAndDrop) {
     EXPECT_STREQ(list[0].password, "clerk");
     EXPECT_EQ(list[0].entryNumber, 1);
     EXPECT_EQ(+list[0].tableRights, rights::kReadOnly);
-    EXPECT_EQ(list[0].fieldRights[1], rights::kFieldReadOnly);
-    EXPECT_EQ(list[0].fieldRights[2], rights::kFieldNone);
-    EXPECT_EQ(list[0].fieldRights[3], 0u);  // beyond the fields
+    EXPECT_EQ(+list[0].fieldRights[1], rights::kFieldReadOnly);
+    EXPECT_EQ(+list[0].fieldRights[2], rights::kFieldNone);
+    EXPECT_EQ(+list[0].fieldRights[3], 0u);  // beyond the fields
     EXPECT_EQ(list[0].familyRights, rights::kAllFamily);
     EXPECT_EQ(Table::open(dir.str(), "staff", Pw("boss")).properties().auxPasswords, 2);
 
@@ -93,7 +93,7 @@ TEST_F(Protected, OpeningWithAnAuxiliaryPasswordHonoursItsRights) {
     EXPECT_TRUE(rows[0][2].isNull());  // hidden
     const auto fd = t.fieldDescriptors();
     EXPECT_EQ(+fd[1].rights, 1u);
-    EXPECT_EQ(fd[2].rights, 2u);
+    EXPECT_EQ(+fd[2].rights, 2u);
     try {
         TableWriter::open(dir.str(), "staff", Pw("clerk"));
         ADD_FAILURE();
