@@ -92,7 +92,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
         if (l.kind != uint32_t(LinkKind::Dependent)) continue;
         if (EqualsIgnoreCase1252(fixedText(l.name), name)) throw EngineError(kMasterExists, name);
         for (int i = 0; i < l.fieldCount; ++i)
-            if (std::find(mine.begin(), mine.end(), l.thisFields[i]) != mine.end()) throw EngineError(kFieldMultiLinked, name);
+            if (std::find(mine.begin(), mine.end(), static_cast<uint16_t>(l.thisFields[i])) != mine.end()) throw EngineError(kFieldMultiLinked, name);
     }
 
     // Master keys present, as the bytes of the linked key prefix.

@@ -151,8 +151,8 @@ TEST_F(OrphanTables, RestructureLinkEntriesAddModifyAndDrop) {
     links[0].updateRule = 1;
     ops[0] = CRMODIFY;
     EXPECT_EQ(ApplyLinkEntries(dir.str(), "detail", links, ops, 1), "");
-    EXPECT_EQ(ReadLinks(dir.str(), "detail")[0].updateRule, 1u);
-    EXPECT_EQ(ReadLinks(dir.str(), "master")[0].updateRule, 1u);
+    EXPECT_EQ(+ReadLinks(dir.str(), "detail")[0].updateRule, 1u);
+    EXPECT_EQ(+ReadLinks(dir.str(), "master")[0].updateRule, 1u);
     ops[0] = CRDROP;
     ApplyLinkEntries(dir.str(), "detail", links, ops, 1);
     EXPECT_TRUE(ReadLinks(dir.str(), "detail").empty());

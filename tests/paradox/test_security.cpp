@@ -50,7 +50,7 @@ TEST_F(Protected, EntriesAddChangeAndDrop) {
     EXPECT_EQ(Table::open(dir.str(), "staff", Pw("boss")).properties().auxPasswords, 2);
 
     Apply({Aux("clerk", rights::kInsert)}, {CRMODIFY});
-    EXPECT_EQ(ListAuxPasswords(dir.str(), "staff", Pw("boss"))[0].tableRights, rights::kInsert);
+    EXPECT_EQ(+ListAuxPasswords(dir.str(), "staff", Pw("boss"))[0].tableRights, rights::kInsert);
     Apply({Aux("clerk", 0), Aux("admin", 0)}, {CRDROP, CRDROP});
     EXPECT_TRUE(ListAuxPasswords(dir.str(), "staff", Pw("boss")).empty());
     EXPECT_FALSE(fs::exists(dir.path() / "staff.VTS"));
