@@ -41,12 +41,12 @@ TEST_F(Protected, EntriesAddChangeAndDrop) {
     auto list = ListAuxPasswords(dir.str(), "staff", Pw("boss"));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_STREQ(list[0].password, "clerk");
-    EXPECT_EQ(list[0].entryNumber, 1);
+    EXPECT_EQ(+list[0].entryNumber, 1);
     EXPECT_EQ(+list[0].tableRights, rights::kReadOnly);
     EXPECT_EQ(+list[0].fieldRights[1], rights::kFieldReadOnly);
     EXPECT_EQ(+list[0].fieldRights[2], rights::kFieldNone);
     EXPECT_EQ(+list[0].fieldRights[3], 0u);  // beyond the fields
-    EXPECT_EQ(list[0].familyRights, rights::kAllFamily);
+    EXPECT_EQ(+list[0].familyRights, rights::kAllFamily);
     EXPECT_EQ(Table::open(dir.str(), "staff", Pw("boss")).properties().auxPasswords, 2);
 
     Apply({Aux("clerk", rights::kInsert)}, {CRMODIFY});
