@@ -3,6 +3,7 @@
 #include <array>
 
 #include "library/commands/field_commands.h"
+#include "library/commands/link_commands.h"
 #include "library/language/builtin_handlers.h"
 #include "library/language/identifier_table.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 constexpr std::uint8_t N = vtNumber, S = vtString, D = vtDate, B = vtBoolean,
                        IX = vtIndexOptions, CMD = vtCommand, FT = vtFieldType,
-                       FST = vtFieldSubtype, SIMPLE = vtSimple, ANY = vtAny;
+                       FST = vtFieldSubtype, RI = vtRiModifier, SIMPLE = vtSimple, ANY = vtAny;
 
 }  // namespace
 
@@ -22,8 +23,10 @@ bool IsParadoxOnly(const IdentifierEntry&) { return false; }
 
 std::span<IdentifierEntry> CommandEntries() {
     using namespace group;
-    static std::array<IdentifierEntry, 7> entries{
+    static std::array<IdentifierEntry, 9> entries{
         MakeEntry("ERROR", 0, ErrorHandler, kCommands, 11999, CMD, {N}),
+        MakeEntry("RI_ADD", 0, LinkCommandHandler, kCommands, 12000, CMD, {S, S, S, S, S, RI}),
+        MakeEntry("RI_DROP", 0, LinkCommandHandler, kCommands, 12001, CMD, {S, S}),
         MakeEntry("OR", 3, IndexOptionOrHandler, kCommands, 12004, IX, {IX, IX}),
         MakeEntry("FLD_CHANGE", 0, FieldCommandHandler, kCommands, 12008, CMD, {S, S, S, FT, FST, N, N}),
         MakeEntry("FLD_ADD", 0, FieldCommandHandler, kCommands, 12009, CMD, {S, S, FT, FST, N, N}),

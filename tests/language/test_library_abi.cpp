@@ -62,7 +62,7 @@ TEST_F(LibraryAbi, ChainThroughTheInformationBlock) {
         EXPECT_EQ(e->hash, sum);
         ++count;
     }
-    EXPECT_EQ(count, 69);
+    EXPECT_EQ(count, 71);
 }
 
 TEST_F(LibraryAbi, PasswordCallbackExchange) {
