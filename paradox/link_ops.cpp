@@ -57,6 +57,59 @@ std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::strin
     return v->links;
 }
 
+namespace {
+
+// The checks of a new dependent link against the dependent's schema and links and the master.
+// Returns the dependent's link field numbers.
+std::vector<uint16_t> CheckNewLink(const Schema& ds, const std::vector<RILinkDescriptor>& depLinks,
+                                   const TableState& mas, const RILinkDescriptor& link) {
+    const Schema& ms = mas.header.schema;
+    const std::string name = fixedText(link.name);
+    const std::string masterName = fixedText(link.otherTable);
+    if (name.empty()) throw EngineError(err::kInvalidParam, "a link needs a name");
+    if (link.fieldCount < 1 || link.fieldCount > kMaxKeyFields) throw EngineError(err::kInvalidParam, "link field count");
+    std::vector<uint16_t> mine;
+    for (int i = 0; i < link.fieldCount; ++i) {
+        if (link.thisFields[i] < 1 || link.thisFields[i] > ds.fields.size()) throw EngineError(err::kInvalidParam, "dependent field");
+        if (link.otherFields[i] < 1 || link.otherFields[i] > ms.fields.size()) throw EngineError(err::kInvalidParam, "master field");
+        mine.push_back(static_cast<uint16_t>(link.thisFields[i]));
+    }
+    // The master fields must lead the master's primary key.
+    if (ms.keyFields < link.fieldCount) throw EngineError(err::kRintReqIndex, masterName);
+    for (int i = 0; i < link.fieldCount; ++i)
+        if (link.otherFields[i] != i + 1) throw EngineError(err::kRintReqIndex, masterName);
+    for (int i = 0; i < link.fieldCount; ++i) {
+        const Field& a = ds.fields[mine[std::size_t(i)] - 1u];
+        const Field& b = ms.fields[std::size_t(i)];
+        const bool autoLong = (a.type == PxType::Long && b.type == PxType::AutoInc) || a.type == b.type;
+        if (!autoLong || (a.type == PxType::Alpha && a.sizeByte != b.sizeByte)) throw EngineError(kKeyFieldTypeMismatch, a.name);
+    }
+    for (const auto& l : depLinks) {
+        if (l.kind != uint32_t(LinkKind::Dependent)) continue;
+        if (EqualsIgnoreCase1252(fixedText(l.name), name)) throw EngineError(kMasterExists, name);
+        for (int i = 0; i < l.fieldCount; ++i)
+            if (std::find(mine.begin(), mine.end(), static_cast<uint16_t>(l.thisFields[i])) != mine.end()) throw EngineError(kFieldMultiLinked, name);
+    }
+    return mine;
+}
+
+}  // namespace
+
+void CheckLinkRequests(const std::string& dir, const std::string& dependent, const Schema& dependentSchema,
+                       std::vector<RILinkDescriptor> dependentLinks, const std::vector<RILinkDescriptor>& adds,
+                       const OpenOptions& options) {
+    const TableLocation loc = LocateTable(dir, dependent);
+    for (const RILinkDescriptor& link : adds) {
+        auto mas = OpenTableState(loc.dir, fixedText(link.otherTable), options);
+        if (EqualsIgnoreCase1252(mas->dir, loc.dir) && EqualsIgnoreCase1252(mas->base, loc.base))
+            throw EngineError(err::kInvalidParam, "a table cannot be its own master");
+        CheckNewLink(dependentSchema, dependentLinks, *mas, link);
+        RILinkDescriptor added = link;
+        added.kind = uint32_t(LinkKind::Dependent);
+        dependentLinks.push_back(added);
+    }
+}
+
 AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,
                       const OpenOptions& options) {
     // A link step a crash interrupted is finished (or undone) first, whichever table it named.
@@ -68,32 +121,10 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     const Schema& ms = mas->header.schema;
     const std::string name = fixedText(link.name);
     if (mas->dbPath == dep->dbPath) throw EngineError(err::kInvalidParam, "a table cannot be its own master");
-    if (name.empty()) throw EngineError(err::kInvalidParam, "a link needs a name");
-    if (link.fieldCount < 1 || link.fieldCount > kMaxKeyFields) throw EngineError(err::kInvalidParam, "link field count");
-    std::vector<uint16_t> mine, theirs;
-    for (int i = 0; i < link.fieldCount; ++i) {
-        if (link.thisFields[i] < 1 || link.thisFields[i] > ds.fields.size()) throw EngineError(err::kInvalidParam, "dependent field");
-        if (link.otherFields[i] < 1 || link.otherFields[i] > ms.fields.size()) throw EngineError(err::kInvalidParam, "master field");
-        mine.push_back(static_cast<uint16_t>(link.thisFields[i]));
-        theirs.push_back(static_cast<uint16_t>(link.otherFields[i]));
-    }
-    // The master fields must lead the master's primary key.
-    if (ms.keyFields < link.fieldCount) throw EngineError(err::kRintReqIndex, masterName);
-    for (int i = 0; i < link.fieldCount; ++i)
-        if (theirs[std::size_t(i)] != i + 1) throw EngineError(err::kRintReqIndex, masterName);
-    for (int i = 0; i < link.fieldCount; ++i) {
-        const Field& a = ds.fields[mine[std::size_t(i)] - 1u];
-        const Field& b = ms.fields[theirs[std::size_t(i)] - 1u];
-        const bool autoLong = (a.type == PxType::Long && b.type == PxType::AutoInc) || a.type == b.type;
-        if (!autoLong || (a.type == PxType::Alpha && a.sizeByte != b.sizeByte)) throw EngineError(kKeyFieldTypeMismatch, a.name);
-    }
     ValContents depVal = ValOrEmpty(*dep);
-    for (const auto& l : depVal.links) {
-        if (l.kind != uint32_t(LinkKind::Dependent)) continue;
-        if (EqualsIgnoreCase1252(fixedText(l.name), name)) throw EngineError(kMasterExists, name);
-        for (int i = 0; i < l.fieldCount; ++i)
-            if (std::find(mine.begin(), mine.end(), static_cast<uint16_t>(l.thisFields[i])) != mine.end()) throw EngineError(kFieldMultiLinked, name);
-    }
+    const std::vector<uint16_t> mine = CheckNewLink(ds, depVal.links, *mas, link);
+    std::vector<uint16_t> theirs;
+    for (int i = 0; i < link.fieldCount; ++i) theirs.push_back(static_cast<uint16_t>(link.otherFields[i]));
 
     // Master keys present, as the bytes of the linked key prefix.
     uint16_t keyBytes = 0;
@@ -203,6 +234,51 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     return result;
 }
 
+namespace {
+
+// Stages the new .VAL of a table, or its removal when nothing is left in it.
+void StageVal(FamilySwap& swap, const TableState& s, const ValContents& v) {
+    if (ValIsEmpty(v)) {
+        swap.remove(MemberFile(s, "VAL"));
+    } else {
+        const std::vector<uint8_t> bytes = EncodeValFile(v, ReadValStamps(s.dir, s.base));
+        swap.stage(MemberFile(s, "VAL")).writeAt(0, bytes.data(), bytes.size());
+    }
+}
+
+}  // namespace
+
+void StageMasterSidesWithout(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
+                             const std::vector<RILinkDescriptor>& dropped, const OpenOptions& options) {
+    // Masters by their base name, each changed once for all its dropped links.
+    std::vector<std::pair<std::shared_ptr<TableState>, ValContents>> masters;
+    for (const RILinkDescriptor& link : dropped) {
+        const std::string masterBase = TableBaseName(fixedText(link.otherTable));
+        if (EqualsIgnoreCase1252(masterBase, depBase) || !FindTableFile(depDir, masterBase, "DB")) continue;
+        auto at = std::find_if(masters.begin(), masters.end(),
+                               [&](const auto& m) { return EqualsIgnoreCase1252(m.first->base, masterBase); });
+        if (at == masters.end()) {
+            auto mas = OpenTableState(depDir, masterBase, options);
+            auto val = ReadValFile(mas->dir, mas->base);
+            if (!val) continue;
+            masters.emplace_back(mas, *val);
+            at = masters.end() - 1;
+        }
+        ValContents& v = at->second;
+        auto mit = std::find_if(v.links.begin(), v.links.end(), [&](const RILinkDescriptor& l) {
+            return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), fixedText(link.name)) &&
+                   EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), depBase);
+        });
+        if (mit != v.links.end()) v.links.erase(mit);
+    }
+    for (auto& [mas, v] : masters) {
+        if (std::none_of(v.links.begin(), v.links.end(),
+                         [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
+            v.masterKeyFields.clear();
+        StageVal(swap, *mas, v);
+    }
+}
+
 void DropLink(const std::string& dir, const std::string& dependent, const std::string& name, const OpenOptions& options) {
     RecoverDirectory(LocateTable(dir, dependent).dir);
     auto dep = OpenTableState(dir, dependent, options);
@@ -212,42 +288,11 @@ void DropLink(const std::string& dir, const std::string& dependent, const std::s
         return l.kind == uint32_t(LinkKind::Dependent) && EqualsIgnoreCase1252(fixedText(l.name), name);
     });
     if (it == depVal->links.end()) throw EngineError(err::kInvalidParam, "no link named " + name);
-    const std::string masterName = fixedText(it->otherTable);
+    const RILinkDescriptor dropped = *it;
     depVal->links.erase(it);
-
-    // Stages the new .VAL of a table, or its removal when nothing is left in it.
-    auto stageVal = [](FamilySwap& swap, const TableState& s, const ValContents& v) {
-        if (ValIsEmpty(v)) {
-            swap.remove(MemberFile(s, "VAL"));
-        } else {
-            const std::vector<uint8_t> bytes = EncodeValFile(v, ReadValStamps(s.dir, s.base));
-            swap.stage(MemberFile(s, "VAL")).writeAt(0, bytes.data(), bytes.size());
-        }
-    };
-    // The master's side, when the master is still there and records the link.
-    std::shared_ptr<TableState> mas;
-    std::optional<ValContents> masVal;
-    if (FindTableFile(dep->dir, TableBaseName(masterName), "DB")) {
-        mas = OpenTableState(dep->dir, masterName, options);
-        masVal = ReadValFile(mas->dir, mas->base);
-        if (masVal) {
-            auto mit = std::find_if(masVal->links.begin(), masVal->links.end(), [&](const RILinkDescriptor& l) {
-                return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), name) &&
-                       EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), dep->base);
-            });
-            if (mit == masVal->links.end()) {
-                masVal.reset();
-            } else {
-                masVal->links.erase(mit);
-                if (std::none_of(masVal->links.begin(), masVal->links.end(),
-                                 [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
-                    masVal->masterKeyFields.clear();
-            }
-        }
-    }
     FamilySwap swap(dep->dir, dep->base);
-    stageVal(swap, *dep, *depVal);
-    if (masVal && mas->base != dep->base) stageVal(swap, *mas, *masVal);
+    StageVal(swap, *dep, *depVal);
+    StageMasterSidesWithout(swap, dep->dir, dep->base, {dropped}, options);
     swap.commit();
 }
 

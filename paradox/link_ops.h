@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "paradox/descriptors.h"
+#include "paradox/family_swap.h"
 #include "paradox/link_descriptor.h"
+#include "paradox/schema.h"
 #include "paradox/table.h"
 
 namespace paradox {
@@ -30,6 +32,18 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
 // 9986 when the table has no link of that name.
 void DropLink(const std::string& dir, const std::string& dependent, const std::string& name,
               const OpenOptions& options = {});
+
+// The checks AddLink makes before it reads a record, for links to be added in order to a table
+// whose schema and links are given (those it will have after a restructure): the codes of AddLink.
+void CheckLinkRequests(const std::string& dir, const std::string& dependent, const Schema& dependentSchema,
+                       std::vector<RILinkDescriptor> dependentLinks, const std::vector<RILinkDescriptor>& adds,
+                       const OpenOptions& options = {});
+
+// Stages into swap (opened on the dependent's directory) each master's .VAL without its record
+// of the dropped dependent links. Masters are found in the dependent's directory; one that is
+// gone or does not record the link is left alone.
+void StageMasterSidesWithout(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
+                             const std::vector<RILinkDescriptor>& dropped, const OpenOptions& options = {});
 
 // The link entries of a restructure's TableDescriptor applied in order: CRADD adds a dependent
 // link, CRDROP drops the link of that name, CRMODIFY replaces it (drop, then add), CRNOOP and

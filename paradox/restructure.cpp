@@ -23,6 +23,7 @@
 #include "paradox/restructure_companions.h"
 #include "paradox/restructure_plan.h"
 #include "paradox/restructure_writer.h"
+#include "paradox/security.h"
 #include "paradox/table_family.h"
 #include "paradox/table_state.h"
 
@@ -194,6 +195,27 @@ void WriteStreaming(std::shared_ptr<TableState> old, const RestructurePlan& p, R
     }
 }
 
+// What becomes of the auxiliary password store: its field rights follow their fields, the
+// security entries and the STRICTINTEGRTY option apply, and it is keyed by the new master
+// password. nullopt when the table has no store and gets none.
+struct AuxStorePlan {
+    std::optional<std::vector<uint8_t>> bytes;  // nullopt: the store is removed
+};
+
+std::optional<AuxStorePlan> PlanAuxStore(const TableState& old, const RestructurePlan& plan, const TableDescriptor& desc) {
+    const bool hasStore = FindTableFile(old.dir, old.base, kAuxPasswordExtension).has_value();
+    if (!hasStore && desc.securityCount == 0 && !plan.strictIntegrity) return std::nullopt;
+    // Only the master password changes who may open the table.
+    if (old.openedWithAuxPassword && (desc.securityCount > 0 || plan.newChecksum != old.checksum))
+        throw EngineError(err::kNotSufficientTableRights, old.base);
+    AuxStore store = ReadAuxStore(old.dir, old.base, old.checksum);
+    RemapFieldRights(store, plan.newNumberOfOld, plan.schema.fields.size());
+    ApplyEntriesToStore(store, desc.security, desc.securityOps, desc.securityCount, plan.schema.fields.size(),
+                        plan.newChecksum != 0);
+    if (plan.strictIntegrity) store.strictIntegrity = *plan.strictIntegrity;
+    return AuxStorePlan{StoreBytes(std::move(store), plan.newChecksum)};
+}
+
 std::string PasswordOf(const TableDescriptor& d) {
     return d.protectedFlag ? std::string(d.password, strnlen(d.password, sizeof d.password)) : std::string();
 }
@@ -210,27 +232,20 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         for (int i = 0; i < desc.indexCount; ++i)
             if (!desc.indexOps || desc.indexOps[i] != CRNOOP)
                 throw EngineError(err::kNotSupported, "indexes change through add index and delete index");
-    if (desc.linkCount > 0 || desc.securityCount > 0)
-        throw EngineError(err::kNotSupported, "links and auxiliary passwords change through their own operations");
+    if (desc.linkCount > 0)
+        throw EngineError(err::kNotSupported, "links change through their own operations");
 
     OpenOptions oo{options.passwords, options.askPassword};
     const std::string newPassword = PasswordOf(desc);
     if (!newPassword.empty()) oo.passwords.push_back(newPassword);
     std::shared_ptr<TableState> old = OpenTableState(dir, tableName, oo);
     if (old->header.writeProtected) throw EngineError(err::kTableReadOnly, old->base);
+    if (old->openedWithAuxPassword && old->tableRights != rights::kFull)
+        throw EngineError(err::kNotSufficientTableRights, old->base);
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
-    // Auxiliary passwords (kept in their own store beside the table) hold field rights by field
-    // position and are keyed by the master password: until the store is rewritten along with the
-    // table, changes that would misalign or orphan it are refused.
-    if (FindTableFile(old->dir, old->base, "VTS")) {
-        if (plan.newChecksum != old->checksum)
-            throw EngineError(err::kNotSupported, "changing the master password of a table with auxiliary passwords");
-        for (std::size_t i = 0; i < plan.newNumberOfOld.size(); ++i)
-            if (plan.newNumberOfOld[i] != i + 1)
-                throw EngineError(err::kNotSupported, "moving or dropping fields of a table with auxiliary passwords");
-    }
     const CompanionPlan companions = PlanCompanions(*old, plan, desc);
+    const std::optional<AuxStorePlan> auxStore = PlanAuxStore(*old, plan, desc);
     std::string kvName;
     if (plan.schema.keyFields > 0 && !plan.keyOrderKept) {
         const std::string requested = keyViolationName ? std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)) : "";
@@ -300,6 +315,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
 
     ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId};
     StageCompanions(swap, *old, companions, swap.stagedPath(dbName), plan.newChecksum, stamps);
+    if (auxStore) StageAuxStore(swap, old->dir, old->base, auxStore->bytes);
 
     RestructureResult result;
     result.records = counts.numRecords;

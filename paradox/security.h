@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "paradox/aux_password.h"
 #include "paradox/descriptors.h"
+#include "paradox/family_swap.h"
 #include "paradox/security_descriptor.h"
 #include "paradox/table.h"
 
@@ -26,6 +28,24 @@ std::vector<SecurityDescriptor> ListAuxPasswords(const std::string& dir, const s
 // ignored. Nothing changes when an entry fails.
 void ApplySecurityEntries(const std::string& dir, const std::string& table, const SecurityDescriptor* entries,
                           const OperationCode* ops, uint16_t count, const OpenOptions& options = {});
+
+// The checks and changes of ApplySecurityEntries on a store in memory, for a table of fieldCount
+// fields; protectedTable false refuses additions (9986).
+void ApplyEntriesToStore(AuxStore& store, const SecurityDescriptor* entries, const OperationCode* ops, uint16_t count,
+                         std::size_t fieldCount, bool protectedTable);
+
+// Field rights carried across a restructure: newNumberOfOld gives each old field's new 1-based
+// number (0 = dropped); fields new to the table are granted full rights, as when a password is
+// added without field rights.
+void RemapFieldRights(AuxStore& store, const std::vector<uint16_t>& newNumberOfOld, std::size_t newFieldCount);
+
+// The bytes of a store keyed by masterChecksum; nullopt when nothing is left to keep (no entries
+// and no flag, or no master password, which drops every auxiliary password).
+std::optional<std::vector<uint8_t>> StoreBytes(AuxStore store, uint32_t masterChecksum);
+
+// Stages the store file of table base into swap, or its removal for nullopt.
+void StageAuxStore(FamilySwap& swap, const std::string& dir, const std::string& base,
+                   const std::optional<std::vector<uint8_t>>& bytes);
 
 // The store's bytes re-keyed for a new master checksum (0 = the master password is removed,
 // which drops every auxiliary password: nullopt means "remove the file"). For restructure, which

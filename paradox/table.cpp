@@ -138,6 +138,7 @@ std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::st
         s->checksum = grant->masterChecksum;
         s->tableRights = grant->tableRights;
         s->fieldRights = grant->fieldRights;
+        s->openedWithAuxPassword = true;
     }
     s->props = MakeProperties(*s);
     try {

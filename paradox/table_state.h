@@ -27,6 +27,7 @@ public:
     // those of the auxiliary password (fieldRights empty = every field full).
     uint32_t tableRights = 31;
     std::vector<uint32_t> fieldRights;
+    bool openedWithAuxPassword = false;
 
     // Blob value of field f in a record (the leader, or the .MB). 8714 when the .MB is missing.
     Value blobValue(const Field& f, const uint8_t* record) const;

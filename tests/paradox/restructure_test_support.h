@@ -9,6 +9,7 @@
 
 #include "paradox/descriptor_builder.h"
 #include "paradox/restructure.h"
+#include "paradox/security_descriptor.h"
 #include "paradox/table.h"
 #include "paradox/table_writer.h"
 #include "test_support.h"
@@ -78,6 +79,11 @@ public:
         options_.push_back(o);
         return *this;
     }
+    Request& security(const SecurityDescriptor& d, OperationCode op) {
+        security_.push_back(d);
+        securityOps_.push_back(op);
+        return *this;
+    }
     Request& password(const std::string& pw) {
         password_ = pw;
         return *this;
@@ -93,6 +99,9 @@ public:
             std::strncpy(desc_.password, password_.c_str(), sizeof desc_.password - 1);
             desc_.protectedFlag = 1;
         }
+        desc_.securityCount = static_cast<uint16_t>(security_.size());
+        desc_.security = security_.empty() ? nullptr : security_.data();
+        desc_.securityOps = securityOps_.empty() ? nullptr : securityOps_.data();
         desc_.optionCount = static_cast<uint16_t>(options_.size());
         desc_.options = options_.empty() ? nullptr : options_.data();
         desc_.optionData = optionData_.empty() ? nullptr : optionData_.data();
@@ -117,6 +126,8 @@ private:
     std::vector<OperationCode> ops_;
     std::vector<OptionalParameter> options_;
     std::vector<char> optionData_;
+    std::vector<SecurityDescriptor> security_;
+    std::vector<OperationCode> securityOps_;
     TableDescriptor desc_{};
 };
 

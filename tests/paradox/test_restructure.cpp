@@ -5,6 +5,7 @@
 
 #include "paradox/engine_error.h"
 #include "paradox/restructure.h"
+#include "paradox/security.h"
 #include "restructure_test_support.h"
 
 using namespace paradox;
@@ -241,19 +242,65 @@ TEST(Restructure, RefusedRequestsChangeNothing) {
     EXPECT_EQ(DirBytes(d.path()), before);
 }
 
-TEST(Restructure, AuxiliaryPasswordStoreRefusesWhatWouldMisalignIt) {
+SecurityDescriptor AuxPassword(const char* password, uint32_t tableRights, std::vector<uint32_t> fieldRights) {
+    SecurityDescriptor d{};
+    std::strncpy(d.password, password, sizeof d.password - 1);
+    d.tableRights = tableRights;
+    for (std::size_t i = 0; i < fieldRights.size(); ++i) d.fieldRights[i] = fieldRights[i];
+    return d;
+}
+
+// Rights of each field as an auxiliary password sees them (0 full, 1 read-only, 2 none).
+std::vector<int> FieldRightsFor(const std::string& dir, const std::string& password) {
+    OpenOptions o;
+    o.passwords = {password};
+    std::vector<int> out;
+    for (const auto& f : Table::open(dir, "PEOPLE", o).fieldDescriptors()) out.push_back(f.rights);
+    return out;
+}
+
+TEST(Restructure, AuxiliaryPasswordsFollowFieldsAndTheMasterPassword) {
     ScratchDir d;
-    CreatePeople(d.str(), 10, "master");
-    paradox_test::WriteBytes(d.path() / "PEOPLE.VTS", {1, 2, 3});
-    const auto before = DirBytes(d.path());
-    const std::vector<std::string> pw = {"master"};
-    ExpectCode(err::kNotSupported, [&] { Request::NoFields("PEOPLE").password("other").run(d.str(), nullptr, pw); });
-    ExpectCode(err::kNotSupported, [&] { Request(d.str(), "PEOPLE", pw).drop("Amount").password("master").run(d.str(), nullptr, pw); });
-    ExpectCode(err::kNotSupported, [&] { Request(d.str(), "PEOPLE", pw).move("Born", 2).password("master").run(d.str(), nullptr, pw); });
-    EXPECT_EQ(DirBytes(d.path()), before);
-    // Fields added at the end leave every field right where it was.
-    Request(d.str(), "PEOPLE", pw).add("Extra", FLDINT16).password("master").run(d.str(), nullptr, pw);
-    EXPECT_EQ(FieldNames(d.str(), "PEOPLE", pw).size(), 6u);
+    CreatePeople(d.str(), 20, "master");
+    const SecurityDescriptor clerk = AuxPassword("clerk", rights::kReadOnly, {31, 1, 0, 31, 1});
+    const OperationCode add = CRADD;
+    ApplySecurityEntries(d.str(), "PEOPLE", &clerk, &add, 1, OpenOptions{{"master"}, {}});
+    const auto before = ReadAll(d.str(), "PEOPLE", {"master"});
+
+    // Refused requests leave every byte: a missing entry, or an auxiliary password asking.
+    const auto bytes = DirBytes(d.path());
+    ExpectCode(err::kInvalidParam, [&] {
+        Request(d.str(), "PEOPLE", {"master"}).password("master").security(AuxPassword("nobody", 0, {}), CRDROP).run(d.str(), nullptr, {"master"});
+    });
+    ExpectCode(err::kNotSufficientTableRights, [&] { Request::NoFields("PEOPLE").password("other").run(d.str(), nullptr, {"clerk"}); });
+    EXPECT_EQ(DirBytes(d.path()), bytes);
+
+    // Drop Amount, move Born forward, add a field, change the master password and add a password.
+    Request(d.str(), "PEOPLE", {"master"})
+        .drop("Amount").move("Born", 2).add("Extra", FLDINT16).password("chief")
+        .security(AuxPassword("viewer", rights::kReadOnly, {31, 31, 31, 31, 0}), CRADD)
+        .run(d.str(), nullptr, {"master"});
+    EXPECT_EQ(FieldRightsFor(d.str(), "clerk"), (std::vector<int>{0, 1, 1, 0, 0}));  // Id Born Name Notes Extra
+    EXPECT_EQ(FieldRightsFor(d.str(), "viewer"), (std::vector<int>{0, 0, 0, 0, 2}));
+    EXPECT_EQ(ReadAll(d.str(), "PEOPLE", {"chief"}), Pick(before, {0, 4, 1, 3, -1}));
+    EXPECT_THROW(Table::open(d.str(), "PEOPLE", OpenOptions{{"master"}, {}}), EngineError);
+
+    // Without a master password there are no auxiliary passwords.
+    Request::NoFields("PEOPLE").run(d.str(), nullptr, {"chief"});
+    EXPECT_FALSE(fs::exists(d.path() / "PEOPLE.VTS"));
+    EXPECT_EQ(ReadAll(d.str(), "PEOPLE"), Pick(before, {0, 4, 1, 3, -1}));
+}
+
+TEST(Restructure, StrictIntegrityOptionIsKept) {
+    ScratchDir d;
+    CreatePeople(d.str(), 3);
+    Request::NoFields("PEOPLE").option("STRICTINTEGRTY", "TRUE").run(d.str());
+    EXPECT_TRUE(Table::open(d.str(), "PEOPLE").properties().strictIntegrity);
+    Request(d.str(), "PEOPLE").add("Extra", FLDINT16).run(d.str());  // not named: unchanged
+    EXPECT_TRUE(Table::open(d.str(), "PEOPLE").properties().strictIntegrity);
+    Request::NoFields("PEOPLE").option("STRICTINTEGRTY", "FALSE").run(d.str());
+    EXPECT_FALSE(Table::open(d.str(), "PEOPLE").properties().strictIntegrity);
+    EXPECT_FALSE(fs::exists(d.path() / "PEOPLE.VTS"));
 }
 
 void CreatePairs(const std::string& dir) {
