@@ -13,6 +13,7 @@
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
+#include "paradox/key_violation.h"
 #include "paradox/family_swap.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_maintenance.h"
@@ -134,13 +135,7 @@ void DeletePrimary(const std::shared_ptr<TableState>& s) {
 
 }  // namespace
 
-std::string FreeKeyViolName(const std::string& dir) {
-    for (int n = 0; n < 1000; ++n) {
-        const std::string name = n == 0 ? "KEYVIOL" : "KEYVIOL" + std::to_string(n);
-        if (!FindTableFile(dir, name, "DB")) return name;
-    }
-    throw EngineError(err::kNameNotUnique, "no free key-violation table name");
-}
+std::string FreeKeyViolName(const std::string& dir) { return ChooseKeyViolationName(dir, ""); }
 
 AddIndexResult AddIndex(const std::string& dir, const std::string& table, const IndexDescriptor& d, const OpenOptions& options) {
     auto s = OpenTableState(dir, table, options);

@@ -21,6 +21,8 @@
 #include "paradox/key_violation.h"
 #include "paradox/primary_index.h"
 #include "paradox/restructure_companions.h"
+#include "paradox/link_ops.h"
+#include "paradox/restructure_links.h"
 #include "paradox/restructure_plan.h"
 #include "paradox/restructure_writer.h"
 #include "paradox/security.h"
@@ -216,6 +218,25 @@ std::optional<AuxStorePlan> PlanAuxStore(const TableState& old, const Restructur
     return AuxStorePlan{StoreBytes(std::move(store), plan.newChecksum)};
 }
 
+// Copies the key-violation table's name into the caller's buffer, when there is one of each.
+void ReportKeyViolationTable(const RestructureResult& result, char* keyViolationName) {
+    if (!keyViolationName || result.keyViolTable.empty()) return;
+    std::memset(keyViolationName, 0, kKeyViolNameSize);
+    std::memcpy(keyViolationName, result.keyViolTable.data(), std::min(result.keyViolTable.size(), kKeyViolNameSize - 1));
+}
+
+// Links added, changed or dropped without any other change: the link operations write both
+// tables in one step each, and the data and master password stay as they are.
+RestructureResult ChangeLinksOnly(const std::string& dir, const std::string& table, const TableDescriptor& desc,
+                                  char* keyViolationName, const RestructureOptions& options) {
+    const std::string keyViolation =
+        ApplyLinkEntries(dir, table, desc.links, desc.linkOps, desc.linkCount, OpenOptions{options.passwords, options.askPassword});
+    RestructureResult result;
+    if (!keyViolation.empty()) result.keyViolTable = keyViolation + ".DB";
+    ReportKeyViolationTable(result, keyViolationName);
+    return result;
+}
+
 std::string PasswordOf(const TableDescriptor& d) {
     return d.protectedFlag ? std::string(d.password, strnlen(d.password, sizeof d.password)) : std::string();
 }
@@ -232,8 +253,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         for (int i = 0; i < desc.indexCount; ++i)
             if (!desc.indexOps || desc.indexOps[i] != CRNOOP)
                 throw EngineError(err::kNotSupported, "indexes change through add index and delete index");
-    if (desc.linkCount > 0)
-        throw EngineError(err::kNotSupported, "links change through their own operations");
+    if (ChangesLinksOnly(desc)) return ChangeLinksOnly(dir, tableName, desc, keyViolationName, options);
 
     OpenOptions oo{options.passwords, options.askPassword};
     const std::string newPassword = PasswordOf(desc);
@@ -244,8 +264,12 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         throw EngineError(err::kNotSufficientTableRights, old->base);
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
-    const CompanionPlan companions = PlanCompanions(*old, plan, desc);
+    const LinkChanges links = SortLinkEntries(*old, desc);
+    const CompanionPlan companions = PlanCompanions(*old, plan, desc, links.drops);
     const std::optional<AuxStorePlan> auxStore = PlanAuxStore(*old, plan, desc);
+    if (!links.adds.empty())
+        CheckLinkRequests(old->dir, old->base, plan.schema, companions.val ? companions.val->links : std::vector<RILinkDescriptor>{},
+                          links.adds, oo);
     std::string kvName;
     if (plan.schema.keyFields > 0 && !plan.keyOrderKept) {
         const std::string requested = keyViolationName ? std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)) : "";
@@ -316,6 +340,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId};
     StageCompanions(swap, *old, companions, swap.stagedPath(dbName), plan.newChecksum, stamps);
     if (auxStore) StageAuxStore(swap, old->dir, old->base, auxStore->bytes);
+    StageMasterSidesWithout(swap, old->dir, old->base, links.drops, oo);
 
     RestructureResult result;
     result.records = counts.numRecords;
@@ -330,10 +355,13 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         fault::FaultPoint("restructure: key violations written");
     }
     swap.commit();
-    if (!result.keyViolTable.empty()) {
-        std::memset(keyViolationName, 0, kKeyViolNameSize);
-        std::memcpy(keyViolationName, result.keyViolTable.data(), std::min(result.keyViolTable.size(), kKeyViolNameSize - 1));
+    // New links check the new table's records, and set aside those without a master record.
+    for (const RILinkDescriptor& l : links.adds) {
+        const AddLinkResult added = AddLink(old->dir, old->base, l, oo);
+        if (!added.keyViolTable.empty()) result.keyViolTable = added.keyViolTable + ".DB";
+        result.setAside += added.orphans;
     }
+    ReportKeyViolationTable(result, keyViolationName);
     return result;
 }
 

@@ -1,9 +1,12 @@
 // Restructuring a Paradox table from a TableDescriptor: the complete new field list with
-// operation codes (keep, add, copy/move, modify; a field left out is dropped), validity-check
-// entries, the master password (set, change, remove: every file is re-enciphered) and the
-// options LEVEL, BLOCK SIZE, FILL FACTOR, LANGDRIVER and STRICTINTEGRTY. The new family is
-// built under temporary names and swapped in as one crash-safe step (family_swap.h): on any
-// failure, or a crash at any point, the table stays entirely old or becomes entirely new.
+// operation codes (keep, add, copy/move, modify; a field left out is dropped), validity-check,
+// link and security entries, the master password (set, change, remove: every file is
+// re-enciphered, auxiliary passwords re-keyed) and the options LEVEL, BLOCK SIZE, FILL FACTOR,
+// LANGDRIVER and STRICTINTEGRTY. The new family (with the .VAL of masters whose links are
+// dropped) is built under temporary names and swapped in as one crash-safe step
+// (family_swap.h): on any failure, or a crash at any point, the table stays entirely old or
+// becomes entirely new. Links to add are checked against the new field list before anything
+// is written and added right after the swap, each in a crash-safe step of its own.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -34,7 +37,9 @@ inline constexpr std::size_t kKeyViolNameSize = 261;
 // (nullptr) such a restructure fails with 9729 and changes nothing. Codes: 10012 for an invalid
 // operation or field number, 10002 for a type change the engine does not convert, 9985 when a
 // value would not survive the conversion, 10009 for a repeated field name, 11522 for a bad
-// option, 10498 when the current master password is unknown.
+// option, 10498 when the current master password is unknown (or an auxiliary password asks
+// for more than its rights allow), the codes of AddLink for links to add. A descriptor with link
+// entries and nothing else changes the links only (data and master password stay).
 RestructureResult restructureTable(const std::string& dir, const TableDescriptor& desc,
                                    char* keyViolationName, const RestructureOptions& options = {});
 

@@ -62,7 +62,8 @@ void ApplyCheckEntries(const TableDescriptor& desc, const RestructurePlan& p, st
 
 }  // namespace
 
-CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, const TableDescriptor& desc) {
+CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, const TableDescriptor& desc,
+                             const std::vector<RILinkDescriptor>& droppedLinks) {
     CompanionPlan c;
     for (const auto& f : FamilyFiles(old.dir, old.base))
         if (IsIndexFile(FileNameOf(f))) c.oldIndexFiles.push_back(FileNameOf(f));
@@ -90,6 +91,12 @@ CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, co
             kept.push_back(chk);
         }
         v.checks = std::move(kept);
+        std::erase_if(v.links, [&](const RILinkDescriptor& l) {
+            return l.kind == uint32_t(LinkKind::Dependent) &&
+                   std::any_of(droppedLinks.begin(), droppedLinks.end(), [&](const RILinkDescriptor& d) {
+                       return EqualsIgnoreCase1252(fixedText(d.name), fixedText(l.name));
+                   });
+        });
         for (auto& link : v.links) RemapLinkFields(p, link);
         for (auto& k : v.masterKeyFields) {
             const uint16_t n = Renumber(p, k);

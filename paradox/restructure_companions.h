@@ -25,10 +25,11 @@ struct CompanionPlan {
     bool hadVal = false;
 };
 
-// Reads the old companions and works out the new ones; refuses (10012) a change that would
-// break a referential-integrity link (a link field dropped or renumbered), 9986 for a check
-// entry on a field the new table lacks.
-CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& plan, const TableDescriptor& desc);
+// Reads the old companions and works out the new ones, without the dependent links named in
+// droppedLinks; refuses (10012) a change that would break a kept referential-integrity link (a
+// link field dropped or renumbered), 9986 for a check entry on a field the new table lacks.
+CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& plan, const TableDescriptor& desc,
+                             const std::vector<RILinkDescriptor>& droppedLinks = {});
 
 // Stages the companions into swap. stagedDb is the new .DB (complete, header final).
 void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPlan& c, const std::string& stagedDb,

@@ -9,6 +9,7 @@
 
 #include "paradox/descriptor_builder.h"
 #include "paradox/restructure.h"
+#include "paradox/link_descriptor.h"
 #include "paradox/security_descriptor.h"
 #include "paradox/table.h"
 #include "paradox/table_writer.h"
@@ -79,6 +80,11 @@ public:
         options_.push_back(o);
         return *this;
     }
+    Request& link(const RILinkDescriptor& d, OperationCode op) {
+        links_.push_back(d);
+        linkOps_.push_back(op);
+        return *this;
+    }
     Request& security(const SecurityDescriptor& d, OperationCode op) {
         security_.push_back(d);
         securityOps_.push_back(op);
@@ -99,6 +105,9 @@ public:
             std::strncpy(desc_.password, password_.c_str(), sizeof desc_.password - 1);
             desc_.protectedFlag = 1;
         }
+        desc_.linkCount = static_cast<uint16_t>(links_.size());
+        desc_.links = links_.empty() ? nullptr : links_.data();
+        desc_.linkOps = linkOps_.empty() ? nullptr : linkOps_.data();
         desc_.securityCount = static_cast<uint16_t>(security_.size());
         desc_.security = security_.empty() ? nullptr : security_.data();
         desc_.securityOps = securityOps_.empty() ? nullptr : securityOps_.data();
@@ -126,6 +135,8 @@ private:
     std::vector<OperationCode> ops_;
     std::vector<OptionalParameter> options_;
     std::vector<char> optionData_;
+    std::vector<RILinkDescriptor> links_;
+    std::vector<OperationCode> linkOps_;
     std::vector<SecurityDescriptor> security_;
     std::vector<OperationCode> securityOps_;
     TableDescriptor desc_{};

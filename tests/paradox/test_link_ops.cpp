@@ -10,6 +10,7 @@
 #include "paradox/link_ops.h"
 #include "paradox/secondary_index.h"
 #include "paradox/val_file.h"
+#include "restructure_test_support.h"
 
 using namespace paradox;
 using namespace paradox_test;
@@ -166,6 +167,55 @@ TEST_F(OrphanTables, RestructureLinkEntriesAddModifyAndDrop) {
         EXPECT_EQ(e.code(), 9986);
     }
     EXPECT_FALSE(fs::exists(dir.path() / "detail.VAL"));
+}
+
+TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
+    AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));  // sets No 2 aside
+    const RILinkDescriptor toMaster = Link("ToMaster", "master", {2}, {1});
+
+    // A field added and the link dropped together: both sides lose the link.
+    Request(dir.str(), "detail").add("Extra", FLDINT16).link(toMaster, CRDROP).run(dir.str());
+    EXPECT_TRUE(ReadLinks(dir.str(), "detail").empty());
+    EXPECT_TRUE(ReadLinks(dir.str(), "master").empty());
+    EXPECT_EQ(FieldNames(dir.str(), "detail").size(), 4u);
+
+    // A field dropped and a link added on the new field list: its orphan is set aside.
+    Insert(dir.str(), "detail", {{Value::integer(5), Value::integer(9), Value::text("lost"), Value::null()}});
+    char keyViol[kKeyViolNameSize] = {};
+    const RestructureResult r = Request(dir.str(), "detail").drop("Memo").link(Link("Again", "master", {2}, {1}), CRADD).run(dir.str(), keyViol);
+    EXPECT_EQ(r.setAside, 1u);
+    EXPECT_STREQ(keyViol, "KEYVIOL1.DB");
+    EXPECT_EQ(Lines(dir.str(), "KEYVIOL1"), (std::vector<std::string>{"5|9|null|"}));
+    EXPECT_EQ(Lines(dir.str(), "detail"), (std::vector<std::string>{"1|1|null|", "3|null|null|", "4|2|null|"}));
+    ASSERT_EQ(ReadLinks(dir.str(), "master").size(), 1u);
+
+    // Refused before anything is written: a link on a field the new list lacks, a drop of a
+    // link the table does not have, a kept link's field dropped.
+    const auto before = DirBytes(dir.path());
+    const struct {
+        std::function<void(Request&)> edit;
+        int code;
+    } refused[] = {
+        {[](Request& q) { q.drop("Extra").link(Link("Late", "master", {3}, {1}), CRADD); }, 9986},
+        {[&](Request& q) { q.add("More", FLDINT16).link(toMaster, CRDROP); }, 9986},
+        {[](Request& q) { q.drop("MasterId"); }, 10012},
+    };
+    for (const auto& c : refused) {
+        Request q(dir.str(), "detail");
+        c.edit(q);
+        try {
+            q.run(dir.str());
+            ADD_FAILURE() << c.code;
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), c.code) << e.what();
+        }
+    }
+    EXPECT_EQ(DirBytes(dir.path()), before);
+
+    // The link's field dropped together with the link.
+    Request(dir.str(), "detail").drop("MasterId").link(Link("Again", "master", {2}, {1}), CRDROP).run(dir.str());
+    EXPECT_TRUE(ReadLinks(dir.str(), "master").empty());
+    EXPECT_EQ(FieldNames(dir.str(), "detail"), (std::vector<std::string>{"No", "Extra"}));
 }
 
 }  // namespace

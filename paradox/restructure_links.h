@@ -1,0 +1,30 @@
+// The link entries of a restructure's TableDescriptor, sorted into the dependent links it drops
+// (CRDROP, and CRMODIFY's first half) and those it adds (CRADD, CRMODIFY's second half). Drops
+// change with the table's own files; adds follow once the new table is in place, after they
+// have passed every check against the new field list. Master-side entries (kind Master), CRNOOP
+// and CRCOPY keep their link: the master side changes with its dependent.
+#pragma once
+#include <vector>
+
+#include "paradox/descriptors.h"
+#include "paradox/link_descriptor.h"
+
+namespace paradox {
+
+class TableState;
+
+struct LinkChanges {
+    std::vector<RILinkDescriptor> drops;  // as the table's .VAL holds them
+    std::vector<RILinkDescriptor> adds;   // as the descriptor asks for them
+
+    bool empty() const { return drops.empty() && adds.empty(); }
+};
+
+// 10012 for an unknown operation, 9986 for a drop of a link the table does not have.
+LinkChanges SortLinkEntries(const TableState& old, const TableDescriptor& desc);
+
+// Whether the descriptor changes links and nothing else (no fields, checks, auxiliary
+// passwords or options): such a change leaves the table's data and master password alone.
+bool ChangesLinksOnly(const TableDescriptor& desc);
+
+}  // namespace paradox
