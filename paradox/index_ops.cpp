@@ -36,6 +36,32 @@ namespace {
 using namespace detail;
 
 constexpr int kDetailTablesExist = 9743;
+
+bool LedBy(const IndexDescriptor& d, const RILinkDescriptor& link) {
+    if (d.keyFieldCount < link.fieldCount) return false;
+    for (int i = 0; i < link.fieldCount; ++i)
+        if (d.keyFields[i] != link.thisFields[i]) return false;
+    return true;
+}
+
+// A link of the table as a dependent needs an index led by its fields: the index `name` (empty:
+// the primary index) may go only when another one serves each link it serves (9748 otherwise).
+void CheckNoLinkNeeds(const TableState& s, const std::string& name) {
+    const auto val = ReadValFile(s.dir, s.base);
+    if (!val) return;
+    const std::vector<IndexDescriptor> indexes = ReadIndexDescriptors(s.dir, s.base, s.header.schema);
+    for (const RILinkDescriptor& link : val->links) {
+        if (link.kind != uint32_t(LinkKind::Dependent)) continue;
+        bool served = false, servedByOther = false;
+        for (const IndexDescriptor& d : indexes) {
+            if (!LedBy(d, link)) continue;
+            const bool isThis = name.empty() ? d.primary != 0 : d.primary == 0 && EqualsIgnoreCase1252(fixedText(d.name), name);
+            (isThis ? served : servedByOther) = true;
+        }
+        if (served && !servedByOther)
+            throw EngineError(err::kRintReqIndex, "index " + name + " serves the link " + fixedText(link.name));
+    }
+}
 AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescriptor& d, const OpenOptions& options) {
     const Schema& sc = s->header.schema;
     if (sc.keyFields > 0) throw EngineError(err::kIndexExists, "the table already has a primary index");
@@ -174,11 +200,13 @@ void DeleteIndex(const std::string& dir, const std::string& table, const std::st
     auto s = OpenTableState(dir, table, options);
     if (name.empty()) {
         if (s->header.schema.keyFields == 0) throw EngineError(err::kNoSuchIndex, "the table has no primary index");
+        CheckNoLinkNeeds(*s, name);
         DeletePrimary(s);
         return;
     }
     for (const SecondaryIndexDef& def : ReadSecondaryIndexDefs(s->dir, s->base)) {
         if (!EqualsIgnoreCase1252(fixedText(def.desc.name), name)) continue;
+        CheckNoLinkNeeds(*s, name);
         FamilySwap swap(s->dir, s->base);
         swap.remove(MemberFile(*s, def.extension));
         swap.remove(MemberFile(*s, YExtension(def.extension)));

@@ -24,7 +24,8 @@ AddIndexResult AddIndex(const std::string& dir, const std::string& table, const 
                         const OpenOptions& options = {});
 
 // Deletes the index named `name` (case-insensitive); an empty name is the primary index.
-// 9997 when there is no such index; 9743 when the primary key is the master key of links.
+// 9997 when there is no such index; 9743 when the primary key is the master key of links;
+// 9748 when a link of the table needs the index (no other index is led by its fields).
 void DeleteIndex(const std::string& dir, const std::string& table, const std::string& name,
                  const OpenOptions& options = {});
 

@@ -7,6 +7,7 @@
 
 #include "ops_test_support.h"
 #include "paradox/engine_error.h"
+#include "paradox/index_ops.h"
 #include "paradox/link_ops.h"
 #include "paradox/secondary_index.h"
 #include "paradox/val_file.h"
@@ -109,6 +110,24 @@ TEST_F(OrphanTables, OrphansGoToAKeyViolationTable) {
     EXPECT_EQ(+ml[0].kind, uint32_t(LinkKind::Master));
     EXPECT_EQ(fixedText(ml[0].otherTable), "detail.DB");
     EXPECT_EQ(PxlibRecordCount((dir.path() / "detail.DB").string()), 3);
+}
+
+TEST_F(OrphanTables, TheIndexALinkNeedsStays) {
+    AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
+    const auto expect9748 = [&](const std::string& index) {
+        try {
+            DeleteIndex(dir.str(), "detail", index);
+            ADD_FAILURE() << index;
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), 9748) << e.what();
+        }
+    };
+    expect9748("MasterId");
+    AddIndex(dir.str(), "detail", Index("ByMaster", {2, 1}));
+    DeleteIndex(dir.str(), "detail", "MasterId");  // ByMaster serves the link now
+    expect9748("ByMaster");
+    DeleteIndex(dir.str(), "detail", "");  // the primary index never served it
+    EXPECT_EQ(ReadIndexDescriptors(dir.str(), "detail").size(), 1u);
 }
 
 TEST_F(OrphanTables, RefusedLinksChangeNothing) {
