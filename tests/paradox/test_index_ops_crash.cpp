@@ -17,6 +17,7 @@
 #include "paradox/secondary_index.h"
 #include "paradox/security.h"
 #include "paradox/val_file.h"
+#include "restructure_test_support.h"
 
 using namespace paradox;
 using namespace paradox_test;
@@ -164,6 +165,33 @@ TEST(IndexOpsCrash, AuxiliaryPasswordAdd) {
                          ApplySecurityEntries(d, "vault", &s, &op, 1, Pw("boss"));
                      },
                      {"vault"}, "boss"});
+}
+
+TEST(IndexOpsCrash, RestructureDroppingALinkChangesBothTables) {
+    StopAtEveryStep({"restructure with a link drop",
+                     [](const ScratchDir& d) {
+                         MasterDetail(d);
+                         AddLink(d.str(), "detail", DetailLink());
+                     },
+                     [](const std::string& d) { Request(d, "detail").add("Extra", FLDINT16).link(DetailLink(), CRDROP).run(d); },
+                     {"detail", "master"}, ""});
+}
+
+TEST(IndexOpsCrash, MasterPasswordChangeReKeysAuxiliaryPasswords) {
+    // Read through the auxiliary password: it opens the old table and the new one alike.
+    StopAtEveryStep({"password change",
+                     [](const ScratchDir& d) {
+                         MakeTable(d.str(), "vault", {{"Id", FLDINT32}, {"Note", FLDZSTRING, 8}}, 1, "boss");
+                         Insert(d.str(), "vault", {{Value::integer(1), Value::text("a")}, {Value::integer(2), Value::text("b")}}, "boss");
+                         SecurityDescriptor s{};
+                         copyFixedText(s.password, "clerk");
+                         s.tableRights = rights::kReadOnly;
+                         s.fieldRights[0] = s.fieldRights[1] = rights::kFieldFull;
+                         const OperationCode op = CRADD;
+                         ApplySecurityEntries(d.str(), "vault", &s, &op, 1, Pw("boss"));
+                     },
+                     [](const std::string& d) { Request(d, "vault", {"boss"}).drop("Note").password("chief").run(d, nullptr, {"boss"}); },
+                     {"vault"}, "clerk"});
 }
 
 }  // namespace
