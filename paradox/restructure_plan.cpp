@@ -9,65 +9,13 @@
 #include "paradox/engine_error.h"
 #include "paradox/field_conversion.h"
 #include "paradox/field_mapping.h"
+#include "paradox/table_options.h"
 #include "paradox/table_state.h"
 #include "paradox/text_case.h"
 
 namespace paradox {
 
 namespace {
-
-std::string OptionValue(const TableDescriptor& d, int i) {
-    const OptionalParameter& o = d.options[i];
-    if (!d.optionData || o.length == 0) throw EngineError(err::kInvalidOptParam, "option without a value");
-    const char* v = d.optionData + o.offset;
-    return std::string(v, strnlen(v, o.length));
-}
-
-long Digits(const std::string& v) {
-    if (v.empty() || v.size() > 6 || v.find_first_not_of("0123456789") != std::string::npos) return -1;
-    return std::stol(v);
-}
-
-struct Options {
-    int level = 0;
-    uint32_t blockSize = 0;
-    int fillFactor = 100;
-    std::optional<LanguageDriver> driver;
-    std::optional<bool> strict;
-};
-
-Options ReadOptions(const TableDescriptor& d) {
-    Options r;
-    if (d.optionCount > 0 && !d.options) throw EngineError(err::kInvalidParam, "option list missing");
-    for (int i = 0; i < d.optionCount; ++i) {
-        const std::string name(d.options[i].name, strnlen(d.options[i].name, sizeof d.options[i].name));
-        const std::string value = OptionValue(d, i);
-        if (EqualsIgnoreCase1252(name, "LEVEL")) {
-            if (value == "3" || value == "4" || value == "5" || value == "7") r.level = value[0] - '0';
-            else throw EngineError(err::kInvalidOptParam, "LEVEL " + value);
-        } else if (EqualsIgnoreCase1252(name, "BLOCK SIZE")) {
-            const long v = Digits(value);
-            if (v != 1024 && v != 2048 && v != 4096 && v != 8192 && v != 16384 && v != 32768)
-                throw EngineError(err::kInvalidOptParam, "BLOCK SIZE " + value);
-            r.blockSize = static_cast<uint32_t>(v);
-        } else if (EqualsIgnoreCase1252(name, "FILL FACTOR")) {
-            const long v = Digits(value);
-            if (v < 1 || v > 100) throw EngineError(err::kInvalidOptParam, "FILL FACTOR " + value);
-            r.fillFactor = static_cast<int>(v);
-        } else if (EqualsIgnoreCase1252(name, "LANGDRIVER")) {
-            r.driver = FindLanguageDriver(value);
-            if (!r.driver) throw EngineError(err::kInvalidLangDriver, value);
-        } else if (EqualsIgnoreCase1252(name, "STRICTINTEGRTY")) {
-            const std::string v = ToUpper1252(value);
-            if (v == "TRUE" || v == "1" || v == "YES") r.strict = true;
-            else if (v == "FALSE" || v == "0" || v == "NO") r.strict = false;
-            else throw EngineError(err::kInvalidOptParam, "STRICTINTEGRTY " + value);
-        } else {
-            throw EngineError(err::kInvalidOptParam, name);
-        }
-    }
-    return r;
-}
 
 // Same type and size: the record bytes carry over unchanged.
 bool SameEncoding(const Field& a, const Field& b) { return a.type == b.type && a.sizeByte == b.sizeByte && !IsBlobType(a.type); }
@@ -147,7 +95,7 @@ RestructurePlan PlanRestructure(const TableState& old, const TableDescriptor& de
     p.schema.recordSize = static_cast<uint16_t>(offset);
 
     // Options; unset ones keep the table's current values.
-    const Options o = ReadOptions(desc);
+    const TableOptions o = ReadTableOptions(desc);
     p.level = std::max(o.level ? o.level : LevelOfVersion(h.version), minLevel);
     p.version = VersionOfLevel(p.level);
     // A long name is refused only when the request itself lowers the level.
@@ -161,7 +109,7 @@ RestructurePlan PlanRestructure(const TableState& old, const TableDescriptor& de
     p.recordsPerBlock = p.schema.keyFields > 0 ? std::max<uint32_t>(1, full * o.fillFactor / 100) : full;
     if (o.driver) p.driver = *o.driver;
     else p.driver = IdentifyLanguageDriver(h.sortOrder, h.codePage, h.sortOrderName).value_or(DefaultLanguageDriver());
-    p.strictIntegrity = o.strict;
+    p.strictIntegrity = o.strictIntegrity;
 
     // Master password: the descriptor's when protected, none otherwise.
     if (desc.protectedFlag) {

@@ -3,65 +3,25 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 
 #include "paradox/blob_file.h"
 #include "paradox/crypto.h"
 #include "paradox/db_header.h"
 #include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
 #include "paradox/field_mapping.h"
 #include "paradox/index_descriptor.h"
 #include "paradox/language_driver.h"
 #include "paradox/primary_index.h"
+#include "paradox/security.h"
 #include "paradox/table_family.h"
+#include "paradox/table_options.h"
 #include "paradox/table_writer.h"
 #include "paradox/text_case.h"
 
 namespace paradox {
 
 namespace {
-
-struct CreateRequest {
-    int level = 0;  // 0 = not given
-    LanguageDriver driver = DefaultLanguageDriver();
-    uint32_t blockSize = 2048;
-};
-
-std::string OptionValue(const TableDescriptor& d, int i) {
-    const OptionalParameter& o = d.options[i];
-    if (!d.optionData || o.length == 0) throw EngineError(err::kInvalidOptParam, "option without a value");
-    const char* v = d.optionData + o.offset;
-    return std::string(v, strnlen(v, o.length));
-}
-
-CreateRequest ReadOptions(const TableDescriptor& d) {
-    CreateRequest r;
-    if (d.optionCount > 0 && !d.options) throw EngineError(err::kInvalidParam, "option list missing");
-    for (int i = 0; i < d.optionCount; ++i) {
-        const std::string name(d.options[i].name, strnlen(d.options[i].name, sizeof d.options[i].name));
-        const std::string value = OptionValue(d, i);
-        if (EqualsIgnoreCase1252(name, "LEVEL")) {
-            if (value == "3" || value == "4" || value == "5" || value == "7") r.level = value[0] - '0';
-            else throw EngineError(err::kInvalidOptParam, "LEVEL " + value);
-        } else if (EqualsIgnoreCase1252(name, "LANGDRIVER")) {
-            auto drv = FindLanguageDriver(value);
-            if (!drv) throw EngineError(err::kInvalidLangDriver, value);
-            r.driver = *drv;
-        } else if (EqualsIgnoreCase1252(name, "BLOCK SIZE")) {
-            const std::string digits = value;
-            const long v = digits.empty() || digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos
-                               ? -1 : std::stol(digits);
-            if (v != 1024 && v != 2048 && v != 4096 && v != 8192 && v != 16384 && v != 32768)
-                throw EngineError(err::kInvalidOptParam, "BLOCK SIZE " + value);
-            r.blockSize = static_cast<uint32_t>(v);
-        } else if (EqualsIgnoreCase1252(name, "STRICTINTEGRTY")) {
-            // Accepted; where the flag lives in the files is not established, so nothing is written.
-        } else {
-            throw EngineError(err::kInvalidOptParam, name);
-        }
-    }
-    return r;
-}
 
 // Key fields from the descriptor's index list: only a primary index on leading fields can be
 // created with the table here; secondary indexes are added to an existing table.
@@ -81,8 +41,6 @@ uint16_t KeyFieldsFromIndexes(const TableDescriptor& d) {
     }
     return keys;
 }
-
-void WriteNewFile(AtomicFile& f, const std::vector<uint8_t>& bytes) { f.file().writeAt(0, bytes.data(), bytes.size()); }
 
 }  // namespace
 
@@ -122,12 +80,14 @@ void createTable(const std::string& dir, const TableDescriptor& desc, const Crea
             throw EngineError(err::kInvalidIndexCreate, "blob field " + schema.fields[i].name + " cannot be a key");
     schema.keyFields = keyFields;
 
-    const CreateRequest req = ReadOptions(desc);
+    const TableOptions req = ReadTableOptions(desc);
+    const uint32_t blockSize = req.blockSize ? req.blockSize : 2048;
+    const LanguageDriver langDriver = req.driver.value_or(DefaultLanguageDriver());
     const int level = std::max(req.level ? req.level : 4, minLevel);
     if (level < 7 && loc.base.size() > 8) throw EngineError(err::kPdx50NameLimit, "file name too long for level " + std::to_string(level));
-    if (offset + 6 > req.blockSize || offset > 0xFFFF) throw EngineError(err::kRecTooBig, tableName);
+    if (offset + 6 > blockSize || offset > 0xFFFF) throw EngineError(err::kRecTooBig, tableName);
     schema.recordSize = static_cast<uint16_t>(offset);
-    if (schema.keyFields > 0 && (uint32_t(schema.keySize()) + 6) * 3 + 6 > req.blockSize)
+    if (schema.keyFields > 0 && (uint32_t(schema.keySize()) + 6) * 3 + 6 > blockSize)
         throw EngineError(err::kRecTooBig, "key too large for the block size");
 
     // Password.
@@ -145,44 +105,43 @@ void createTable(const std::string& dir, const TableDescriptor& desc, const Crea
     NewHeaderSpec spec;
     spec.schema = schema;
     spec.version = VersionOfLevel(level);
-    spec.blockSizeCode = static_cast<uint8_t>(req.blockSize / 1024);
-    spec.sortOrder = req.driver.sortOrder;
-    spec.codePage = req.driver.codePage;
-    spec.sortOrderName = req.driver.name;
+    spec.blockSizeCode = static_cast<uint8_t>(blockSize / 1024);
+    spec.sortOrder = langDriver.sortOrder;
+    spec.codePage = langDriver.codePage;
+    spec.sortOrderName = langDriver.name;
     spec.tableName = loc.base + ".DB";
     spec.checksum = checksum;
     spec.updateStamp = static_cast<uint32_t>(std::time(nullptr));
     const std::vector<uint8_t> dbHeader = BuildDbHeader(spec);
 
-    AtomicFile db(existing ? *existing : JoinPath(loc.dir, loc.base + ".DB"));
-    WriteNewFile(db, dbHeader);
-    std::unique_ptr<AtomicFile> px, mb;
+    // The new family replaces an old one (and its companions) in one crash-safe step.
+    FamilySwap swap(loc.dir, loc.base);
+    std::vector<std::string> written = {swap.memberName("DB")};
+    File& db = swap.stage(written.back());
+    db.writeAt(0, dbHeader.data(), dbHeader.size());
     if (schema.keyFields > 0) {
-        px = std::make_unique<AtomicFile>(FindTableFile(loc.dir, loc.base, "PX").value_or(JoinPath(loc.dir, loc.base + ".PX")));
-        db.flush();
-        File dbRead = File::openRead(db.tempPath());
-        const DbHeader h = ReadDbHeader(dbRead, false);
-        PrimaryIndexSource src{&dbRead, &h, dbRead.size(), checksum, loc.base + ".PX"};
-        WritePrimaryIndex(src, px->file());
+        written.push_back(swap.memberName("PX"));
+        const DbHeader h = ReadDbHeader(db, false);
+        PrimaryIndexSource src{&db, &h, db.size(), checksum, loc.base + ".PX"};
+        WritePrimaryIndex(src, swap.stage(written.back()));
     }
     if (schema.hasBlobs()) {
-        mb = std::make_unique<AtomicFile>(FindTableFile(loc.dir, loc.base, "MB").value_or(JoinPath(loc.dir, loc.base + ".MB")));
+        written.push_back(swap.memberName("MB"));
         std::vector<uint8_t> head = NewBlobFileHeader();
         if (checksum) EncryptBlobBytes(head.data(), head.size(), checksum);
-        WriteNewFile(*mb, head);
+        swap.stage(written.back()).writeAt(0, head.data(), head.size());
     }
-    // A replaced table loses the companions that described the old one.
-    std::vector<std::string> stale;
+    if (req.strictIntegrity.value_or(false)) {
+        written.push_back(swap.memberName(kAuxPasswordExtension));
+        StageAuxStore(swap, loc.dir, loc.base, StoreBytes(AuxStore{true, {}}, checksum));
+    }
     if (existing) {
-        for (const auto& f : FamilyFiles(loc.dir, loc.base)) {
-            if (f == db.target() || (px && f == px->target()) || (mb && f == mb->target())) continue;
-            stale.push_back(f);
+        for (const auto& path : FamilyFiles(loc.dir, loc.base)) {
+            const std::string name = path.substr(path.find_last_of('/') + 1);
+            if (std::find(written.begin(), written.end(), name) == written.end()) swap.remove(name);
         }
     }
-    if (mb) mb->commit();
-    if (px) px->commit();
-    db.commit();
-    for (const auto& f : stale) ::unlink(f.c_str());
+    swap.commit();
 }
 
 }  // namespace paradox

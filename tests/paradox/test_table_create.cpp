@@ -157,6 +157,16 @@ TEST(CreateTable, ExistingTablesAndLongNames) {
     createTable(dir.str(), again.descriptor(), {0, true});
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "orders.PX"));
     EXPECT_EQ(Table::open(dir.str(), "orders").fieldDescriptors()[0].type, FLDZSTRING);
+    EXPECT_FALSE(Table::open(dir.str(), "orders").properties().strictIntegrity);
+    // The strict-integrity option is kept; replacing the table again takes it away.
+    DescriptorBuilder strict("orders");
+    strict.field("No", FLDINT32).option("STRICTINTEGRTY", "TRUE").option("FILL FACTOR", "80");
+    createTable(dir.str(), strict.descriptor(), {1, true});
+    EXPECT_TRUE(Table::open(dir.str(), "orders").properties().strictIntegrity);
+    createTable(dir.str(), again.descriptor(), {0, true});
+    EXPECT_FALSE(Table::open(dir.str(), "orders").properties().strictIntegrity);
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().stem().string(), "orders") << "left behind: " << e.path();
 
     DescriptorBuilder longName("customers_2024");
     longName.field("A", FLDZSTRING, 0, 5).option("LEVEL", "5");
