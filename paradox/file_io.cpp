@@ -50,6 +50,19 @@ File File::openRead(const std::string& path) { return openWith(path, O_RDONLY, e
 File File::openReadWrite(const std::string& path) { return openWith(path, O_RDWR, err::kFileNoAccess); }
 File File::create(const std::string& path) { return openWith(path, O_RDWR | O_CREAT | O_EXCL, err::kWriteErr); }
 
+File File::createAnonymous(const std::string& dir) {
+    const std::string where = dir.empty() ? "." : dir;
+    int fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // File systems without unnamed files: a fresh name, removed at once.
+        std::string path = where + "/.vortab-scratch-XXXXXX";
+        fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd >= 0) ::unlink(path.c_str());
+    }
+    if (fd < 0) ThrowErrno(err::kWriteErr, where);
+    return File(fd, where + "/(scratch)");
+}
+
 uint64_t File::size() const {
     struct stat st;
     if (::fstat(fd_, &st) != 0) ThrowErrno(err::kReadErr, path_);

@@ -21,6 +21,8 @@ public:
     static File openRead(const std::string& path);       // 10024-style errors are the caller's
     static File openReadWrite(const std::string& path);
     static File create(const std::string& path);         // new file, fails if it exists
+    // A scratch file in dir that has no name (gone when closed, also after a crash).
+    static File createAnonymous(const std::string& dir);
 
     bool isOpen() const { return fd_ >= 0; }
     uint64_t size() const;

@@ -5,13 +5,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
+#include "paradox/external_sort.h"
 #include "paradox/primary_index.h"
+#include "paradox/table_family.h"
 #include "paradox/table_state.h"
 #include "paradox/text_case.h"
 
@@ -61,6 +62,13 @@ int CompareColumn(const KeyColumn& c, const uint8_t* a, const uint8_t* b) {
 }
 
 // The header of the index data file: a data-file header with the index's own marks.
+// Whether two index entries hold the same values in the index's own fields.
+bool SameIndexKey(const std::vector<KeyColumn>& cols, const uint8_t* a, const uint8_t* b) {
+    for (const KeyColumn& c : cols)
+        if (c.indexField && CompareColumn(c, a, b) != 0) return false;
+    return true;
+}
+
 std::vector<uint8_t> BuildIndexDataHeader(const DbHeader& table, const Schema& xs, const IndexDescriptor& d,
                                           bool composite, bool maintained, const std::string& xName,
                                           uint32_t checksum, uint8_t fileTypeForChain) {
@@ -175,9 +183,13 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
     const uint32_t bs = h.blockSize();
     if (uint32_t(xrs) + 6 > bs) throw EngineError(err::kRecTooBig, "index record too large for a block");
 
-    // Collect one entry per record along the chain.
-    std::vector<uint8_t> entries;
-    entries.reserve(std::size_t(h.numRecords) * xrs);
+    // One entry per record along the chain, sorted by the index key in bounded memory.
+    const auto less = [&cols](const uint8_t* a, const uint8_t* b) {
+        for (const KeyColumn& c : cols)
+            if (int r = CompareColumn(c, a, b)) return r < 0;
+        return false;
+    };
+    ExternalSorter entries(DirectoryPart(src.db->path()), xrs, less);
     std::vector<uint8_t> block(bs);
     const uint64_t maxBlocks = (src.fileSize - std::min<uint64_t>(src.fileSize, h.headerSize) + bs - 1) / bs;
     uint32_t next = h.numRecords ? h.firstBlock : 0, visited = 0, tuple = 0;
@@ -204,31 +216,15 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
                 PutShort(e.data() + xs.fields[last - 1].offset, static_cast<int32_t>(r));
             }
             ++tuple;
-            entries.insert(entries.end(), e.begin(), e.end());
+            entries.add(e.data());
         }
         seen += n;
         next = GetLE16(block.data());
     }
     if (seen != h.numRecords) throw EngineError(err::kFileCorrupt, src.db->path() + ": records in the blocks differ from the header count");
 
-    const std::size_t count = entries.size() / xrs;
-    std::vector<uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    auto at = [&](uint32_t i) { return entries.data() + std::size_t(i) * xrs; };
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        for (const KeyColumn& c : cols)
-            if (int r = CompareColumn(c, at(a), at(b))) return r < 0;
-        return false;
-    });
-    if (d.unique || d.primary) {
-        for (std::size_t i = 1; i < count; ++i) {
-            bool same = true;
-            for (const KeyColumn& c : cols)
-                if (c.indexField && CompareColumn(c, at(order[i - 1]), at(order[i])) != 0) { same = false; break; }
-            if (same) throw EngineError(err::kKeyViol, "duplicate key in unique index " + fixedText(d.name));
-        }
-    }
-
+    entries.finish();
+    const std::size_t count = entries.size();
     // Index data file: written first as a keyed data file so the B-tree builder can read it.
     const uint8_t finalType = composite ? (maintained ? kXgMaintained : kXgPlain) : (maintained ? kXMaintained : kXPlain);
     std::vector<uint8_t> raw = BuildIndexDataHeader(h, xs, d, composite, maintained, xName, src.checksum, 0);
@@ -236,6 +232,7 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
     const uint32_t perBlock = (bs - 6) / xrs;
     const uint32_t blocks = static_cast<uint32_t>((count + perBlock - 1) / perBlock);
     if (blocks > 0xFFFF) throw EngineError(err::kTableFull, xName);
+    std::vector<uint8_t> prev(xrs);
     for (uint32_t b = 0; b < blocks; ++b) {
         std::fill(block.begin(), block.end(), 0);
         const std::size_t first = std::size_t(b) * perBlock;
@@ -243,7 +240,13 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
         PutLE16(block.data(), static_cast<uint16_t>(b + 1 < blocks ? b + 2 : 0));
         PutLE16(block.data() + 2, static_cast<uint16_t>(b));
         PutLE16(block.data() + 4, static_cast<uint16_t>((n - 1) * xrs));
-        for (uint32_t r = 0; r < n; ++r) std::memcpy(block.data() + 6 + std::size_t(r) * xrs, at(order[first + r]), xrs);
+        for (uint32_t r = 0; r < n; ++r) {
+            uint8_t* slot = block.data() + 6 + std::size_t(r) * xrs;
+            std::memcpy(slot, entries.next(), xrs);
+            if ((d.unique || d.primary) && (first + r > 0) && SameIndexKey(cols, prev.data(), slot))
+                throw EngineError(err::kKeyViol, "duplicate key in unique index " + fixedText(d.name));
+            std::memcpy(prev.data(), slot, xrs);
+        }
         if (src.checksum) EncryptDataBlock(block.data(), bs, src.checksum, b + 1);
         x.writeAt(uint64_t(headerSize) + uint64_t(b) * bs, block.data(), bs);
     }

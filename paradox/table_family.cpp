@@ -35,6 +35,12 @@ std::string JoinPath(const std::string& dir, const std::string& file) {
     return dir + "/" + file;
 }
 
+std::string DirectoryPart(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 bool IsFamilyExtension(const std::string& extIn) {
     const std::string ext = ToUpper1252(extIn);
     if (ext == "DB" || ext == "PX" || ext == "MB" || ext == "VAL" || ext == "TV" || ext == "FAM") return true;

@@ -26,5 +26,7 @@ std::vector<std::string> FamilyFiles(const std::string& dir, const std::string& 
 bool IsFamilyExtension(const std::string& ext);
 
 std::string JoinPath(const std::string& dir, const std::string& file);
+// The directory part of a path ("." for a bare file name).
+std::string DirectoryPart(const std::string& path);
 
 }  // namespace paradox

@@ -1,0 +1,150 @@
+// External merge sort: sorted runs spilled to a scratch file, merged through a heap.
+#include "paradox/external_sort.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <random>
+
+#include "paradox/engine_error.h"
+
+namespace paradox {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 64u << 10;
+
+uint64_t SplitMix(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+}  // namespace
+
+struct ExternalSorter::Run {
+    std::size_t index = 0;       // position among the runs: breaks ties, keeping input order
+    uint64_t offset = 0;         // next byte to read from the scratch file
+    uint64_t left = 0;           // entries not yet read from the file
+    std::vector<uint8_t> chunk;  // entries read ahead
+    std::size_t at = 0, in = 0;  // next entry in chunk, entries in chunk
+};
+
+ExternalSorter::ExternalSorter(std::string scratchDir, std::size_t entrySize, Less less, std::size_t memoryBudget)
+    : dir_(std::move(scratchDir)), size_(entrySize), less_(std::move(less)) {
+    if (size_ == 0) throw EngineError(err::kInvalidParam, "sort entry size 0");
+    capacity_ = std::max<std::size_t>(memoryBudget / (size_ + sizeof(uint32_t)), 16);
+    std::random_device rd;
+    key_ = (uint64_t(rd()) << 32) ^ rd();
+}
+
+ExternalSorter::~ExternalSorter() = default;
+
+void ExternalSorter::add(const uint8_t* entry) {
+    if (finished_) throw EngineError(err::kInvalidParam, "entry added after the sort finished");
+    if (held_ == capacity_) spill();
+    if (buffer_.size() < (held_ + 1) * size_) buffer_.resize(std::min(capacity_, std::max<std::size_t>(held_ * 2, 64)) * size_);
+    std::memcpy(buffer_.data() + held_ * size_, entry, size_);
+    ++held_;
+    ++count_;
+}
+
+void ExternalSorter::sortBuffer() {
+    order_.resize(held_);
+    std::iota(order_.begin(), order_.end(), 0u);
+    const uint8_t* base = buffer_.data();
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](uint32_t a, uint32_t b) { return less_(base + std::size_t(a) * size_, base + std::size_t(b) * size_); });
+}
+
+void ExternalSorter::cipher(uint8_t* bytes, std::size_t n, uint64_t offset) const {
+    for (std::size_t i = 0; i < n;) {
+        const uint64_t pos = offset + i;
+        const uint64_t word = SplitMix(key_ ^ (pos / 8));
+        for (std::size_t k = pos % 8; k < 8 && i < n; ++k, ++i) bytes[i] ^= static_cast<uint8_t>(word >> (8 * k));
+    }
+}
+
+void ExternalSorter::spill() {
+    if (held_ == 0) return;
+    if (!scratch_.isOpen()) scratch_ = File::createAnonymous(dir_);
+    sortBuffer();
+    auto run = std::make_unique<Run>();
+    run->index = runs_.size();
+    run->offset = scratchEnd_;
+    run->left = held_;
+    std::vector<uint8_t> out;
+    out.reserve(std::min(held_ * size_, kReadChunk + size_));
+    for (std::size_t i = 0; i < held_; ++i) {
+        out.insert(out.end(), buffer_.data() + std::size_t(order_[i]) * size_, buffer_.data() + std::size_t(order_[i] + 1) * size_);
+        if (out.size() >= kReadChunk || i + 1 == held_) {
+            cipher(out.data(), out.size(), scratchEnd_);
+            scratch_.writeAt(scratchEnd_, out.data(), out.size());
+            scratchEnd_ += out.size();
+            out.clear();
+        }
+    }
+    runs_.push_back(std::move(run));
+    held_ = 0;
+}
+
+bool ExternalSorter::refill(Run& r) {
+    if (r.at < r.in) return true;
+    if (r.left == 0) return false;
+    const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(r.left, std::max<std::size_t>(kReadChunk / size_, 1)));
+    r.chunk.resize(n * size_);
+    if (!scratch_.readAt(r.offset, r.chunk.data(), r.chunk.size()))
+        throw EngineError(err::kReadErr, "sort scratch file ended early");
+    cipher(r.chunk.data(), r.chunk.size(), r.offset);
+    r.offset += r.chunk.size();
+    r.left -= n;
+    r.at = 0;
+    r.in = n;
+    return true;
+}
+
+bool ExternalSorter::after(const Run* a, const Run* b) const {
+    const uint8_t* x = a->chunk.data() + a->at * size_;
+    const uint8_t* y = b->chunk.data() + b->at * size_;
+    if (less_(y, x)) return true;
+    if (less_(x, y)) return false;
+    return a->index > b->index;
+}
+
+void ExternalSorter::finish() {
+    if (finished_) return;
+    finished_ = true;
+    current_.resize(size_);
+    if (runs_.empty()) {
+        sortBuffer();  // everything fits: no scratch file at all
+        return;
+    }
+    spill();
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    order_.clear();
+    order_.shrink_to_fit();
+    for (auto& r : runs_)
+        if (refill(*r)) heap_.push_back(r.get());
+    std::make_heap(heap_.begin(), heap_.end(), [this](const Run* a, const Run* b) { return after(a, b); });
+}
+
+const uint8_t* ExternalSorter::next() {
+    if (!finished_) finish();
+    if (runs_.empty()) {
+        if (served_ == held_) return nullptr;
+        return buffer_.data() + std::size_t(order_[served_++]) * size_;
+    }
+    if (heap_.empty()) return nullptr;
+    const auto greater = [this](const Run* a, const Run* b) { return after(a, b); };
+    std::pop_heap(heap_.begin(), heap_.end(), greater);
+    Run* r = heap_.back();
+    std::memcpy(current_.data(), r->chunk.data() + r->at * size_, size_);
+    ++r->at;
+    if (refill(*r)) std::push_heap(heap_.begin(), heap_.end(), greater);
+    else heap_.pop_back();
+    return current_.data();
+}
+
+}  // namespace paradox

@@ -1,0 +1,64 @@
+// ExternalSorter: sorts fixed-size entries in bounded memory. Entries are gathered up to a
+// memory budget, sorted, and written as runs to an unnamed scratch file in a given directory
+// (the table's own, so that no other file system fills up); reading merges the runs. Run bytes
+// are enciphered with a key that only lives in memory, so that the contents of a protected
+// table never reach the disk in clear. Equal entries come out in the order they went in.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/file_io.h"
+
+namespace paradox {
+
+class ExternalSorter {
+public:
+    using Less = std::function<bool(const uint8_t*, const uint8_t*)>;
+    static constexpr std::size_t kDefaultBudget = 8u << 20;
+
+    ExternalSorter(std::string scratchDir, std::size_t entrySize, Less less, std::size_t memoryBudget = kDefaultBudget);
+    ~ExternalSorter();
+    ExternalSorter(const ExternalSorter&) = delete;
+    ExternalSorter& operator=(const ExternalSorter&) = delete;
+
+    void add(const uint8_t* entry);
+    // Ends the input; next() then yields the entries in order.
+    void finish();
+    // The next entry in order (entrySize bytes, valid until the next call), nullptr at the end.
+    const uint8_t* next();
+
+    uint64_t size() const { return count_; }
+    std::size_t runs() const { return runs_.size(); }  // runs written to the scratch file
+
+private:
+    struct Run;
+    void sortBuffer();
+    void spill();
+    void cipher(uint8_t* bytes, std::size_t n, uint64_t offset) const;
+    bool refill(Run& r);
+    // Heap order: whether run a's head comes after run b's (the heap keeps the least on top).
+    bool after(const Run* a, const Run* b) const;
+
+    std::string dir_;
+    std::size_t size_;
+    Less less_;
+    std::size_t capacity_;  // entries held in memory at once
+    std::vector<uint8_t> buffer_;
+    std::vector<uint32_t> order_;
+    std::size_t held_ = 0;   // entries in buffer_
+    std::size_t served_ = 0; // in-memory mode: entries handed out
+    uint64_t count_ = 0;
+    uint64_t key_ = 0;
+    File scratch_;
+    uint64_t scratchEnd_ = 0;
+    std::vector<std::unique_ptr<Run>> runs_;
+    std::vector<Run*> heap_;
+    std::vector<uint8_t> current_;
+    bool finished_ = false;
+};
+
+}  // namespace paradox

@@ -1,0 +1,73 @@
+// The external sorter: entries come out sorted and stable whether they fit in memory or are
+// merged from many spilled runs, and the scratch file leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "paradox/external_sort.h"
+#include "test_support.h"
+
+using namespace paradox;
+using paradox_test::ScratchDir;
+
+namespace {
+
+// Entries: a 2-byte key with many repeats, then the 4-byte input position.
+struct Entry {
+    uint16_t key;
+    uint32_t seq;
+};
+
+std::vector<Entry> SortAll(const std::string& dir, const std::vector<uint16_t>& keys, std::size_t budget, std::size_t* runs) {
+    ExternalSorter sorter(dir, 6, [](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 2) < 0; }, budget);
+    for (uint32_t i = 0; i < keys.size(); ++i) {
+        uint8_t e[6];
+        e[0] = static_cast<uint8_t>(keys[i] >> 8);  // big-endian: byte order is key order
+        e[1] = static_cast<uint8_t>(keys[i]);
+        std::memcpy(e + 2, &i, 4);
+        sorter.add(e);
+    }
+    sorter.finish();
+    EXPECT_THROW(sorter.add(reinterpret_cast<const uint8_t*>("abcdef")), std::exception);
+    std::vector<Entry> out;
+    while (const uint8_t* e = sorter.next()) {
+        Entry x{static_cast<uint16_t>(e[0] << 8 | e[1]), 0};
+        std::memcpy(&x.seq, e + 2, 4);
+        out.push_back(x);
+    }
+    EXPECT_EQ(sorter.next(), nullptr);
+    *runs = sorter.runs();
+    return out;
+}
+
+TEST(ExternalSort, SortedAndStableInMemoryAndFromRuns) {
+    std::mt19937 rng(7);
+    std::vector<uint16_t> keys(20000);
+    for (auto& k : keys) k = static_cast<uint16_t>(rng() % 300);
+    for (std::size_t budget : {std::size_t(1) << 24, std::size_t(1000), std::size_t(64)}) {
+        ScratchDir dir;
+        std::size_t runs = 0;
+        const std::vector<Entry> out = SortAll(dir.str(), keys, budget, &runs);
+        ASSERT_EQ(out.size(), keys.size()) << budget;
+        for (std::size_t i = 1; i < out.size(); ++i) {
+            ASSERT_LE(out[i - 1].key, out[i].key) << budget << " at " << i;
+            if (out[i - 1].key == out[i].key) {
+                ASSERT_LT(out[i - 1].seq, out[i].seq) << budget << " at " << i;
+            }
+        }
+        for (const Entry& e : out) ASSERT_EQ(keys[e.seq], e.key);
+        if (budget > 1000000) EXPECT_EQ(runs, 0u);
+        else EXPECT_GT(runs, 10u);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "scratch file left behind";
+    }
+}
+
+TEST(ExternalSort, NothingInNothingOut) {
+    ScratchDir dir;
+    std::size_t runs = 0;
+    EXPECT_TRUE(SortAll(dir.str(), {}, 64, &runs).empty());
+}
+
+}  // namespace
