@@ -1,19 +1,19 @@
 // restructureTable: plans, then writes the new family into one FamilySwap. Records stream from
 // the old table in chain order. When the new key keeps the old key's fields and encodings the
-// chain order is the new key order and records go straight into new blocks (memory stays
-// flat). Otherwise a first pass sorts the new keys and marks repeats, and a second pass builds
-// the kept records into memory in key order; repeats go to the key-violation table.
+// chain order is the new key order and records go straight into new blocks. Otherwise a first
+// pass sorts the new keys and marks repeats, and a second pass sorts the kept records by key;
+// repeats go to the key-violation table. Memory stays bounded either way (external sorts).
 #include "paradox/restructure.h"
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <numeric>
 
 #include "paradox/blob_file.h"
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
+#include "paradox/external_sort.h"
 #include "paradox/family_swap.h"
 #include "paradox/fault_injection.h"
 #include "paradox/field_codec.h"
@@ -132,51 +132,52 @@ struct SetAside {
     std::vector<std::vector<Value>> records;
 };
 
-// Keyed tables whose key order changed: sort, set repeats aside, then write in key order.
+// Keyed tables whose key order changed. A first pass sorts (new key, ordinal) pairs and marks
+// every record whose key repeats an earlier record's; the second pass builds the kept records,
+// sorts them by key and writes them out, and sets the repeats aside. Both sorts run in bounded
+// memory; what grows with the table is one bit per record.
 void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
                    SequentialBlockWriter& out, SetAside& aside) {
     const uint16_t keySize = p.schema.keySize();
     const uint16_t rs = p.schema.recordSize;
+    const auto keyLess = [keySize](const uint8_t* x, const uint8_t* y) { return std::memcmp(x, y, keySize) < 0; };
     std::vector<uint8_t> rec(rs);
-    std::vector<uint8_t> keys;
-    const uint64_t n = old->header.numRecords;
-    keys.reserve(std::min<uint64_t>(n, 1u << 20) * keySize);
+    std::vector<bool> repeat;
     {
+        ExternalSorter keys(old->dir, keySize + 4u, keyLess);
+        std::vector<uint8_t> entry(keySize + 4u);
         RecordReader r(old);
-        uint64_t i = 0;
+        uint32_t i = 0;
         while (r.next()) {
-            b.build(r.record(), rec.data(), p.schema.keyFields, ++i);
-            keys.insert(keys.end(), rec.begin(), rec.begin() + keySize);
+            b.build(r.record(), rec.data(), p.schema.keyFields, i + 1);
+            std::memcpy(entry.data(), rec.data(), keySize);
+            PutLE32(entry.data() + keySize, i++);
+            keys.add(entry.data());
+        }
+        repeat.assign(i, false);
+        std::vector<uint8_t> prev(keySize);
+        bool first = true;
+        while (const uint8_t* e = keys.next()) {
+            if (!first && std::memcmp(prev.data(), e, keySize) == 0) repeat[GetLE32(e + keySize)] = true;
+            std::memcpy(prev.data(), e, keySize);
+            first = false;
         }
     }
-    const uint64_t count = keys.size() / std::max<uint16_t>(keySize, 1);
-    std::vector<uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t c) {
-        return std::memcmp(&keys[size_t(a) * keySize], &keys[size_t(c) * keySize], keySize) < 0;
-    });
-    // rank[ordinal]: position among kept records, or UINT32_MAX when set aside.
-    std::vector<uint32_t> rank(count, UINT32_MAX);
-    uint32_t kept = 0;
-    for (uint64_t k = 0; k < count; ++k) {
-        const bool repeat = k > 0 && std::memcmp(&keys[size_t(order[k]) * keySize], &keys[size_t(order[k - 1]) * keySize], keySize) == 0;
-        if (!repeat) rank[order[k]] = kept++;
-    }
-    keys.clear();
-    keys.shrink_to_fit();
-    std::vector<uint8_t> built(size_t(kept) * rs);
+    ExternalSorter kept(old->dir, rs, keyLess);
     RecordReader r(old);
-    uint64_t i = 0;
+    uint32_t i = 0;
     while (r.next()) {
-        const uint32_t at = rank[i++];
-        if (at == UINT32_MAX) {
+        if (i >= repeat.size()) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+        if (repeat[i++]) {
             b.build(r.record(), rec.data(), p.schema.fields.size(), i, false);
             aside.records.push_back(b.values(r.record(), rec.data()));
         } else {
-            b.build(r.record(), &built[size_t(at) * rs], p.schema.fields.size(), i);
+            b.build(r.record(), rec.data(), p.schema.fields.size(), i);
+            kept.add(rec.data());
         }
+        if ((i & 0xFFFF) == 0) fault::FaultPoint("restructure: records sorted");
     }
-    for (uint32_t k = 0; k < kept; ++k) out.add(&built[size_t(k) * rs]);
+    while (const uint8_t* k = kept.next()) out.add(k);
 }
 
 // Records already in new key order (or an unkeyed table): one streaming pass.
