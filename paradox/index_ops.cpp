@@ -1,24 +1,25 @@
 // Index add/delete. Secondary indexes only add or remove their file pair. The primary index
 // changes the data file itself: its records are read along the chain, sorted by the key bytes
-// (the same order the writer keeps) and packed into full blocks; blob pointers stay valid
-// because the records move unchanged, so the .MB is left alone.
+// (the same order the writer keeps) in bounded memory and packed into full blocks; blob
+// pointers stay valid because the records move unchanged, so the .MB is left alone.
 #include "paradox/index_ops.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <numeric>
 #include <vector>
 
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
 #include "paradox/engine_error.h"
+#include "paradox/external_sort.h"
 #include "paradox/key_violation.h"
 #include "paradox/family_swap.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_maintenance.h"
 #include "paradox/index_ops_support.h"
 #include "paradox/primary_index.h"
+#include "paradox/restructure_writer.h"
 #include "paradox/secondary_index.h"
 #include "paradox/secondary_index_writer.h"
 #include "paradox/table_family.h"
@@ -71,43 +72,14 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
         if (IsBlobType(sc.fields[std::size_t(i)].type)) throw EngineError(err::kInvalidIndexDesc, "blob fields cannot be keys");
 
     const DbHeader& h = s->header;
-    std::vector<uint8_t> records = ReadAllRecords(s->db, h, s->fileSize, s->checksum);
-    const std::size_t rs = h.recordSize, count = records.size() / rs;
+    const std::size_t rs = h.recordSize;
     uint16_t keySize = 0;
     for (int i = 0; i < d.keyFieldCount; ++i) keySize = static_cast<uint16_t>(keySize + sc.fields[std::size_t(i)].width);
-    std::vector<uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    const uint8_t* base = records.data();
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return std::memcmp(base + std::size_t(a) * rs, base + std::size_t(b) * rs, keySize) < 0;
-    });
-    // The first record of each key stays; later ones with the same key are set aside.
-    std::vector<uint8_t> kept;
-    kept.reserve(records.size());
-    std::vector<uint32_t> setAside;
-    for (std::size_t i = 0; i < count; ++i) {
-        const uint8_t* r = base + std::size_t(order[i]) * rs;
-        if (i > 0 && std::memcmp(r, base + std::size_t(order[i - 1]) * rs, keySize) == 0) setAside.push_back(order[i]);
-        else kept.insert(kept.end(), r, r + rs);
-    }
-
-    AddIndexResult result;
-    const std::string password = MatchingPassword(*s, options);
-    if (!setAside.empty()) {
-        // Decoded with their blobs, before anything changes: the originals stay until the swap.
-        std::vector<std::vector<Value>> rows;
-        const std::size_t nf = sc.fields.size();
-        for (uint32_t idx : setAside) {
-            std::vector<Value> row;
-            const uint8_t* r = base + std::size_t(idx) * rs;
-            for (std::size_t f = 0; f < nf; ++f) {
-                const Field& fl = sc.fields[f];
-                row.push_back(IsBlobType(fl.type) ? s->blobValue(fl, r) : DecodeField(fl, r));
-            }
-            rows.push_back(std::move(row));
-        }
-        result.keyViolTable = WriteKeyViolations(*s, password, rows);
-        result.keyViolations = static_cast<uint32_t>(setAside.size());
+    // The records sorted by key in bounded memory; equal keys keep their chain order.
+    ExternalSorter sorted(s->dir, rs, [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; });
+    {
+        RecordReader reader(s);
+        while (reader.next()) sorted.add(reader.record().raw());
     }
 
     std::vector<uint8_t> raw = h.raw;
@@ -119,7 +91,29 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     FamilySwap swap(s->dir, s->base);
     const std::string dbName = FileNamePart(s->dbPath);
     File& db = swap.stage(dbName);
-    WritePackedDataFile(db, raw, h, kept.data(), kept.size() / rs, s->checksum);
+    // The first record of each key stays; later ones with the same key are set aside, decoded
+    // with their blobs (the originals stay until the swap).
+    std::vector<std::vector<Value>> setAside;
+    {
+        SequentialBlockWriter out(db, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
+        std::vector<uint8_t> prev(keySize);
+        while (const uint8_t* r = sorted.next()) {
+            if (out.records() + setAside.size() > 0 && std::memcmp(prev.data(), r, keySize) == 0) {
+                setAside.push_back(DecodeRecord(*s, r));
+                continue;
+            }
+            std::memcpy(prev.data(), r, keySize);
+            out.add(r);
+        }
+        PatchDbHeader(raw, out.finish(), false, 0);
+        PutLE16(raw.data() + hdr::kFirstFree, 0);
+        db.writeAt(0, raw.data(), raw.size());
+    }
+    AddIndexResult result;
+    if (!setAside.empty()) {
+        result.keyViolTable = WriteKeyViolations(*s, MatchingPassword(*s, options), setAside);
+        result.keyViolations = static_cast<uint32_t>(setAside.size());
+    }
     db.sync();
     {
         File staged = File::openRead(swap.stagedPath(dbName));
