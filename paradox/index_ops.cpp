@@ -105,9 +105,7 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
             std::memcpy(prev.data(), r, keySize);
             out.add(r);
         }
-        PatchDbHeader(raw, out.finish(), false, 0);
-        PutLE16(raw.data() + hdr::kFirstFree, 0);
-        db.writeAt(0, raw.data(), raw.size());
+        WriteDataFileHeader(db, raw, out.finish());
     }
     AddIndexResult result;
     if (!setAside.empty()) {

@@ -9,6 +9,7 @@
 #include "paradox/engine_error.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_ops.h"
+#include "paradox/restructure_writer.h"
 #include "paradox/secondary_index_writer.h"
 #include "paradox/table_family.h"
 #include "paradox/table_list.h"
@@ -42,51 +43,24 @@ std::string MatchingPassword(const TableState& s, const OpenOptions& options) {
 }
 
 // Raw records of a data file in chain order (decrypted).
-std::vector<uint8_t> ReadAllRecords(const File& db, const DbHeader& h, uint64_t fileSize, uint32_t checksum) {
-    std::vector<uint8_t> out;
-    out.reserve(std::size_t(h.numRecords) * h.recordSize);
-    std::vector<uint8_t> block(h.blockSize());
-    const uint64_t maxBlocks = (fileSize - std::min<uint64_t>(fileSize, h.headerSize) + h.blockSize() - 1) / h.blockSize();
-    uint32_t next = h.numRecords ? h.firstBlock : 0, visited = 0;
-    while (next != 0) {
-        if (next > maxBlocks || ++visited > maxBlocks) throw EngineError(err::kFileCorrupt, db.path() + ": broken block chain");
-        ReadDataBlock(db, h, fileSize, checksum, next, block.data());
-        const uint32_t n = RecordsInBlock(h, block.data(), db.path());
-        out.insert(out.end(), block.data() + 6, block.data() + 6 + std::size_t(n) * h.recordSize);
-        next = GetLE16(block.data());
-    }
-    if (out.size() != std::size_t(h.numRecords) * h.recordSize)
-        throw EngineError(err::kFileCorrupt, db.path() + ": records in the blocks differ from the header count");
-    return out;
-}
-
-// Writes a data file with `records` packed into full blocks, header `raw` patched to match.
-void WritePackedDataFile(File& out, std::vector<uint8_t> raw, const DbHeader& h, const uint8_t* records, std::size_t count,
-                         uint32_t checksum) {
-    const uint32_t bs = h.blockSize();
-    const uint32_t per = h.recordsPerBlock();
-    const uint32_t blocks = static_cast<uint32_t>((count + per - 1) / per);
-    if (blocks > 0xFFFF) throw EngineError(err::kTableFull, out.path());
-    std::vector<uint8_t> block(bs);
-    for (uint32_t b = 0; b < blocks; ++b) {
-        std::fill(block.begin(), block.end(), 0);
-        const std::size_t first = std::size_t(b) * per;
-        const uint32_t n = static_cast<uint32_t>(std::min<std::size_t>(per, count - first));
-        PutLE16(block.data(), static_cast<uint16_t>(b + 1 < blocks ? b + 2 : 0));
-        PutLE16(block.data() + 2, static_cast<uint16_t>(b));
-        PutLE16(block.data() + 4, static_cast<uint16_t>((n - 1) * h.recordSize));
-        std::memcpy(block.data() + 6, records + first * h.recordSize, std::size_t(n) * h.recordSize);
-        if (checksum) EncryptDataBlock(block.data(), bs, checksum, b + 1);
-        out.writeAt(uint64_t(h.headerSize) + uint64_t(b) * bs, block.data(), bs);
-    }
-    ChainCounts c;
-    c.numRecords = static_cast<uint32_t>(count);
-    c.usedBlocks = c.fileBlocks = static_cast<uint16_t>(blocks);
-    c.firstBlock = blocks ? 1 : 0;
-    c.lastBlock = static_cast<uint16_t>(blocks);
-    PatchDbHeader(raw, c, false, 0);
+void WriteDataFileHeader(File& out, std::vector<uint8_t> raw, const ChainCounts& counts) {
+    PatchDbHeader(raw, counts, false, 0);
     PutLE16(raw.data() + hdr::kFirstFree, 0);
     out.writeAt(0, raw.data(), raw.size());
+}
+
+std::vector<std::vector<Value>> WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s, const std::vector<bool>& drop) {
+    const DbHeader& h = s->header;
+    SequentialBlockWriter writer(out, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
+    std::vector<std::vector<Value>> dropped;
+    RecordReader reader(s);
+    for (std::size_t i = 0; reader.next(); ++i) {
+        const uint8_t* r = reader.record().raw();
+        if (i < drop.size() && drop[i]) dropped.push_back(DecodeRecord(*s, r));
+        else writer.add(r);
+    }
+    WriteDataFileHeader(out, h.raw, writer.finish());
+    return dropped;
 }
 
 // Stages X/Y files for every definition, built from the staged data file at dbPath.

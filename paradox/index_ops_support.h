@@ -1,5 +1,5 @@
-// Shared steps of the index, link and batch operations: reading a data file's records in chain
-// order, writing them packed into a staged data file, staging rebuilt secondary indexes and a
+// Shared steps of the index, link and batch operations: writing a table's records, less those
+// set aside, packed into a staged data file, staging rebuilt secondary indexes and a
 // .VAL with a new key count, and writing records set aside into a key-violation table.
 #pragma once
 #include <cstdint>
@@ -26,12 +26,14 @@ std::string MemberFile(const TableState& s, const std::string& ext);
 // The password (from the candidates) that opened a protected table; empty when unprotected.
 std::string MatchingPassword(const TableState& s, const OpenOptions& options);
 
-// Raw records of a data file in chain order (decrypted); 8962 on a broken chain.
-std::vector<uint8_t> ReadAllRecords(const File& db, const DbHeader& h, uint64_t fileSize, uint32_t checksum);
+// Writes a data file's header `raw` patched with the counts of its new chain.
+void WriteDataFileHeader(File& out, std::vector<uint8_t> raw, const ChainCounts& counts);
 
-// Writes a data file with `count` records packed into full blocks; header `raw` patched to match.
-void WritePackedDataFile(File& out, std::vector<uint8_t> raw, const DbHeader& h, const uint8_t* records, std::size_t count,
-                         uint32_t checksum);
+// Writes the records of s (chain order) except those whose ordinal is marked in `drop`, packed
+// into full blocks, as a complete data file with s's header. Returns the dropped records
+// decoded (with their blobs), in chain order.
+std::vector<std::vector<Value>> WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s,
+                                                     const std::vector<bool>& drop);
 
 // Stages X/Y files for every definition, built from the staged data file at dbPath.
 void StageSecondaryIndexes(FamilySwap& swap, const TableState& s, const std::string& dbPath,

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <set>
-#include <string_view>
 
+#include "paradox/byte_order.h"
 #include "paradox/engine_error.h"
+#include "paradox/external_sort.h"
 #include "paradox/family_swap.h"
 #include "paradox/index_ops_support.h"
 #include "paradox/primary_index.h"
@@ -48,6 +48,50 @@ bool HasIndexLedBy(const TableState& s, const std::vector<uint16_t>& fields) {
 }
 
 std::string FileNameOf(const TableState& s) { return FileNamePart(s.dbPath); }
+
+// Per dependent record (chain order): whether its link fields `mine` (not all blank) name no
+// master record. The master's key prefixes and the dependent's link values are both sorted in
+// bounded memory and merged.
+std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std::shared_ptr<TableState>& mas,
+                              const std::vector<uint16_t>& mine) {
+    const Schema& ds = dep->header.schema;
+    const Schema& ms = mas->header.schema;
+    uint16_t keyBytes = 0;
+    for (std::size_t i = 0; i < mine.size(); ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[i].width);
+    const auto keyLess = [keyBytes](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keyBytes) < 0; };
+    ExternalSorter masterKeys(mas->dir, keyBytes, keyLess);
+    {
+        RecordReader r(mas);
+        while (r.next()) masterKeys.add(r.record().raw());  // the link's key fields lead the record
+    }
+    ExternalSorter probes(dep->dir, keyBytes + 4u, keyLess);
+    std::vector<bool> orphaned;
+    {
+        std::vector<uint8_t> probe(keyBytes + 4u);
+        RecordReader r(dep);
+        for (uint32_t i = 0; r.next(); ++i) {
+            const uint8_t* rec = r.record().raw();
+            bool blank = true;
+            std::size_t at = 0;
+            for (uint16_t n : mine) {
+                const Field& f = ds.fields[n - 1u];
+                std::memcpy(probe.data() + at, rec + f.offset, f.width);
+                blank = blank && std::all_of(rec + f.offset, rec + f.offset + f.width, [](uint8_t b) { return b == 0; });
+                at += f.width;
+            }
+            orphaned.push_back(false);
+            if (blank) continue;
+            PutLE32(probe.data() + keyBytes, i);
+            probes.add(probe.data());
+        }
+    }
+    const uint8_t* key = masterKeys.next();
+    while (const uint8_t* p = probes.next()) {
+        while (key && std::memcmp(key, p, keyBytes) < 0) key = masterKeys.next();
+        if (!key || std::memcmp(key, p, keyBytes) != 0) orphaned[GetLE32(p + keyBytes)] = true;
+    }
+    return orphaned;
+}
 
 }  // namespace
 
@@ -126,32 +170,16 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     std::vector<uint16_t> theirs;
     for (int i = 0; i < link.fieldCount; ++i) theirs.push_back(static_cast<uint16_t>(link.otherFields[i]));
 
-    // Master keys present, as the bytes of the linked key prefix.
-    uint16_t keyBytes = 0;
-    for (int i = 0; i < link.fieldCount; ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[std::size_t(i)].width);
-    std::set<std::string, std::less<>> keys;
-    {
-        const std::vector<uint8_t> mrec = ReadAllRecords(mas->db, mas->header, mas->fileSize, mas->checksum);
-        for (std::size_t off = 0; off + mas->header.recordSize <= mrec.size(); off += mas->header.recordSize)
-            keys.emplace(reinterpret_cast<const char*>(mrec.data() + off), keyBytes);
-    }
-    std::vector<uint8_t> drec = ReadAllRecords(dep->db, dep->header, dep->fileSize, dep->checksum);
-    const std::size_t rs = dep->header.recordSize;
-    std::vector<uint8_t> kept;
+    // Records whose link fields name no master record are set aside.
+    const std::vector<bool> orphaned = FindOrphans(dep, mas, mine);
+    const bool anyOrphan = std::find(orphaned.begin(), orphaned.end(), true) != orphaned.end();
+    FamilySwap swap(dep->dir, dep->base);
+    const std::string dbName = FileNamePart(dep->dbPath);
     std::vector<std::vector<Value>> orphans;
-    std::string probe(keyBytes, '\0');
-    for (std::size_t off = 0; off + rs <= drec.size(); off += rs) {
-        const uint8_t* r = drec.data() + off;
-        bool blank = true;
-        std::size_t at = 0;
-        for (int i = 0; i < link.fieldCount; ++i) {
-            const Field& f = ds.fields[mine[std::size_t(i)] - 1u];
-            std::memcpy(probe.data() + at, r + f.offset, f.width);
-            for (uint16_t k = 0; k < f.width; ++k) blank = blank && r[f.offset + k] == 0;
-            at += f.width;
-        }
-        if (blank || keys.count(std::string_view(probe))) kept.insert(kept.end(), r, r + rs);
-        else orphans.push_back(DecodeRecord(*dep, r));
+    if (anyOrphan) {
+        File& db = swap.stage(dbName);
+        orphans = WriteDataFileWithout(db, dep, orphaned);
+        db.sync();
     }
 
     AddLinkResult result;
@@ -203,12 +231,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     const std::vector<uint8_t> masBytes = EncodeValFile(masVal, ReadValStamps(mas->dir, mas->base));
 
     // Both tables change in one step (links join tables of one directory).
-    FamilySwap swap(dep->dir, dep->base);
-    const std::string dbName = FileNamePart(dep->dbPath);
-    if (!orphans.empty()) {
-        File& db = swap.stage(dbName);
-        WritePackedDataFile(db, dep->header.raw, dep->header, kept.data(), kept.size() / rs, dep->checksum);
-        db.sync();
+    if (anyOrphan) {
         const std::string dbPath = swap.stagedPath(dbName);
         if (ds.keyFields > 0) {
             File staged = File::openRead(dbPath);

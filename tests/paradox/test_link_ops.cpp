@@ -112,6 +112,32 @@ TEST_F(OrphanTables, OrphansGoToAKeyViolationTable) {
     EXPECT_EQ(PxlibRecordCount((dir.path() / "detail.DB").string()), 3);
 }
 
+TEST(LinkOps, OrphansFoundAmongManyRecords) {
+    // Masters hold every third id (negative ids too: key bytes are not plain two's complement);
+    // detail records name ids at random, some blank.
+    ScratchDir dir;
+    MakeTable(dir.str(), "master", {{"Id", FLDINT32}}, 1);
+    std::vector<std::vector<Value>> masters;
+    for (int id = -900; id <= 900; id += 3) masters.push_back({Value::integer(id)});
+    Insert(dir.str(), "master", masters);
+    MakeTable(dir.str(), "detail", {{"No", FLDINT32}, {"MasterId", FLDINT32}}, 1);
+    std::vector<std::vector<Value>> details;
+    std::vector<std::string> expectOrphans;
+    uint32_t seed = 12345;
+    for (int no = 1; no <= 3000; ++no) {
+        seed = seed * 1103515245u + 12345u;
+        const int id = static_cast<int>((seed >> 8) % 1801) - 900;
+        const bool blank = no % 17 == 0;
+        details.push_back({Value::integer(no), blank ? Value::null() : Value::integer(id)});
+        if (!blank && (id + 900) % 3 != 0) expectOrphans.push_back(std::to_string(no) + "|" + std::to_string(id) + "|");
+    }
+    Insert(dir.str(), "detail", details);
+    const AddLinkResult r = AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
+    EXPECT_EQ(r.orphans, expectOrphans.size());
+    EXPECT_EQ(Lines(dir.str(), r.keyViolTable), expectOrphans);
+    EXPECT_EQ(Lines(dir.str(), "detail").size(), 3000u - expectOrphans.size());
+}
+
 TEST_F(OrphanTables, TheIndexALinkNeedsStays) {
     AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
     const auto expect9748 = [&](const std::string& index) {
