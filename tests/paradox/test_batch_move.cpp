@@ -3,6 +3,8 @@
 // was; a copy replaces the destination with the source's structure and records.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <fstream>
 
 #include "ops_test_support.h"
@@ -142,6 +144,71 @@ TEST_F(BatchMoveTest, UpdateNeedsAKeyedDestination) {
     r.mode = BatchMode::Append;
     EXPECT_EQ(BatchMove(r).moved, 2u);
     EXPECT_EQ(Lines(dst.str(), "loose").size(), 2u);
+}
+
+// Many records, repeated source keys: each mode against a plain model of its rules (a source
+// record meets the destination as the earlier source records left it).
+TEST(BatchMoveModel, RepeatedSourceKeysFollowTheRules) {
+    struct Rec {
+        int id, qty;
+    };
+    uint32_t seed = 99;
+    auto rnd = [&](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % uint32_t(n));
+    };
+    std::map<int, int> dest;
+    while (dest.size() < 300) dest[rnd(600)] = rnd(1000);
+    std::vector<Rec> source;
+    for (int i = 0; i < 400; ++i) source.push_back({rnd(600), 1000 + i});
+    auto line = [](int id, int qty) { return std::to_string(id) + "|n" + std::to_string(id) + "|" + std::to_string(qty) + "|"; };
+
+    for (BatchMode mode : {BatchMode::Append, BatchMode::Update, BatchMode::AppendUpdate, BatchMode::Delete}) {
+        SCOPED_TRACE(int(mode));
+        ScratchDir d;
+        MakeTable(d.str(), "items", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 8}, {"Qty", FLDINT16}}, 1);
+        std::vector<std::vector<Value>> rows;
+        for (auto [id, qty] : dest) rows.push_back({Value::integer(id), Value::text("n" + std::to_string(id)), Value::integer(qty)});
+        Insert(d.str(), "items", rows);
+        MakeTable(d.str(), "incoming", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 8}, {"Qty", FLDINT16}}, 0);
+        rows.clear();
+        for (const Rec& r : source) rows.push_back({Value::integer(r.id), Value::text("n" + std::to_string(r.id)), Value::integer(r.qty)});
+        Insert(d.str(), "incoming", rows);
+
+        std::map<int, int> model = dest;
+        uint32_t moved = 0;
+        std::vector<std::string> violations;
+        for (const Rec& r : source) {
+            const bool found = model.count(r.id) > 0;
+            if (mode == BatchMode::Append && found) {
+                violations.push_back(line(r.id, r.qty));
+                continue;
+            }
+            if (mode == BatchMode::Update && !found) continue;
+            if (mode == BatchMode::Delete) {
+                if (found) model.erase(r.id);
+                moved += found ? 1 : 0;
+                continue;
+            }
+            model[r.id] = r.qty;
+            ++moved;
+        }
+        BatchMoveRequest rq;
+        rq.sourceDir = rq.destDir = d.str();
+        rq.sourceTable = "incoming";
+        rq.destTable = "items";
+        rq.mode = mode;
+        rq.abortOnKeyViolation = false;
+        const BatchMoveResult res = BatchMove(rq);
+        EXPECT_EQ(res.moved, moved);
+        EXPECT_EQ(res.keyViolations, violations.size());
+        std::vector<std::string> expected;
+        for (auto [id, qty] : model) expected.push_back(line(id, qty));
+        EXPECT_EQ(Lines(d.str(), "items"), expected);
+        if (!violations.empty()) {
+            EXPECT_EQ(Lines(d.str(), res.keyViolTable), violations);
+        }
+    }
 }
 
 }  // namespace
