@@ -1,17 +1,20 @@
-// Batch move. The destination's final record list is computed in memory (keys compared in
-// their record encoding), written into a scratch table created with the destination's own
-// structure, and then put in place of the destination's data, primary index and blob file in
-// one crash-safe step, with its secondary indexes rebuilt and its .VAL re-stamped.
+// Batch move. Every record's fate is worked out first (keys compared in their record encoding,
+// sorted and merged in bounded memory); then the destination's kept records and the source's
+// inserted ones stream into a scratch table created with the destination's own structure,
+// which is put in place of the destination's data, primary index and blob file in one
+// crash-safe step, with its secondary indexes rebuilt and its .VAL re-stamped.
 #include "paradox/batch_move.h"
 
 #include <unistd.h>
 
 #include <cmath>
 #include <fstream>
-#include <map>
+#include <cstring>
+#include <functional>
 
 #include "paradox/byte_order.h"
 #include "paradox/engine_error.h"
+#include "paradox/external_sort.h"
 #include "paradox/family_swap.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_maintenance.h"
@@ -151,13 +154,6 @@ void CheckRow(const Schema& s, const Row& row, std::vector<uint8_t>& buf) {
     }
 }
 
-std::vector<uint8_t> FileBytes(const std::string& path) {
-    File f = File::openRead(path);
-    std::vector<uint8_t> b(static_cast<std::size_t>(f.size()));
-    if (!b.empty() && !f.readAt(0, b.data(), b.size())) throw EngineError(err::kReadErr, path);
-    return b;
-}
-
 OpenOptions WithPassword(const std::string& password) {
     OpenOptions o;
     if (!password.empty()) o.passwords.push_back(password);
@@ -197,11 +193,11 @@ void CreateLike(const std::string& dir, const std::string& name, const Table& li
     createTable(dir, td, CreateOptions{p.keyFields, false});
 }
 
-// Replaces the destination's records by `rows` (already checked), keeping its structure,
-// indexes, checks and links. `like` supplies the structure (the destination itself, or for
-// a copy the source).
+// Replaces the destination's records by those `fill` inserts (already checked), keeping its
+// structure, indexes, checks and links. `like` supplies the structure (the destination itself,
+// or for a copy the source).
 void RewriteRows(const std::string& dir, const std::string& destBase, const Table& like, const std::string& password,
-                 const std::vector<Row>& rows, bool replaceFamily) {
+                 const std::function<void(TableWriter&)>& fill, bool replaceFamily) {
     // Eight characters at most: level 5 tables keep DOS-length names.
     const std::string scratch = "_vt" + std::to_string(::getpid() % 100000);
     if (FindTableFile(dir, scratch, "DB")) deleteTable(dir, scratch);
@@ -217,7 +213,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
     CreateLike(dir, scratch, like, password);
     {
         TableWriter w = TableWriter::open(dir, scratch, WithPassword(password));
-        for (const Row& r : rows) w.insert(r);
+        fill(w);
         w.commit();
     }
     auto fresh = OpenTableState(dir, scratch, WithPassword(password));
@@ -226,19 +222,21 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
 
     FamilySwap swap(dir, destBase);
     const std::string dbName = dest ? FileNamePart(dest->dbPath) : destBase + ".DB";
-    std::vector<uint8_t> db = FileBytes(fresh->dbPath);
+    File& db = swap.stage(dbName);
+    CopyFileContents(fresh->db, db);
     // Auto-increment values never go back.
-    if (dest && !replaceFamily && dest->header.schema.autoIncField() >= 0)
-        PutLE32(db.data() + hdr::kAutoInc, std::max(GetLE32(db.data() + hdr::kAutoInc), dest->header.autoInc));
-    swap.stage(dbName).writeAt(0, db.data(), db.size());
+    if (dest && !replaceFamily && dest->header.schema.autoIncField() >= 0) {
+        uint8_t counter[4];
+        PutLE32(counter, std::max(fresh->header.autoInc, dest->header.autoInc));
+        db.writeAt(hdr::kAutoInc, counter, 4);
+    }
     auto member = [&](const std::string& ext) {
         if (dest) return MemberFile(*dest, ext);
         return destBase + "." + ext;
     };
     for (const char* ext : {"PX", "MB"}) {
         if (auto f = FindTableFile(dir, scratch, ext)) {
-            const std::vector<uint8_t> b = FileBytes(*f);
-            swap.stage(member(ext)).writeAt(0, b.data(), b.size());
+            CopyFileContents(File::openRead(*f), swap.stage(member(ext)));
         } else if (dest && FindTableFile(dir, destBase, ext)) {
             swap.remove(member(ext));
         }
@@ -268,6 +266,114 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
     swap.commit();
 }
 
+// A source record as a destination row; a Problem when a value does not fit.
+Row ConvertRow(const Row& in, const std::vector<int>& map, const Schema& ds, std::vector<uint8_t>& buf) {
+    Row row(ds.fields.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        if (map[i] >= 0) row[i] = Convert(in[std::size_t(map[i])], ds.fields[i]);
+    CheckRow(ds, row, buf);
+    return row;
+}
+
+// What becomes of each source record.
+enum class Fate : uint8_t { Skip, Insert, KeyViolation };
+
+struct MovePlan {
+    std::vector<Fate> source;        // per source record, in chain order
+    std::vector<bool> destDropped;   // per destination record: deleted or replaced
+    uint32_t keyViolations = 0;
+};
+
+// Decides every record's fate without holding the tables in memory: the source's keys (with
+// their positions) and the destination's are sorted apart and merged. Source records with one
+// key act in turn on the destination as the earlier ones left it, so in each group only the
+// last update survives, and an append after the first is a key violation. Counts moved records
+// and problems into result; a problem aborts when the request says so.
+MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::shared_ptr<TableState>& dest,
+                  const std::vector<int>& map, BatchMoveResult& result) {
+    const Schema& ds = dest->header.schema;
+    const uint16_t keySize = ds.keySize();
+    const auto keyLess = [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; };
+    MovePlan plan;
+    std::vector<uint8_t> buf, entry(keySize + 4u);
+    ExternalSorter sourceKeys(dest->dir, keySize + 4u, keyLess);
+    {
+        RecordReader rd = source.records();
+        for (uint32_t i = 0; rd.next(); ++i) {
+            plan.source.push_back(Fate::Skip);
+            std::string key;
+            try {
+                const Row row = ConvertRow(rd.values(), map, ds, buf);
+                key = KeyOf(ds, row, buf);
+            } catch (const Problem& p) {
+                if (rq.abortOnProblem) throw EngineError(p.code, "batch move: a value does not fit the destination");
+                ++result.problems;
+                continue;
+            }
+            if (keySize == 0) {
+                plan.source.back() = Fate::Insert;  // an unkeyed destination takes every record
+                ++result.moved;
+                continue;
+            }
+            std::memcpy(entry.data(), key.data(), keySize);
+            PutLE32(entry.data() + keySize, i);
+            sourceKeys.add(entry.data());
+        }
+    }
+    if (keySize == 0) return plan;
+    ExternalSorter destKeys(dest->dir, keySize + 4u, keyLess);
+    {
+        RecordReader rd(dest);
+        for (uint32_t i = 0; rd.next(); ++i) {
+            std::memcpy(entry.data(), rd.record().raw(), keySize);  // the key leads the record
+            PutLE32(entry.data() + keySize, i);
+            destKeys.add(entry.data());
+            plan.destDropped.push_back(false);
+        }
+    }
+    const uint8_t* d = destKeys.next();
+    const uint8_t* e = sourceKeys.next();
+    std::vector<uint8_t> group;  // the current key
+    while (e) {
+        group.assign(e, e + keySize);
+        while (d && std::memcmp(d, group.data(), keySize) < 0) d = destKeys.next();
+        const bool inDest = d && std::memcmp(d, group.data(), keySize) == 0;
+        uint32_t first = GetLE32(e + keySize), last = first, size = 0;
+        for (; e && std::memcmp(e, group.data(), keySize) == 0; e = sourceKeys.next()) {
+            last = GetLE32(e + keySize);
+            ++size;
+            if (rq.mode == BatchMode::Append && (inDest || size > 1)) {
+                plan.source[last] = Fate::KeyViolation;
+                ++plan.keyViolations;
+            }
+        }
+        switch (rq.mode) {
+        case BatchMode::Append:
+            if (!inDest) {
+                plan.source[first] = Fate::Insert;
+                ++result.moved;
+            }
+            break;
+        case BatchMode::Update:
+        case BatchMode::AppendUpdate:
+            if (!inDest && rq.mode == BatchMode::Update) break;
+            plan.source[last] = Fate::Insert;
+            if (inDest) plan.destDropped[GetLE32(d + keySize)] = true;
+            result.moved += size;
+            break;
+        case BatchMode::Delete:
+            if (inDest) {
+                plan.destDropped[GetLE32(d + keySize)] = true;
+                ++result.moved;
+            }
+            break;
+        case BatchMode::Copy:
+            break;
+        }
+    }
+    return plan;
+}
+
 }  // namespace
 
 std::vector<std::string> ReadMappingFile(const std::string& path) {
@@ -293,9 +399,13 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
         // The destination becomes the source's structure with the source's records.
         auto sourceState = OpenTableState(rq.sourceDir, rq.sourceTable, rq.sourceOptions);
         const std::string password = MatchingPassword(*sourceState, rq.sourceOptions);
-        const std::vector<Row> rows = source.readAll();
-        RewriteRows(loc.dir, loc.base, source, password, rows, true);
-        result.moved = static_cast<uint32_t>(rows.size());
+        RewriteRows(loc.dir, loc.base, source, password, [&](TableWriter& w) {
+            RecordReader rd = source.records();
+            while (rd.next()) {
+                w.insert(rd.values());
+                ++result.moved;
+            }
+        }, true);
         return result;
     }
 
@@ -303,76 +413,30 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
     const std::string password = MatchingPassword(*destState, rq.destOptions);
     const Table dest = Table::open(loc.dir, loc.base, rq.destOptions);
     const Schema& ds = dest.schema();
-    const bool keyed = ds.keyFields > 0;
-    if (!keyed && rq.mode != BatchMode::Append) throw EngineError(err::kNoTableSupport, "update and delete need a keyed destination");
+    if (ds.keyFields == 0 && rq.mode != BatchMode::Append)
+        throw EngineError(err::kNoTableSupport, "update and delete need a keyed destination");
     const std::vector<int> map = MapFields(ds, source.schema(), rq.mappings);
 
-    std::vector<Row> rows = dest.readAll();
+    const MovePlan plan = PlanMove(rq, source, destState, map, result);
+    if (plan.keyViolations > 0 && rq.abortOnKeyViolation) throw EngineError(err::kKeyViol, "batch move: key violation");
+    result.keyViolations = plan.keyViolations;
     std::vector<uint8_t> buf;
-    std::map<std::string, std::size_t> index;  // key -> position in rows
-    if (keyed)
-        for (std::size_t i = 0; i < rows.size(); ++i) index.emplace(KeyOf(ds, rows[i], buf), i);
-    std::vector<bool> removed(rows.size(), false);
-    std::vector<Row> setAside;
-
-    RecordReader rd = source.records();
-    while (rd.next()) {
-        const Row in = rd.values();
-        Row row(ds.fields.size());
-        std::string key;
-        try {
-            for (std::size_t i = 0; i < row.size(); ++i)
-                if (map[i] >= 0) row[i] = Convert(in[std::size_t(map[i])], ds.fields[i]);
-            CheckRow(ds, row, buf);
-            if (keyed) key = KeyOf(ds, row, buf);
-        } catch (const Problem& p) {
-            if (rq.abortOnProblem) throw EngineError(p.code, "batch move: a value does not fit the destination");
-            ++result.problems;
-            continue;
-        }
-        auto hit = keyed ? index.find(key) : index.end();
-        const bool found = hit != index.end() && !removed[hit->second];
-        switch (rq.mode) {
-        case BatchMode::Append:
-            if (found) {
-                if (rq.abortOnKeyViolation) throw EngineError(err::kKeyViol, "batch move: key violation");
-                ++result.keyViolations;
-                setAside.push_back(row);
-                continue;
-            }
-            break;
-        case BatchMode::Update:
-            if (!found) continue;
-            rows[hit->second] = row;
-            ++result.moved;
-            continue;
-        case BatchMode::AppendUpdate:
-            if (found) {
-                rows[hit->second] = row;
-                ++result.moved;
-                continue;
-            }
-            break;
-        case BatchMode::Delete:
-            if (found) {
-                removed[hit->second] = true;
-                ++result.moved;
-            }
-            continue;
-        case BatchMode::Copy:
-            break;
-        }
-        if (keyed) index[key] = rows.size();
-        rows.push_back(row);
-        removed.push_back(false);
-        ++result.moved;
+    if (plan.keyViolations > 0) {
+        // Stored before the destination changes: a crash in between leaves them twice, never nowhere.
+        std::vector<Row> setAside;
+        RecordReader rd = source.records();
+        for (std::size_t i = 0; rd.next(); ++i)
+            if (plan.source[i] == Fate::KeyViolation) setAside.push_back(ConvertRow(rd.values(), map, ds, buf));
+        result.keyViolTable = WriteKeyViolations(*destState, password, setAside);
     }
-    std::vector<Row> final;
-    final.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (!removed[i]) final.push_back(std::move(rows[i]));
-    if (!setAside.empty()) result.keyViolTable = WriteKeyViolations(*destState, password, setAside);
-    RewriteRows(loc.dir, destState->base, dest, password, final, false);
+    RewriteRows(loc.dir, destState->base, dest, password, [&](TableWriter& w) {
+        RecordReader kept = dest.records();
+        for (std::size_t i = 0; kept.next(); ++i)
+            if (i >= plan.destDropped.size() || !plan.destDropped[i]) w.insert(kept.values());
+        RecordReader rd = source.records();
+        for (std::size_t i = 0; rd.next(); ++i)
+            if (plan.source[i] == Fate::Insert) w.insert(ConvertRow(rd.values(), map, ds, buf));
+    }, false);
     return result;
 }
 
