@@ -160,39 +160,6 @@ OpenOptions WithPassword(const std::string& password) {
     return o;
 }
 
-// Creates an empty table named `name` in dir shaped like `like` (fields, key, level, block
-// size, language driver, password).
-void CreateLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password) {
-    std::vector<FieldDescriptor> fields = like.fieldDescriptors();
-    for (auto& f : fields) f.validityCheck = 0;
-    TableDescriptor td{};
-    copyFixedText(td.tableName, name);
-    copyFixedText(td.driverType, "PARADOX");
-    td.fieldCount = static_cast<uint16_t>(fields.size());
-    td.fields = fields.data();
-    if (!password.empty()) {
-        copyFixedText(td.password, password);
-        td.protectedFlag = 1;
-    }
-    const TableProperties& p = like.properties();
-    const std::string values[3] = {std::to_string(p.level), std::to_string(uint32_t(p.blockSizeKb) * 1024), p.languageDriver};
-    const char* names[3] = {"LEVEL", "BLOCK SIZE", "LANGDRIVER"};
-    std::string data;
-    OptionalParameter opts[3]{};
-    const int n = p.languageDriver.empty() ? 2 : 3;
-    for (int i = 0; i < n; ++i) {
-        copyFixedText(opts[i].name, names[i]);
-        opts[i].offset = static_cast<uint16_t>(data.size());
-        opts[i].length = static_cast<uint16_t>(values[i].size() + 1);
-        data += values[i];
-        data += '\0';
-    }
-    td.optionCount = static_cast<uint16_t>(n);
-    td.options = opts;
-    td.optionData = data.data();
-    createTable(dir, td, CreateOptions{p.keyFields, false});
-}
-
 // Replaces the destination's records by those `fill` inserts (already checked), keeping its
 // structure, indexes, checks and links. `like` supplies the structure (the destination itself,
 // or for a copy the source).
@@ -210,7 +177,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
             }
         }
     } cleanup{dir, scratch};
-    CreateLike(dir, scratch, like, password);
+    CreateTableLike(dir, scratch, like, password, true);
     {
         TableWriter w = TableWriter::open(dir, scratch, WithPassword(password));
         fill(w);

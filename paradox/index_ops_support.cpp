@@ -89,11 +89,10 @@ void StageValKeyChange(FamilySwap& swap, const TableState& s, uint16_t keyFields
 }
 
 // Creates a key-violation table shaped like the source and copies the given records into it.
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows) {
-    const Table source = Table::open(s.dir, s.base, OpenOptions{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}});
-    std::vector<FieldDescriptor> fields = source.fieldDescriptors();
+void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
+                     bool keyed) {
+    std::vector<FieldDescriptor> fields = like.fieldDescriptors();
     for (auto& f : fields) f.validityCheck = 0;
-    const std::string name = FreeKeyViolName(s.dir);
     TableDescriptor td{};
     copyFixedText(td.tableName, name);
     copyFixedText(td.driverType, "PARADOX");
@@ -103,31 +102,36 @@ std::string WriteKeyViolations(const TableState& s, const std::string& password,
         copyFixedText(td.password, password);
         td.protectedFlag = 1;
     }
-    const std::string level = std::to_string(source.properties().level);
-    const std::string block = std::to_string(uint32_t(source.properties().blockSizeKb) * 1024);
-    const std::string driver = source.properties().languageDriver;
-    std::string data = level + '\0' + block + '\0' + driver + '\0';
-    OptionalParameter opts[3]{};
+    const TableProperties& p = like.properties();
+    const std::string values[3] = {std::to_string(p.level), std::to_string(uint32_t(p.blockSizeKb) * 1024), p.languageDriver};
     const char* names[3] = {"LEVEL", "BLOCK SIZE", "LANGDRIVER"};
-    uint16_t off = 0;
-    const std::string values[3] = {level, block, driver};
-    const int optCount = driver.empty() ? 2 : 3;
-    for (int i = 0; i < optCount; ++i) {
+    std::string data;
+    OptionalParameter opts[3]{};
+    const int n = p.languageDriver.empty() ? 2 : 3;
+    for (int i = 0; i < n; ++i) {
         copyFixedText(opts[i].name, names[i]);
-        opts[i].offset = off;
+        opts[i].offset = static_cast<uint16_t>(data.size());
         opts[i].length = static_cast<uint16_t>(values[i].size() + 1);
-        off = static_cast<uint16_t>(off + values[i].size() + 1);
+        data += values[i];
+        data += '\0';
     }
-    td.optionCount = static_cast<uint16_t>(optCount);
+    td.optionCount = static_cast<uint16_t>(n);
     td.options = opts;
     td.optionData = data.data();
-    createTable(s.dir, td, CreateOptions{0, false});
-    TableWriter w = TableWriter::open(s.dir, name, OpenOptions{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}});
+    createTable(dir, td, CreateOptions{keyed ? p.keyFields : uint16_t(0), false});
+}
+
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows) {
+    const OpenOptions withPassword{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}};
+    const Table source = Table::open(s.dir, s.base, withPassword);
+    const std::string name = FreeKeyViolName(s.dir);
+    // Records set aside may repeat each other's keys: the table gets no key.
+    CreateTableLike(s.dir, name, source, password, false);
+    TableWriter w = TableWriter::open(s.dir, name, withPassword);
     for (const auto& r : rows) w.insert(r);
     w.commit();
     return name;
 }
-
 
 std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record) {
     std::vector<Value> row;

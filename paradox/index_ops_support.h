@@ -45,6 +45,11 @@ void StageValKeyChange(FamilySwap& swap, const TableState& s, uint16_t keyFields
 // All field values of a raw record (blobs read from the table's .MB).
 std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record);
 
+// Creates an empty table `name` in dir shaped like `like`: its fields (without validity
+// checks), level, block size, language driver and the given password; keyed like it or not.
+void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
+                     bool keyed);
+
 // Creates a key-violation table shaped like the source (same password) holding `rows`; its name.
 std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows);
 
