@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "paradox/engine_error.h"
+#include "paradox/family_swap.h"
 #include "paradox/file_io.h"
 #include "paradox/secondary_index.h"
 #include "paradox/secondary_index_writer.h"
@@ -109,26 +110,20 @@ void RebuildSecondaryIndexes(const std::string& dir, const std::string& table, c
     const std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(state->dir, state->base);
     if (defs.empty()) return;
     const std::string dbName = FileNamePart(state->dbPath);
-    std::vector<std::unique_ptr<AtomicFile>> staged;
+    // An existing index file keeps its spelling.
+    const auto target = [&](const std::string& ext) {
+        const auto found = FindTableFile(state->dir, state->base, ext);
+        return found ? FileNamePart(*found) : IndexFileName(dbName, state->base, ext);
+    };
+    FamilySwap swap(state->dir, state->base);
     for (const SecondaryIndexDef& def : defs) {
         std::string yExt = def.extension;
         yExt[0] = 'Y';
-        const std::string xTarget = FindTableFile(state->dir, state->base, def.extension)
-                                        .value_or(JoinPath(state->dir, IndexFileName(dbName, state->base, def.extension)));
-        const std::string yTarget = FindTableFile(state->dir, state->base, yExt)
-                                        .value_or(JoinPath(state->dir, IndexFileName(dbName, state->base, yExt)));
-        auto x = std::make_unique<AtomicFile>(xTarget);
-        auto y = std::make_unique<AtomicFile>(yTarget);
         SecondaryIndexSource src{&state->db, &state->header, state->fileSize, state->checksum};
-        WriteSecondaryIndex(src, def.desc, state->base + "." + def.extension, state->base + "." + yExt, x->file(), y->file());
-        x->flush();
-        y->flush();
-        staged.push_back(std::move(x));
-        staged.push_back(std::move(y));
+        WriteSecondaryIndex(src, def.desc, state->base + "." + def.extension, state->base + "." + yExt,
+                            swap.stage(target(def.extension)), swap.stage(target(yExt)));
     }
-    // Every index describes the same records, so a crash between renames leaves each index valid.
-    for (auto& f : staged) f->commit();
-    SyncDirectoryOf(state->dbPath);
+    swap.commit();
 }
 
 }  // namespace paradox

@@ -40,9 +40,8 @@ std::vector<SecondaryIndexDef> RemapSecondaryIndexDefs(const std::vector<Seconda
 void BuildIndexFiles(const std::string& dbPath, uint32_t checksum, const SecondaryIndexDef& def,
                      const std::string& tableBase, const std::string& xPath, const std::string& yPath);
 
-// Rebuilds every secondary index of an existing table from its records; each new file is
-// written under a temporary name and renamed over the old one. Protected tables need a
-// password in `options`.
+// Rebuilds every secondary index of an existing table from its records; the new files replace
+// the old ones in one crash-safe step. Protected tables need a password in `options`.
 void RebuildSecondaryIndexes(const std::string& dir, const std::string& table, const OpenOptions& options = {});
 
 // The file name of extension ext for table base, matching the letter case of the table's .DB
