@@ -1,6 +1,7 @@
 #include "library/commands/dependency_map.h"
 
 #include <cstring>
+#include <exception>
 #include <set>
 
 #include "library/commands/command_table.h"
@@ -149,6 +150,23 @@ void RestoreDependentLinks(tRintList& map) {
             entry.suspended[i] = false;
         }
     });
+}
+
+void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change) {
+    std::unique_ptr<tRintList> dependents = BuildRintList(table);
+    std::exception_ptr failure;
+    try {
+        SuspendDependentLinks(*dependents);
+        change();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        RestoreDependentLinks(*dependents);
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace vortab

@@ -5,6 +5,7 @@
 // once and never walked again.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,5 +42,9 @@ std::unique_ptr<tRintList> BuildRintList(const std::string& table);
 // undone by the restore that follows it. A restore that sets records aside fails with 9733.
 void SuspendDependentLinks(tRintList& map);
 void RestoreDependentLinks(tRintList& map);
+
+// Runs `change` with the links of the tables that depend on `table` suspended, and restores them
+// afterwards also when the change fails; the change's failure is the one reported.
+void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change);
 
 }  // namespace vortab

@@ -1,7 +1,6 @@
 #include "library/commands/field_commands.h"
 
 #include <cstring>
-#include <exception>
 #include <functional>
 
 #include "library/commands/command_support.h"
@@ -30,21 +29,10 @@ void FieldRestructure(const std::string& tableName, const EditStep& edit) {
         restructure.fields = std::move(fields.fields);
         restructure.fieldOps = std::move(fields.ops);
     }
-    std::unique_ptr<tRintList> dependents = BuildRintList(tableName);
-    std::exception_ptr failure;
-    try {
-        SuspendDependentLinks(*dependents);
+    WithDependentLinksSuspended(tableName, [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    try {
-        RestoreDependentLinks(*dependents);
-    } catch (...) {
-        if (!failure) failure = std::current_exception();
-    }
-    if (failure) std::rethrow_exception(failure);
+    });
 }
 
 FieldSpec SpecFrom(const Value* args) {

@@ -1,7 +1,6 @@
 #include "library/commands/link_commands.h"
 
 #include <cstring>
-#include <exception>
 
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
@@ -104,21 +103,10 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
     restructure.links.push_back(link);
     restructure.linkOps.push_back(paradox::CRADD);
     char keyViolation[261] = {};
-    std::unique_ptr<tRintList> dependents = BuildRintList(dependent);
-    std::exception_ptr failure;
-    try {
-        SuspendDependentLinks(*dependents);
+    WithDependentLinksSuspended(dependent, [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure, keyViolation);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    try {
-        RestoreDependentLinks(*dependents);
-    } catch (...) {
-        if (!failure) failure = std::current_exception();
-    }
-    if (failure) std::rethrow_exception(failure);
+    });
     if (keyViolation[0] != '\0')
         throw paradox::EngineError(paradox::err::kMasterMissing, keyViolation);
 }
