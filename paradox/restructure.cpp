@@ -254,12 +254,16 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         for (int i = 0; i < desc.indexCount; ++i)
             if (!desc.indexOps || desc.indexOps[i] != CRNOOP)
                 throw EngineError(err::kNotSupported, "indexes change through add index and delete index");
-    if (ChangesLinksOnly(desc)) return ChangeLinksOnly(dir, tableName, desc, keyViolationName, options);
 
     OpenOptions oo{options.passwords, options.askPassword};
     const std::string newPassword = PasswordOf(desc);
     if (!newPassword.empty()) oo.passwords.push_back(newPassword);
     std::shared_ptr<TableState> old = OpenTableState(dir, tableName, oo);
+    const uint32_t askedChecksum = newPassword.empty() ? 0 : PasswordChecksum(newPassword);
+    if (ChangesLinksOnly(desc) && askedChecksum == old->header.checksum) {
+        old.reset();
+        return ChangeLinksOnly(dir, tableName, desc, keyViolationName, options);
+    }
     if (old->header.writeProtected) throw EngineError(err::kTableReadOnly, old->base);
     if (old->openedWithAuxPassword && old->tableRights != rights::kFull)
         throw EngineError(err::kNotSufficientTableRights, old->base);

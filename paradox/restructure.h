@@ -39,7 +39,8 @@ inline constexpr std::size_t kKeyViolNameSize = 261;
 // value would not survive the conversion, 10009 for a repeated field name, 11522 for a bad
 // option, 10498 when the current master password is unknown (or an auxiliary password asks
 // for more than its rights allow), the codes of AddLink for links to add. A descriptor with link
-// entries and nothing else changes the links only (data and master password stay).
+// entries, the current master password and nothing else changes the links only (the data files
+// stay as they are).
 RestructureResult restructureTable(const std::string& dir, const TableDescriptor& desc,
                                    char* keyViolationName, const RestructureOptions& options = {});
 

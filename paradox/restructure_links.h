@@ -23,8 +23,8 @@ struct LinkChanges {
 // 10012 for an unknown operation, 9986 for a drop of a link the table does not have.
 LinkChanges SortLinkEntries(const TableState& old, const TableDescriptor& desc);
 
-// Whether the descriptor changes links and nothing else (no fields, checks, auxiliary
-// passwords or options): such a change leaves the table's data and master password alone.
+// Whether the descriptor asks for link changes and no fields, checks, auxiliary passwords or
+// options: with the master password unchanged, such a change leaves the table's data alone.
 bool ChangesLinksOnly(const TableDescriptor& desc);
 
 }  // namespace paradox

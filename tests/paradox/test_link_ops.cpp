@@ -261,6 +261,12 @@ TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
     Request(dir.str(), "detail").drop("MasterId").link(Link("Again", "master", {2}, {1}), CRDROP).run(dir.str());
     EXPECT_TRUE(ReadLinks(dir.str(), "master").empty());
     EXPECT_EQ(FieldNames(dir.str(), "detail"), (std::vector<std::string>{"No", "Extra"}));
+
+    // Links and a new master password in one request: neither is left out.
+    Request::NoFields("master").password("secret").link(Link("Back", "detail", {1}, {1}), CRADD).run(dir.str());
+    EXPECT_THROW(Lines(dir.str(), "master"), EngineError);
+    EXPECT_EQ(Lines(dir.str(), "master", "secret"), (std::vector<std::string>{"1|one|"}));  // no detail 2
+    ASSERT_EQ(ReadLinks(dir.str(), "master").size(), 1u);
 }
 
 }  // namespace
