@@ -1,4 +1,4 @@
-// Runs the built vortab tool as a child process with the given arguments and collects its exit
+// Runs the built vortab tool (or another built program) as a child process with the given arguments and collects its exit
 // code, stdout and stderr (through temporary files, so large outputs cannot dead-lock a pipe).
 #pragma once
 #include <cstdio>
@@ -28,14 +28,15 @@ inline std::string Slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline RunResult RunVortab(const std::vector<std::string>& args) {
+// Runs the program at `path` (the vortab tool unless told otherwise).
+inline RunResult RunProgram(const std::string& path, const std::vector<std::string>& args) {
     char outName[] = "/tmp/vortab-cli-out-XXXXXX";
     char errName[] = "/tmp/vortab-cli-err-XXXXXX";
     const int outFd = mkstemp(outName);
     const int errFd = mkstemp(errName);
     RunResult result;
     if (outFd < 0 || errFd < 0) return result;
-    std::vector<std::string> argv{VortabPath()};
+    std::vector<std::string> argv{path};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargs;
     for (std::string& a : argv) cargs.push_back(a.data());
@@ -59,5 +60,7 @@ inline RunResult RunVortab(const std::vector<std::string>& args) {
     std::remove(errName);
     return result;
 }
+
+inline RunResult RunVortab(const std::vector<std::string>& args) { return RunProgram(VortabPath(), args); }
 
 }  // namespace cli_test

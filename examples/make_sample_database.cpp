@@ -1,0 +1,74 @@
+// make_sample_database DIR: creates the sample order database the upgrade script in this folder
+// is written for: CUSTOMER (keyed by Id) and ORDERS (keyed by OrderNo, with an index on the
+// customer it names), each with a few records. Refuses a directory that is not empty.
+#include <cstdio>
+#include <filesystem>
+
+#include "paradox/descriptor_builder.h"
+#include "paradox/engine_error.h"
+#include "paradox/index_ops.h"
+#include "paradox/table_writer.h"
+
+namespace {
+
+using paradox::Value;
+
+void CreateCustomers(const std::string& dir) {
+    paradox::DescriptorBuilder b("CUSTOMER");
+    b.field("Id", paradox::FLDINT32).field("Name", paradox::FLDZSTRING, 0, 30).field("City", paradox::FLDZSTRING, 0, 20);
+    paradox::createTable(dir, b.descriptor(), {1, false});
+    paradox::TableWriter w = paradox::TableWriter::open(dir, "CUSTOMER");
+    w.insert({Value::integer(1), Value::text("Meier & Sohn"), Value::text("Hamburg")});
+    w.insert({Value::integer(2), Value::text("Dupont SA"), Value::text("Lyon")});
+    w.insert({Value::integer(3), Value::text("Rossi Srl"), Value::text("Torino")});
+    w.commit();
+}
+
+void CreateOrders(const std::string& dir) {
+    paradox::DescriptorBuilder b("ORDERS");
+    b.field("OrderNo", paradox::FLDINT32)
+        .field("CustId", paradox::FLDINT32)
+        .field("Amount", paradox::FLDFLOAT, paradox::FLDSTMONEY)
+        .field("Placed", paradox::FLDDATE);
+    paradox::createTable(dir, b.descriptor(), {1, false});
+    paradox::TableWriter w = paradox::TableWriter::open(dir, "ORDERS");
+    const int32_t day = 730000;  // days since 1.1.0001: a day in 1999
+    w.insert({Value::integer(1001), Value::integer(1), Value::number(250.5), Value::date(day)});
+    w.insert({Value::integer(1002), Value::integer(2), Value::number(99.0), Value::date(day + 40)});
+    w.insert({Value::integer(1003), Value::integer(1), Value::number(1200.0), Value::date(day + 41)});
+    w.commit();
+    // A link needs an index led by its fields on the dependent table.
+    paradox::IndexDescriptor byCustomer{};
+    std::snprintf(byCustomer.name, sizeof byCustomer.name, "CustId");
+    byCustomer.keyFieldCount = 1;
+    byCustomer.keyFields[0] = 2;
+    byCustomer.maintained = 1;
+    paradox::AddIndex(dir, "ORDERS", byCustomer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_sample_database DIR\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    try {
+        std::filesystem::create_directories(dir);
+        if (!std::filesystem::is_empty(dir)) {
+            std::fprintf(stderr, "make_sample_database: %s is not empty\n", dir.c_str());
+            return 1;
+        }
+        CreateCustomers(dir);
+        CreateOrders(dir);
+    } catch (const paradox::EngineError& e) {
+        std::fprintf(stderr, "make_sample_database: %d %s\n", e.code(), e.what());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_sample_database: %s\n", e.what());
+        return 1;
+    }
+    std::printf("sample database created in %s: CUSTOMER (3 records), ORDERS (3 records)\n", dir.c_str());
+    return 0;
+}
