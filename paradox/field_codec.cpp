@@ -61,6 +61,19 @@ bool IsBlankField(const Field& f, const uint8_t* record) {
     }
 }
 
+void CopyCanonicalField(const Field& f, const uint8_t* record, uint8_t* out) {
+    const uint8_t* p = record + f.offset;
+    std::size_t meaningful = f.width;
+    if (f.type == PxType::Alpha) {
+        const void* nul = std::memchr(p, 0, f.width);
+        if (nul) meaningful = static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - p);
+    } else if ((f.type == PxType::Bcd || f.type == PxType::Logical) && p[0] == 0) {
+        meaningful = 0;
+    }
+    std::memcpy(out, p, meaningful);
+    std::memset(out + meaningful, 0, f.width - meaningful);
+}
+
 Value DecodeField(const Field& f, const uint8_t* record) {
     const uint8_t* p = record + f.offset;
     if (IsBlankField(f, record)) return Value::null();

@@ -19,6 +19,11 @@ Value DecodeField(const Field& f, const uint8_t* record);
 // does not suit the field and 9985 when it is out of the field's range.
 void EncodeField(const Field& f, const Value& v, uint8_t* record);
 
+// Copies a non-blob field's bytes (f.width of them) to out in the one form equal values share:
+// the bytes after an Alpha value's terminating NUL, and those of a blank BCD or logical, are
+// zeroed (other writers may leave meaningless bytes there). For comparing keys byte by byte.
+void CopyCanonicalField(const Field& f, const uint8_t* record, uint8_t* out);
+
 // The pointer part of a blob field.
 struct BlobRef {
     uint32_t ref = 0;     // .MB offset | slot (0xFF = own block), 0 = value only in the leader

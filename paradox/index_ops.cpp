@@ -157,6 +157,7 @@ std::string FreeKeyViolName(const std::string& dir) { return ChooseKeyViolationN
 
 AddIndexResult AddIndex(const std::string& dir, const std::string& table, const IndexDescriptor& d, const OpenOptions& options) {
     auto s = OpenTableState(dir, table, options);
+    CheckMayChangeStructure(*s);
     const Schema& sc = s->header.schema;
     if (d.expression) throw EngineError(err::kNotSupported, "expression indexes");
     if (d.keyFieldCount < 1 || d.keyFieldCount > kMaxKeyFields) throw EngineError(err::kInvalidIndexDesc, "key field count");
@@ -190,6 +191,7 @@ AddIndexResult AddIndex(const std::string& dir, const std::string& table, const 
 
 void DeleteIndex(const std::string& dir, const std::string& table, const std::string& name, const OpenOptions& options) {
     auto s = OpenTableState(dir, table, options);
+    CheckMayChangeStructure(*s);
     if (name.empty()) {
         if (s->header.schema.keyFields == 0) throw EngineError(err::kNoSuchIndex, "the table has no primary index");
         CheckNoLinkNeeds(*s, name);

@@ -11,6 +11,7 @@
 #include "paradox/index_ops.h"
 #include "paradox/restructure_writer.h"
 #include "paradox/secondary_index_writer.h"
+#include "paradox/security_descriptor.h"
 #include "paradox/table_family.h"
 #include "paradox/table_list.h"
 #include "paradox/table_writer.h"
@@ -33,6 +34,11 @@ std::string MemberFile(const TableState& s, const std::string& ext) {
 }
 
 // The password (from the candidates) that opened a protected table; empty when unprotected.
+void CheckMayChangeStructure(const TableState& s) {
+    if (s.header.writeProtected) throw EngineError(err::kTableReadOnly, s.base);
+    if (s.openedWithAuxPassword && s.tableRights != rights::kFull) throw EngineError(err::kNotSufficientTableRights, s.base);
+}
+
 std::string MatchingPassword(const TableState& s, const OpenOptions& options) {
     if (s.checksum == 0) return {};
     for (const auto& p : options.passwords)
@@ -121,12 +127,14 @@ void CreateTableLike(const std::string& dir, const std::string& name, const Tabl
     createTable(dir, td, CreateOptions{keyed ? p.keyFields : uint16_t(0), false});
 }
 
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows) {
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows,
+                               const std::string& into) {
     const OpenOptions withPassword{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}};
-    const Table source = Table::open(s.dir, s.base, withPassword);
-    const std::string name = FreeKeyViolName(s.dir);
-    // Records set aside may repeat each other's keys: the table gets no key.
-    CreateTableLike(s.dir, name, source, password, false);
+    const std::string name = into.empty() ? FreeKeyViolName(s.dir) : into;
+    if (!FindTableFile(s.dir, name, "DB")) {
+        // Records set aside may repeat each other's keys: the table gets no key.
+        CreateTableLike(s.dir, name, Table::open(s.dir, s.base, withPassword), password, false);
+    }
     TableWriter w = TableWriter::open(s.dir, name, withPassword);
     for (const auto& r : rows) w.insert(r);
     w.commit();

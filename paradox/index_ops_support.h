@@ -23,6 +23,11 @@ std::string YExtension(std::string ext);
 // the letter case of the table's .DB extension.
 std::string MemberFile(const TableState& s, const std::string& ext);
 
+// Changing a table's structure (fields, indexes, links) needs a table that is not
+// write-protected (else 10763) opened with the master password or an auxiliary password with
+// full rights (else 10498).
+void CheckMayChangeStructure(const TableState& s);
+
 // The password (from the candidates) that opened a protected table; empty when unprotected.
 std::string MatchingPassword(const TableState& s, const OpenOptions& options);
 
@@ -50,7 +55,10 @@ std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record);
 void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
                      bool keyed);
 
-// Creates a key-violation table shaped like the source (same password) holding `rows`; its name.
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows);
+// Stores `rows` in a key-violation table shaped like the source (same password) and returns its
+// name: table `into` when given (appended to when it exists: it must have the source's fields),
+// else a new table under the first free KEYVIOL name.
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows,
+                               const std::string& into = "");
 
 }  // namespace paradox::detail

@@ -10,6 +10,7 @@
 #include "paradox/byte_order.h"
 #include "paradox/engine_error.h"
 #include "paradox/external_sort.h"
+#include "paradox/field_codec.h"
 #include "paradox/family_swap.h"
 #include "paradox/index_ops_support.h"
 #include "paradox/primary_index.h"
@@ -60,14 +61,21 @@ std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std:
     for (std::size_t i = 0; i < mine.size(); ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[i].width);
     const auto keyLess = [keyBytes](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keyBytes) < 0; };
     ExternalSorter masterKeys(mas->dir, keyBytes, keyLess);
+    std::vector<uint8_t> probe(keyBytes + 4u);
     {
         RecordReader r(mas);
-        while (r.next()) masterKeys.add(r.record().raw());  // the link's key fields lead the record
+        while (r.next()) {
+            std::size_t at = 0;
+            for (std::size_t k = 0; k < mine.size(); ++k) {
+                CopyCanonicalField(ms.fields[k], r.record().raw(), probe.data() + at);
+                at += ms.fields[k].width;
+            }
+            masterKeys.add(probe.data());
+        }
     }
     ExternalSorter probes(dep->dir, keyBytes + 4u, keyLess);
     std::vector<bool> orphaned;
     {
-        std::vector<uint8_t> probe(keyBytes + 4u);
         RecordReader r(dep);
         for (uint32_t i = 0; r.next(); ++i) {
             const uint8_t* rec = r.record().raw();
@@ -75,8 +83,8 @@ std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std:
             std::size_t at = 0;
             for (uint16_t n : mine) {
                 const Field& f = ds.fields[n - 1u];
-                std::memcpy(probe.data() + at, rec + f.offset, f.width);
-                blank = blank && std::all_of(rec + f.offset, rec + f.offset + f.width, [](uint8_t b) { return b == 0; });
+                CopyCanonicalField(f, rec, probe.data() + at);
+                blank = blank && IsBlankField(f, rec);
                 at += f.width;
             }
             orphaned.push_back(false);
@@ -154,8 +162,18 @@ void CheckLinkRequests(const std::string& dir, const std::string& dependent, con
     }
 }
 
+void CheckNoOrphans(const std::shared_ptr<TableState>& dep, const RILinkDescriptor& link, const OpenOptions& options) {
+    auto mas = OpenTableState(dep->dir, fixedText(link.otherTable), options);
+    std::vector<uint16_t> mine;
+    for (int i = 0; i < link.fieldCount; ++i) mine.push_back(static_cast<uint16_t>(link.thisFields[i]));
+    const std::vector<bool> orphaned = FindOrphans(dep, mas, mine);
+    const auto count = std::count(orphaned.begin(), orphaned.end(), true);
+    if (count > 0)
+        throw EngineError(err::kKeyViol, std::to_string(count) + " records of " + dep->base + " name no record of " + mas->base);
+}
+
 AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,
-                      const OpenOptions& options) {
+                      const OpenOptions& options, const std::string& keyViolTable) {
     // A link step a crash interrupted is finished (or undone) first, whichever table it named.
     RecoverDirectory(LocateTable(dir, dependent).dir);
     auto dep = OpenTableState(dir, dependent, options);
@@ -165,6 +183,8 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     const Schema& ms = mas->header.schema;
     const std::string name = fixedText(link.name);
     if (mas->dbPath == dep->dbPath) throw EngineError(err::kInvalidParam, "a table cannot be its own master");
+    CheckMayChangeStructure(*dep);
+    CheckMayChangeStructure(*mas);
     ValContents depVal = ValOrEmpty(*dep);
     const std::vector<uint16_t> mine = CheckNewLink(ds, depVal.links, *mas, link);
     std::vector<uint16_t> theirs;
@@ -184,7 +204,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
 
     AddLinkResult result;
     if (!orphans.empty()) {
-        result.keyViolTable = WriteKeyViolations(*dep, MatchingPassword(*dep, options), orphans);
+        result.keyViolTable = WriteKeyViolations(*dep, MatchingPassword(*dep, options), orphans, keyViolTable);
         result.orphans = static_cast<uint32_t>(orphans.size());
     }
 
@@ -302,39 +322,31 @@ void StageMasterSidesWithout(FamilySwap& swap, const std::string& depDir, const 
     }
 }
 
-void DropLink(const std::string& dir, const std::string& dependent, const std::string& name, const OpenOptions& options) {
+void DropLinks(const std::string& dir, const std::string& dependent, const std::vector<std::string>& names,
+               const OpenOptions& options) {
     RecoverDirectory(LocateTable(dir, dependent).dir);
     auto dep = OpenTableState(dir, dependent, options);
+    CheckMayChangeStructure(*dep);
     auto depVal = ReadValFile(dep->dir, dep->base);
-    if (!depVal) throw EngineError(err::kInvalidParam, "the table has no links");
-    auto it = std::find_if(depVal->links.begin(), depVal->links.end(), [&](const RILinkDescriptor& l) {
-        return l.kind == uint32_t(LinkKind::Dependent) && EqualsIgnoreCase1252(fixedText(l.name), name);
-    });
-    if (it == depVal->links.end()) throw EngineError(err::kInvalidParam, "no link named " + name);
-    const RILinkDescriptor dropped = *it;
-    depVal->links.erase(it);
+    std::vector<RILinkDescriptor> dropped;
+    for (const std::string& name : names) {
+        if (!depVal) throw EngineError(err::kInvalidParam, "the table has no links");
+        auto it = std::find_if(depVal->links.begin(), depVal->links.end(), [&](const RILinkDescriptor& l) {
+            return l.kind == uint32_t(LinkKind::Dependent) && EqualsIgnoreCase1252(fixedText(l.name), name);
+        });
+        if (it == depVal->links.end()) throw EngineError(err::kInvalidParam, "no link named " + name);
+        dropped.push_back(*it);
+        depVal->links.erase(it);
+    }
+    if (dropped.empty()) return;
     FamilySwap swap(dep->dir, dep->base);
     StageVal(swap, *dep, *depVal);
-    StageMasterSidesWithout(swap, dep->dir, dep->base, {dropped}, options);
+    StageMasterSidesWithout(swap, dep->dir, dep->base, dropped, options);
     swap.commit();
 }
 
-std::string ApplyLinkEntries(const std::string& dir, const std::string& table, const RILinkDescriptor* links,
-                             const OperationCode* ops, uint16_t count, const OpenOptions& options) {
-    if (count > 0 && !links) throw EngineError(err::kInvalidParam, "link entries missing");
-    std::string keyViol;
-    for (uint16_t i = 0; i < count; ++i) {
-        const RILinkDescriptor& l = links[i];
-        const OperationCode op = ops ? ops[i] : CRNOOP;
-        if (op == CRNOOP || op == CRCOPY || l.kind == uint32_t(LinkKind::Master)) continue;
-        if (op != CRADD && op != CRDROP && op != CRMODIFY) throw EngineError(err::kInvalidRestructOp, "link entry operation");
-        if (op == CRDROP || op == CRMODIFY) DropLink(dir, table, fixedText(l.name), options);
-        if (op == CRADD || op == CRMODIFY) {
-            const AddLinkResult r = AddLink(dir, table, l, options);
-            if (!r.keyViolTable.empty()) keyViol = r.keyViolTable;
-        }
-    }
-    return keyViol;
+void DropLink(const std::string& dir, const std::string& dependent, const std::string& name, const OpenOptions& options) {
+    DropLinks(dir, dependent, {name}, options);
 }
 
 }  // namespace paradox

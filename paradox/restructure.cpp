@@ -18,6 +18,7 @@
 #include "paradox/fault_injection.h"
 #include "paradox/field_codec.h"
 #include "paradox/field_conversion.h"
+#include "paradox/index_ops_support.h"
 #include "paradox/key_violation.h"
 #include "paradox/primary_index.h"
 #include "paradox/restructure_companions.h"
@@ -226,14 +227,55 @@ void ReportKeyViolationTable(const RestructureResult& result, char* keyViolation
     std::memcpy(keyViolationName, result.keyViolTable.data(), std::min(result.keyViolTable.size(), kKeyViolNameSize - 1));
 }
 
-// Links added, changed or dropped without any other change: the link operations write both
-// tables in one step each, and the data and master password stay as they are.
-RestructureResult ChangeLinksOnly(const std::string& dir, const std::string& table, const TableDescriptor& desc,
-                                  char* keyViolationName, const RestructureOptions& options) {
-    const std::string keyViolation =
-        ApplyLinkEntries(dir, table, desc.links, desc.linkOps, desc.linkCount, OpenOptions{options.passwords, options.askPassword});
+// The new data file as a readable table state, for checks before it is put in place (records
+// only: its blobs and companions are not readable through it).
+std::shared_ptr<TableState> StagedState(const TableState& old, const std::string& path, uint32_t checksum) {
+    auto s = std::make_shared<TableState>();
+    s->dir = old.dir;
+    s->base = old.base;
+    s->dbPath = path;
+    s->db = File::openRead(path);
+    s->fileSize = s->db.size();
+    s->header = ReadDbHeader(s->db, false);
+    s->checksum = checksum;
+    return s;
+}
+
+// The name records set aside will be stored under: the caller's, else the first free KEYVIOL
+// name; empty without a buffer (then nothing may be set aside).
+std::string KeyViolationTableName(const std::string& dir, const char* keyViolationName) {
+    if (!keyViolationName) return {};
+    return ChooseKeyViolationName(dir, std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)));
+}
+
+// Adds the new links to the table now in place. Their orphans join the key-violation table
+// kvName, which the restructure itself may have started.
+void AddNewLinks(const std::string& dir, const std::string& base, const std::vector<RILinkDescriptor>& adds,
+                 const std::string& kvName, const OpenOptions& oo, RestructureResult& result) {
+    for (const RILinkDescriptor& l : adds) {
+        const AddLinkResult added = AddLink(dir, base, l, oo, kvName);
+        if (!added.keyViolTable.empty()) result.keyViolTable = added.keyViolTable + ".DB";
+        result.setAside += added.orphans;
+    }
+}
+
+// Links added, changed or dropped without any other change: the data files stay as they are.
+// Every add is checked against the links left after the drops before any file changes; the
+// drops then go in one step, and each add in one more.
+RestructureResult ChangeLinksOnly(std::shared_ptr<TableState> old, const TableDescriptor& desc, char* keyViolationName,
+                                  const OpenOptions& oo) {
+    const LinkChanges links = SortLinkEntries(*old, desc);
+    CheckLinkRequests(old->dir, old->base, old->header.schema, KeptLinks(*old, links.drops), links.adds, oo);
+    if (!keyViolationName)
+        for (const RILinkDescriptor& l : links.adds) CheckNoOrphans(old, l, oo);
+    const std::string kvName = links.adds.empty() ? "" : KeyViolationTableName(old->dir, keyViolationName);
+    const std::string dir = old->dir, base = old->base;
+    old.reset();
+    std::vector<std::string> dropped;
+    for (const RILinkDescriptor& l : links.drops) dropped.push_back(fixedText(l.name));
+    DropLinks(dir, base, dropped, oo);
     RestructureResult result;
-    if (!keyViolation.empty()) result.keyViolTable = keyViolation + ".DB";
+    AddNewLinks(dir, base, links.adds, kvName, oo, result);
     ReportKeyViolationTable(result, keyViolationName);
     return result;
 }
@@ -260,13 +302,9 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     if (!newPassword.empty()) oo.passwords.push_back(newPassword);
     std::shared_ptr<TableState> old = OpenTableState(dir, tableName, oo);
     const uint32_t askedChecksum = newPassword.empty() ? 0 : PasswordChecksum(newPassword);
-    if (ChangesLinksOnly(desc) && askedChecksum == old->header.checksum) {
-        old.reset();
-        return ChangeLinksOnly(dir, tableName, desc, keyViolationName, options);
-    }
-    if (old->header.writeProtected) throw EngineError(err::kTableReadOnly, old->base);
-    if (old->openedWithAuxPassword && old->tableRights != rights::kFull)
-        throw EngineError(err::kNotSufficientTableRights, old->base);
+    detail::CheckMayChangeStructure(*old);
+    if (ChangesLinksOnly(desc) && askedChecksum == old->header.checksum)
+        return ChangeLinksOnly(std::move(old), desc, keyViolationName, oo);
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
     const LinkChanges links = SortLinkEntries(*old, desc);
@@ -275,11 +313,8 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     if (!links.adds.empty())
         CheckLinkRequests(old->dir, old->base, plan.schema, companions.val ? companions.val->links : std::vector<RILinkDescriptor>{},
                           links.adds, oo);
-    std::string kvName;
-    if (plan.schema.keyFields > 0 && !plan.keyOrderKept) {
-        const std::string requested = keyViolationName ? std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)) : "";
-        if (keyViolationName) kvName = ChooseKeyViolationName(old->dir, requested);
-    }
+    const bool maySetAside = (plan.schema.keyFields > 0 && !plan.keyOrderKept) || !links.adds.empty();
+    const std::string kvName = maySetAside ? KeyViolationTableName(old->dir, keyViolationName) : "";
 
     FamilySwap swap(old->dir, old->base);
     const std::string dbName = swap.memberName("DB");
@@ -359,13 +394,15 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         result.keyViolTable = kvName + ".DB";
         fault::FaultPoint("restructure: key violations written");
     }
-    swap.commit();
-    // New links check the new table's records, and set aside those without a master record.
-    for (const RILinkDescriptor& l : links.adds) {
-        const AddLinkResult added = AddLink(old->dir, old->base, l, oo);
-        if (!added.keyViolTable.empty()) result.keyViolTable = added.keyViolTable + ".DB";
-        result.setAside += added.orphans;
+    // Without a place for orphans, a new link must find none in the new records.
+    if (!keyViolationName && !links.adds.empty()) {
+        const auto staged = StagedState(*old, swap.stagedPath(dbName), plan.newChecksum);
+        for (const RILinkDescriptor& l : links.adds) CheckNoOrphans(staged, l, oo);
     }
+    swap.commit();
+    ReportKeyViolationTable(result, keyViolationName);  // stored even if a link fails below
+    // New links check the new table's records, and set aside those without a master record.
+    AddNewLinks(old->dir, old->base, links.adds, kvName, oo, result);
     ReportKeyViolationTable(result, keyViolationName);
     return result;
 }

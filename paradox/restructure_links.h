@@ -23,6 +23,9 @@ struct LinkChanges {
 // 10012 for an unknown operation, 9986 for a drop of a link the table does not have.
 LinkChanges SortLinkEntries(const TableState& old, const TableDescriptor& desc);
 
+// The table's links (its .VAL's) less the dependent links in `drops`.
+std::vector<RILinkDescriptor> KeptLinks(const TableState& old, const std::vector<RILinkDescriptor>& drops);
+
 // Whether the descriptor asks for link changes and no fields, checks, auxiliary passwords or
 // options: with the master password unchanged, such a change leaves the table's data alone.
 bool ChangesLinksOnly(const TableDescriptor& desc);

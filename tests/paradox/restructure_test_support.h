@@ -19,6 +19,15 @@ namespace paradox_test {
 
 using namespace paradox;
 
+// An auxiliary password entry; fieldRights in field order (the rest stay zero).
+inline SecurityDescriptor AuxPassword(const char* password, uint32_t tableRights, std::vector<uint32_t> fieldRights = {}) {
+    SecurityDescriptor d{};
+    std::strncpy(d.password, password, sizeof d.password - 1);
+    d.tableRights = tableRights;
+    for (std::size_t i = 0; i < fieldRights.size(); ++i) d.fieldRights[i] = fieldRights[i];
+    return d;
+}
+
 class Request {
 public:
     // The table's fields, numbered 1..n, every operation "keep".

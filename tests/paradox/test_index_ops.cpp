@@ -98,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 #include "ops_test_support.h"
 #include "paradox/index_ops.h"
+#include "restructure_test_support.h"
 
 namespace {
 
@@ -192,6 +193,29 @@ TEST(IndexOps, RefusedIndexesChangeNothing) {
     std::size_t files = 0;
     for (const auto& e : fs::directory_iterator(dir.path())) files += e.path().filename().string()[0] != '.';
     EXPECT_EQ(files, 2u);  // ORDERS.DB and ORDERS.PX, no leftovers
+}
+
+TEST(IndexOps, AnAuxiliaryPasswordWithoutFullRightsChangesNoIndex) {
+    ScratchDir dir;
+    MakeTable(dir.str(), "people", {{"Name", FLDZSTRING, 10}, {"Age", FLDINT16}}, 0);
+    Insert(dir.str(), "people", {{Value::text("Ann"), Value::integer(30)}});
+    Request::NoFields("people").password("master").run(dir.str());
+    Request::NoFields("people").password("master").security(AuxPassword("writer", rights::kInsertDelete, {rights::kFieldFull, rights::kFieldFull}), CRADD).run(dir.str(), nullptr, {"master"});
+    const OpenOptions writer{{"writer"}, {}};
+    IndexDescriptor primary = Index("", {1});
+    primary.primary = 1;
+    const auto before = DirBytes(dir.path());
+    for (const IndexDescriptor& d : {primary, Index("ByAge", {2})}) {
+        try {
+            AddIndex(dir.str(), "people", d, writer);
+            ADD_FAILURE() << fixedText(d.name);
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), 10498) << e.what();
+        }
+    }
+    EXPECT_EQ(DirBytes(dir.path()), before);
+    AddIndex(dir.str(), "people", Index("ByAge", {2}), OpenOptions{{"master"}, {}});
+    EXPECT_THROW(DeleteIndex(dir.str(), "people", "ByAge", writer), EngineError);
 }
 
 TEST(IndexOps, PrimaryIndexSortsAndSetsDuplicatesAside) {

@@ -189,29 +189,71 @@ TEST_F(OrphanTables, RefusedLinksChangeNothing) {
 
 namespace {
 
-TEST_F(OrphanTables, RestructureLinkEntriesAddModifyAndDrop) {
-    RILinkDescriptor links[2] = {Link("ToMaster", "master", {2}, {1}), Link("Self", "detail", {2}, {1})};
-    OperationCode ops[2] = {CRADD, CRNOOP};
-    EXPECT_EQ(ApplyLinkEntries(dir.str(), "detail", links, ops, 2), "KEYVIOL");
-    ASSERT_EQ(ReadLinks(dir.str(), "detail").size(), 1u);
-    links[0].updateRule = 1;
-    ops[0] = CRMODIFY;
-    EXPECT_EQ(ApplyLinkEntries(dir.str(), "detail", links, ops, 1), "");
+// Runs a request that must fail with `code`, and checks that no file changed.
+void ExpectRefusedUnchanged(const fs::path& dir, Request q, int code, char* keyViol = nullptr) {
+    const auto before = DirBytes(dir);
+    try {
+        q.run(dir.string(), keyViol);
+        ADD_FAILURE() << code;
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.code(), code) << e.what();
+    }
+    EXPECT_EQ(DirBytes(dir), before) << code;
+}
+
+TEST_F(OrphanTables, LinkOnlyRestructureChecksEveryEntryFirst) {
+    const RILinkDescriptor toMaster = Link("ToMaster", "master", {2}, {1});
+    // Without a key-violation buffer, orphans have nowhere to go.
+    ExpectRefusedUnchanged(dir.path(), Request::NoFields("detail").link(toMaster, CRADD), 9729);
+    char keyViol[kKeyViolNameSize] = {};
+    EXPECT_EQ(Request::NoFields("detail").link(toMaster, CRADD).run(dir.str(), keyViol).setAside, 1u);
+    EXPECT_STREQ(keyViol, "KEYVIOL.DB");
+
+    // A modify (a drop, then an add) with a refused add after it: the drop does not happen alone.
+    RILinkDescriptor cascade = toMaster;
+    cascade.updateRule = 1;
+    ExpectRefusedUnchanged(dir.path(),
+                           Request::NoFields("detail").link(cascade, CRMODIFY).link(Link("Self", "detail", {2}, {1}), CRADD),
+                           9986);
+    ExpectRefusedUnchanged(dir.path(), Request::NoFields("detail").link(cascade, CRMODIFY).link(Link("Twice", "master", {2}, {1}), CRADD),
+                           9750);  // the field is linked once the modify is done
+    Request::NoFields("detail").link(cascade, CRMODIFY).run(dir.str());
     EXPECT_EQ(+ReadLinks(dir.str(), "detail")[0].updateRule, 1u);
     EXPECT_EQ(+ReadLinks(dir.str(), "master")[0].updateRule, 1u);
-    ops[0] = CRDROP;
-    ApplyLinkEntries(dir.str(), "detail", links, ops, 1);
+    Request::NoFields("detail").link(toMaster, CRDROP).run(dir.str());
     EXPECT_TRUE(ReadLinks(dir.str(), "detail").empty());
     EXPECT_TRUE(ReadLinks(dir.str(), "master").empty());
-    ops[0] = CRNOOP;
-    ops[1] = CRADD;  // a table cannot be its own master
+
+    // An auxiliary password without full rights changes no link.
+    Request::NoFields("detail").password("master pw").run(dir.str());
+    Request::NoFields("detail").password("master pw").security(AuxPassword("reader", rights::kReadOnly), CRADD).run(dir.str(), nullptr, {"master pw"});
+    Request q = Request::NoFields("detail");
+    q.password("reader").link(Link("Again", "master", {2}, {1}), CRADD);
+    const auto before = DirBytes(dir.path());
     try {
-        ApplyLinkEntries(dir.str(), "detail", links, ops, 2);
+        q.run(dir.str(), keyViol, {"reader"});
         ADD_FAILURE();
     } catch (const EngineError& e) {
-        EXPECT_EQ(e.code(), 9986);
+        EXPECT_EQ(e.code(), 10498) << e.what();
     }
-    EXPECT_FALSE(fs::exists(dir.path() / "detail.VAL"));
+    EXPECT_EQ(DirBytes(dir.path()), before);
+}
+
+TEST_F(OrphanTables, RepeatedKeysAndOrphansShareOneKeyViolationTable) {
+    // MasterId alone becomes the key: (1, 2) repeats (1, 1), and (3, 3) names no master.
+    MakeTable(dir.str(), "pairs", {{"MasterId", FLDINT32}, {"No", FLDINT32}, {"Memo", FLDZSTRING, 8}}, 2);
+    Insert(dir.str(), "pairs",
+           {{Value::integer(1), Value::integer(1), Value::text("a")},
+            {Value::integer(1), Value::integer(2), Value::text("dup")},
+            {Value::integer(3), Value::integer(3), Value::text("orphan")},
+            {Value::integer(2), Value::integer(4), Value::text("b")}});
+    char keyViol[kKeyViolNameSize] = "SETASIDE";
+    const RestructureResult r =
+        Request(dir.str(), "pairs").drop("No").link(Link("ToMaster", "master", {1}, {1}), CRADD).run(dir.str(), keyViol);
+    EXPECT_EQ(r.setAside, 2u);
+    EXPECT_STREQ(keyViol, "SETASIDE.DB");
+    EXPECT_EQ(Sorted(Lines(dir.str(), "SETASIDE")), (std::vector<std::string>{"1|dup|", "3|orphan|"}));
+    EXPECT_EQ(Lines(dir.str(), "pairs"), (std::vector<std::string>{"1|a|", "2|b|"}));
 }
 
 TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
@@ -263,7 +305,8 @@ TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
     EXPECT_EQ(FieldNames(dir.str(), "detail"), (std::vector<std::string>{"No", "Extra"}));
 
     // Links and a new master password in one request: neither is left out.
-    Request::NoFields("master").password("secret").link(Link("Back", "detail", {1}, {1}), CRADD).run(dir.str());
+    char orphans[kKeyViolNameSize] = {};
+    Request::NoFields("master").password("secret").link(Link("Back", "detail", {1}, {1}), CRADD).run(dir.str(), orphans);
     EXPECT_THROW(Lines(dir.str(), "master"), EngineError);
     EXPECT_EQ(Lines(dir.str(), "master", "secret"), (std::vector<std::string>{"1|one|"}));  // no detail 2
     ASSERT_EQ(ReadLinks(dir.str(), "master").size(), 1u);

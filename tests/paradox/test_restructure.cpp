@@ -242,14 +242,6 @@ TEST(Restructure, RefusedRequestsChangeNothing) {
     EXPECT_EQ(DirBytes(d.path()), before);
 }
 
-SecurityDescriptor AuxPassword(const char* password, uint32_t tableRights, std::vector<uint32_t> fieldRights) {
-    SecurityDescriptor d{};
-    std::strncpy(d.password, password, sizeof d.password - 1);
-    d.tableRights = tableRights;
-    for (std::size_t i = 0; i < fieldRights.size(); ++i) d.fieldRights[i] = fieldRights[i];
-    return d;
-}
-
 // Rights of each field as an auxiliary password sees them (0 full, 1 read-only, 2 none).
 std::vector<int> FieldRightsFor(const std::string& dir, const std::string& password) {
     OpenOptions o;
