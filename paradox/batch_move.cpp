@@ -292,7 +292,11 @@ MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::sh
     {
         RecordReader rd(dest);
         for (uint32_t i = 0; rd.next(); ++i) {
-            std::memcpy(entry.data(), rd.record().raw(), keySize);  // the key leads the record
+            std::size_t at = 0;  // the key leads the record
+            for (uint16_t k = 0; k < ds.keyFields; ++k) {
+                CopyCanonicalField(ds.fields[k], rd.record().raw(), entry.data() + at);
+                at += ds.fields[k].width;
+            }
             PutLE32(entry.data() + keySize, i);
             destKeys.add(entry.data());
             plan.destDropped.push_back(false);
@@ -341,6 +345,18 @@ MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::sh
     return plan;
 }
 
+// Visits a table's records with their chain positions, which must be the `planned` ones the
+// plan was made for: 8962 when the table has changed since (the plan would not fit it).
+void ForEachPlanned(const Table& t, std::size_t planned, const std::function<void(std::size_t, const RecordReader&)>& visit) {
+    RecordReader rd = t.records();
+    std::size_t i = 0;
+    for (; rd.next(); ++i) {
+        if (i >= planned) break;
+        visit(i, rd);
+    }
+    if (i != planned) throw EngineError(err::kFileCorrupt, t.path() + " changed while records were moved");
+}
+
 }  // namespace
 
 std::vector<std::string> ReadMappingFile(const std::string& path) {
@@ -378,7 +394,7 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
 
     auto destState = OpenTableState(loc.dir, loc.base, rq.destOptions);
     const std::string password = MatchingPassword(*destState, rq.destOptions);
-    const Table dest = Table::open(loc.dir, loc.base, rq.destOptions);
+    const Table dest = Table::over(destState);
     const Schema& ds = dest.schema();
     if (ds.keyFields == 0 && rq.mode != BatchMode::Append)
         throw EngineError(err::kNoTableSupport, "update and delete need a keyed destination");
@@ -391,18 +407,21 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
     if (plan.keyViolations > 0) {
         // Stored before the destination changes: a crash in between leaves them twice, never nowhere.
         std::vector<Row> setAside;
-        RecordReader rd = source.records();
-        for (std::size_t i = 0; rd.next(); ++i)
+        ForEachPlanned(source, plan.source.size(), [&](std::size_t i, const RecordReader& rd) {
             if (plan.source[i] == Fate::KeyViolation) setAside.push_back(ConvertRow(rd.values(), map, ds, buf));
+        });
         result.keyViolTable = WriteKeyViolations(*destState, password, setAside);
     }
     RewriteRows(loc.dir, destState->base, dest, password, [&](TableWriter& w) {
-        RecordReader kept = dest.records();
-        for (std::size_t i = 0; kept.next(); ++i)
-            if (i >= plan.destDropped.size() || !plan.destDropped[i]) w.insert(kept.values());
-        RecordReader rd = source.records();
-        for (std::size_t i = 0; rd.next(); ++i)
+        if (ds.keyFields > 0)
+            ForEachPlanned(dest, plan.destDropped.size(), [&](std::size_t i, const RecordReader& rd) {
+                if (!plan.destDropped[i]) w.insert(rd.values());
+            });
+        else
+            for (RecordReader kept = dest.records(); kept.next();) w.insert(kept.values());
+        ForEachPlanned(source, plan.source.size(), [&](std::size_t i, const RecordReader& rd) {
             if (plan.source[i] == Fate::Insert) w.insert(ConvertRow(rd.values(), map, ds, buf));
+        });
     }, false);
     return result;
 }

@@ -60,11 +60,14 @@ std::vector<std::vector<Value>> WriteDataFileWithout(File& out, const std::share
     SequentialBlockWriter writer(out, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
     std::vector<std::vector<Value>> dropped;
     RecordReader reader(s);
-    for (std::size_t i = 0; reader.next(); ++i) {
+    std::size_t i = 0;
+    for (; reader.next(); ++i) {
+        if (i >= drop.size()) break;
         const uint8_t* r = reader.record().raw();
-        if (i < drop.size() && drop[i]) dropped.push_back(DecodeRecord(*s, r));
+        if (drop[i]) dropped.push_back(DecodeRecord(*s, r));
         else writer.add(r);
     }
+    if (i != drop.size()) throw EngineError(err::kFileCorrupt, s->dbPath + " changed while being rewritten");
     WriteDataFileHeader(out, h.raw, writer.finish());
     return dropped;
 }

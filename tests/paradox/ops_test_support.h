@@ -73,6 +73,17 @@ inline std::vector<std::string> Sorted(std::vector<std::string> v) {
     return v;
 }
 
+// Writes a stray byte after the NUL that ends Alpha value `text` in a table's unencrypted .DB,
+// as other writers leave them: the value stays the same for every reader.
+inline void LeaveByteAfterText(const fs::path& db, const std::string& text) {
+    std::vector<unsigned char> bytes = ReadBytes(db);
+    const std::string needle = text + '\0';
+    const auto at = std::search(bytes.begin(), bytes.end(), needle.begin(), needle.end());
+    ASSERT_NE(at, bytes.end()) << text;
+    *(at + static_cast<std::ptrdiff_t>(needle.size())) = 'Z';
+    WriteBytes(db, bytes);
+}
+
 inline paradox::IndexDescriptor Index(const char* name, std::vector<uint16_t> fields, bool caseInsensitive = false,
                                       bool unique = false, std::vector<uint16_t> descending = {}) {
     paradox::IndexDescriptor d{};

@@ -148,6 +148,28 @@ TEST_F(BatchMoveTest, UpdateNeedsAKeyedDestination) {
 
 // Many records, repeated source keys: each mode against a plain model of its rules (a source
 // record meets the destination as the earlier source records left it).
+TEST(BatchMove, KeysMatchWhateverFollowsAnAlphaValue) {
+    // The destination's key "bolt" carries a stray byte after its NUL: it is still "bolt".
+    ScratchDir dir;
+    for (const char* t : {"names", "incoming"}) MakeTable(dir.str(), t, {{"Name", FLDZSTRING, 8}, {"Qty", FLDINT16}}, 1);
+    Insert(dir.str(), "names", {{Value::text("bolt"), Value::integer(1)}, {Value::text("nut"), Value::integer(2)}});
+    Insert(dir.str(), "incoming", {{Value::text("bolt"), Value::integer(5)}});
+    LeaveByteAfterText(dir.path() / "names.DB", "bolt");
+    BatchMoveRequest r;
+    r.sourceDir = r.destDir = dir.str();
+    r.sourceTable = "incoming";
+    r.destTable = "names";
+    r.mode = BatchMode::Append;
+    EXPECT_THROW(BatchMove(r), EngineError);  // bolt is there already
+    r.mode = BatchMode::AppendUpdate;
+    EXPECT_EQ(BatchMove(r).moved, 1u);
+    EXPECT_EQ(Lines(dir.str(), "names"), (std::vector<std::string>{"bolt|5|", "nut|2|"}));
+    LeaveByteAfterText(dir.path() / "names.DB", "bolt");
+    r.mode = BatchMode::Delete;
+    EXPECT_EQ(BatchMove(r).moved, 1u);
+    EXPECT_EQ(Lines(dir.str(), "names"), (std::vector<std::string>{"nut|2|"}));
+}
+
 TEST(BatchMoveModel, RepeatedSourceKeysFollowTheRules) {
     struct Rec {
         int id, qty;

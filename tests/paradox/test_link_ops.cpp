@@ -138,6 +138,18 @@ TEST(LinkOps, OrphansFoundAmongManyRecords) {
     EXPECT_EQ(Lines(dir.str(), "detail").size(), 3000u - expectOrphans.size());
 }
 
+TEST(LinkOps, MasterKeysMatchWhateverFollowsAnAlphaValue) {
+    ScratchDir dir;
+    MakeTable(dir.str(), "master", {{"Code", FLDZSTRING, 8}}, 1);
+    Insert(dir.str(), "master", {{Value::text("ab")}});
+    MakeTable(dir.str(), "detail", {{"No", FLDINT32}, {"Code", FLDZSTRING, 8}}, 1);
+    Insert(dir.str(), "detail", {{Value::integer(1), Value::text("ab")}, {Value::integer(2), Value::text("abc")}});
+    LeaveByteAfterText(dir.path() / "master.DB", "ab");
+    const AddLinkResult r = AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
+    EXPECT_EQ(r.orphans, 1u);
+    EXPECT_EQ(Lines(dir.str(), "detail"), (std::vector<std::string>{"1|ab|"}));
+}
+
 TEST_F(OrphanTables, TheIndexALinkNeedsStays) {
     AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
     const auto expect9748 = [&](const std::string& index) {
