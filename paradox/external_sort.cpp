@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
-#include <random>
 
 #include "paradox/engine_error.h"
 
@@ -13,13 +12,6 @@ namespace paradox {
 namespace {
 
 constexpr std::size_t kReadChunk = 64u << 10;
-
-uint64_t SplitMix(uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
 
 }  // namespace
 
@@ -35,8 +27,7 @@ ExternalSorter::ExternalSorter(std::string scratchDir, std::size_t entrySize, Le
     : dir_(std::move(scratchDir)), size_(entrySize), less_(std::move(less)) {
     if (size_ == 0) throw EngineError(err::kInvalidParam, "sort entry size 0");
     capacity_ = std::max<std::size_t>(memoryBudget / (size_ + sizeof(uint32_t)), 16);
-    std::random_device rd;
-    key_ = (uint64_t(rd()) << 32) ^ rd();
+    mergeWidth_ = std::max<std::size_t>(memoryBudget / kReadChunk, 2);
 }
 
 ExternalSorter::~ExternalSorter() = default;
@@ -58,12 +49,11 @@ void ExternalSorter::sortBuffer() {
                      [&](uint32_t a, uint32_t b) { return less_(base + std::size_t(a) * size_, base + std::size_t(b) * size_); });
 }
 
-void ExternalSorter::cipher(uint8_t* bytes, std::size_t n, uint64_t offset) const {
-    for (std::size_t i = 0; i < n;) {
-        const uint64_t pos = offset + i;
-        const uint64_t word = SplitMix(key_ ^ (pos / 8));
-        for (std::size_t k = pos % 8; k < 8 && i < n; ++k, ++i) bytes[i] ^= static_cast<uint8_t>(word >> (8 * k));
-    }
+void ExternalSorter::writeScratch(std::vector<uint8_t>& bytes) {
+    cipher_.apply(bytes.data(), bytes.size(), scratchEnd_);
+    scratch_.writeAt(scratchEnd_, bytes.data(), bytes.size());
+    scratchEnd_ += bytes.size();
+    bytes.clear();
 }
 
 void ExternalSorter::spill() {
@@ -78,14 +68,10 @@ void ExternalSorter::spill() {
     out.reserve(std::min(held_ * size_, kReadChunk + size_));
     for (std::size_t i = 0; i < held_; ++i) {
         out.insert(out.end(), buffer_.data() + std::size_t(order_[i]) * size_, buffer_.data() + std::size_t(order_[i] + 1) * size_);
-        if (out.size() >= kReadChunk || i + 1 == held_) {
-            cipher(out.data(), out.size(), scratchEnd_);
-            scratch_.writeAt(scratchEnd_, out.data(), out.size());
-            scratchEnd_ += out.size();
-            out.clear();
-        }
+        if (out.size() >= kReadChunk || i + 1 == held_) writeScratch(out);
     }
     runs_.push_back(std::move(run));
+    ++spilledRuns_;
     held_ = 0;
 }
 
@@ -96,7 +82,7 @@ bool ExternalSorter::refill(Run& r) {
     r.chunk.resize(n * size_);
     if (!scratch_.readAt(r.offset, r.chunk.data(), r.chunk.size()))
         throw EngineError(err::kReadErr, "sort scratch file ended early");
-    cipher(r.chunk.data(), r.chunk.size(), r.offset);
+    cipher_.apply(r.chunk.data(), r.chunk.size(), r.offset);
     r.offset += r.chunk.size();
     r.left -= n;
     r.at = 0;
@@ -112,6 +98,43 @@ bool ExternalSorter::after(const Run* a, const Run* b) const {
     return a->index > b->index;
 }
 
+std::unique_ptr<ExternalSorter::Run> ExternalSorter::mergeGroup(std::vector<std::unique_ptr<Run>>& group, std::size_t index) {
+    auto merged = std::make_unique<Run>();
+    merged->index = index;
+    merged->offset = scratchEnd_;
+    std::vector<Run*> heap;
+    for (auto& r : group)
+        if (refill(*r)) heap.push_back(r.get());
+    const auto greater = [this](const Run* a, const Run* b) { return after(a, b); };
+    std::make_heap(heap.begin(), heap.end(), greater);
+    std::vector<uint8_t> out;
+    out.reserve(kReadChunk + size_);
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), greater);
+        Run* r = heap.back();
+        out.insert(out.end(), r->chunk.data() + r->at * size_, r->chunk.data() + (r->at + 1) * size_);
+        ++merged->left;
+        ++r->at;
+        if (refill(*r)) std::push_heap(heap.begin(), heap.end(), greater);
+        else heap.pop_back();
+        if (out.size() >= kReadChunk) writeScratch(out);
+    }
+    if (!out.empty()) writeScratch(out);
+    return merged;
+}
+
+void ExternalSorter::mergePasses() {
+    while (runs_.size() > mergeWidth_) {
+        std::vector<std::unique_ptr<Run>> next;
+        for (std::size_t first = 0; first < runs_.size(); first += mergeWidth_) {
+            std::vector<std::unique_ptr<Run>> group;
+            for (std::size_t i = first; i < std::min(first + mergeWidth_, runs_.size()); ++i) group.push_back(std::move(runs_[i]));
+            next.push_back(mergeGroup(group, next.size()));  // groups are consecutive: order is kept
+        }
+        runs_ = std::move(next);
+    }
+}
+
 void ExternalSorter::finish() {
     if (finished_) return;
     finished_ = true;
@@ -125,6 +148,7 @@ void ExternalSorter::finish() {
     buffer_.shrink_to_fit();
     order_.clear();
     order_.shrink_to_fit();
+    mergePasses();
     for (auto& r : runs_)
         if (refill(*r)) heap_.push_back(r.get());
     std::make_heap(heap_.begin(), heap_.end(), [this](const Run* a, const Run* b) { return after(a, b); });

@@ -1,8 +1,10 @@
 // ExternalSorter: sorts fixed-size entries in bounded memory. Entries are gathered up to a
 // memory budget, sorted, and written as runs to an unnamed scratch file in a given directory
-// (the table's own, so that no other file system fills up); reading merges the runs. Run bytes
-// are enciphered with a key that only lives in memory, so that the contents of a protected
-// table never reach the disk in clear. Equal entries come out in the order they went in.
+// (the table's own, so that no other file system fills up); reading merges the runs, first in
+// passes of as many runs as the budget has read buffers for, so that memory stays bounded
+// however many runs there are. Run bytes are enciphered (ChaCha20) with a random key that only
+// lives in memory, so that the contents of a protected table never reach the disk in clear.
+// Equal entries come out in the order they went in.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "paradox/file_io.h"
+#include "paradox/stream_cipher.h"
 
 namespace paradox {
 
@@ -32,14 +35,18 @@ public:
     const uint8_t* next();
 
     uint64_t size() const { return count_; }
-    std::size_t runs() const { return runs_.size(); }  // runs written to the scratch file
+    std::size_t runs() const { return spilledRuns_; }  // sorted runs written to the scratch file
 
 private:
     struct Run;
     void sortBuffer();
     void spill();
-    void cipher(uint8_t* bytes, std::size_t n, uint64_t offset) const;
     bool refill(Run& r);
+    // Appends bytes, enciphered, to the scratch file.
+    void writeScratch(std::vector<uint8_t>& bytes);
+    // Merges runs_ in consecutive groups into fewer, longer runs until one merge can take them all.
+    void mergePasses();
+    std::unique_ptr<Run> mergeGroup(std::vector<std::unique_ptr<Run>>& group, std::size_t index);
     // Heap order: whether run a's head comes after run b's (the heap keeps the least on top).
     bool after(const Run* a, const Run* b) const;
 
@@ -52,7 +59,9 @@ private:
     std::size_t held_ = 0;   // entries in buffer_
     std::size_t served_ = 0; // in-memory mode: entries handed out
     uint64_t count_ = 0;
-    uint64_t key_ = 0;
+    std::size_t mergeWidth_;  // runs merged at once
+    std::size_t spilledRuns_ = 0;
+    StreamCipher cipher_;
     File scratch_;
     uint64_t scratchEnd_ = 0;
     std::vector<std::unique_ptr<Run>> runs_;

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "paradox/external_sort.h"
+#include "paradox/stream_cipher.h"
 #include "test_support.h"
 
 using namespace paradox;
@@ -62,6 +63,30 @@ TEST(ExternalSort, SortedAndStableInMemoryAndFromRuns) {
         else EXPECT_GT(runs, 10u);
         EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "scratch file left behind";
     }
+}
+
+TEST(StreamCipher, ChaCha20KnownBlockAndSeekableKeystream) {
+    // The block function's published example: key 00..1f, counter 1, nonce 00000009 0000004a 0.
+    std::array<uint32_t, 8> key{};
+    for (uint32_t i = 0; i < 8; ++i) key[i] = (4 * i) | (4 * i + 1) << 8 | (4 * i + 2) << 16 | (4 * i + 3) << 24;
+    uint8_t block[64];
+    ChaCha20Block(key, 1, {0x09000000, 0x4a000000, 0}, block);
+    const uint8_t expected[16] = {0x10, 0xf1, 0xe7, 0xe4, 0xd1, 0x3b, 0x59, 0x15,
+                                  0x50, 0x0f, 0xdd, 0x1f, 0xa3, 0x20, 0x71, 0xc4};
+    EXPECT_EQ(std::memcmp(block, expected, 16), 0);
+
+    // Pieces enciphered at their offsets equal the whole; applying twice gives the clear text.
+    const StreamCipher cipher(key);
+    std::vector<uint8_t> whole(300), pieces(300);
+    for (std::size_t i = 0; i < whole.size(); ++i) whole[i] = pieces[i] = static_cast<uint8_t>(i * 7);
+    const std::vector<uint8_t> clear = whole;
+    cipher.apply(whole.data(), whole.size(), 1000);
+    const std::size_t cuts[] = {0, 13, 64, 65, 200, 300};
+    for (std::size_t i = 0; i + 1 < std::size(cuts); ++i) cipher.apply(pieces.data() + cuts[i], cuts[i + 1] - cuts[i], 1000 + cuts[i]);
+    EXPECT_EQ(pieces, whole);
+    EXPECT_NE(whole, clear);
+    cipher.apply(whole.data(), whole.size(), 1000);
+    EXPECT_EQ(whole, clear);
 }
 
 TEST(ExternalSort, NothingInNothingOut) {
