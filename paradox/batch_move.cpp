@@ -263,7 +263,7 @@ MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::sh
     const auto keyLess = [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; };
     MovePlan plan;
     std::vector<uint8_t> buf, entry(keySize + 4u);
-    ExternalSorter sourceKeys(dest->dir, keySize + 4u, keyLess);
+    ExternalSorter sourceKeys(dest->dir, source.properties().isProtected || dest->checksum != 0, keySize + 4u, keyLess);
     {
         RecordReader rd = source.records();
         for (uint32_t i = 0; rd.next(); ++i) {
@@ -288,7 +288,7 @@ MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::sh
         }
     }
     if (keySize == 0) return plan;
-    ExternalSorter destKeys(dest->dir, keySize + 4u, keyLess);
+    ExternalSorter destKeys(dest->dir, dest->checksum != 0, keySize + 4u, keyLess);
     {
         RecordReader rd(dest);
         for (uint32_t i = 0; rd.next(); ++i) {

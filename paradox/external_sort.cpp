@@ -23,8 +23,9 @@ struct ExternalSorter::Run {
     std::size_t at = 0, in = 0;  // next entry in chunk, entries in chunk
 };
 
-ExternalSorter::ExternalSorter(std::string scratchDir, std::size_t entrySize, Less less, std::size_t memoryBudget)
+ExternalSorter::ExternalSorter(std::string scratchDir, bool secret, std::size_t entrySize, Less less, std::size_t memoryBudget)
     : dir_(std::move(scratchDir)), size_(entrySize), less_(std::move(less)) {
+    if (secret) cipher_.emplace();
     if (size_ == 0) throw EngineError(err::kInvalidParam, "sort entry size 0");
     capacity_ = std::max<std::size_t>(memoryBudget / (size_ + sizeof(uint32_t)), 16);
     mergeWidth_ = std::max<std::size_t>(memoryBudget / kReadChunk, 2);
@@ -50,7 +51,7 @@ void ExternalSorter::sortBuffer() {
 }
 
 void ExternalSorter::writeScratch(std::vector<uint8_t>& bytes) {
-    cipher_.apply(bytes.data(), bytes.size(), scratchEnd_);
+    if (cipher_) cipher_->apply(bytes.data(), bytes.size(), scratchEnd_);
     scratch_.writeAt(scratchEnd_, bytes.data(), bytes.size());
     scratchEnd_ += bytes.size();
     bytes.clear();
@@ -82,7 +83,7 @@ bool ExternalSorter::refill(Run& r) {
     r.chunk.resize(n * size_);
     if (!scratch_.readAt(r.offset, r.chunk.data(), r.chunk.size()))
         throw EngineError(err::kReadErr, "sort scratch file ended early");
-    cipher_.apply(r.chunk.data(), r.chunk.size(), r.offset);
+    if (cipher_) cipher_->apply(r.chunk.data(), r.chunk.size(), r.offset);
     r.offset += r.chunk.size();
     r.left -= n;
     r.at = 0;

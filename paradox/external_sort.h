@@ -2,14 +2,15 @@
 // memory budget, sorted, and written as runs to an unnamed scratch file in a given directory
 // (the table's own, so that no other file system fills up); reading merges the runs, first in
 // passes of as many runs as the budget has read buffers for, so that memory stays bounded
-// however many runs there are. Run bytes are enciphered (ChaCha20) with a random key that only
-// lives in memory, so that the contents of a protected table never reach the disk in clear.
-// Equal entries come out in the order they went in.
+// however many runs there are. For secret entries (from a protected table) run bytes are
+// enciphered (ChaCha20) with a random key that only lives in memory, so that they never reach
+// the disk in clear. Equal entries come out in the order they went in.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ public:
     using Less = std::function<bool(const uint8_t*, const uint8_t*)>;
     static constexpr std::size_t kDefaultBudget = 8u << 20;
 
-    ExternalSorter(std::string scratchDir, std::size_t entrySize, Less less, std::size_t memoryBudget = kDefaultBudget);
+    ExternalSorter(std::string scratchDir, bool secret, std::size_t entrySize, Less less,
+                   std::size_t memoryBudget = kDefaultBudget);
     ~ExternalSorter();
     ExternalSorter(const ExternalSorter&) = delete;
     ExternalSorter& operator=(const ExternalSorter&) = delete;
@@ -61,7 +63,7 @@ private:
     uint64_t count_ = 0;
     std::size_t mergeWidth_;  // runs merged at once
     std::size_t spilledRuns_ = 0;
-    StreamCipher cipher_;
+    std::optional<StreamCipher> cipher_;  // for secret entries
     File scratch_;
     uint64_t scratchEnd_ = 0;
     std::vector<std::unique_ptr<Run>> runs_;

@@ -221,8 +221,10 @@ bool RecoverDirectory(const std::string& dir) {
     std::vector<std::string> bases;
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return false;
+    std::vector<std::string> scratch;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
+        if (name.starts_with(kScratchPrefix)) scratch.push_back(name);
         // ".<base>.<8 hex>.<suffix>"
         if (name.size() < 12 || name[0] != '.') continue;
         const auto last = name.find('.', 1);
@@ -236,6 +238,8 @@ bool RecoverDirectory(const std::string& dir) {
     }
     ::closedir(d);
     bool changed = false;
+    // A scratch name outlives its instant only when a process died right then.
+    for (const auto& n : scratch) changed = ::unlink(JoinPath(dir, n).c_str()) == 0 || changed;
     for (const auto& b : bases) changed = RecoverFamily(dir, b) || changed;
     return changed;
 }

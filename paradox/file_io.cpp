@@ -54,10 +54,16 @@ File File::createAnonymous(const std::string& dir) {
     const std::string where = dir.empty() ? "." : dir;
     int fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        // File systems without unnamed files: a fresh name, removed at once.
-        std::string path = where + "/.vortab-scratch-XXXXXX";
+        // File systems without unnamed files: a fresh name, removed at once (a name a crash
+        // leaves in between goes with the next directory recovery).
+        std::string path = where + "/" + kScratchPrefix + "XXXXXX";
         fd = ::mkostemp(path.data(), O_CLOEXEC);
-        if (fd >= 0) ::unlink(path.c_str());
+        if (fd >= 0 && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            const int e = errno;
+            ::close(fd);
+            errno = e;
+            fd = -1;
+        }
     }
     if (fd < 0) ThrowErrno(err::kWriteErr, where);
     return File(fd, where + "/(scratch)");

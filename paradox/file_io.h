@@ -9,6 +9,8 @@
 
 namespace paradox {
 
+inline constexpr char kScratchPrefix[] = ".vortab-scratch-";
+
 class File {
 public:
     File() = default;
@@ -21,7 +23,8 @@ public:
     static File openRead(const std::string& path);       // 10024-style errors are the caller's
     static File openReadWrite(const std::string& path);
     static File create(const std::string& path);         // new file, fails if it exists
-    // A scratch file in dir that has no name (gone when closed, also after a crash).
+    // A scratch file in dir that has no name (gone when closed, also after a crash). Where the
+    // file system has no unnamed files, a kScratchPrefix name exists for an instant.
     static File createAnonymous(const std::string& dir);
 
     bool isOpen() const { return fd_ >= 0; }

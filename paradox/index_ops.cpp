@@ -76,7 +76,7 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     uint16_t keySize = 0;
     for (int i = 0; i < d.keyFieldCount; ++i) keySize = static_cast<uint16_t>(keySize + sc.fields[std::size_t(i)].width);
     // The records sorted by key in bounded memory; equal keys keep their chain order.
-    ExternalSorter sorted(s->dir, rs, [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; });
+    ExternalSorter sorted(s->dir, s->checksum != 0, rs, [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; });
     {
         RecordReader reader(s);
         while (reader.next()) sorted.add(reader.record().raw());

@@ -17,7 +17,7 @@ std::string ChooseKeyViolationName(const std::string& dir, const std::string& re
         if (FindTableFile(loc.dir, loc.base, "DB")) throw EngineError(err::kFileExists, requested);
         return requested;
     }
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         const std::string name = i == 0 ? "KEYVIOL" : "KEYVIOL" + std::to_string(i);
         if (!FindTableFile(dir, name, "DB")) return name;
     }

@@ -1,6 +1,6 @@
 // Key-violation tables: records a restructure (or an index or link change) had to set aside are
 // kept, never dropped, in an unkeyed table of the same fields in the table's directory. Its name
-// is the caller's when given, else the first free of KEYVIOL, KEYVIOL1, ... KEYVIOL99: an
+// is the caller's when given, else the first free of KEYVIOL, KEYVIOL1, ... KEYVIOL999: an
 // existing table is never overwritten, so a second run keeps the first run's records.
 #pragma once
 #include <string>

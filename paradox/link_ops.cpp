@@ -60,7 +60,7 @@ std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std:
     uint16_t keyBytes = 0;
     for (std::size_t i = 0; i < mine.size(); ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[i].width);
     const auto keyLess = [keyBytes](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keyBytes) < 0; };
-    ExternalSorter masterKeys(mas->dir, keyBytes, keyLess);
+    ExternalSorter masterKeys(mas->dir, mas->checksum != 0, keyBytes, keyLess);
     std::vector<uint8_t> probe(keyBytes + 4u);
     {
         RecordReader r(mas);
@@ -73,7 +73,7 @@ std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std:
             masterKeys.add(probe.data());
         }
     }
-    ExternalSorter probes(dep->dir, keyBytes + 4u, keyLess);
+    ExternalSorter probes(dep->dir, dep->checksum != 0, keyBytes + 4u, keyLess);
     std::vector<bool> orphaned;
     {
         RecordReader r(dep);

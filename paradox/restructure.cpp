@@ -137,6 +137,9 @@ struct SetAside {
 // every record whose key repeats an earlier record's; the second pass builds the kept records,
 // sorts them by key and writes them out, and sets the repeats aside. Both sorts run in bounded
 // memory; what grows with the table is one bit per record.
+// Whether the old or the new table is protected: then its records are secret on any disk.
+bool Secret(const TableState& old, const RestructurePlan& p) { return old.checksum != 0 || p.newChecksum != 0; }
+
 void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
                    SequentialBlockWriter& out, SetAside& aside) {
     const uint16_t keySize = p.schema.keySize();
@@ -145,7 +148,7 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
     std::vector<uint8_t> rec(rs);
     std::vector<bool> repeat;
     {
-        ExternalSorter keys(old->dir, keySize + 4u, keyLess);
+        ExternalSorter keys(old->dir, Secret(*old, p), keySize + 4u, keyLess);
         std::vector<uint8_t> entry(keySize + 4u);
         RecordReader r(old);
         uint32_t i = 0;
@@ -164,7 +167,7 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
             first = false;
         }
     }
-    ExternalSorter kept(old->dir, rs, keyLess);
+    ExternalSorter kept(old->dir, Secret(*old, p), rs, keyLess);
     RecordReader r(old);
     uint32_t i = 0;
     while (r.next()) {

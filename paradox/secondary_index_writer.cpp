@@ -189,7 +189,7 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
             if (int r = CompareColumn(c, a, b)) return r < 0;
         return false;
     };
-    ExternalSorter entries(DirectoryPart(src.db->path()), xrs, less);
+    ExternalSorter entries(DirectoryPart(src.db->path()), src.checksum != 0, xrs, less);
     std::vector<uint8_t> block(bs);
     const uint64_t maxBlocks = (src.fileSize - std::min<uint64_t>(src.fileSize, h.headerSize) + bs - 1) / bs;
     uint32_t next = h.numRecords ? h.firstBlock : 0, visited = 0, tuple = 0;

@@ -21,8 +21,9 @@ struct Entry {
     uint32_t seq;
 };
 
-std::vector<Entry> SortAll(const std::string& dir, const std::vector<uint16_t>& keys, std::size_t budget, std::size_t* runs) {
-    ExternalSorter sorter(dir, 6, [](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 2) < 0; }, budget);
+std::vector<Entry> SortAll(const std::string& dir, const std::vector<uint16_t>& keys, std::size_t budget, std::size_t* runs,
+                           bool secret = false) {
+    ExternalSorter sorter(dir, secret, 6, [](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 2) < 0; }, budget);
     for (uint32_t i = 0; i < keys.size(); ++i) {
         uint8_t e[6];
         e[0] = static_cast<uint8_t>(keys[i] >> 8);  // big-endian: byte order is key order
@@ -47,10 +48,10 @@ TEST(ExternalSort, SortedAndStableInMemoryAndFromRuns) {
     std::mt19937 rng(7);
     std::vector<uint16_t> keys(20000);
     for (auto& k : keys) k = static_cast<uint16_t>(rng() % 300);
-    for (std::size_t budget : {std::size_t(1) << 24, std::size_t(1000), std::size_t(64)}) {
+    for (std::size_t budget : {std::size_t(1) << 24, std::size_t(1000), std::size_t(64), std::size_t(65)}) {
         ScratchDir dir;
         std::size_t runs = 0;
-        const std::vector<Entry> out = SortAll(dir.str(), keys, budget, &runs);
+        const std::vector<Entry> out = SortAll(dir.str(), keys, budget, &runs, budget != 64);  // enciphered or not
         ASSERT_EQ(out.size(), keys.size()) << budget;
         for (std::size_t i = 1; i < out.size(); ++i) {
             ASSERT_LE(out[i - 1].key, out[i].key) << budget << " at " << i;

@@ -146,9 +146,11 @@ TEST(FamilyRecovery, DropsTheStagedFilesOfADeadSwap) {
     WriteText(d.path() / ".T.12345678.rec.tmp", "VORTAB-FAM");
     WriteText(d.path() / ".T.12345678.own", "");
     WriteText(d.path() / ".OTHER.12345678.0.new", "another table's swap");
+    WriteText(d.path() / ".vortab-scratch-Ab12Cd", "a sort's scratch a crash left named");
     EXPECT_TRUE(RecoverFamily(d.str(), "T"));
     Snapshot expect = kOld;
     expect[".OTHER.12345678.0.new"] = "another table's swap";
+    expect[".vortab-scratch-Ab12Cd"] = "a sort's scratch a crash left named";
     EXPECT_EQ(Take(d.path()), expect);
     EXPECT_TRUE(RecoverDirectory(d.str()));
     EXPECT_EQ(Take(d.path()), kOld);
