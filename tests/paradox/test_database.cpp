@@ -2,41 +2,19 @@
 // listing and paths, counted locks that other processes see, and release on close.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include "engine_call_support.h"
 #include "meta_fixtures.h"
 #include "paradox/database.h"
 #include "paradox/engine_error.h"
 #include "paradox/session.h"
 
 using namespace paradox;
+using meta_test::ChildLock;
+using meta_test::CodeOf;
 
 namespace {
 
 std::uint32_t FakeChecksum(std::string_view p) { return p.empty() ? 0 : 0x00010000u + std::uint32_t(p.size()); }
-
-int CodeOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
-// 0 when a child process gets an exclusive lock on the table, else the engine code.
-int ChildExclusiveLock(const std::string& dir, const std::string& table) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int code = CodeOf([&] { TableLock::Acquire(dir, table, LockMode::Exclusive); });
-        ::_exit(code == 0 ? 0 : code == err::kFileLocked ? 1 : 2);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    int rc = WIFEXITED(status) ? WEXITSTATUS(status) : 3;
-    return rc == 0 ? 0 : rc == 1 ? err::kFileLocked : -1;
-}
 
 class DatabaseTest : public ::testing::Test {
 protected:
@@ -84,14 +62,14 @@ TEST_F(DatabaseTest, CountedLocksSeenByOtherProcesses) {
     db.lockTable("orders", LockMode::Shared);
     db.lockTable("ORDERS.DB", LockMode::Exclusive);  // upgraded in place
     db.lockTable("Orders", LockMode::Exclusive);
-    EXPECT_EQ(ChildExclusiveLock(dir.str(), "ORDERS"), err::kFileLocked);
+    EXPECT_EQ(ChildLock(dir.str(), "ORDERS", LockMode::Exclusive), err::kFileLocked);
     db.unlockTable("orders", LockMode::Exclusive);
     db.unlockTable("orders", LockMode::Exclusive);
     EXPECT_TRUE(db.isLocked("ORDERS"));  // the shared hold remains, downgraded
-    EXPECT_EQ(ChildExclusiveLock(dir.str(), "ORDERS"), err::kFileLocked);
+    EXPECT_EQ(ChildLock(dir.str(), "ORDERS", LockMode::Exclusive), err::kFileLocked);
     db.unlockTable("orders", LockMode::Shared);
     EXPECT_FALSE(db.isLocked("ORDERS"));
-    EXPECT_EQ(ChildExclusiveLock(dir.str(), "ORDERS"), 0);
+    EXPECT_EQ(ChildLock(dir.str(), "ORDERS", LockMode::Exclusive), 0);
     EXPECT_EQ(CodeOf([&] { db.unlockTable("orders", LockMode::Shared); }), err::kUnlockFailed);
 }
 
@@ -99,13 +77,13 @@ TEST_F(DatabaseTest, ClosingReleasesLocks) {
     {
         Database db(session, "shop");
         db.lockTable("CUSTOMER", LockMode::Exclusive);
-        EXPECT_EQ(ChildExclusiveLock(dir.str(), "customer"), err::kFileLocked);
+        EXPECT_EQ(ChildLock(dir.str(), "customer", LockMode::Exclusive), err::kFileLocked);
     }
-    EXPECT_EQ(ChildExclusiveLock(dir.str(), "customer"), 0);
+    EXPECT_EQ(ChildLock(dir.str(), "customer", LockMode::Exclusive), 0);
     Database db(session, "shop");
     db.lockTable("CUSTOMER", LockMode::Exclusive);
     db.close();
-    EXPECT_EQ(ChildExclusiveLock(dir.str(), "customer"), 0);
+    EXPECT_EQ(ChildLock(dir.str(), "customer", LockMode::Exclusive), 0);
     EXPECT_EQ(CodeOf([&] { db.lockTable("CUSTOMER", LockMode::Shared); }), err::kInvalidParam);
 }
 

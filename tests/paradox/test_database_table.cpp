@@ -2,9 +2,7 @@
 // encrypted tables, locks held while a table is open, and release on every way out.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include "engine_call_support.h"
 #include "meta_fixtures.h"
 #include "paradox/crypto.h"
 #include "paradox/database.h"
@@ -12,30 +10,10 @@
 #include "paradox/session.h"
 
 using namespace paradox;
+using meta_test::ChildLock;
+using meta_test::CodeOf;
 
 namespace {
-
-int CodeOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
-// The engine code a child process gets for a lock of the table (0 when granted).
-int ChildLock(const std::string& dir, const std::string& table, LockMode mode) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int code = CodeOf([&] { TableLock::Acquire(dir, table, mode); });
-        ::_exit(code == 0 ? 0 : code == err::kFileLocked ? 1 : 2);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    int rc = WIFEXITED(status) ? WEXITSTATUS(status) : 3;
-    return rc == 0 ? 0 : rc == 1 ? err::kFileLocked : -1;
-}
 
 class DatabaseTableTest : public ::testing::Test {
 protected:

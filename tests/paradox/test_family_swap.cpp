@@ -4,17 +4,17 @@
 // stopped at every step leaves a family that is entirely old or entirely new.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <map>
 
+#include "crash_harness.h"
 #include "paradox/engine_error.h"
 #include "paradox/family_swap.h"
 #include "paradox/fault_injection.h"
 #include "test_support.h"
 
 using namespace paradox;
+using paradox_test::CrashOutcome;
+using paradox_test::KillAtEveryStep;
 using paradox_test::ScratchDir;
 namespace fs = std::filesystem;
 
@@ -193,33 +193,17 @@ bool IsOldOrNew(const fs::path& dir, uint32_t step) {
 
 TEST(FamilySwapCrash, StopAtEveryStepLeavesOldOrNew) {
     bool sawOld = false, sawNew = false;
-    for (uint32_t step = 1; step < 100; ++step) {
-        ScratchDir d;
-        MakeOld(d.path());
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            fault::Arm(step, fault::Mode::Exit);
-            try {
-                SwapToNew(d.str());
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        const int code = WEXITSTATUS(status);
-        ASSERT_TRUE(code == 0 || code == fault::kExitCode) << "step " << step << " exit " << code;
-        RecoverFamily(d.str(), "T");
-        (IsOldOrNew(d.path(), step) ? sawNew : sawOld) = true;
-        if (code == 0) {
-            EXPECT_EQ(Take(d.path()), kNew);
-            EXPECT_GT(step, 5u);
-            break;
-        }
-    }
+    const CrashOutcome out = KillAtEveryStep([](const std::string& d) { MakeOld(d); }, SwapToNew,
+                                             [&](const std::string& d, uint32_t step) {
+                                                 RecoverFamily(d, "T");
+                                                 (IsOldOrNew(d, step) ? sawNew : sawOld) = true;
+                                                 if (step == 0) {
+                                                     EXPECT_EQ(Take(d), kNew);
+                                                 }
+                                             },
+                                             100);
+    EXPECT_TRUE(out.completed);
+    EXPECT_GT(out.stops, 4u);
     EXPECT_TRUE(sawOld);
     EXPECT_TRUE(sawNew);
 }

@@ -2,11 +2,9 @@
 // durable step in turn (as if killed); after recovery the tables must be entirely as before or
 // entirely as after, with every record readable and the companion files agreeing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <functional>
 
+#include "crash_harness.h"
 #include "index_test_support.h"
 #include "ops_test_support.h"
 #include "paradox/engine_error.h"
@@ -51,7 +49,7 @@ std::string Snapshot(const std::string& dir, const std::vector<std::string>& tab
 
 struct CrashCase {
     const char* label;
-    std::function<void(const ScratchDir&)> setup;
+    std::function<void(const std::string&)> setup;
     std::function<void(const std::string&)> operation;
     std::vector<std::string> tables;
     std::string password;
@@ -62,57 +60,38 @@ void StopAtEveryStep(const CrashCase& c) {
     std::string before, after;
     {
         ScratchDir d;
-        c.setup(d);
+        c.setup(d.str());
         before = Snapshot(d.str(), c.tables, c.password);
         c.operation(d.str());
         after = Snapshot(d.str(), c.tables, c.password);
         ASSERT_NE(before, after);
     }
     bool sawOld = false, sawNew = false;
-    for (uint32_t step = 1; step < 200; ++step) {
-        ScratchDir d;
-        c.setup(d);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            fault::Arm(step, fault::Mode::Exit);
-            try {
-                c.operation(d.str());
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        const int code = WEXITSTATUS(status);
-        ASSERT_TRUE(code == 0 || code == fault::kExitCode) << "step " << step << " exit " << code;
-        RecoverDirectory(d.str());
-        const std::string now = Snapshot(d.str(), c.tables, c.password);
+    KillAtEveryStep(c.setup, c.operation, [&](const std::string& dir, uint32_t step) {
+        RecoverDirectory(dir);
+        const std::string now = Snapshot(dir, c.tables, c.password);
         if (now == before) sawOld = true;
         else if (now == after) sawNew = true;
         else ADD_FAILURE() << "mixed state after a stop at step " << step << ":\n" << now;
-        for (const auto& e : fs::directory_iterator(d.path()))
+        for (const auto& e : fs::directory_iterator(dir))
             EXPECT_NE(e.path().filename().string()[0], '.') << "left behind: " << e.path();
-        if (code == 0) break;
-    }
+    }, 200);
     EXPECT_TRUE(sawOld);
     EXPECT_TRUE(sawNew);
 }
 
-void People(const ScratchDir& d) {
-    MakeTable(d.str(), "people", {{"Name", FLDZSTRING, 10}, {"Age", FLDINT16}}, 0);
-    Insert(d.str(), "people",
+void People(const std::string& d) {
+    MakeTable(d, "people", {{"Name", FLDZSTRING, 10}, {"Age", FLDINT16}}, 0);
+    Insert(d, "people",
            {{Value::text("Zoe"), Value::integer(30)}, {Value::text("Adam"), Value::integer(41)},
             {Value::text("Mia"), Value::integer(7)}, {Value::text("Adam"), Value::integer(12)}});
 }
 
-void MasterDetail(const ScratchDir& d) {
-    MakeTable(d.str(), "master", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 10}}, 1);
-    Insert(d.str(), "master", {{Value::integer(1), Value::text("one")}, {Value::integer(2), Value::text("two")}});
-    MakeTable(d.str(), "detail", {{"No", FLDINT32}, {"MasterId", FLDINT32}}, 1);
-    Insert(d.str(), "detail",
+void MasterDetail(const std::string& d) {
+    MakeTable(d, "master", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 10}}, 1);
+    Insert(d, "master", {{Value::integer(1), Value::text("one")}, {Value::integer(2), Value::text("two")}});
+    MakeTable(d, "detail", {{"No", FLDINT32}, {"MasterId", FLDINT32}}, 1);
+    Insert(d, "detail",
            {{Value::integer(1), Value::integer(1)}, {Value::integer(2), Value::integer(3)}, {Value::integer(3), Value::integer(2)}});
 }
 
@@ -134,9 +113,9 @@ TEST(IndexOpsCrash, SecondaryIndexAdd) {
 
 TEST(IndexOpsCrash, PrimaryIndexAdd) {
     StopAtEveryStep({"primary index",
-                     [](const ScratchDir& d) {
+                     [](const std::string& d) {
                          People(d);
-                         AddIndex(d.str(), "people", Index("", {2}));
+                         AddIndex(d, "people", Index("", {2}));
                      },
                      [](const std::string& d) {
                          IndexDescriptor pk = Index("", {1});
@@ -153,9 +132,9 @@ TEST(IndexOpsCrash, LinkAdd) {
 
 TEST(IndexOpsCrash, AuxiliaryPasswordAdd) {
     StopAtEveryStep({"auxiliary password",
-                     [](const ScratchDir& d) {
-                         MakeTable(d.str(), "vault", {{"Id", FLDINT32}}, 1, "boss");
-                         Insert(d.str(), "vault", {{Value::integer(1)}}, "boss");
+                     [](const std::string& d) {
+                         MakeTable(d, "vault", {{"Id", FLDINT32}}, 1, "boss");
+                         Insert(d, "vault", {{Value::integer(1)}}, "boss");
                      },
                      [](const std::string& d) {
                          SecurityDescriptor s{};
@@ -169,9 +148,9 @@ TEST(IndexOpsCrash, AuxiliaryPasswordAdd) {
 
 TEST(IndexOpsCrash, RestructureDroppingALinkChangesBothTables) {
     StopAtEveryStep({"restructure with a link drop",
-                     [](const ScratchDir& d) {
+                     [](const std::string& d) {
                          MasterDetail(d);
-                         AddLink(d.str(), "detail", DetailLink());
+                         AddLink(d, "detail", DetailLink());
                      },
                      [](const std::string& d) { Request(d, "detail").add("Extra", FLDINT16).link(DetailLink(), CRDROP).run(d); },
                      {"detail", "master"}, ""});
@@ -180,15 +159,15 @@ TEST(IndexOpsCrash, RestructureDroppingALinkChangesBothTables) {
 TEST(IndexOpsCrash, MasterPasswordChangeReKeysAuxiliaryPasswords) {
     // Read through the auxiliary password: it opens the old table and the new one alike.
     StopAtEveryStep({"password change",
-                     [](const ScratchDir& d) {
-                         MakeTable(d.str(), "vault", {{"Id", FLDINT32}, {"Note", FLDZSTRING, 8}}, 1, "boss");
-                         Insert(d.str(), "vault", {{Value::integer(1), Value::text("a")}, {Value::integer(2), Value::text("b")}}, "boss");
+                     [](const std::string& d) {
+                         MakeTable(d, "vault", {{"Id", FLDINT32}, {"Note", FLDZSTRING, 8}}, 1, "boss");
+                         Insert(d, "vault", {{Value::integer(1), Value::text("a")}, {Value::integer(2), Value::text("b")}}, "boss");
                          SecurityDescriptor s{};
                          copyFixedText(s.password, "clerk");
                          s.tableRights = rights::kReadOnly;
                          s.fieldRights[0] = s.fieldRights[1] = rights::kFieldFull;
                          const OperationCode op = CRADD;
-                         ApplySecurityEntries(d.str(), "vault", &s, &op, 1, Pw("boss"));
+                         ApplySecurityEntries(d, "vault", &s, &op, 1, Pw("boss"));
                      },
                      [](const std::string& d) { Request(d, "vault", {"boss"}).drop("Note").password("chief").run(d, nullptr, {"boss"}); },
                      {"vault"}, "clerk"});

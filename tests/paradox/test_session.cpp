@@ -4,11 +4,13 @@
 
 #include <thread>
 
+#include "engine_call_support.h"
 #include "meta_fixtures.h"
 #include "paradox/engine_error.h"
 #include "paradox/session.h"
 
 using namespace paradox;
+using meta_test::CodeOf;
 
 namespace {
 
@@ -18,15 +20,6 @@ std::uint32_t FakeChecksum(std::string_view p) {
     std::uint32_t h = 2166136261u;
     for (unsigned char c : p) h = (h ^ c) * 16777619u;
     return h | 0x00010000u;
-}
-
-int CodeOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.code();
-    }
-    return 0;
 }
 
 class SessionTest : public ::testing::Test {
