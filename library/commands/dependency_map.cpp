@@ -142,14 +142,25 @@ void SuspendDependentLinks(tRintList& map) {
 }
 
 void RestoreDependentLinks(tRintList& map) {
-    map.ForEach([](tRintClass& entry) {
+    // Every suspended link is tried: one that fails must not cost the others theirs.
+    std::exception_ptr firstFailure;
+    map.ForEach([&](tRintClass& entry) {
         entry.suspended.resize(entry.links.size(), false);
         for (std::size_t i = 0; i < entry.links.size(); ++i) {
             if (!entry.suspended[i]) continue;
-            ApplyToLink(entry, entry.links[i], paradox::CRADD);
-            entry.suspended[i] = false;
+            try {
+                ApplyToLink(entry, entry.links[i], paradox::CRADD);
+                entry.suspended[i] = false;
+            } catch (const paradox::EngineError& e) {
+                // 9733: the link is back, with its orphans set aside.
+                if (e.code() == paradox::err::kMasterMissing) entry.suspended[i] = false;
+                if (!firstFailure) firstFailure = std::current_exception();
+            } catch (...) {
+                if (!firstFailure) firstFailure = std::current_exception();
+            }
         }
     });
+    if (firstFailure) std::rethrow_exception(firstFailure);
 }
 
 void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change) {

@@ -39,7 +39,8 @@ std::unique_ptr<tRintList> BuildRintList(const std::string& table);
 
 // Drops (suspend) or adds again (restore) every dependent-side link of the map, masters first.
 // Restore adds back exactly the links that were dropped, so a suspend that failed half-way is
-// undone by the restore that follows it. A restore that sets records aside fails with 9733.
+// undone by the restore that follows it. A restore that sets records aside fails with 9733; a
+// restore goes on through every link after a failure and then reports the first.
 void SuspendDependentLinks(tRintList& map);
 void RestoreDependentLinks(tRintList& map);
 
