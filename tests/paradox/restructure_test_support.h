@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "paradox/check_descriptor.h"
 #include "paradox/descriptor_builder.h"
 #include "paradox/restructure.h"
 #include "paradox/link_descriptor.h"
@@ -94,6 +95,11 @@ public:
         linkOps_.push_back(op);
         return *this;
     }
+    Request& check(const ValidityCheckDescriptor& c, OperationCode op) {
+        checks_.push_back(c);
+        checkOps_.push_back(op);
+        return *this;
+    }
     Request& security(const SecurityDescriptor& d, OperationCode op) {
         security_.push_back(d);
         securityOps_.push_back(op);
@@ -114,6 +120,9 @@ public:
             std::strncpy(desc_.password, password_.c_str(), sizeof desc_.password - 1);
             desc_.protectedFlag = 1;
         }
+        desc_.checkCount = static_cast<uint16_t>(checks_.size());
+        desc_.checks = checks_.empty() ? nullptr : checks_.data();
+        desc_.checkOps = checkOps_.empty() ? nullptr : checkOps_.data();
         desc_.linkCount = static_cast<uint16_t>(links_.size());
         desc_.links = links_.empty() ? nullptr : links_.data();
         desc_.linkOps = linkOps_.empty() ? nullptr : linkOps_.data();
@@ -144,6 +153,8 @@ private:
     std::vector<OperationCode> ops_;
     std::vector<OptionalParameter> options_;
     std::vector<char> optionData_;
+    std::vector<ValidityCheckDescriptor> checks_;
+    std::vector<OperationCode> checkOps_;
     std::vector<RILinkDescriptor> links_;
     std::vector<OperationCode> linkOps_;
     std::vector<SecurityDescriptor> security_;

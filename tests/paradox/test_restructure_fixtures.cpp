@@ -9,7 +9,11 @@ extern "C" {
 
 #include "paradox/engine_error.h"
 #include "paradox/index_maintenance.h"
+#include "paradox/index_ops.h"
+#include "paradox/secondary_index.h"
+#include "paradox/val_file.h"
 #include "paradox/table_family.h"
+#include "ops_test_support.h"
 #include "restructure_test_support.h"
 
 using namespace paradox;
@@ -134,6 +138,68 @@ TEST(RestructureFixtures, SecondaryIndexFollowsItsField) {
     Request(d.str(), "case").drop(FieldNames(d.str(), "case")[1]).run(d.str());
     EXPECT_TRUE(ReadSecondaryIndexDefs(d.str(), "case").empty());
     EXPECT_FALSE(FindTableFile(d.str(), "case", "X02"));
+}
+
+TEST(RestructureFixtures, EveryKindOfChangeRoundTripsOnARealTable) {
+    REQUIRE_FIXTURES();
+    ScratchDir d;
+    CopyFamily("paradoxdriver/db", "CUSTOMER", d.path());
+    const auto original = ReadAll(d.str(), "CUSTOMER");
+    const std::string db = *FindTableFile(d.str(), "CUSTOMER", "DB");
+    const auto intact = [&](const std::string& step, const std::vector<std::string>& passwords = {}) {
+        EXPECT_TRUE(ReadAll(d.str(), "CUSTOMER", passwords) == original) << step;
+        if (passwords.empty()) {
+            EXPECT_EQ(PxlibCounts(db).first, static_cast<int>(original.size())) << step;
+        }
+    };
+
+    // Fields moved and back, widened and narrowed back.
+    Request(d.str(), "CUSTOMER").move("City", 2).run(d.str());
+    EXPECT_EQ(FieldNames(d.str(), "CUSTOMER")[1], "City");
+    Request(d.str(), "CUSTOMER").move("City", 6).run(d.str());
+    intact("move");
+    Request(d.str(), "CUSTOMER").change("LastName", FLDZSTRING, 0, 80).run(d.str());
+    Request(d.str(), "CUSTOMER").change("LastName", FLDZSTRING, 0, 50).run(d.str());
+    intact("change");
+
+    // Secondary indexes of every kind, added and deleted; the primary index deleted and added.
+    IndexDescriptor descending = Index("ByDateDown", {10}, false, false, {0});
+    IndexDescriptor unmaintained = Index("Loose", {5, 6});
+    unmaintained.maintained = 0;
+    const IndexDescriptor kinds[] = {Index("ByName", {3, 2}), Index("NoCase", {3}, true), descending, Index("UniqueNo", {1, 3}, false, true),
+                                     unmaintained};
+    for (const IndexDescriptor& x : kinds) AddIndex(d.str(), "CUSTOMER", x);
+    EXPECT_EQ(ReadIndexDescriptors(d.str(), "CUSTOMER").size(), 7u);
+    intact("indexes added");
+    for (const char* name : {"ByName", "NoCase", "ByDateDown", "UniqueNo", "Loose"}) DeleteIndex(d.str(), "CUSTOMER", name);
+    EXPECT_EQ(ReadIndexDescriptors(d.str(), "CUSTOMER").size(), 2u);
+    DeleteIndex(d.str(), "CUSTOMER", "");
+    IndexDescriptor primary = Index("", {1});
+    primary.primary = primary.unique = 1;
+    AddIndex(d.str(), "CUSTOMER", primary);
+    intact("indexes deleted");
+
+    // A validity check added and dropped.
+    ValidityCheckDescriptor check{};
+    check.fieldNumber = 6;
+    check.required = 1;
+    std::strcpy(check.picture, "*@");
+    Request(d.str(), "CUSTOMER").check(check, CRADD).run(d.str());
+    ASSERT_TRUE(ReadValFile(d.str(), "CUSTOMER"));
+    EXPECT_EQ(std::string(ReadValFile(d.str(), "CUSTOMER")->checks.at(0).picture), "*@");
+    Request(d.str(), "CUSTOMER").check(check, CRDROP).run(d.str());
+    const auto val = ReadValFile(d.str(), "CUSTOMER");
+    EXPECT_TRUE(!val || val->checks.empty());
+    intact("check");
+
+    // The master password set, changed and removed.
+    Request::NoFields("CUSTOMER").password("secret").run(d.str());
+    intact("password set", {"secret"});
+    Request::NoFields("CUSTOMER").password("other").run(d.str(), nullptr, {"secret"});
+    EXPECT_THROW(ReadAll(d.str(), "CUSTOMER", {"secret"}), EngineError);
+    intact("password changed", {"other"});
+    Request::NoFields("CUSTOMER").run(d.str(), nullptr, {"other"});
+    intact("password removed");
 }
 
 }  // namespace
