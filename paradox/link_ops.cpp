@@ -291,19 +291,21 @@ void StageVal(FamilySwap& swap, const TableState& s, const ValContents& v) {
 
 }  // namespace
 
-void StageMasterSidesWithout(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
-                             const std::vector<RILinkDescriptor>& dropped, const OpenOptions& options) {
-    // Masters by their base name, each changed once for all its dropped links.
+void StageMasterSides(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
+                      const std::vector<RILinkDescriptor>& dropped, const std::vector<RILinkDescriptor>& renumbered,
+                      const OpenOptions& options) {
+    // Masters by their base name, each changed once for all its links.
     std::vector<std::pair<std::shared_ptr<TableState>, ValContents>> masters;
-    for (const RILinkDescriptor& link : dropped) {
+    // The master's record of dependent link `link`, or nullptr.
+    const auto recordOf = [&](const RILinkDescriptor& link) -> std::pair<ValContents*, RILinkDescriptor*> {
         const std::string masterBase = TableBaseName(fixedText(link.otherTable));
-        if (EqualsIgnoreCase1252(masterBase, depBase) || !FindTableFile(depDir, masterBase, "DB")) continue;
+        if (EqualsIgnoreCase1252(masterBase, depBase) || !FindTableFile(depDir, masterBase, "DB")) return {nullptr, nullptr};
         auto at = std::find_if(masters.begin(), masters.end(),
                                [&](const auto& m) { return EqualsIgnoreCase1252(m.first->base, masterBase); });
         if (at == masters.end()) {
             auto mas = OpenTableState(depDir, masterBase, options);
             auto val = ReadValFile(mas->dir, mas->base);
-            if (!val) continue;
+            if (!val) return {nullptr, nullptr};
             masters.emplace_back(mas, *val);
             at = masters.end() - 1;
         }
@@ -312,8 +314,13 @@ void StageMasterSidesWithout(FamilySwap& swap, const std::string& depDir, const 
             return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), fixedText(link.name)) &&
                    EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), depBase);
         });
-        if (mit != v.links.end()) v.links.erase(mit);
-    }
+        return {&v, mit == v.links.end() ? nullptr : &*mit};
+    };
+    for (const RILinkDescriptor& link : dropped)
+        if (auto [v, record] = recordOf(link); record) v->links.erase(v->links.begin() + (record - v->links.data()));
+    for (const RILinkDescriptor& link : renumbered)
+        if (auto [v, record] = recordOf(link); record)
+            for (uint16_t i = 0; i < link.fieldCount && i < kMaxKeyFields; ++i) record->otherFields[i] = link.thisFields[i];
     for (auto& [mas, v] : masters) {
         if (std::none_of(v.links.begin(), v.links.end(),
                          [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
@@ -341,7 +348,7 @@ void DropLinks(const std::string& dir, const std::string& dependent, const std::
     if (dropped.empty()) return;
     FamilySwap swap(dep->dir, dep->base);
     StageVal(swap, *dep, *depVal);
-    StageMasterSidesWithout(swap, dep->dir, dep->base, dropped, options);
+    StageMasterSides(swap, dep->dir, dep->base, dropped, {}, options);
     swap.commit();
 }
 

@@ -52,10 +52,12 @@ void CheckLinkRequests(const std::string& dir, const std::string& dependent, con
                        const OpenOptions& options = {});
 
 // Stages into swap (opened on the dependent's directory) each master's .VAL without its record
-// of the dropped dependent links. Masters are found in the dependent's directory; one that is
+// of the dropped dependent links, and with the dependent's field numbers of the renumbered ones
+// (given with their new numbers). Masters are found in the dependent's directory; one that is
 // gone or does not record the link is left alone.
-void StageMasterSidesWithout(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
-                             const std::vector<RILinkDescriptor>& dropped, const OpenOptions& options = {});
+void StageMasterSides(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
+                      const std::vector<RILinkDescriptor>& dropped, const std::vector<RILinkDescriptor>& renumbered,
+                      const OpenOptions& options = {});
 
 // The links of a table as descriptors (dependent side first, then its dependents).
 std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::string& table);

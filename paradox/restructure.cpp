@@ -383,7 +383,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId};
     StageCompanions(swap, *old, companions, swap.stagedPath(dbName), plan.newChecksum, stamps);
     if (auxStore) StageAuxStore(swap, old->dir, old->base, auxStore->bytes);
-    StageMasterSidesWithout(swap, old->dir, old->base, links.drops, oo);
+    StageMasterSides(swap, old->dir, old->base, links.drops, companions.renumberedLinks, oo);
 
     RestructureResult result;
     result.records = counts.numRecords;

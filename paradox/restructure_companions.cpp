@@ -28,14 +28,22 @@ uint16_t Renumber(const RestructurePlan& p, uint16_t oldNumber) {
     return p.newNumberOfOld[oldNumber - 1];
 }
 
-void RemapLinkFields(const RestructurePlan& p, RILinkDescriptor& link) {
+// A kept link's fields by their new numbers; true when one moved. A dependent's link fields may
+// move (the master's record of the link is renumbered with it); a master's are its key fields,
+// which stay first.
+bool RemapLinkFields(const RestructurePlan& p, RILinkDescriptor& link) {
     const std::string name = fixedText(link.name);
+    bool moved = false;
     for (uint16_t i = 0; i < link.fieldCount && i < kMaxKeyFields; ++i) {
         const uint16_t n = Renumber(p, link.thisFields[i]);
-        // The partner table's .VAL names these fields by number too: they must stay put.
-        if (n == 0 || n != link.thisFields[i])
-            throw EngineError(err::kInvalidRestructOp, "field of referential-integrity link " + name + " dropped or moved");
+        if (n == 0) throw EngineError(err::kInvalidRestructOp, "field of referential-integrity link " + name + " dropped");
+        if (n == link.thisFields[i]) continue;
+        if (link.kind != uint32_t(LinkKind::Dependent))
+            throw EngineError(err::kInvalidRestructOp, "key field of master table in link " + name + " moved");
+        link.thisFields[i] = n;
+        moved = true;
     }
+    return moved;
 }
 
 void ApplyCheckEntries(const TableDescriptor& desc, const RestructurePlan& p, std::vector<ValidityCheckDescriptor>& checks) {
@@ -97,7 +105,8 @@ CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, co
                        return EqualsIgnoreCase1252(fixedText(d.name), fixedText(l.name));
                    });
         });
-        for (auto& link : v.links) RemapLinkFields(p, link);
+        for (auto& link : v.links)
+            if (RemapLinkFields(p, link)) c.renumberedLinks.push_back(link);
         for (auto& k : v.masterKeyFields) {
             const uint16_t n = Renumber(p, k);
             if (n != k) throw EngineError(err::kInvalidRestructOp, "key field of a master table dropped or moved");

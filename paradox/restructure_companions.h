@@ -23,11 +23,13 @@ struct CompanionPlan {
     std::vector<std::string> oldIndexFiles;   // file names (no dir) of the old X/Y files
     std::optional<ValContents> val;           // new .VAL contents; nullopt = no .VAL
     bool hadVal = false;
+    std::vector<RILinkDescriptor> renumberedLinks;  // kept dependent links whose fields moved (new numbers)
 };
 
 // Reads the old companions and works out the new ones, without the dependent links named in
 // droppedLinks; refuses (10012) a change that would break a kept referential-integrity link (a
-// link field dropped or renumbered), 9986 for a check entry on a field the new table lacks.
+// link field dropped, or a master's key field moved), 9986 for a check entry on a field the new
+// table lacks. A dependent link whose fields move is kept with their new numbers.
 CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& plan, const TableDescriptor& desc,
                              const std::vector<RILinkDescriptor>& droppedLinks = {});
 

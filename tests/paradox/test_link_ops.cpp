@@ -268,6 +268,27 @@ TEST_F(OrphanTables, RepeatedKeysAndOrphansShareOneKeyViolationTable) {
     EXPECT_EQ(Lines(dir.str(), "pairs"), (std::vector<std::string>{"1|a|", "2|b|"}));
 }
 
+TEST_F(OrphanTables, AKeptLinkFollowsItsMovedField) {
+    AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));  // sets No 2 aside
+    Request(dir.str(), "detail").move("MasterId", 3).run(dir.str());
+    EXPECT_EQ(FieldNames(dir.str(), "detail"), (std::vector<std::string>{"No", "Memo", "MasterId"}));
+    EXPECT_EQ(Lines(dir.str(), "detail"), (std::vector<std::string>{"1|a|1|", "3|blank|null|", "4|b|2|"}));
+    const auto dl = ReadLinks(dir.str(), "detail");
+    ASSERT_EQ(dl.size(), 1u);
+    EXPECT_EQ(+dl[0].thisFields[0], 3);
+    const auto ml = ReadLinks(dir.str(), "master");
+    ASSERT_EQ(ml.size(), 1u);
+    EXPECT_EQ(+ml[0].thisFields[0], 1);
+    EXPECT_EQ(+ml[0].otherFields[0], 3);
+    bool indexFollowed = false;
+    for (const IndexDescriptor& d : ReadIndexDescriptors(dir.str(), "detail")) indexFollowed |= !d.primary && d.keyFields[0] == 3;
+    EXPECT_TRUE(indexFollowed);
+    // Still a link on that field: it cannot go while the link stays, and both sides drop it.
+    ExpectRefusedUnchanged(dir.path(), Request(dir.str(), "detail").drop("MasterId"), 10012);
+    Request(dir.str(), "detail").drop("MasterId").link(dl[0], CRDROP).run(dir.str());
+    EXPECT_TRUE(ReadLinks(dir.str(), "master").empty());
+}
+
 TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
     AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));  // sets No 2 aside
     const RILinkDescriptor toMaster = Link("ToMaster", "master", {2}, {1});
