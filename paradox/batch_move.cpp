@@ -406,11 +406,11 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
     std::vector<uint8_t> buf;
     if (plan.keyViolations > 0) {
         // Stored before the destination changes: a crash in between leaves them twice, never nowhere.
-        std::vector<Row> setAside;
-        ForEachPlanned(source, plan.source.size(), [&](std::size_t i, const RecordReader& rd) {
-            if (plan.source[i] == Fate::KeyViolation) setAside.push_back(ConvertRow(rd.values(), map, ds, buf));
+        result.keyViolTable = WriteKeyViolations(*destState, password, [&](TableWriter& w) {
+            ForEachPlanned(source, plan.source.size(), [&](std::size_t i, const RecordReader& rd) {
+                if (plan.source[i] == Fate::KeyViolation) w.insert(ConvertRow(rd.values(), map, ds, buf));
+            });
         });
-        result.keyViolTable = WriteKeyViolations(*destState, password, setAside);
     }
     RewriteRows(loc.dir, destState->base, dest, password, [&](TableWriter& w) {
         if (ds.keyFields > 0)

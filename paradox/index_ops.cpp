@@ -75,11 +75,20 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     const std::size_t rs = h.recordSize;
     uint16_t keySize = 0;
     for (int i = 0; i < d.keyFieldCount; ++i) keySize = static_cast<uint16_t>(keySize + sc.fields[std::size_t(i)].width);
-    // The records sorted by key in bounded memory; equal keys keep their chain order.
-    ExternalSorter sorted(s->dir, s->checksum != 0, rs, [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; });
+    // The records, each followed by its ordinal, sorted by key in bounded memory; equal keys
+    // keep their chain order.
+    ExternalSorter sorted(s->dir, s->checksum != 0, rs + 4u,
+                          [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; });
+    std::vector<bool> repeats;
     {
+        std::vector<uint8_t> entry(rs + 4u);
         RecordReader reader(s);
-        while (reader.next()) sorted.add(reader.record().raw());
+        for (uint32_t i = 0; reader.next(); ++i) {
+            std::memcpy(entry.data(), reader.record().raw(), rs);
+            PutLE32(entry.data() + rs, i);
+            sorted.add(entry.data());
+            repeats.push_back(false);
+        }
     }
 
     std::vector<uint8_t> raw = h.raw;
@@ -91,15 +100,16 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     FamilySwap swap(s->dir, s->base);
     const std::string dbName = FileNamePart(s->dbPath);
     File& db = swap.stage(dbName);
-    // The first record of each key stays; later ones with the same key are set aside, decoded
-    // with their blobs (the originals stay until the swap).
-    std::vector<std::vector<Value>> setAside;
+    // The first record of each key stays; later ones with the same key are marked, and set
+    // aside from the table as it stands (the originals stay until the swap).
+    uint32_t repeated = 0;
     {
         SequentialBlockWriter out(db, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
         std::vector<uint8_t> prev(keySize);
         while (const uint8_t* r = sorted.next()) {
-            if (out.records() + setAside.size() > 0 && std::memcmp(prev.data(), r, keySize) == 0) {
-                setAside.push_back(DecodeRecord(*s, r));
+            if (out.records() + repeated > 0 && std::memcmp(prev.data(), r, keySize) == 0) {
+                repeats[GetLE32(r + rs)] = true;
+                ++repeated;
                 continue;
             }
             std::memcpy(prev.data(), r, keySize);
@@ -108,9 +118,10 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
         WriteDataFileHeader(db, raw, out.finish());
     }
     AddIndexResult result;
-    if (!setAside.empty()) {
-        result.keyViolTable = WriteKeyViolations(*s, MatchingPassword(*s, options), setAside);
-        result.keyViolations = static_cast<uint32_t>(setAside.size());
+    if (repeated > 0) {
+        result.keyViolTable =
+            WriteKeyViolations(*s, MatchingPassword(*s, options), [&](TableWriter& w) { InsertMarkedRecords(w, s, repeats); });
+        result.keyViolations = repeated;
     }
     db.sync();
     {

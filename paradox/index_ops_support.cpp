@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
@@ -55,21 +56,35 @@ void WriteDataFileHeader(File& out, std::vector<uint8_t> raw, const ChainCounts&
     out.writeAt(0, raw.data(), raw.size());
 }
 
-std::vector<std::vector<Value>> WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s, const std::vector<bool>& drop) {
-    const DbHeader& h = s->header;
-    SequentialBlockWriter writer(out, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
-    std::vector<std::vector<Value>> dropped;
+namespace {
+
+// Visits the raw records of s with their ordinals; 8962 unless there are exactly `expected`.
+void ForEachRecord(const std::shared_ptr<TableState>& s, std::size_t expected,
+                   const std::function<void(std::size_t, const uint8_t*)>& visit) {
     RecordReader reader(s);
     std::size_t i = 0;
     for (; reader.next(); ++i) {
-        if (i >= drop.size()) break;
-        const uint8_t* r = reader.record().raw();
-        if (drop[i]) dropped.push_back(DecodeRecord(*s, r));
-        else writer.add(r);
+        if (i >= expected) break;
+        visit(i, reader.record().raw());
     }
-    if (i != drop.size()) throw EngineError(err::kFileCorrupt, s->dbPath + " changed while being rewritten");
+    if (i != expected) throw EngineError(err::kFileCorrupt, s->dbPath + " changed while being rewritten");
+}
+
+}  // namespace
+
+void WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s, const std::vector<bool>& drop) {
+    const DbHeader& h = s->header;
+    SequentialBlockWriter writer(out, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
+    ForEachRecord(s, drop.size(), [&](std::size_t i, const uint8_t* r) {
+        if (!drop[i]) writer.add(r);
+    });
     WriteDataFileHeader(out, h.raw, writer.finish());
-    return dropped;
+}
+
+void InsertMarkedRecords(TableWriter& w, const std::shared_ptr<TableState>& s, const std::vector<bool>& marked) {
+    ForEachRecord(s, marked.size(), [&](std::size_t i, const uint8_t* r) {
+        if (marked[i]) w.insert(DecodeRecord(*s, r));
+    });
 }
 
 // Stages X/Y files for every definition, built from the staged data file at dbPath.
@@ -130,7 +145,7 @@ void CreateTableLike(const std::string& dir, const std::string& name, const Tabl
     createTable(dir, td, CreateOptions{keyed ? p.keyFields : uint16_t(0), false});
 }
 
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows,
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill,
                                const std::string& into) {
     const OpenOptions withPassword{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}};
     const std::string name = into.empty() ? FreeKeyViolName(s.dir) : into;
@@ -139,7 +154,7 @@ std::string WriteKeyViolations(const TableState& s, const std::string& password,
         CreateTableLike(s.dir, name, Table::open(s.dir, s.base, withPassword), password, false);
     }
     TableWriter w = TableWriter::open(s.dir, name, withPassword);
-    for (const auto& r : rows) w.insert(r);
+    fill(w);
     w.commit();
     return name;
 }

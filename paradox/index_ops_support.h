@@ -10,6 +10,7 @@
 #include "paradox/db_header.h"
 #include "paradox/family_swap.h"
 #include "paradox/index_maintenance.h"
+#include "paradox/key_violation.h"
 #include "paradox/table_state.h"
 #include "paradox/value.h"
 
@@ -35,10 +36,13 @@ std::string MatchingPassword(const TableState& s, const OpenOptions& options);
 void WriteDataFileHeader(File& out, std::vector<uint8_t> raw, const ChainCounts& counts);
 
 // Writes the records of s (chain order) except those whose ordinal is marked in `drop`, packed
-// into full blocks, as a complete data file with s's header. Returns the dropped records
-// decoded (with their blobs), in chain order.
-std::vector<std::vector<Value>> WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s,
-                                                     const std::vector<bool>& drop);
+// into full blocks, as a complete data file with s's header. 8962 when s no longer has
+// drop.size() records.
+void WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s, const std::vector<bool>& drop);
+
+// Inserts into w the records of s (decoded, with their blobs) whose ordinal is marked; 8962
+// when s no longer has marked.size() records.
+void InsertMarkedRecords(TableWriter& w, const std::shared_ptr<TableState>& s, const std::vector<bool>& marked);
 
 // Stages X/Y files for every definition, built from the staged data file at dbPath.
 void StageSecondaryIndexes(FamilySwap& swap, const TableState& s, const std::string& dbPath,
@@ -55,10 +59,10 @@ std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record);
 void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
                      bool keyed);
 
-// Stores `rows` in a key-violation table shaped like the source (same password) and returns its
-// name: table `into` when given (appended to when it exists: it must have the source's fields),
-// else a new table under the first free KEYVIOL name.
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const std::vector<std::vector<Value>>& rows,
+// Stores the records `fill` inserts in a key-violation table shaped like the source (same
+// password) and returns its name: table `into` when given (appended to when it exists: it must
+// have the source's fields), else a new table under the first free KEYVIOL name.
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill,
                                const std::string& into = "");
 
 }  // namespace paradox::detail

@@ -25,7 +25,7 @@ std::string ChooseKeyViolationName(const std::string& dir, const std::string& re
 }
 
 void WriteKeyViolationTable(const std::string& dir, const std::string& name, const KeyViolationTableSpec& spec,
-                            const std::vector<std::vector<Value>>& records) {
+                            const KeyViolationFill& fill) {
     TableDescriptor d{};
     std::strncpy(d.tableName, name.c_str(), sizeof d.tableName - 1);
     std::strcpy(d.driverType, "PARADOX");
@@ -54,7 +54,7 @@ void WriteKeyViolationTable(const std::string& dir, const std::string& name, con
     OpenOptions oo;
     if (!spec.password.empty()) oo.passwords.push_back(spec.password);
     TableWriter w = TableWriter::open(dir, name, oo);
-    for (const auto& r : records) w.insert(r);
+    fill(w);
     w.commit();
 }
 

@@ -3,11 +3,13 @@
 // is the caller's when given, else the first free of KEYVIOL, KEYVIOL1, ... KEYVIOL999: an
 // existing table is never overwritten, so a second run keeps the first run's records.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "paradox/language_driver.h"
 #include "paradox/schema.h"
+#include "paradox/table_writer.h"
 #include "paradox/value.h"
 
 namespace paradox {
@@ -23,8 +25,12 @@ struct KeyViolationTableSpec {
     std::string password;    // master password to protect it with; empty for none
 };
 
-// Creates table `name` in dir and stores the records (values in schema order, blobs included).
+// Inserts the records set aside (values in schema order, blobs included) as they are read
+// again, so that they never all sit in memory.
+using KeyViolationFill = std::function<void(TableWriter&)>;
+
+// Creates table `name` in dir and stores the records `fill` inserts.
 void WriteKeyViolationTable(const std::string& dir, const std::string& name, const KeyViolationTableSpec& spec,
-                            const std::vector<std::vector<Value>>& records);
+                            const KeyViolationFill& fill);
 
 }  // namespace paradox

@@ -192,20 +192,19 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
 
     // Records whose link fields name no master record are set aside.
     const std::vector<bool> orphaned = FindOrphans(dep, mas, mine);
-    const bool anyOrphan = std::find(orphaned.begin(), orphaned.end(), true) != orphaned.end();
+    const auto orphanCount = std::count(orphaned.begin(), orphaned.end(), true);
+    const bool anyOrphan = orphanCount > 0;
     FamilySwap swap(dep->dir, dep->base);
     const std::string dbName = FileNamePart(dep->dbPath);
-    std::vector<std::vector<Value>> orphans;
+    AddLinkResult result;
     if (anyOrphan) {
         File& db = swap.stage(dbName);
-        orphans = WriteDataFileWithout(db, dep, orphaned);
+        WriteDataFileWithout(db, dep, orphaned);
         db.sync();
-    }
-
-    AddLinkResult result;
-    if (!orphans.empty()) {
-        result.keyViolTable = WriteKeyViolations(*dep, MatchingPassword(*dep, options), orphans, keyViolTable);
-        result.orphans = static_cast<uint32_t>(orphans.size());
+        // Stored before the table changes: a crash in between leaves them twice, never nowhere.
+        result.keyViolTable = WriteKeyViolations(
+            *dep, MatchingPassword(*dep, options), [&](TableWriter& w) { InsertMarkedRecords(w, dep, orphaned); }, keyViolTable);
+        result.orphans = static_cast<uint32_t>(orphanCount);
     }
 
     RILinkDescriptor d = link;

@@ -129,16 +129,19 @@ private:
     bool convertedAuto_ = false;
 };
 
+// Records whose new key repeats an earlier record's: marked by ordinal, stored later.
 struct SetAside {
-    std::vector<std::vector<Value>> records;
+    std::vector<bool> repeats;
+    uint32_t count = 0;
 };
+
+// Whether the old or the new table is protected: then its records are secret on any disk.
+bool Secret(const TableState& old, const RestructurePlan& p) { return old.checksum != 0 || p.newChecksum != 0; }
 
 // Keyed tables whose key order changed. A first pass sorts (new key, ordinal) pairs and marks
 // every record whose key repeats an earlier record's; the second pass builds the kept records,
-// sorts them by key and writes them out, and sets the repeats aside. Both sorts run in bounded
-// memory; what grows with the table is one bit per record.
-// Whether the old or the new table is protected: then its records are secret on any disk.
-bool Secret(const TableState& old, const RestructurePlan& p) { return old.checksum != 0 || p.newChecksum != 0; }
+// sorts them by key and writes them out. Both sorts run in bounded memory; what grows with the
+// table is one bit per record.
 
 void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
                    SequentialBlockWriter& out, SetAside& aside) {
@@ -146,7 +149,7 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
     const uint16_t rs = p.schema.recordSize;
     const auto keyLess = [keySize](const uint8_t* x, const uint8_t* y) { return std::memcmp(x, y, keySize) < 0; };
     std::vector<uint8_t> rec(rs);
-    std::vector<bool> repeat;
+    std::vector<bool>& repeat = aside.repeats;
     {
         ExternalSorter keys(old->dir, Secret(*old, p), keySize + 4u, keyLess);
         std::vector<uint8_t> entry(keySize + 4u);
@@ -162,7 +165,10 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
         std::vector<uint8_t> prev(keySize);
         bool first = true;
         while (const uint8_t* e = keys.next()) {
-            if (!first && std::memcmp(prev.data(), e, keySize) == 0) repeat[GetLE32(e + keySize)] = true;
+            if (!first && std::memcmp(prev.data(), e, keySize) == 0) {
+                repeat[GetLE32(e + keySize)] = true;
+                ++aside.count;
+            }
             std::memcpy(prev.data(), e, keySize);
             first = false;
         }
@@ -172,16 +178,25 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
     uint32_t i = 0;
     while (r.next()) {
         if (i >= repeat.size()) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
-        if (repeat[i++]) {
-            b.build(r.record(), rec.data(), p.schema.fields.size(), i, false);
-            aside.records.push_back(b.values(r.record(), rec.data()));
-        } else {
+        if (!repeat[i++]) {
             b.build(r.record(), rec.data(), p.schema.fields.size(), i);
             kept.add(rec.data());
         }
         if ((i & 0xFFFF) == 0) fault::FaultPoint("restructure: records sorted");
     }
     while (const uint8_t* k = kept.next()) out.add(k);
+}
+
+// Inserts the records marked in aside into w, converted to the new fields (blobs included).
+void WriteSetAside(const std::shared_ptr<TableState>& old, const RestructurePlan& p, RecordBuilder& b, const SetAside& aside,
+                   TableWriter& w) {
+    std::vector<uint8_t> rec(p.schema.recordSize);
+    RecordReader r(old);
+    for (uint32_t i = 0; r.next() && i < aside.repeats.size(); ++i) {
+        if (!aside.repeats[i]) continue;
+        b.build(r.record(), rec.data(), p.schema.fields.size(), i + 1, false);
+        w.insert(b.values(r.record(), rec.data()));
+    }
 }
 
 // Records already in new key order (or an unkeyed table): one streaming pass.
@@ -357,8 +372,8 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     SetAside aside;
     if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
     else WriteStreaming(old, plan, builder, out);
-    if (!aside.records.empty() && !keyViolationName)
-        throw EngineError(err::kKeyViol, std::to_string(aside.records.size()) + " records repeat a key of " + old->base);
+    if (aside.count > 0 && !keyViolationName)
+        throw EngineError(err::kKeyViol, std::to_string(aside.count) + " records repeat a key of " + old->base);
     const ChainCounts counts = out.finish();
     if (blobs) blobs->finish();
 
@@ -387,13 +402,13 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
 
     RestructureResult result;
     result.records = counts.numRecords;
-    result.setAside = static_cast<uint32_t>(aside.records.size());
-    if (!aside.records.empty()) {
+    result.setAside = aside.count;
+    if (aside.count > 0) {
         // The set-aside records are stored before the table changes: a crash in between leaves
         // them twice (old table and key-violation table), never nowhere.
         KeyViolationTableSpec kv{plan.schema, plan.level, plan.driver, newPassword};
         kv.schema.keyFields = 0;
-        WriteKeyViolationTable(old->dir, kvName, kv, aside.records);
+        WriteKeyViolationTable(old->dir, kvName, kv, [&](TableWriter& w) { WriteSetAside(old, plan, builder, aside, w); });
         result.keyViolTable = kvName + ".DB";
         fault::FaultPoint("restructure: key violations written");
     }
