@@ -350,11 +350,12 @@ MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::sh
 void ForEachPlanned(const Table& t, std::size_t planned, const std::function<void(std::size_t, const RecordReader&)>& visit) {
     RecordReader rd = t.records();
     std::size_t i = 0;
+    bool more = false;
     for (; rd.next(); ++i) {
-        if (i >= planned) break;
+        if ((more = i == planned)) break;
         visit(i, rd);
     }
-    if (i != planned) throw EngineError(err::kFileCorrupt, t.path() + " changed while records were moved");
+    if (more || i != planned) throw EngineError(err::kFileCorrupt, t.path() + " changed while records were moved");
 }
 
 }  // namespace

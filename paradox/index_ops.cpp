@@ -85,6 +85,11 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
         RecordReader reader(s);
         for (uint32_t i = 0; reader.next(); ++i) {
             std::memcpy(entry.data(), reader.record().raw(), rs);
+            // Keys compare, and are stored, in their canonical form.
+            for (int k = 0; k < d.keyFieldCount; ++k) {
+                const Field& f = sc.fields[std::size_t(k)];
+                CopyCanonicalField(f, reader.record().raw(), entry.data() + f.offset);
+            }
             PutLE32(entry.data() + rs, i);
             sorted.add(entry.data());
             repeats.push_back(false);

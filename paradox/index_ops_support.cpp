@@ -63,11 +63,12 @@ void ForEachRecord(const std::shared_ptr<TableState>& s, std::size_t expected,
                    const std::function<void(std::size_t, const uint8_t*)>& visit) {
     RecordReader reader(s);
     std::size_t i = 0;
+    bool more = false;
     for (; reader.next(); ++i) {
-        if (i >= expected) break;
+        if ((more = i == expected)) break;
         visit(i, reader.record().raw());
     }
-    if (i != expected) throw EngineError(err::kFileCorrupt, s->dbPath + " changed while being rewritten");
+    if (more || i != expected) throw EngineError(err::kFileCorrupt, s->dbPath + " changed while being rewritten");
 }
 
 }  // namespace
@@ -112,7 +113,6 @@ void StageValKeyChange(FamilySwap& swap, const TableState& s, uint16_t keyFields
     swap.stage(MemberFile(s, "VAL")).writeAt(0, bytes.data(), bytes.size());
 }
 
-// Creates a key-violation table shaped like the source and copies the given records into it.
 void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
                      bool keyed) {
     std::vector<FieldDescriptor> fields = like.fieldDescriptors();
@@ -145,17 +145,12 @@ void CreateTableLike(const std::string& dir, const std::string& name, const Tabl
     createTable(dir, td, CreateOptions{keyed ? p.keyFields : uint16_t(0), false});
 }
 
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill,
-                               const std::string& into) {
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill) {
     const OpenOptions withPassword{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}};
-    const std::string name = into.empty() ? FreeKeyViolName(s.dir) : into;
-    if (!FindTableFile(s.dir, name, "DB")) {
-        // Records set aside may repeat each other's keys: the table gets no key.
-        CreateTableLike(s.dir, name, Table::open(s.dir, s.base, withPassword), password, false);
-    }
-    TableWriter w = TableWriter::open(s.dir, name, withPassword);
-    fill(w);
-    w.commit();
+    const std::string name = FreeKeyViolName(s.dir);
+    // Records set aside may repeat each other's keys: the table gets no key.
+    CreateTableLike(s.dir, name, Table::open(s.dir, s.base, withPassword), password, false);
+    FillNewTable(s.dir, name, withPassword, fill);
     return name;
 }
 

@@ -59,10 +59,8 @@ std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record);
 void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
                      bool keyed);
 
-// Stores the records `fill` inserts in a key-violation table shaped like the source (same
-// password) and returns its name: table `into` when given (appended to when it exists: it must
-// have the source's fields), else a new table under the first free KEYVIOL name.
-std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill,
-                               const std::string& into = "");
+// Stores the records `fill` inserts in a new key-violation table shaped like the source (same
+// password) under the first free KEYVIOL name, and returns that name.
+std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill);
 
 }  // namespace paradox::detail

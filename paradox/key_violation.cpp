@@ -53,9 +53,22 @@ void WriteKeyViolationTable(const std::string& dir, const std::string& name, con
     createTable(dir, d, CreateOptions{0, false});
     OpenOptions oo;
     if (!spec.password.empty()) oo.passwords.push_back(spec.password);
-    TableWriter w = TableWriter::open(dir, name, oo);
-    fill(w);
-    w.commit();
+    FillNewTable(dir, name, oo, fill);
+}
+
+void FillNewTable(const std::string& dir, const std::string& name, const OpenOptions& options, const KeyViolationFill& fill) {
+    try {
+        TableWriter w = TableWriter::open(dir, name, options);
+        fill(w);
+        w.commit();
+    } catch (...) {
+        // A table that never got its records must not be mistaken for a record of them.
+        try {
+            deleteTable(dir, name);
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 }  // namespace paradox

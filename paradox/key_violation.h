@@ -29,7 +29,11 @@ struct KeyViolationTableSpec {
 // again, so that they never all sit in memory.
 using KeyViolationFill = std::function<void(TableWriter&)>;
 
-// Creates table `name` in dir and stores the records `fill` inserts.
+// Stores the records `fill` inserts in table `name` that was just created empty; when that
+// fails, the table is deleted again.
+void FillNewTable(const std::string& dir, const std::string& name, const OpenOptions& options, const KeyViolationFill& fill);
+
+// Creates table `name` in dir and stores the records `fill` inserts (nothing is left on failure).
 void WriteKeyViolationTable(const std::string& dir, const std::string& name, const KeyViolationTableSpec& spec,
                             const KeyViolationFill& fill);
 

@@ -37,47 +37,17 @@ ValContents ValOrEmpty(const TableState& s) {
     return EmptyValFor(s.dir, s.base);
 }
 
-// Whether some index of the table is led by `fields` in order.
-bool HasIndexLedBy(const TableState& s, const std::vector<uint16_t>& fields) {
-    for (const IndexDescriptor& d : ReadIndexDescriptors(s.dir, s.base, s.header.schema)) {
-        if (d.keyFieldCount < fields.size()) continue;
-        bool led = true;
-        for (std::size_t i = 0; i < fields.size() && led; ++i) led = d.keyFields[i] == fields[i];
-        if (led) return true;
-    }
-    return false;
-}
-
 std::string FileNameOf(const TableState& s) { return FileNamePart(s.dbPath); }
 
 // Per dependent record (chain order): whether its link fields `mine` (not all blank) name no
-// master record. The master's key prefixes and the dependent's link values are both sorted in
-// bounded memory and merged.
+// master record.
 std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std::shared_ptr<TableState>& mas,
                               const std::vector<uint16_t>& mine) {
     const Schema& ds = dep->header.schema;
-    const Schema& ms = mas->header.schema;
-    uint16_t keyBytes = 0;
-    for (std::size_t i = 0; i < mine.size(); ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[i].width);
-    const auto keyLess = [keyBytes](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keyBytes) < 0; };
-    ExternalSorter masterKeys(mas->dir, mas->checksum != 0, keyBytes, keyLess);
-    std::vector<uint8_t> probe(keyBytes + 4u);
-    {
-        RecordReader r(mas);
-        while (r.next()) {
-            std::size_t at = 0;
-            for (std::size_t k = 0; k < mine.size(); ++k) {
-                CopyCanonicalField(ms.fields[k], r.record().raw(), probe.data() + at);
-                at += ms.fields[k].width;
-            }
-            masterKeys.add(probe.data());
-        }
-    }
-    ExternalSorter probes(dep->dir, dep->checksum != 0, keyBytes + 4u, keyLess);
-    std::vector<bool> orphaned;
-    {
+    return FindOrphanRecords(mas, static_cast<uint16_t>(mine.size()), dep->checksum != 0, [&](const LinkProbeSink& emit) {
+        std::vector<uint8_t> probe(ds.recordSize);
         RecordReader r(dep);
-        for (uint32_t i = 0; r.next(); ++i) {
+        while (r.next()) {
             const uint8_t* rec = r.record().raw();
             bool blank = true;
             std::size_t at = 0;
@@ -87,21 +57,110 @@ std::vector<bool> FindOrphans(const std::shared_ptr<TableState>& dep, const std:
                 blank = blank && IsBlankField(f, rec);
                 at += f.width;
             }
-            orphaned.push_back(false);
-            if (blank) continue;
-            PutLE32(probe.data() + keyBytes, i);
-            probes.add(probe.data());
+            emit(probe.data(), blank);
+        }
+    });
+}
+
+}  // namespace
+
+std::vector<bool> FindOrphanRecords(const std::shared_ptr<TableState>& mas, uint16_t fieldCount, bool secret,
+                                    const LinkProbes& probes) {
+    const Schema& ms = mas->header.schema;
+    uint16_t keyBytes = 0;
+    for (uint16_t i = 0; i < fieldCount; ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[i].width);
+    const auto keyLess = [keyBytes](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keyBytes) < 0; };
+    // The master's key prefixes and the dependent's link values are sorted apart in bounded
+    // memory and merged.
+    ExternalSorter masterKeys(mas->dir, mas->checksum != 0, keyBytes, keyLess);
+    std::vector<uint8_t> entry(keyBytes + 4u);
+    {
+        RecordReader r(mas);
+        while (r.next()) {
+            std::size_t at = 0;
+            for (uint16_t k = 0; k < fieldCount; ++k) {
+                CopyCanonicalField(ms.fields[k], r.record().raw(), entry.data() + at);
+                at += ms.fields[k].width;
+            }
+            masterKeys.add(entry.data());
         }
     }
+    ExternalSorter values(mas->dir, secret || mas->checksum != 0, keyBytes + 4u, keyLess);
+    std::vector<bool> orphaned;
+    probes([&](const uint8_t* value, bool blank) {
+        const uint32_t ordinal = static_cast<uint32_t>(orphaned.size());
+        orphaned.push_back(false);
+        if (blank) return;
+        std::memcpy(entry.data(), value, keyBytes);
+        PutLE32(entry.data() + keyBytes, ordinal);
+        values.add(entry.data());
+    });
     const uint8_t* key = masterKeys.next();
-    while (const uint8_t* p = probes.next()) {
+    while (const uint8_t* p = values.next()) {
         while (key && std::memcmp(key, p, keyBytes) < 0) key = masterKeys.next();
         if (!key || std::memcmp(key, p, keyBytes) != 0) orphaned[GetLE32(p + keyBytes)] = true;
     }
     return orphaned;
 }
 
-}  // namespace
+RILinkDescriptor DependentLinkEntry(const RILinkDescriptor& link, const TableState& master) {
+    RILinkDescriptor d = link;
+    d.kind = uint32_t(LinkKind::Dependent);
+    copyFixedText(d.otherTable, FileNameOf(master));
+    d.deleteRule = uint32_t(LinkRule::Restrict);
+    return d;
+}
+
+void InsertDependentLink(ValContents& v, const RILinkDescriptor& entry) {
+    // Dependent entries come before the master-side ones.
+    v.links.insert(std::find_if(v.links.begin(), v.links.end(),
+                                [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }),
+                   entry);
+}
+
+void AddMasterRecord(ValContents& masterVal, const RILinkDescriptor& entry, const std::string& dependentFile,
+                     uint16_t masterKeyFields) {
+    RILinkDescriptor m{};
+    copyFixedText(m.name, fixedText(entry.name));
+    m.kind = uint32_t(LinkKind::Master);
+    copyFixedText(m.otherTable, dependentFile);
+    m.updateRule = entry.updateRule;
+    m.deleteRule = uint32_t(LinkRule::Restrict);
+    m.fieldCount = entry.fieldCount;
+    for (int i = 0; i < entry.fieldCount; ++i) {
+        m.thisFields[i] = entry.otherFields[i];
+        m.otherFields[i] = entry.thisFields[i];
+    }
+    masterVal.links.push_back(m);
+    if (masterVal.masterKeyFields.empty())
+        for (uint16_t k = 1; k <= masterKeyFields; ++k) masterVal.masterKeyFields.push_back(k);
+}
+
+std::optional<SecondaryIndexDef> LinkIndexFor(const RILinkDescriptor& link, const Schema& ds,
+                                              const std::vector<SecondaryIndexDef>& existing) {
+    const auto ledBy = [&](const uint16_t* fields, std::size_t count) {
+        if (count < link.fieldCount) return false;
+        for (int i = 0; i < link.fieldCount; ++i)
+            if (fields[i] != link.thisFields[i]) return false;
+        return true;
+    };
+    std::vector<uint16_t> primary;
+    for (uint16_t k = 1; k <= ds.keyFields; ++k) primary.push_back(k);
+    if (ledBy(primary.data(), primary.size())) return std::nullopt;
+    for (const SecondaryIndexDef& e : existing)
+        if (ledBy(e.desc.keyFields, e.desc.keyFieldCount)) return std::nullopt;
+    // Paradox gives every link an index of its own on the dependent's link fields.
+    SecondaryIndexDef def;
+    def.desc.keyFieldCount = link.fieldCount;
+    for (int i = 0; i < link.fieldCount; ++i) def.desc.keyFields[i] = link.thisFields[i];
+    def.desc.maintained = ds.keyFields > 0 ? 1 : 0;
+    if (link.fieldCount == 1) copyFixedText(def.desc.name, ds.fields[link.thisFields[0] - 1u].name);
+    else copyFixedText(def.desc.name, fixedText(link.name));
+    std::vector<std::string> exts;
+    for (const auto& e : existing) exts.push_back(e.extension);
+    def.extension = ChooseIndexExtension(def.desc, ds, exts);
+    return def;
+}
 
 std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::string& table) {
     auto v = ReadValFile(dir, table);
@@ -155,6 +214,7 @@ void CheckLinkRequests(const std::string& dir, const std::string& dependent, con
         auto mas = OpenTableState(loc.dir, fixedText(link.otherTable), options);
         if (EqualsIgnoreCase1252(mas->dir, loc.dir) && EqualsIgnoreCase1252(mas->base, loc.base))
             throw EngineError(err::kInvalidParam, "a table cannot be its own master");
+        CheckMayChangeStructure(*mas);
         CheckNewLink(dependentSchema, dependentLinks, *mas, link);
         RILinkDescriptor added = link;
         added.kind = uint32_t(LinkKind::Dependent);
@@ -162,18 +222,8 @@ void CheckLinkRequests(const std::string& dir, const std::string& dependent, con
     }
 }
 
-void CheckNoOrphans(const std::shared_ptr<TableState>& dep, const RILinkDescriptor& link, const OpenOptions& options) {
-    auto mas = OpenTableState(dep->dir, fixedText(link.otherTable), options);
-    std::vector<uint16_t> mine;
-    for (int i = 0; i < link.fieldCount; ++i) mine.push_back(static_cast<uint16_t>(link.thisFields[i]));
-    const std::vector<bool> orphaned = FindOrphans(dep, mas, mine);
-    const auto count = std::count(orphaned.begin(), orphaned.end(), true);
-    if (count > 0)
-        throw EngineError(err::kKeyViol, std::to_string(count) + " records of " + dep->base + " name no record of " + mas->base);
-}
-
 AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,
-                      const OpenOptions& options, const std::string& keyViolTable) {
+                      const OpenOptions& options) {
     // A link step a crash interrupted is finished (or undone) first, whichever table it named.
     RecoverDirectory(LocateTable(dir, dependent).dir);
     auto dep = OpenTableState(dir, dependent, options);
@@ -187,8 +237,6 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     CheckMayChangeStructure(*mas);
     ValContents depVal = ValOrEmpty(*dep);
     const std::vector<uint16_t> mine = CheckNewLink(ds, depVal.links, *mas, link);
-    std::vector<uint16_t> theirs;
-    for (int i = 0; i < link.fieldCount; ++i) theirs.push_back(static_cast<uint16_t>(link.otherFields[i]));
 
     // Records whose link fields name no master record are set aside.
     const std::vector<bool> orphaned = FindOrphans(dep, mas, mine);
@@ -202,51 +250,19 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
         WriteDataFileWithout(db, dep, orphaned);
         db.sync();
         // Stored before the table changes: a crash in between leaves them twice, never nowhere.
-        result.keyViolTable = WriteKeyViolations(
-            *dep, MatchingPassword(*dep, options), [&](TableWriter& w) { InsertMarkedRecords(w, dep, orphaned); }, keyViolTable);
+        result.keyViolTable =
+            WriteKeyViolations(*dep, MatchingPassword(*dep, options), [&](TableWriter& w) { InsertMarkedRecords(w, dep, orphaned); });
         result.orphans = static_cast<uint32_t>(orphanCount);
     }
 
-    RILinkDescriptor d = link;
-    d.kind = uint32_t(LinkKind::Dependent);
-    copyFixedText(d.otherTable, FileNameOf(*mas));
-    d.deleteRule = uint32_t(LinkRule::Restrict);
-    depVal.links.insert(std::find_if(depVal.links.begin(), depVal.links.end(),
-                                     [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }),
-                        d);
-
+    const RILinkDescriptor entry = DependentLinkEntry(link, *mas);
+    InsertDependentLink(depVal, entry);
     std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(dep->dir, dep->base);
     const std::size_t existingIndexes = defs.size();
-    if (!HasIndexLedBy(*dep, mine)) {
-        // Paradox gives every link an index of its own on the dependent's link fields.
-        SecondaryIndexDef def;
-        def.desc.keyFieldCount = link.fieldCount;
-        for (int i = 0; i < link.fieldCount; ++i) def.desc.keyFields[i] = mine[std::size_t(i)];
-        def.desc.maintained = ds.keyFields > 0 ? 1 : 0;
-        if (link.fieldCount == 1) copyFixedText(def.desc.name, ds.fields[mine[0] - 1u].name);
-        else copyFixedText(def.desc.name, name);
-        std::vector<std::string> exts;
-        for (const auto& e : defs) exts.push_back(e.extension);
-        def.extension = ChooseIndexExtension(def.desc, ds, exts);
-        defs.push_back(def);
-    }
+    if (auto def = LinkIndexFor(entry, ds, defs)) defs.push_back(*def);
 
-    // The master's record of its new dependent.
     ValContents masVal = ValOrEmpty(*mas);
-    RILinkDescriptor m{};
-    copyFixedText(m.name, name);
-    m.kind = uint32_t(LinkKind::Master);
-    copyFixedText(m.otherTable, FileNameOf(*dep));
-    m.updateRule = link.updateRule;
-    m.deleteRule = uint32_t(LinkRule::Restrict);
-    m.fieldCount = link.fieldCount;
-    for (int i = 0; i < link.fieldCount; ++i) {
-        m.thisFields[i] = theirs[std::size_t(i)];
-        m.otherFields[i] = mine[std::size_t(i)];
-    }
-    masVal.links.push_back(m);
-    if (masVal.masterKeyFields.empty())
-        for (uint16_t k = 1; k <= ms.keyFields; ++k) masVal.masterKeyFields.push_back(k);
+    AddMasterRecord(masVal, entry, FileNameOf(*dep), ms.keyFields);
     const std::vector<uint8_t> masBytes = EncodeValFile(masVal, ReadValStamps(mas->dir, mas->base));
 
     // Both tables change in one step (links join tables of one directory).
@@ -292,34 +308,49 @@ void StageVal(FamilySwap& swap, const TableState& s, const ValContents& v) {
 
 void StageMasterSides(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
                       const std::vector<RILinkDescriptor>& dropped, const std::vector<RILinkDescriptor>& renumbered,
-                      const OpenOptions& options) {
+                      const std::vector<RILinkDescriptor>& added, const OpenOptions& options) {
     // Masters by their base name, each changed once for all its links.
     std::vector<std::pair<std::shared_ptr<TableState>, ValContents>> masters;
-    // The master's record of dependent link `link`, or nullptr.
-    const auto recordOf = [&](const RILinkDescriptor& link) -> std::pair<ValContents*, RILinkDescriptor*> {
+    // The .VAL contents of the master of `link` (an empty one when it has none and `create`), or
+    // nullptr for a master that is gone or has no .VAL.
+    const auto masterOf = [&](const RILinkDescriptor& link, bool create) -> std::pair<TableState*, ValContents*> {
         const std::string masterBase = TableBaseName(fixedText(link.otherTable));
         if (EqualsIgnoreCase1252(masterBase, depBase) || !FindTableFile(depDir, masterBase, "DB")) return {nullptr, nullptr};
         auto at = std::find_if(masters.begin(), masters.end(),
                                [&](const auto& m) { return EqualsIgnoreCase1252(m.first->base, masterBase); });
         if (at == masters.end()) {
             auto mas = OpenTableState(depDir, masterBase, options);
+            CheckMayChangeStructure(*mas);  // its .VAL changes too
             auto val = ReadValFile(mas->dir, mas->base);
-            if (!val) return {nullptr, nullptr};
-            masters.emplace_back(mas, *val);
+            if (!val && !create) return {nullptr, nullptr};
+            masters.emplace_back(mas, val ? *val : EmptyValFor(mas->dir, mas->base));
             at = masters.end() - 1;
         }
-        ValContents& v = at->second;
-        auto mit = std::find_if(v.links.begin(), v.links.end(), [&](const RILinkDescriptor& l) {
+        return {at->first.get(), &at->second};
+    };
+    // The master's record of dependent link `link`, or nullptr.
+    const auto recordOf = [&](const RILinkDescriptor& link) -> std::pair<ValContents*, RILinkDescriptor*> {
+        ValContents* v = masterOf(link, false).second;
+        if (!v) return {nullptr, nullptr};
+        auto mit = std::find_if(v->links.begin(), v->links.end(), [&](const RILinkDescriptor& l) {
             return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), fixedText(link.name)) &&
                    EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), depBase);
         });
-        return {&v, mit == v.links.end() ? nullptr : &*mit};
+        return {v, mit == v->links.end() ? nullptr : &*mit};
     };
     for (const RILinkDescriptor& link : dropped)
         if (auto [v, record] = recordOf(link); record) v->links.erase(v->links.begin() + (record - v->links.data()));
     for (const RILinkDescriptor& link : renumbered)
         if (auto [v, record] = recordOf(link); record)
             for (uint16_t i = 0; i < link.fieldCount && i < kMaxKeyFields; ++i) record->otherFields[i] = link.thisFields[i];
+    if (!added.empty()) {
+        const std::string depFile = FileNamePart(*FindTableFile(depDir, depBase, "DB"));
+        for (const RILinkDescriptor& link : added) {
+            auto [mas, v] = masterOf(link, true);
+            if (!v) throw EngineError(err::kNoSuchTable, fixedText(link.otherTable));
+            AddMasterRecord(*v, link, depFile, mas->header.schema.keyFields);
+        }
+    }
     for (auto& [mas, v] : masters) {
         if (std::none_of(v.links.begin(), v.links.end(),
                          [](const RILinkDescriptor& l) { return l.kind == uint32_t(LinkKind::Master); }))
@@ -347,7 +378,7 @@ void DropLinks(const std::string& dir, const std::string& dependent, const std::
     if (dropped.empty()) return;
     FamilySwap swap(dep->dir, dep->base);
     StageVal(swap, *dep, *depVal);
-    StageMasterSides(swap, dep->dir, dep->base, dropped, {}, options);
+    StageMasterSides(swap, dep->dir, dep->base, dropped, {}, {}, options);
     swap.commit();
 }
 

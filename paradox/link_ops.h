@@ -4,15 +4,19 @@
 // none, and writes both sides: the dependent's entry and the master's record of its dependent.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "paradox/descriptors.h"
 #include "paradox/family_swap.h"
 #include "paradox/link_descriptor.h"
+#include "paradox/index_maintenance.h"
 #include "paradox/schema.h"
 #include "paradox/table.h"
+#include "paradox/val_file.h"
 
 namespace paradox {
 
@@ -28,14 +32,28 @@ struct AddLinkResult {
 // 9748 when the master fields do not lead the master's primary key, 9995 when field types
 // differ, 9741 when the name is taken, 9750 when a field already links to a master,
 // 9986 for invalid field numbers. Passwords in `options` serve both tables.
-// Orphans go to table keyViolTable when given (appended to when it exists: it must have the
-// dependent's fields), else to a new table under the first free KEYVIOL name.
 AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,
-                      const OpenOptions& options = {}, const std::string& keyViolTable = "");
+                      const OpenOptions& options = {});
 
-// 9729 when a record of `dep` has link fields (link.thisFields, not all blank) naming no record
-// of the link's master (found in dep's directory). `dep` may be the state of a staged file.
-void CheckNoOrphans(const std::shared_ptr<TableState>& dep, const RILinkDescriptor& link, const OpenOptions& options = {});
+// Per dependent record, in the order `probes` yields them: whether its link value names no
+// record of master `mas`. probes(emit) calls emit(value, blank) once per record, value being
+// the canonical bytes (CopyCanonicalField) of the link's fieldCount fields; blank values never
+// orphan. secret: the values come from a protected table.
+using LinkProbeSink = std::function<void(const uint8_t* value, bool blank)>;
+using LinkProbes = std::function<void(const LinkProbeSink&)>;
+std::vector<bool> FindOrphanRecords(const std::shared_ptr<TableState>& mas, uint16_t fieldCount, bool secret,
+                                    const LinkProbes& probes);
+
+// The pieces of a new link: the dependent's .VAL entry for it (master's file name, restrict on
+// delete) and its place among the entries; the master's record of it; the index Paradox gives
+// the dependent's link fields when neither the primary key nor an index in `existing` is led
+// by them.
+RILinkDescriptor DependentLinkEntry(const RILinkDescriptor& link, const TableState& master);
+void InsertDependentLink(ValContents& v, const RILinkDescriptor& entry);
+void AddMasterRecord(ValContents& masterVal, const RILinkDescriptor& entry, const std::string& dependentFile,
+                     uint16_t masterKeyFields);
+std::optional<SecondaryIndexDef> LinkIndexFor(const RILinkDescriptor& entry, const Schema& dependentSchema,
+                                              const std::vector<SecondaryIndexDef>& existing);
 
 // Drops the dependent-side link `name` of table `dependent` and the master's record of it.
 // 9986 when the table has no link of that name.
@@ -52,12 +70,13 @@ void CheckLinkRequests(const std::string& dir, const std::string& dependent, con
                        const OpenOptions& options = {});
 
 // Stages into swap (opened on the dependent's directory) each master's .VAL without its record
-// of the dropped dependent links, and with the dependent's field numbers of the renumbered ones
-// (given with their new numbers). Masters are found in the dependent's directory; one that is
-// gone or does not record the link is left alone.
+// of the dropped dependent links, with the dependent's field numbers of the renumbered ones
+// (given with their new numbers), and with a record of each added one (given as
+// DependentLinkEntry made them). Masters are found in the dependent's directory; one that is
+// gone or does not record a dropped or renumbered link is left alone.
 void StageMasterSides(FamilySwap& swap, const std::string& depDir, const std::string& depBase,
                       const std::vector<RILinkDescriptor>& dropped, const std::vector<RILinkDescriptor>& renumbered,
-                      const OpenOptions& options = {});
+                      const std::vector<RILinkDescriptor>& added, const OpenOptions& options = {});
 
 // The links of a table as descriptors (dependent side first, then its dependents).
 std::vector<RILinkDescriptor> ReadLinks(const std::string& dir, const std::string& table);

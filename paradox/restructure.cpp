@@ -29,6 +29,7 @@
 #include "paradox/security.h"
 #include "paradox/table_family.h"
 #include "paradox/table_state.h"
+#include "paradox/text_case.h"
 
 namespace paradox {
 
@@ -61,7 +62,9 @@ public:
             const Field& of = old_.header.schema.fields[src];
             if (!withBlobs && IsBlobType(nf.type)) continue;
             if (p_.rawCopy[i]) {
-                std::memcpy(out + nf.offset, in.raw() + of.offset, nf.width);
+                // Key fields in canonical form: keys compare byte by byte.
+                if (i < p_.schema.keyFields) CopyCanonicalField(of, in.raw(), out + nf.offset);
+                else std::memcpy(out + nf.offset, in.raw() + of.offset, nf.width);
                 continue;
             }
             try {
@@ -129,10 +132,13 @@ private:
     bool convertedAuto_ = false;
 };
 
-// Records whose new key repeats an earlier record's: marked by ordinal, stored later.
+// Records set aside (whose new key repeats an earlier record's, or that name no record of a new
+// link's master): marked by old ordinal, left out of the new table, stored later.
 struct SetAside {
-    std::vector<bool> repeats;
+    std::vector<bool> marks;  // empty while nothing is marked
     uint32_t count = 0;
+
+    bool marked(std::size_t i) const { return i < marks.size() && marks[i]; }
 };
 
 // Whether the old or the new table is protected: then its records are secret on any disk.
@@ -149,7 +155,7 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
     const uint16_t rs = p.schema.recordSize;
     const auto keyLess = [keySize](const uint8_t* x, const uint8_t* y) { return std::memcmp(x, y, keySize) < 0; };
     std::vector<uint8_t> rec(rs);
-    std::vector<bool>& repeat = aside.repeats;
+    std::vector<bool> repeat;
     {
         ExternalSorter keys(old->dir, Secret(*old, p), keySize + 4u, keyLess);
         std::vector<uint8_t> entry(keySize + 4u);
@@ -165,20 +171,27 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
         std::vector<uint8_t> prev(keySize);
         bool first = true;
         while (const uint8_t* e = keys.next()) {
-            if (!first && std::memcmp(prev.data(), e, keySize) == 0) {
-                repeat[GetLE32(e + keySize)] = true;
-                ++aside.count;
-            }
+            if (!first && std::memcmp(prev.data(), e, keySize) == 0) repeat[GetLE32(e + keySize)] = true;
             std::memcpy(prev.data(), e, keySize);
             first = false;
         }
     }
+    // A repeat of a key stays out of the table, also where the record it repeats is set aside
+    // for another reason (as if the links were added after the key changed).
+    if (!aside.marks.empty() && aside.marks.size() != repeat.size())
+        throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+    aside.marks.resize(repeat.size(), false);
+    for (std::size_t k = 0; k < repeat.size(); ++k)
+        if (repeat[k] && !aside.marks[k]) {
+            aside.marks[k] = true;
+            ++aside.count;
+        }
     ExternalSorter kept(old->dir, Secret(*old, p), rs, keyLess);
     RecordReader r(old);
     uint32_t i = 0;
     while (r.next()) {
         if (i >= repeat.size()) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
-        if (!repeat[i++]) {
+        if (!aside.marks[i++]) {
             b.build(r.record(), rec.data(), p.schema.fields.size(), i);
             kept.add(rec.data());
         }
@@ -192,23 +205,25 @@ void WriteSetAside(const std::shared_ptr<TableState>& old, const RestructurePlan
                    TableWriter& w) {
     std::vector<uint8_t> rec(p.schema.recordSize);
     RecordReader r(old);
-    for (uint32_t i = 0; r.next() && i < aside.repeats.size(); ++i) {
-        if (!aside.repeats[i]) continue;
+    for (uint32_t i = 0; r.next() && i < aside.marks.size(); ++i) {
+        if (!aside.marks[i]) continue;
         b.build(r.record(), rec.data(), p.schema.fields.size(), i + 1, false);
         w.insert(b.values(r.record(), rec.data()));
     }
 }
 
 // Records already in new key order (or an unkeyed table): one streaming pass.
-void WriteStreaming(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b, SequentialBlockWriter& out) {
+void WriteStreaming(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b, SequentialBlockWriter& out,
+                    const SetAside& aside) {
     const uint16_t keySize = p.schema.keySize();
     std::vector<uint8_t> rec(p.schema.recordSize), prev(keySize);
     RecordReader r(old);
     uint64_t i = 0;
     while (r.next()) {
-        b.build(r.record(), rec.data(), p.schema.fields.size(), ++i);
+        if (aside.marked(i++)) continue;
+        b.build(r.record(), rec.data(), p.schema.fields.size(), i);
         if (keySize > 0) {
-            if (i > 1 && std::memcmp(prev.data(), rec.data(), keySize) >= 0)
+            if (out.records() > 0 && std::memcmp(prev.data(), rec.data(), keySize) >= 0)
                 throw EngineError(err::kFileCorrupt, old->dbPath + ": records out of key order");
             std::memcpy(prev.data(), rec.data(), keySize);
         }
@@ -245,20 +260,6 @@ void ReportKeyViolationTable(const RestructureResult& result, char* keyViolation
     std::memcpy(keyViolationName, result.keyViolTable.data(), std::min(result.keyViolTable.size(), kKeyViolNameSize - 1));
 }
 
-// The new data file as a readable table state, for checks before it is put in place (records
-// only: its blobs and companions are not readable through it).
-std::shared_ptr<TableState> StagedState(const TableState& old, const std::string& path, uint32_t checksum) {
-    auto s = std::make_shared<TableState>();
-    s->dir = old.dir;
-    s->base = old.base;
-    s->dbPath = path;
-    s->db = File::openRead(path);
-    s->fileSize = s->db.size();
-    s->header = ReadDbHeader(s->db, false);
-    s->checksum = checksum;
-    return s;
-}
-
 // The name records set aside will be stored under: the caller's, else the first free KEYVIOL
 // name; empty without a buffer (then nothing may be set aside).
 std::string KeyViolationTableName(const std::string& dir, const char* keyViolationName) {
@@ -266,36 +267,78 @@ std::string KeyViolationTableName(const std::string& dir, const char* keyViolati
     return ChooseKeyViolationName(dir, std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)));
 }
 
-// Adds the new links to the table now in place. Their orphans join the key-violation table
-// kvName, which the restructure itself may have started.
-void AddNewLinks(const std::string& dir, const std::string& base, const std::vector<RILinkDescriptor>& adds,
-                 const std::string& kvName, const OpenOptions& oo, RestructureResult& result) {
-    for (const RILinkDescriptor& l : adds) {
-        const AddLinkResult added = AddLink(dir, base, l, oo, kvName);
-        if (!added.keyViolTable.empty()) result.keyViolTable = added.keyViolTable + ".DB";
-        result.setAside += added.orphans;
-    }
-}
-
-// Links added, changed or dropped without any other change: the data files stay as they are.
-// Every add is checked against the links left after the drops before any file changes; the
-// drops then go in one step, and each add in one more.
-RestructureResult ChangeLinksOnly(std::shared_ptr<TableState> old, const TableDescriptor& desc, char* keyViolationName,
-                                  const OpenOptions& oo) {
-    const LinkChanges links = SortLinkEntries(*old, desc);
-    CheckLinkRequests(old->dir, old->base, old->header.schema, KeptLinks(*old, links.drops), links.adds, oo);
-    if (!keyViolationName)
-        for (const RILinkDescriptor& l : links.adds) CheckNoOrphans(old, l, oo);
-    const std::string kvName = links.adds.empty() ? "" : KeyViolationTableName(old->dir, keyViolationName);
+// Links dropped without any other change: the data files stay as they are, and the table's
+// .VAL and its masters' change in one step.
+RestructureResult DropLinksOnly(std::shared_ptr<TableState> old, const LinkChanges& links, const OpenOptions& oo) {
     const std::string dir = old->dir, base = old->base;
     old.reset();
     std::vector<std::string> dropped;
     for (const RILinkDescriptor& l : links.drops) dropped.push_back(fixedText(l.name));
     DropLinks(dir, base, dropped, oo);
-    RestructureResult result;
-    AddNewLinks(dir, base, links.adds, kvName, oo, result);
-    ReportKeyViolationTable(result, keyViolationName);
-    return result;
+    return {};
+}
+
+// The links a restructure adds, as the table's .VAL will hold them, with their masters (which
+// must be in the table's directory: their .VAL changes in the same step).
+struct NewLinks {
+    std::vector<RILinkDescriptor> entries;
+    std::vector<std::shared_ptr<TableState>> masters;
+};
+
+NewLinks OpenNewLinks(const TableState& old, const RestructurePlan& plan, const std::vector<RILinkDescriptor>& adds,
+                      const OpenOptions& oo) {
+    NewLinks n;
+    for (const RILinkDescriptor& l : adds) {
+        auto mas = OpenTableState(old.dir, fixedText(l.otherTable), oo);
+        if (!EqualsIgnoreCase1252(mas->dir, old.dir))
+            throw EngineError(err::kInvalidParam, "the master of link " + fixedText(l.name) + " must be in the table's directory");
+        detail::CheckMayChangeStructure(*mas);
+        for (int i = 0; i < l.fieldCount; ++i) {
+            const std::size_t f = l.thisFields[i] - 1u;
+            // Its numbers are only known once the records are written.
+            if (plan.source[f] < 0 && plan.schema.fields[f].type == PxType::AutoInc)
+                throw EngineError(err::kInvalidParam, "a link cannot use an autoincrement field the request adds");
+        }
+        n.entries.push_back(DependentLinkEntry(l, *mas));
+        n.masters.push_back(std::move(mas));
+    }
+    return n;
+}
+
+// Marks (by old ordinal) the records whose link values, as the new table will hold them, name
+// no record of a new link's master; returns how many.
+uint32_t MarkOrphans(const std::shared_ptr<TableState>& old, const RestructurePlan& p, const NewLinks& links, SetAside& aside) {
+    uint32_t count = 0;
+    for (std::size_t k = 0; k < links.entries.size(); ++k) {
+        const RILinkDescriptor& link = links.entries[k];
+        RecordBuilder b(*old, p, nullptr);
+        const std::vector<bool> orphaned =
+            FindOrphanRecords(links.masters[k], link.fieldCount, Secret(*old, p), [&](const LinkProbeSink& emit) {
+                std::vector<uint8_t> rec(p.schema.recordSize), value(p.schema.recordSize);
+                RecordReader r(old);
+                for (uint64_t i = 1; r.next(); ++i) {
+                    b.build(r.record(), rec.data(), p.schema.fields.size(), i, false);
+                    bool blank = true;
+                    std::size_t at = 0;
+                    for (int f = 0; f < link.fieldCount; ++f) {
+                        const Field& field = p.schema.fields[link.thisFields[f] - 1u];
+                        CopyCanonicalField(field, rec.data(), value.data() + at);
+                        blank = blank && IsBlankField(field, rec.data());
+                        at += field.width;
+                    }
+                    emit(value.data(), blank);
+                }
+            });
+        if (aside.marks.empty()) aside.marks.assign(orphaned.size(), false);
+        if (orphaned.size() != aside.marks.size()) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+        for (std::size_t i = 0; i < orphaned.size(); ++i)
+            if (orphaned[i] && !aside.marks[i]) {
+                aside.marks[i] = true;
+                ++count;
+            }
+    }
+    aside.count += count;
+    return count;
 }
 
 std::string PasswordOf(const TableDescriptor& d) {
@@ -321,16 +364,24 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     std::shared_ptr<TableState> old = OpenTableState(dir, tableName, oo);
     const uint32_t askedChecksum = newPassword.empty() ? 0 : PasswordChecksum(newPassword);
     detail::CheckMayChangeStructure(*old);
-    if (ChangesLinksOnly(desc) && askedChecksum == old->header.checksum)
-        return ChangeLinksOnly(std::move(old), desc, keyViolationName, oo);
+    const LinkChanges links = SortLinkEntries(*old, desc);
+    if (ChangesLinksOnly(desc) && askedChecksum == old->header.checksum && links.adds.empty())
+        return DropLinksOnly(std::move(old), links, oo);
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
-    const LinkChanges links = SortLinkEntries(*old, desc);
-    const CompanionPlan companions = PlanCompanions(*old, plan, desc, links.drops);
+    CompanionPlan companions = PlanCompanions(*old, plan, desc, links.drops);
     const std::optional<AuxStorePlan> auxStore = PlanAuxStore(*old, plan, desc);
-    if (!links.adds.empty())
+    NewLinks added;
+    if (!links.adds.empty()) {
         CheckLinkRequests(old->dir, old->base, plan.schema, companions.val ? companions.val->links : std::vector<RILinkDescriptor>{},
                           links.adds, oo);
+        added = OpenNewLinks(*old, plan, links.adds, oo);
+        AddLinksToPlan(companions, plan, added.entries);
+    }
+    // Records a new link finds no master record for leave the table with the restructure.
+    SetAside aside;
+    if (const uint32_t orphans = MarkOrphans(old, plan, added, aside); orphans > 0 && !keyViolationName)
+        throw EngineError(err::kKeyViol, std::to_string(orphans) + " records of " + old->base + " name no master record");
     const bool maySetAside = (plan.schema.keyFields > 0 && !plan.keyOrderKept) || !links.adds.empty();
     const std::string kvName = maySetAside ? KeyViolationTableName(old->dir, keyViolationName) : "";
 
@@ -369,9 +420,8 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     RecordBuilder builder(*old, plan, blobs.get());
     SequentialBlockWriter out(db, static_cast<uint32_t>(header.size()), plan.blockSize, plan.schema.recordSize,
                               plan.recordsPerBlock, plan.newChecksum);
-    SetAside aside;
     if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
-    else WriteStreaming(old, plan, builder, out);
+    else WriteStreaming(old, plan, builder, out, aside);
     if (aside.count > 0 && !keyViolationName)
         throw EngineError(err::kKeyViol, std::to_string(aside.count) + " records repeat a key of " + old->base);
     const ChainCounts counts = out.finish();
@@ -398,7 +448,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId};
     StageCompanions(swap, *old, companions, swap.stagedPath(dbName), plan.newChecksum, stamps);
     if (auxStore) StageAuxStore(swap, old->dir, old->base, auxStore->bytes);
-    StageMasterSides(swap, old->dir, old->base, links.drops, companions.renumberedLinks, oo);
+    StageMasterSides(swap, old->dir, old->base, links.drops, companions.renumberedLinks, added.entries, oo);
 
     RestructureResult result;
     result.records = counts.numRecords;
@@ -410,17 +460,14 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         kv.schema.keyFields = 0;
         WriteKeyViolationTable(old->dir, kvName, kv, [&](TableWriter& w) { WriteSetAside(old, plan, builder, aside, w); });
         result.keyViolTable = kvName + ".DB";
+        // Numbers the set-aside records drew stay taken in the new table too.
+        if (plan.schema.autoIncField() >= 0) {
+            PutLE32(header.data() + hdr::kAutoInc, builder.autoInc());
+            db.writeAt(hdr::kAutoInc, header.data() + hdr::kAutoInc, 4);
+        }
         fault::FaultPoint("restructure: key violations written");
     }
-    // Without a place for orphans, a new link must find none in the new records.
-    if (!keyViolationName && !links.adds.empty()) {
-        const auto staged = StagedState(*old, swap.stagedPath(dbName), plan.newChecksum);
-        for (const RILinkDescriptor& l : links.adds) CheckNoOrphans(staged, l, oo);
-    }
     swap.commit();
-    ReportKeyViolationTable(result, keyViolationName);  // stored even if a link fails below
-    // New links check the new table's records, and set aside those without a master record.
-    AddNewLinks(old->dir, old->base, links.adds, kvName, oo, result);
     ReportKeyViolationTable(result, keyViolationName);
     return result;
 }

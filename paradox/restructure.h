@@ -38,9 +38,10 @@ inline constexpr std::size_t kKeyViolNameSize = 261;
 // operation or field number, 10002 for a type change the engine does not convert, 9985 when a
 // value would not survive the conversion, 10009 for a repeated field name, 11522 for a bad
 // option, 10498 when the current master password is unknown (or an auxiliary password asks
-// for more than its rights allow), the codes of AddLink for links to add. A descriptor with link
-// entries, the current master password and nothing else changes the links only (the data files
-// stay as they are).
+// for more than its rights allow), the codes of AddLink for links to add. Links are added in the
+// same step as the rest: records naming no master record are set aside like repeated keys. A
+// descriptor that only drops links (with the current master password) leaves the data files
+// as they are.
 RestructureResult restructureTable(const std::string& dir, const TableDescriptor& desc,
                                    char* keyViolationName, const RestructureOptions& options = {});
 

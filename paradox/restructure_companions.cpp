@@ -5,6 +5,7 @@
 
 #include "paradox/engine_error.h"
 #include "paradox/fault_injection.h"
+#include "paradox/link_ops.h"
 #include "paradox/table_family.h"
 #include "paradox/table_state.h"
 #include "paradox/text_case.h"
@@ -22,6 +23,21 @@ bool IsIndexFile(const std::string& name) {
     return (c == 'X' || c == 'Y') && name.size() - dot - 1 == 3;
 }
 
+// An empty .VAL for the new table.
+ValContents NewVal(const RestructurePlan& p) {
+    ValContents v;
+    v.version = p.level >= 5 ? 0x0B : 0x09;
+    return v;
+}
+
+// The .VAL's copy of the field list and key.
+void DescribeFields(ValContents& v, const RestructurePlan& p) {
+    v.fields.clear();
+    for (const auto& f : p.schema.fields) v.fields.push_back({f.id, static_cast<uint8_t>(f.type), f.sizeByte, f.name});
+    v.keyFields = p.schema.keyFields;
+    v.stale = false;
+}
+
 // New number of an old 1-based field number; 0 when dropped or out of range.
 uint16_t Renumber(const RestructurePlan& p, uint16_t oldNumber) {
     if (oldNumber == 0 || oldNumber > p.newNumberOfOld.size()) return 0;
@@ -31,12 +47,17 @@ uint16_t Renumber(const RestructurePlan& p, uint16_t oldNumber) {
 // A kept link's fields by their new numbers; true when one moved. A dependent's link fields may
 // move (the master's record of the link is renumbered with it); a master's are its key fields,
 // which stay first.
-bool RemapLinkFields(const RestructurePlan& p, RILinkDescriptor& link) {
+bool RemapLinkFields(const RestructurePlan& p, const Schema& oldSchema, RILinkDescriptor& link) {
     const std::string name = fixedText(link.name);
     bool moved = false;
     for (uint16_t i = 0; i < link.fieldCount && i < kMaxKeyFields; ++i) {
         const uint16_t n = Renumber(p, link.thisFields[i]);
         if (n == 0) throw EngineError(err::kInvalidRestructOp, "field of referential-integrity link " + name + " dropped");
+        // Both ends of a link hold values of one type and size.
+        const Field& was = oldSchema.fields[link.thisFields[i] - 1u];
+        const Field& is = p.schema.fields[n - 1u];
+        if (was.type != is.type || was.sizeByte != is.sizeByte)
+            throw EngineError(err::kInvalidRestructOp, "field " + is.name + " of referential-integrity link " + name + " changes type");
         if (n == link.thisFields[i]) continue;
         if (link.kind != uint32_t(LinkKind::Dependent))
             throw EngineError(err::kInvalidRestructOp, "key field of master table in link " + name + " moved");
@@ -106,21 +127,30 @@ CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, co
                    });
         });
         for (auto& link : v.links)
-            if (RemapLinkFields(p, link)) c.renumberedLinks.push_back(link);
+            if (RemapLinkFields(p, old.header.schema, link)) c.renumberedLinks.push_back(link);
         for (auto& k : v.masterKeyFields) {
             const uint16_t n = Renumber(p, k);
             if (n != k) throw EngineError(err::kInvalidRestructOp, "key field of a master table dropped or moved");
         }
     } else {
-        v.version = p.level >= 5 ? 0x0B : 0x09;
+        v = NewVal(p);
     }
-    v.fields.clear();
-    for (const auto& f : p.schema.fields) v.fields.push_back({f.id, static_cast<uint8_t>(f.type), f.sizeByte, f.name});
-    v.keyFields = p.schema.keyFields;
-    v.stale = false;
+    DescribeFields(v, p);
     ApplyCheckEntries(desc, p, v.checks);
     if (!ValIsEmpty(v)) c.val = std::move(v);
     return c;
+}
+
+void AddLinksToPlan(CompanionPlan& c, const RestructurePlan& p, const std::vector<RILinkDescriptor>& entries) {
+    if (entries.empty()) return;
+    if (!c.val) {
+        c.val = NewVal(p);
+        DescribeFields(*c.val, p);
+    }
+    for (const RILinkDescriptor& entry : entries) {
+        InsertDependentLink(*c.val, entry);
+        if (auto def = LinkIndexFor(entry, p.schema, c.indexes)) c.indexes.push_back(*def);
+    }
 }
 
 void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPlan& c, const std::string& stagedDb,

@@ -33,6 +33,10 @@ struct CompanionPlan {
 CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& plan, const TableDescriptor& desc,
                              const std::vector<RILinkDescriptor>& droppedLinks = {});
 
+// Adds new dependent links (as DependentLinkEntry made them, on the new field numbers) to the
+// planned .VAL, with the index Paradox gives a link's fields when none is led by them.
+void AddLinksToPlan(CompanionPlan& c, const RestructurePlan& p, const std::vector<RILinkDescriptor>& entries);
+
 // Stages the companions into swap. stagedDb is the new .DB (complete, header final).
 void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPlan& c, const std::string& stagedDb,
                      uint32_t checksum, const ValStamps& stamps);

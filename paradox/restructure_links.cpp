@@ -38,18 +38,6 @@ LinkChanges SortLinkEntries(const TableState& old, const TableDescriptor& desc) 
     return c;
 }
 
-std::vector<RILinkDescriptor> KeptLinks(const TableState& old, const std::vector<RILinkDescriptor>& drops) {
-    const auto val = ReadValFile(old.dir, old.base);
-    if (!val) return {};
-    std::vector<RILinkDescriptor> kept = val->links;
-    std::erase_if(kept, [&](const RILinkDescriptor& l) {
-        return l.kind == uint32_t(LinkKind::Dependent) && std::any_of(drops.begin(), drops.end(), [&](const RILinkDescriptor& d) {
-                   return EqualsIgnoreCase1252(fixedText(d.name), fixedText(l.name));
-               });
-    });
-    return kept;
-}
-
 bool ChangesLinksOnly(const TableDescriptor& desc) {
     return desc.linkCount > 0 && desc.fieldCount == 0 && desc.checkCount == 0 && desc.securityCount == 0 &&
            desc.optionCount == 0;

@@ -1,7 +1,6 @@
 // The link entries of a restructure's TableDescriptor, sorted into the dependent links it drops
-// (CRDROP, and CRMODIFY's first half) and those it adds (CRADD, CRMODIFY's second half). Drops
-// change with the table's own files; adds follow once the new table is in place, after they
-// have passed every check against the new field list. Master-side entries (kind Master), CRNOOP
+// (CRDROP, and CRMODIFY's first half) and those it adds (CRADD, CRMODIFY's second half). Both
+// change with the table's own files, in the same step. Master-side entries (kind Master), CRNOOP
 // and CRCOPY keep their link: the master side changes with its dependent.
 #pragma once
 #include <vector>
@@ -23,11 +22,9 @@ struct LinkChanges {
 // 10012 for an unknown operation, 9986 for a drop of a link the table does not have.
 LinkChanges SortLinkEntries(const TableState& old, const TableDescriptor& desc);
 
-// The table's links (its .VAL's) less the dependent links in `drops`.
-std::vector<RILinkDescriptor> KeptLinks(const TableState& old, const std::vector<RILinkDescriptor>& drops);
-
 // Whether the descriptor asks for link changes and no fields, checks, auxiliary passwords or
-// options: with the master password unchanged, such a change leaves the table's data alone.
+// options: with the master password unchanged and only drops among them, such a change leaves
+// the table's data alone.
 bool ChangesLinksOnly(const TableDescriptor& desc);
 
 }  // namespace paradox

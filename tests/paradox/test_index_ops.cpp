@@ -195,6 +195,18 @@ TEST(IndexOps, RefusedIndexesChangeNothing) {
     EXPECT_EQ(files, 2u);  // ORDERS.DB and ORDERS.PX, no leftovers
 }
 
+TEST(IndexOps, PrimaryKeysCompareWhateverFollowsAnAlphaValue) {
+    ScratchDir dir;
+    MakeTable(dir.str(), "codes", {{"Code", FLDZSTRING, 8}, {"No", FLDINT16}}, 0);
+    Insert(dir.str(), "codes", {{Value::text("ab"), Value::integer(1)}, {Value::text("ab"), Value::integer(2)}});
+    LeaveByteAfterText(dir.path() / "codes.DB", "ab");  // the first "ab" only
+    IndexDescriptor primary = Index("", {1});
+    primary.primary = 1;
+    const AddIndexResult r = AddIndex(dir.str(), "codes", primary);
+    EXPECT_EQ(r.keyViolations, 1u);
+    EXPECT_EQ(Lines(dir.str(), "codes"), (std::vector<std::string>{"ab|1|"}));
+}
+
 TEST(IndexOps, AnAuxiliaryPasswordWithoutFullRightsChangesNoIndex) {
     ScratchDir dir;
     MakeTable(dir.str(), "people", {{"Name", FLDZSTRING, 10}, {"Age", FLDINT16}}, 0);

@@ -156,6 +156,16 @@ TEST(IndexOpsCrash, RestructureDroppingALinkChangesBothTables) {
                      {"detail", "master"}, ""});
 }
 
+TEST(IndexOpsCrash, RestructureAddingALinkChangesBothTablesAtOnce) {
+    // Detail 2 names master 3: it leaves for a key-violation table in the same step.
+    StopAtEveryStep({"restructure with a link add", MasterDetail,
+                     [](const std::string& d) {
+                         char keyViol[kKeyViolNameSize] = {};
+                         Request(d, "detail").add("Extra", FLDINT16).link(DetailLink(), CRADD).run(d, keyViol);
+                     },
+                     {"detail", "master"}, ""});
+}
+
 TEST(IndexOpsCrash, MasterPasswordChangeReKeysAuxiliaryPasswords) {
     // Read through the auxiliary password: it opens the old table and the new one alike.
     StopAtEveryStep({"password change",

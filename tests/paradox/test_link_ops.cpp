@@ -202,10 +202,11 @@ TEST_F(OrphanTables, RefusedLinksChangeNothing) {
 namespace {
 
 // Runs a request that must fail with `code`, and checks that no file changed.
-void ExpectRefusedUnchanged(const fs::path& dir, Request q, int code, char* keyViol = nullptr) {
+void ExpectRefusedUnchanged(const fs::path& dir, Request q, int code, char* keyViol = nullptr,
+                            const std::vector<std::string>& passwords = {}) {
     const auto before = DirBytes(dir);
     try {
-        q.run(dir.string(), keyViol);
+        q.run(dir.string(), keyViol, passwords);
         ADD_FAILURE() << code;
     } catch (const EngineError& e) {
         EXPECT_EQ(e.code(), code) << e.what();
@@ -268,6 +269,17 @@ TEST_F(OrphanTables, RepeatedKeysAndOrphansShareOneKeyViolationTable) {
     EXPECT_EQ(Lines(dir.str(), "pairs"), (std::vector<std::string>{"1|a|", "2|b|"}));
 }
 
+TEST_F(OrphanTables, TheMastersRightsGuardItsSideOfALink) {
+    AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));
+    Request::NoFields("master").password("boss").run(dir.str());
+    Request::NoFields("master").password("boss").security(AuxPassword("reader", rights::kReadOnly), CRADD).run(dir.str(), nullptr, {"boss"});
+    // Through a read-only password the master's .VAL cannot change: the link stays on both sides.
+    ExpectRefusedUnchanged(dir.path(), Request::NoFields("detail").link(Link("ToMaster", "master", {2}, {1}), CRDROP), 10498,
+                           nullptr, {"reader"});
+    Request::NoFields("detail").link(Link("ToMaster", "master", {2}, {1}), CRDROP).run(dir.str(), nullptr, {"boss"});
+    EXPECT_TRUE(ReadLinks(dir.str(), "detail").empty());
+}
+
 TEST_F(OrphanTables, AKeptLinkFollowsItsMovedField) {
     AddLink(dir.str(), "detail", Link("ToMaster", "master", {2}, {1}));  // sets No 2 aside
     Request(dir.str(), "detail").move("MasterId", 3).run(dir.str());
@@ -319,6 +331,7 @@ TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
         {[](Request& q) { q.drop("Extra").link(Link("Late", "master", {3}, {1}), CRADD); }, 9986},
         {[&](Request& q) { q.add("More", FLDINT16).link(toMaster, CRDROP); }, 9986},
         {[](Request& q) { q.drop("MasterId"); }, 10012},
+        {[](Request& q) { q.change("MasterId", FLDINT16, 0, 0); }, 10012},  // the master's field stays long
     };
     for (const auto& c : refused) {
         Request q(dir.str(), "detail");

@@ -326,6 +326,24 @@ TEST(Restructure, RepeatedKeysGoToAKeyViolationTable) {
                                                {Value::integer(1), Value::text("memo of 1/3")}}));
 }
 
+TEST(Restructure, ASetAsideRecordThatCannotBeConvertedLeavesNothing) {
+    // (1, 2) repeats (1, 1) once B is gone, and its note is too long for the new size.
+    ScratchDir d;
+    DescriptorBuilder b("NOTES");
+    b.field("A", FLDINT16).field("B", FLDINT16).field("Note", FLDZSTRING, 0, 20).option("LEVEL", "7");
+    createTable(d.str(), b.descriptor(), {2, false});
+    {
+        TableWriter w = TableWriter::open(d.str(), "NOTES");
+        w.insert({Value::integer(1), Value::integer(1), Value::text("short")});
+        w.insert({Value::integer(1), Value::integer(2), Value::text("a much longer note")});
+        w.commit();
+    }
+    const auto before = DirBytes(d.path());
+    char name[kKeyViolNameSize] = {};
+    ExpectCode(err::kOutOfRange, [&] { Request(d.str(), "NOTES").drop("B").change("Note", FLDZSTRING, 0, 5).run(d.str(), name); });
+    EXPECT_EQ(DirBytes(d.path()), before);
+}
+
 TEST(Restructure, SecondKeyViolationTableGetsAFreshName) {
     ScratchDir d;
     CreatePairs(d.str());
