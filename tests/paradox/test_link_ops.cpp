@@ -72,6 +72,17 @@ TEST(LinkOps, DropAndReAddGiveBackParadoxsLinks) {
     EXPECT_EQ(cv->checks.size(), 2u);  // C's own checks are kept
     // C already had an index on A (C.X02): no second one.
     EXPECT_EQ(ReadIndexDescriptors(dir.str(), "C").size(), 3u);
+
+    // The same through restructure requests, each one step.
+    Request::NoFields("C").link(original, CRDROP).run(dir.str());
+    EXPECT_TRUE(ReadLinks(dir.str(), "A").empty());
+    char keyViol[kKeyViolNameSize] = {};
+    Request::NoFields("C").link(original, CRADD).run(dir.str(), keyViol);
+    EXPECT_STREQ(keyViol, "");
+    EXPECT_EQ(Described(ReadLinks(dir.str(), "C")), cBefore);
+    EXPECT_EQ(Described(ReadLinks(dir.str(), "A")), aBefore);
+    EXPECT_EQ(Lines(dir.str(), "C"), cRecords);
+    EXPECT_EQ(ReadIndexDescriptors(dir.str(), "C").size(), 3u);
 }
 
 class OrphanTables : public ::testing::Test {
