@@ -40,6 +40,7 @@ inline constexpr int kMaxValErr = 9731;
 inline constexpr int kRequiredErr = 9732;
 inline constexpr int kMasterMissing = 9733;
 inline constexpr int kDetailRecordsExist = 9734;
+inline constexpr int kDetailTablesExist = 9743;
 inline constexpr int kRintReqIndex = 9748;
 inline constexpr int kOutOfRange = 9985;
 inline constexpr int kInvalidParam = 9986;

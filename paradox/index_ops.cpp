@@ -36,7 +36,6 @@ namespace {
 
 using namespace detail;
 
-constexpr int kDetailTablesExist = 9743;
 
 bool LedBy(const IndexDescriptor& d, const RILinkDescriptor& link) {
     if (d.keyFieldCount < link.fieldCount) return false;
@@ -144,7 +143,7 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
 void DeletePrimary(const std::shared_ptr<TableState>& s) {
     if (auto val = ReadValFile(s->dir, s->base))
         for (const auto& l : val->links)
-            if (l.kind == uint32_t(LinkKind::Master)) throw EngineError(kDetailTablesExist, s->base);
+            if (l.kind == uint32_t(LinkKind::Master)) throw EngineError(err::kDetailTablesExist, s->base);
     std::vector<uint8_t> raw = s->header.raw;
     raw[hdr::kFileType] = kTypeUnkeyed;
     PutLE16(raw.data() + hdr::kKeyFields, 0);

@@ -138,17 +138,16 @@ void AddMasterRecord(ValContents& masterVal, const RILinkDescriptor& entry, cons
 
 std::optional<SecondaryIndexDef> LinkIndexFor(const RILinkDescriptor& link, const Schema& ds,
                                               const std::vector<SecondaryIndexDef>& existing) {
-    const auto ledBy = [&](const uint16_t* fields, std::size_t count) {
+    // Field numbers are read one by one: the descriptors are packed.
+    const auto ledBy = [&](const std::function<uint16_t(int)>& field, std::size_t count) {
         if (count < link.fieldCount) return false;
         for (int i = 0; i < link.fieldCount; ++i)
-            if (fields[i] != link.thisFields[i]) return false;
+            if (field(i) != link.thisFields[i]) return false;
         return true;
     };
-    std::vector<uint16_t> primary;
-    for (uint16_t k = 1; k <= ds.keyFields; ++k) primary.push_back(k);
-    if (ledBy(primary.data(), primary.size())) return std::nullopt;
+    if (ledBy([](int i) { return static_cast<uint16_t>(i + 1); }, ds.keyFields)) return std::nullopt;
     for (const SecondaryIndexDef& e : existing)
-        if (ledBy(e.desc.keyFields, e.desc.keyFieldCount)) return std::nullopt;
+        if (ledBy([&](int i) { return static_cast<uint16_t>(e.desc.keyFields[i]); }, e.desc.keyFieldCount)) return std::nullopt;
     // Paradox gives every link an index of its own on the dependent's link fields.
     SecondaryIndexDef def;
     def.desc.keyFieldCount = link.fieldCount;
@@ -193,7 +192,7 @@ std::vector<uint16_t> CheckNewLink(const Schema& ds, const std::vector<RILinkDes
         const Field& a = ds.fields[mine[std::size_t(i)] - 1u];
         const Field& b = ms.fields[std::size_t(i)];
         const bool autoLong = (a.type == PxType::Long && b.type == PxType::AutoInc) || a.type == b.type;
-        if (!autoLong || (a.type == PxType::Alpha && a.sizeByte != b.sizeByte)) throw EngineError(kKeyFieldTypeMismatch, a.name);
+        if (!autoLong || a.sizeByte != b.sizeByte) throw EngineError(kKeyFieldTypeMismatch, a.name);
     }
     for (const auto& l : depLinks) {
         if (l.kind != uint32_t(LinkKind::Dependent)) continue;

@@ -148,7 +148,6 @@ bool Secret(const TableState& old, const RestructurePlan& p) { return old.checks
 // every record whose key repeats an earlier record's; the second pass builds the kept records,
 // sorts them by key and writes them out. Both sorts run in bounded memory; what grows with the
 // table is one bit per record.
-
 void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
                    SequentialBlockWriter& out, SetAside& aside) {
     const uint16_t keySize = p.schema.keySize();
@@ -205,11 +204,15 @@ void WriteSetAside(const std::shared_ptr<TableState>& old, const RestructurePlan
                    TableWriter& w) {
     std::vector<uint8_t> rec(p.schema.recordSize);
     RecordReader r(old);
-    for (uint32_t i = 0; r.next() && i < aside.marks.size(); ++i) {
+    uint32_t i = 0;
+    bool more = false;
+    for (; r.next(); ++i) {
+        if ((more = i == aside.marks.size())) break;
         if (!aside.marks[i]) continue;
         b.build(r.record(), rec.data(), p.schema.fields.size(), i + 1, false);
         w.insert(b.values(r.record(), rec.data()));
     }
+    if (more || i != aside.marks.size()) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
 }
 
 // Records already in new key order (or an unkeyed table): one streaming pass.
@@ -230,6 +233,8 @@ void WriteStreaming(std::shared_ptr<TableState> old, const RestructurePlan& p, R
         out.add(rec.data());
         if ((i & 0xFFFF) == 0) fault::FaultPoint("restructure: records written");
     }
+    if (!aside.marks.empty() && i != aside.marks.size())
+        throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
 }
 
 // What becomes of the auxiliary password store: its field rights follow their fields, the
@@ -260,11 +265,22 @@ void ReportKeyViolationTable(const RestructureResult& result, char* keyViolation
     std::memcpy(keyViolationName, result.keyViolTable.data(), std::min(result.keyViolTable.size(), kKeyViolNameSize - 1));
 }
 
-// The name records set aside will be stored under: the caller's, else the first free KEYVIOL
-// name; empty without a buffer (then nothing may be set aside).
+// The name records set aside will be stored under: the caller's (without a ".DB"), else the
+// first free KEYVIOL name; empty without a buffer (then nothing may be set aside).
 std::string KeyViolationTableName(const std::string& dir, const char* keyViolationName) {
     if (!keyViolationName) return {};
-    return ChooseKeyViolationName(dir, std::string(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize)));
+    std::string requested(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize));
+    if (requested.size() > 3 && EqualsIgnoreCase1252(requested.substr(requested.size() - 3), ".DB"))
+        requested.resize(requested.size() - 3);
+    return ChooseKeyViolationName(dir, requested);
+}
+
+// Records a table's dependents may name cannot leave it: 9743 when the table is a master.
+void RefuseIfDependentsMayLoseRecords(const CompanionPlan& c, const std::string& table) {
+    if (!c.val) return;
+    for (const RILinkDescriptor& l : c.val->links)
+        if (l.kind == uint32_t(LinkKind::Master))
+            throw EngineError(err::kDetailTablesExist, table + ": records would leave a table other tables depend on");
 }
 
 // Links dropped without any other change: the data files stay as they are, and the table's
@@ -361,6 +377,8 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     OpenOptions oo{options.passwords, options.askPassword};
     const std::string newPassword = PasswordOf(desc);
     if (!newPassword.empty()) oo.passwords.push_back(newPassword);
+    // A link step a crash interrupted may name this table's masters too: finish it first.
+    RecoverDirectory(LocateTable(dir, tableName).dir);
     std::shared_ptr<TableState> old = OpenTableState(dir, tableName, oo);
     const uint32_t askedChecksum = newPassword.empty() ? 0 : PasswordChecksum(newPassword);
     detail::CheckMayChangeStructure(*old);
@@ -380,8 +398,11 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     }
     // Records a new link finds no master record for leave the table with the restructure.
     SetAside aside;
-    if (const uint32_t orphans = MarkOrphans(old, plan, added, aside); orphans > 0 && !keyViolationName)
-        throw EngineError(err::kKeyViol, std::to_string(orphans) + " records of " + old->base + " name no master record");
+    if (const uint32_t orphans = MarkOrphans(old, plan, added, aside); orphans > 0) {
+        if (!keyViolationName)
+            throw EngineError(err::kKeyViol, std::to_string(orphans) + " records of " + old->base + " name no master record");
+        RefuseIfDependentsMayLoseRecords(companions, old->base);
+    }
     const bool maySetAside = (plan.schema.keyFields > 0 && !plan.keyOrderKept) || !links.adds.empty();
     const std::string kvName = maySetAside ? KeyViolationTableName(old->dir, keyViolationName) : "";
 
@@ -424,6 +445,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     else WriteStreaming(old, plan, builder, out, aside);
     if (aside.count > 0 && !keyViolationName)
         throw EngineError(err::kKeyViol, std::to_string(aside.count) + " records repeat a key of " + old->base);
+    if (aside.count > 0) RefuseIfDependentsMayLoseRecords(companions, old->base);
     const ChainCounts counts = out.finish();
     if (blobs) blobs->finish();
 

@@ -270,14 +270,54 @@ TEST_F(OrphanTables, RepeatedKeysAndOrphansShareOneKeyViolationTable) {
            {{Value::integer(1), Value::integer(1), Value::text("a")},
             {Value::integer(1), Value::integer(2), Value::text("dup")},
             {Value::integer(3), Value::integer(3), Value::text("orphan")},
+            {Value::integer(3), Value::integer(5), Value::text("both")},  // a repeat and an orphan
             {Value::integer(2), Value::integer(4), Value::text("b")}});
-    char keyViol[kKeyViolNameSize] = "SETASIDE";
+    char keyViol[kKeyViolNameSize] = "SETASIDE.DB";
     const RestructureResult r =
         Request(dir.str(), "pairs").drop("No").link(Link("ToMaster", "master", {1}, {1}), CRADD).run(dir.str(), keyViol);
-    EXPECT_EQ(r.setAside, 2u);
+    EXPECT_EQ(r.setAside, 3u);
     EXPECT_STREQ(keyViol, "SETASIDE.DB");
-    EXPECT_EQ(Sorted(Lines(dir.str(), "SETASIDE")), (std::vector<std::string>{"1|dup|", "3|orphan|"}));
+    EXPECT_EQ(Sorted(Lines(dir.str(), "SETASIDE")), (std::vector<std::string>{"1|dup|", "3|both|", "3|orphan|"}));
     EXPECT_EQ(Lines(dir.str(), "pairs"), (std::vector<std::string>{"1|a|", "2|b|"}));
+}
+
+TEST_F(OrphanTables, TwoNewLinksToOneMasterInOneRequest) {
+    MakeTable(dir.str(), "moves", {{"No", FLDINT32}, {"From", FLDINT32}, {"To", FLDINT32}}, 1);
+    Insert(dir.str(), "moves",
+           {{Value::integer(1), Value::integer(1), Value::integer(2)},
+            {Value::integer(2), Value::integer(1), Value::integer(9)},    // To names no master
+            {Value::integer(3), Value::integer(7), Value::integer(8)}});  // neither does
+    char keyViol[kKeyViolNameSize] = {};
+    const RestructureResult r = Request::NoFields("moves")
+                                    .link(Link("FromMaster", "master", {2}, {1}), CRADD)
+                                    .link(Link("ToMaster", "master", {3}, {1}), CRADD)
+                                    .run(dir.str(), keyViol);
+    EXPECT_EQ(r.setAside, 2u);
+    EXPECT_EQ(Lines(dir.str(), "moves"), (std::vector<std::string>{"1|1|2|"}));
+    EXPECT_EQ(ReadLinks(dir.str(), "moves").size(), 2u);
+    EXPECT_EQ(ReadLinks(dir.str(), "master").size(), 2u);
+    EXPECT_EQ(ReadIndexDescriptors(dir.str(), "moves").size(), 3u);  // the key and one index per link
+}
+
+TEST_F(OrphanTables, RefusedLinkAddsInARestructureChangeNothing) {
+    char keyViol[kKeyViolNameSize] = {};
+    // A master elsewhere cannot change in the same step.
+    ScratchDir elsewhere;
+    MakeTable(elsewhere.str(), "far", {{"Id", FLDINT32}}, 1);
+    const std::string far = (elsewhere.path() / "far").string();
+    ExpectRefusedUnchanged(dir.path(), Request::NoFields("detail").link(Link("Far", far.c_str(), {2}, {1}), CRADD), 9986, keyViol);
+    // A new autoincrement field has no values to check yet.
+    DescriptorBuilder counters("counters");
+    counters.field("N", FLDINT32, FLDSTAUTOINC).option("LEVEL", "7");
+    createTable(dir.str(), counters.descriptor(), {1, false});
+    ExpectRefusedUnchanged(dir.path(),
+                           Request(dir.str(), "detail").add("Seq", FLDINT32, FLDSTAUTOINC).link(Link("Seq", "counters", {4}, {1}), CRADD),
+                           9986, keyViol);
+    // Records other tables depend on cannot be set aside: detail is the master of "sub".
+    MakeTable(dir.str(), "sub", {{"DetailNo", FLDINT32}}, 1);
+    AddLink(dir.str(), "sub", Link("ToDetail", "detail", {1}, {1}));
+    ExpectRefusedUnchanged(dir.path(), Request::NoFields("detail").link(Link("ToMaster", "master", {2}, {1}), CRADD), 9743,
+                           keyViol);
 }
 
 TEST_F(OrphanTables, TheMastersRightsGuardItsSideOfALink) {
