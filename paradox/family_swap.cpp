@@ -367,8 +367,8 @@ void FamilySwap::commit() {
     SyncDir(dir_);  // the staged files' names are durable before the record can name them
     fault::FaultPoint("swap: record in place");
     if (::rename(recTmp.c_str(), rec.c_str()) != 0) ThrowSys(err::kWriteErr, rec);
-    SyncDir(dir_);
     committed_ = true;  // from here on the change is decided; recovery completes it
+    SyncDir(dir_);
     try {
         RollForward(dir_, entries_);
         fault::FaultPoint("swap: drop record");

@@ -39,6 +39,7 @@ public:
     // Flushes the staged files, makes the change durable and puts it in place. After a failure
     // inside commit() the change is either not started (old family) or completed by recovery.
     void commit();
+    // Whether the change is decided: false after a failed commit() means the family stays old.
     bool committed() const { return committed_; }
 
     struct Entry {

@@ -102,6 +102,7 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(s->dir, s->base);
 
     FamilySwap swap(s->dir, s->base);
+    KeyViolationGuard keyViolations(s->dir, swap);
     const std::string dbName = FileNamePart(s->dbPath);
     File& db = swap.stage(dbName);
     // The first record of each key stays; later ones with the same key are marked, and set
@@ -125,6 +126,7 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     if (repeated > 0) {
         result.keyViolTable =
             WriteKeyViolations(*s, MatchingPassword(*s, options), [&](TableWriter& w) { InsertMarkedRecords(w, s, repeats); });
+        keyViolations.watch(result.keyViolTable);
         result.keyViolations = repeated;
     }
     db.sync();

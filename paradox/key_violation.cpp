@@ -56,6 +56,14 @@ void WriteKeyViolationTable(const std::string& dir, const std::string& name, con
     FillNewTable(dir, name, oo, fill);
 }
 
+KeyViolationGuard::~KeyViolationGuard() {
+    if (name_.empty() || swap_.committed()) return;
+    try {
+        deleteTable(dir_, name_);
+    } catch (...) {
+    }
+}
+
 void FillNewTable(const std::string& dir, const std::string& name, const OpenOptions& options, const KeyViolationFill& fill) {
     try {
         TableWriter w = TableWriter::open(dir, name, options);

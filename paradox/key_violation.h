@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "paradox/family_swap.h"
 #include "paradox/language_driver.h"
 #include "paradox/schema.h"
 #include "paradox/table_writer.h"
@@ -32,6 +33,22 @@ using KeyViolationFill = std::function<void(TableWriter&)>;
 // Stores the records `fill` inserts in table `name` that was just created empty; when that
 // fails, the table is deleted again.
 void FillNewTable(const std::string& dir, const std::string& name, const OpenOptions& options, const KeyViolationFill& fill);
+
+// Deletes the key-violation table `name` (when not empty) on destruction unless the swap that
+// takes the records out of their table was committed: records are set aside only when they
+// really leave (a crash still leaves them in both tables, never in none).
+class KeyViolationGuard {
+public:
+    KeyViolationGuard(std::string dir, const FamilySwap& swap) : dir_(std::move(dir)), swap_(swap) {}
+    ~KeyViolationGuard();
+    KeyViolationGuard(const KeyViolationGuard&) = delete;
+    KeyViolationGuard& operator=(const KeyViolationGuard&) = delete;
+    void watch(const std::string& name) { name_ = name; }
+
+private:
+    std::string dir_, name_;
+    const FamilySwap& swap_;
+};
 
 // Creates table `name` in dir and stores the records `fill` inserts (nothing is left on failure).
 void WriteKeyViolationTable(const std::string& dir, const std::string& name, const KeyViolationTableSpec& spec,

@@ -242,6 +242,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
     const auto orphanCount = std::count(orphaned.begin(), orphaned.end(), true);
     const bool anyOrphan = orphanCount > 0;
     FamilySwap swap(dep->dir, dep->base);
+    KeyViolationGuard keyViolations(dep->dir, swap);
     const std::string dbName = FileNamePart(dep->dbPath);
     AddLinkResult result;
     if (anyOrphan) {
@@ -251,6 +252,7 @@ AddLinkResult AddLink(const std::string& dir, const std::string& dependent, cons
         // Stored before the table changes: a crash in between leaves them twice, never nowhere.
         result.keyViolTable =
             WriteKeyViolations(*dep, MatchingPassword(*dep, options), [&](TableWriter& w) { InsertMarkedRecords(w, dep, orphaned); });
+        keyViolations.watch(result.keyViolTable);
         result.orphans = static_cast<uint32_t>(orphanCount);
     }
 

@@ -407,6 +407,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     const std::string kvName = maySetAside ? KeyViolationTableName(old->dir, keyViolationName) : "";
 
     FamilySwap swap(old->dir, old->base);
+    KeyViolationGuard keyViolations(old->dir, swap);
     const std::string dbName = swap.memberName("DB");
     File& db = swap.stage(dbName);
 
@@ -481,6 +482,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
         KeyViolationTableSpec kv{plan.schema, plan.level, plan.driver, newPassword};
         kv.schema.keyFields = 0;
         WriteKeyViolationTable(old->dir, kvName, kv, [&](TableWriter& w) { WriteSetAside(old, plan, builder, aside, w); });
+        keyViolations.watch(kvName);
         result.keyViolTable = kvName + ".DB";
         // Numbers the set-aside records drew stay taken in the new table too.
         if (plan.schema.autoIncField() >= 0) {

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "paradox/engine_error.h"
+#include "paradox/fault_injection.h"
+#include "paradox/family_swap.h"
 #include "paradox/restructure.h"
 #include "paradox/security.h"
+#include "paradox/table_family.h"
 #include "restructure_test_support.h"
 
 using namespace paradox;
@@ -342,6 +345,40 @@ TEST(Restructure, ASetAsideRecordThatCannotBeConvertedLeavesNothing) {
     char name[kKeyViolNameSize] = {};
     ExpectCode(err::kOutOfRange, [&] { Request(d.str(), "NOTES").drop("B").change("Note", FLDZSTRING, 0, 5).run(d.str(), name); });
     EXPECT_EQ(DirBytes(d.path()), before);
+}
+
+TEST(Restructure, AFailureAtAnyStepLeavesNoKeyViolationTableBehind) {
+    // Records are set aside only when they leave: a failed restructure keeps them where they are.
+    const auto run = [](const std::string& dir) {
+        char name[kKeyViolNameSize] = {};
+        Request(dir, "PAIRS").drop("B").run(dir, name);
+    };
+    uint32_t steps = 0;
+    {
+        ScratchDir d;
+        CreatePairs(d.str());
+        fault::Disarm();
+        run(d.str());
+        steps = fault::StepsTaken();
+    }
+    ASSERT_GT(steps, 8u);
+    uint32_t failures = 0;
+    for (uint32_t step = 1; step <= steps; ++step) {
+        ScratchDir d;
+        CreatePairs(d.str());
+        const auto before = ReadAll(d.str(), "PAIRS");
+        fault::Arm(step, fault::Mode::Throw);
+        try {
+            run(d.str());
+        } catch (const EngineError&) {
+            ++failures;
+        }
+        fault::Disarm();
+        RecoverDirectory(d.str());
+        const bool isOld = ReadAll(d.str(), "PAIRS") == before;
+        EXPECT_EQ(isOld, !FindTableFile(d.str(), "KEYVIOL", "DB").has_value()) << "step " << step << " " << fault::LastStep();
+    }
+    EXPECT_GT(failures, 8u);
 }
 
 TEST(Restructure, SecondKeyViolationTableGetsAFreshName) {
