@@ -177,7 +177,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
             }
         }
     } cleanup{dir, scratch};
-    CreateTableLike(dir, scratch, like, password, true);
+    CreateTableLike(dir, scratch, like, password);
     {
         TableWriter w = TableWriter::open(dir, scratch, WithPassword(password));
         fill(w);

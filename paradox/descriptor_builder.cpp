@@ -34,6 +34,13 @@ DescriptorBuilder& DescriptorBuilder::field(const std::string& name, int16_t typ
     return *this;
 }
 
+DescriptorBuilder& DescriptorBuilder::field(const FieldDescriptor& f, OperationCode op) {
+    fields_.push_back(f);
+    fields_.back().fieldNumber = static_cast<uint16_t>(fields_.size());
+    ops_.push_back(op);
+    return *this;
+}
+
 DescriptorBuilder& DescriptorBuilder::option(const std::string& name, const std::string& value) {
     OptionalParameter o{};
     CopyText(o.name, sizeof o.name, name);

@@ -15,6 +15,8 @@ public:
 
     DescriptorBuilder& field(const std::string& name, int16_t type, int16_t subType = 0, int16_t units1 = 0,
                              int16_t units2 = 0, OperationCode op = CRADD);
+    // A field described elsewhere (DescribeField, a table's descriptors); numbered in turn.
+    DescriptorBuilder& field(const FieldDescriptor& f, OperationCode op = CRADD);
     DescriptorBuilder& option(const std::string& name, const std::string& value);
     DescriptorBuilder& password(const std::string& pw);
 

@@ -7,6 +7,7 @@
 
 #include "paradox/byte_order.h"
 #include "paradox/crypto.h"
+#include "paradox/descriptor_builder.h"
 #include "paradox/engine_error.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_ops.h"
@@ -113,44 +114,26 @@ void StageValKeyChange(FamilySwap& swap, const TableState& s, uint16_t keyFields
     swap.stage(MemberFile(s, "VAL")).writeAt(0, bytes.data(), bytes.size());
 }
 
-void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
-                     bool keyed) {
-    std::vector<FieldDescriptor> fields = like.fieldDescriptors();
-    for (auto& f : fields) f.validityCheck = 0;
-    TableDescriptor td{};
-    copyFixedText(td.tableName, name);
-    copyFixedText(td.driverType, "PARADOX");
-    td.fieldCount = static_cast<uint16_t>(fields.size());
-    td.fields = fields.data();
-    if (!password.empty()) {
-        copyFixedText(td.password, password);
-        td.protectedFlag = 1;
-    }
+void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password) {
     const TableProperties& p = like.properties();
-    const std::string values[3] = {std::to_string(p.level), std::to_string(uint32_t(p.blockSizeKb) * 1024), p.languageDriver};
-    const char* names[3] = {"LEVEL", "BLOCK SIZE", "LANGDRIVER"};
-    std::string data;
-    OptionalParameter opts[3]{};
-    const int n = p.languageDriver.empty() ? 2 : 3;
-    for (int i = 0; i < n; ++i) {
-        copyFixedText(opts[i].name, names[i]);
-        opts[i].offset = static_cast<uint16_t>(data.size());
-        opts[i].length = static_cast<uint16_t>(values[i].size() + 1);
-        data += values[i];
-        data += '\0';
+    DescriptorBuilder b(name);
+    for (FieldDescriptor f : like.fieldDescriptors()) {
+        f.validityCheck = 0;
+        b.field(f);
     }
-    td.optionCount = static_cast<uint16_t>(n);
-    td.options = opts;
-    td.optionData = data.data();
-    createTable(dir, td, CreateOptions{keyed ? p.keyFields : uint16_t(0), false});
+    b.option("LEVEL", std::to_string(p.level)).option("BLOCK SIZE", std::to_string(uint32_t(p.blockSizeKb) * 1024));
+    if (!p.languageDriver.empty()) b.option("LANGDRIVER", p.languageDriver);
+    b.password(password);
+    createTable(dir, b.descriptor(), CreateOptions{p.keyFields, false});
 }
 
 std::string WriteKeyViolations(const TableState& s, const std::string& password, const KeyViolationFill& fill) {
-    const OpenOptions withPassword{password.empty() ? std::vector<std::string>{} : std::vector<std::string>{password}, {}};
-    const std::string name = FreeKeyViolName(s.dir);
     // Records set aside may repeat each other's keys: the table gets no key.
-    CreateTableLike(s.dir, name, Table::open(s.dir, s.base, withPassword), password, false);
-    FillNewTable(s.dir, name, withPassword, fill);
+    KeyViolationTableSpec spec{s.header.schema, s.props.level, uint32_t(s.props.blockSizeKb) * 1024, s.props.languageDriver,
+                               password};
+    spec.schema.keyFields = 0;
+    const std::string name = FreeKeyViolName(s.dir);
+    WriteKeyViolationTable(s.dir, name, spec, fill);
     return name;
 }
 

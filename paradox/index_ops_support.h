@@ -55,9 +55,8 @@ void StageValKeyChange(FamilySwap& swap, const TableState& s, uint16_t keyFields
 std::vector<Value> DecodeRecord(const TableState& s, const uint8_t* record);
 
 // Creates an empty table `name` in dir shaped like `like`: its fields (without validity
-// checks), level, block size, language driver and the given password; keyed like it or not.
-void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password,
-                     bool keyed);
+// checks), key, level, block size, language driver and the given password.
+void CreateTableLike(const std::string& dir, const std::string& name, const Table& like, const std::string& password);
 
 // Stores the records `fill` inserts in a new key-violation table shaped like the source (same
 // password) under the first free KEYVIOL name, and returns that name.

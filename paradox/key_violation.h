@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "paradox/family_swap.h"
-#include "paradox/language_driver.h"
 #include "paradox/schema.h"
 #include "paradox/table_writer.h"
 #include "paradox/value.h"
@@ -20,19 +19,16 @@ namespace paradox {
 std::string ChooseKeyViolationName(const std::string& dir, const std::string& requested);
 
 struct KeyViolationTableSpec {
-    Schema schema;           // fields of the table the records came from (key ignored)
+    Schema schema;               // fields of the table the records came from (key ignored)
     int level = 7;
-    LanguageDriver driver{};
-    std::string password;    // master password to protect it with; empty for none
+    uint32_t blockSize = 0;      // bytes; 0 for the default (the records must fit its blocks)
+    std::string languageDriver;  // short name; empty for the default
+    std::string password;        // master password to protect it with; empty for none
 };
 
 // Inserts the records set aside (values in schema order, blobs included) as they are read
 // again, so that they never all sit in memory.
 using KeyViolationFill = std::function<void(TableWriter&)>;
-
-// Stores the records `fill` inserts in table `name` that was just created empty; when that
-// fails, the table is deleted again.
-void FillNewTable(const std::string& dir, const std::string& name, const OpenOptions& options, const KeyViolationFill& fill);
 
 // Deletes the key-violation table `name` (when not empty) on destruction unless the swap that
 // takes the records out of their table was committed: records are set aside only when they

@@ -479,7 +479,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     if (aside.count > 0) {
         // The set-aside records are stored before the table changes: a crash in between leaves
         // them twice (old table and key-violation table), never nowhere.
-        KeyViolationTableSpec kv{plan.schema, plan.level, plan.driver, newPassword};
+        KeyViolationTableSpec kv{plan.schema, plan.level, plan.blockSize, plan.driver.name ? plan.driver.name : "", newPassword};
         kv.schema.keyFields = 0;
         WriteKeyViolationTable(old->dir, kvName, kv, [&](TableWriter& w) { WriteSetAside(old, plan, builder, aside, w); });
         keyViolations.watch(kvName);

@@ -381,6 +381,29 @@ TEST(Restructure, AFailureAtAnyStepLeavesNoKeyViolationTableBehind) {
     EXPECT_GT(failures, 8u);
 }
 
+TEST(Restructure, KeyViolationTableTakesTheBlockSizeItsRecordsNeed) {
+    // 2,804-byte records need 4 KB blocks; so does the table their repeats are set aside into.
+    ScratchDir d;
+    DescriptorBuilder b("WIDE");
+    b.field("A", FLDINT16).field("B", FLDINT16);
+    for (const char* n : {"N1", "N2", "N3", "N4", "N5", "N6", "N7", "N8", "N9", "N10", "N11"}) b.field(n, FLDZSTRING, 0, 255);
+    b.option("LEVEL", "7").option("BLOCK SIZE", "4096");
+    createTable(d.str(), b.descriptor(), {2, false});
+    {
+        TableWriter w = TableWriter::open(d.str(), "WIDE");
+        for (int bb = 1; bb <= 2; ++bb) {
+            std::vector<Value> row = {Value::integer(1), Value::integer(bb)};
+            for (int i = 0; i < 11; ++i) row.push_back(Value::text("v" + std::to_string(bb)));
+            w.insert(row);
+        }
+        w.commit();
+    }
+    char name[kKeyViolNameSize] = {};
+    EXPECT_EQ(Request(d.str(), "WIDE").drop("B").run(d.str(), name).setAside, 1u);
+    ASSERT_EQ(ReadAll(d.str(), "KEYVIOL").size(), 1u);
+    EXPECT_EQ(ReadAll(d.str(), "KEYVIOL")[0][1], Value::text("v2"));
+}
+
 TEST(Restructure, SecondKeyViolationTableGetsAFreshName) {
     ScratchDir d;
     CreatePairs(d.str());
