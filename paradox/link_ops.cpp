@@ -205,10 +205,12 @@ std::vector<uint16_t> CheckNewLink(const Schema& ds, const std::vector<RILinkDes
 
 }  // namespace
 
-void CheckLinkRequests(const std::string& dir, const std::string& dependent, const Schema& dependentSchema,
-                       std::vector<RILinkDescriptor> dependentLinks, const std::vector<RILinkDescriptor>& adds,
-                       const OpenOptions& options) {
+std::vector<std::shared_ptr<TableState>> CheckLinkRequests(const std::string& dir, const std::string& dependent,
+                                                           const Schema& dependentSchema,
+                                                           std::vector<RILinkDescriptor> dependentLinks,
+                                                           const std::vector<RILinkDescriptor>& adds, const OpenOptions& options) {
     const TableLocation loc = LocateTable(dir, dependent);
+    std::vector<std::shared_ptr<TableState>> masters;
     for (const RILinkDescriptor& link : adds) {
         auto mas = OpenTableState(loc.dir, fixedText(link.otherTable), options);
         if (EqualsIgnoreCase1252(mas->dir, loc.dir) && EqualsIgnoreCase1252(mas->base, loc.base))
@@ -218,7 +220,9 @@ void CheckLinkRequests(const std::string& dir, const std::string& dependent, con
         RILinkDescriptor added = link;
         added.kind = uint32_t(LinkKind::Dependent);
         dependentLinks.push_back(added);
+        masters.push_back(std::move(mas));
     }
+    return masters;
 }
 
 AddLinkResult AddLink(const std::string& dir, const std::string& dependent, const RILinkDescriptor& link,

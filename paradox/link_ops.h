@@ -64,10 +64,13 @@ void DropLinks(const std::string& dir, const std::string& dependent, const std::
                const OpenOptions& options = {});
 
 // The checks AddLink makes before it reads a record, for links to be added in order to a table
-// whose schema and links are given (those it will have after a restructure): the codes of AddLink.
-void CheckLinkRequests(const std::string& dir, const std::string& dependent, const Schema& dependentSchema,
-                       std::vector<RILinkDescriptor> dependentLinks, const std::vector<RILinkDescriptor>& adds,
-                       const OpenOptions& options = {});
+// whose schema and links are given (those it will have after a restructure): the codes of AddLink,
+// and the masters' rights. Returns the masters, opened, in the order of `adds`.
+std::vector<std::shared_ptr<TableState>> CheckLinkRequests(const std::string& dir, const std::string& dependent,
+                                                           const Schema& dependentSchema,
+                                                           std::vector<RILinkDescriptor> dependentLinks,
+                                                           const std::vector<RILinkDescriptor>& adds,
+                                                           const OpenOptions& options = {});
 
 // Stages into swap (opened on the dependent's directory) each master's .VAL without its record
 // of the dropped dependent links, with the dependent's field numbers of the renumbered ones

@@ -301,14 +301,17 @@ struct NewLinks {
     std::vector<std::shared_ptr<TableState>> masters;
 };
 
-NewLinks OpenNewLinks(const TableState& old, const RestructurePlan& plan, const std::vector<RILinkDescriptor>& adds,
-                      const OpenOptions& oo) {
+// Checks the links to add against the new field list and the links the table keeps.
+NewLinks CheckNewLinks(const TableState& old, const RestructurePlan& plan, const CompanionPlan& companions,
+                       const std::vector<RILinkDescriptor>& adds, const OpenOptions& oo) {
+    std::vector<std::shared_ptr<TableState>> masters = CheckLinkRequests(
+        old.dir, old.base, plan.schema, companions.val ? companions.val->links : std::vector<RILinkDescriptor>{}, adds, oo);
     NewLinks n;
-    for (const RILinkDescriptor& l : adds) {
-        auto mas = OpenTableState(old.dir, fixedText(l.otherTable), oo);
+    for (std::size_t k = 0; k < adds.size(); ++k) {
+        const RILinkDescriptor& l = adds[k];
+        std::shared_ptr<TableState>& mas = masters[k];
         if (!EqualsIgnoreCase1252(mas->dir, old.dir))
             throw EngineError(err::kInvalidParam, "the master of link " + fixedText(l.name) + " must be in the table's directory");
-        detail::CheckMayChangeStructure(*mas);
         for (int i = 0; i < l.fieldCount; ++i) {
             const std::size_t f = l.thisFields[i] - 1u;
             // Its numbers are only known once the records are written.
@@ -391,9 +394,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     const std::optional<AuxStorePlan> auxStore = PlanAuxStore(*old, plan, desc);
     NewLinks added;
     if (!links.adds.empty()) {
-        CheckLinkRequests(old->dir, old->base, plan.schema, companions.val ? companions.val->links : std::vector<RILinkDescriptor>{},
-                          links.adds, oo);
-        added = OpenNewLinks(*old, plan, links.adds, oo);
+        added = CheckNewLinks(*old, plan, companions, links.adds, oo);
         AddLinksToPlan(companions, plan, added.entries);
     }
     // Records a new link finds no master record for leave the table with the restructure.
