@@ -346,16 +346,9 @@ MovePlan PlanMove(const BatchMoveRequest& rq, const Table& source, const std::sh
 }
 
 // Visits a table's records with their chain positions, which must be the `planned` ones the
-// plan was made for: 8962 when the table has changed since (the plan would not fit it).
+// plan was made for.
 void ForEachPlanned(const Table& t, std::size_t planned, const std::function<void(std::size_t, const RecordReader&)>& visit) {
-    RecordReader rd = t.records();
-    std::size_t i = 0;
-    bool more = false;
-    for (; rd.next(); ++i) {
-        if ((more = i == planned)) break;
-        visit(i, rd);
-    }
-    if (more || i != planned) throw EngineError(err::kFileCorrupt, t.path() + " changed while records were moved");
+    ForEachPlannedRecord(t.records(), planned, t.path(), visit);
 }
 
 }  // namespace

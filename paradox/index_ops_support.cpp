@@ -57,35 +57,29 @@ void WriteDataFileHeader(File& out, std::vector<uint8_t> raw, const ChainCounts&
     out.writeAt(0, raw.data(), raw.size());
 }
 
-namespace {
-
-// Visits the raw records of s with their ordinals; 8962 unless there are exactly `expected`.
-void ForEachRecord(const std::shared_ptr<TableState>& s, std::size_t expected,
-                   const std::function<void(std::size_t, const uint8_t*)>& visit) {
-    RecordReader reader(s);
+void ForEachPlannedRecord(RecordReader reader, std::size_t expected, const std::string& path,
+                          const std::function<void(std::size_t, const RecordReader&)>& visit) {
     std::size_t i = 0;
     bool more = false;
     for (; reader.next(); ++i) {
         if ((more = i == expected)) break;
-        visit(i, reader.record().raw());
+        visit(i, reader);
     }
-    if (more || i != expected) throw EngineError(err::kFileCorrupt, s->dbPath + " changed while being rewritten");
+    if (more || i != expected) throw EngineError(err::kFileCorrupt, path + " changed while its records were rewritten");
 }
-
-}  // namespace
 
 void WriteDataFileWithout(File& out, const std::shared_ptr<TableState>& s, const std::vector<bool>& drop) {
     const DbHeader& h = s->header;
     SequentialBlockWriter writer(out, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), s->checksum);
-    ForEachRecord(s, drop.size(), [&](std::size_t i, const uint8_t* r) {
-        if (!drop[i]) writer.add(r);
+    ForEachPlannedRecord(RecordReader(s), drop.size(), s->dbPath, [&](std::size_t i, const RecordReader& r) {
+        if (!drop[i]) writer.add(r.record().raw());
     });
     WriteDataFileHeader(out, h.raw, writer.finish());
 }
 
 void InsertMarkedRecords(TableWriter& w, const std::shared_ptr<TableState>& s, const std::vector<bool>& marked) {
-    ForEachRecord(s, marked.size(), [&](std::size_t i, const uint8_t* r) {
-        if (marked[i]) w.insert(DecodeRecord(*s, r));
+    ForEachPlannedRecord(RecordReader(s), marked.size(), s->dbPath, [&](std::size_t i, const RecordReader& r) {
+        if (marked[i]) w.insert(DecodeRecord(*s, r.record().raw()));
     });
 }
 

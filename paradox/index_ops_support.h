@@ -3,6 +3,7 @@
 // .VAL with a new key count, and writing records set aside into a key-violation table.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,12 @@ std::string MatchingPassword(const TableState& s, const OpenOptions& options);
 
 // Writes a data file's header `raw` patched with the counts of its new chain.
 void WriteDataFileHeader(File& out, std::vector<uint8_t> raw, const ChainCounts& counts);
+
+// Visits the records of a table read from the start with their ordinals, when the plan made
+// for them expects exactly `expected` records: 8962 (naming path) when there are more or fewer
+// (another program changed the table since the plan was made).
+void ForEachPlannedRecord(RecordReader reader, std::size_t expected, const std::string& path,
+                          const std::function<void(std::size_t, const RecordReader&)>& visit);
 
 // Writes the records of s (chain order) except those whose ordinal is marked in `drop`, packed
 // into full blocks, as a complete data file with s's header. 8962 when s no longer has

@@ -203,16 +203,11 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
 void WriteSetAside(const std::shared_ptr<TableState>& old, const RestructurePlan& p, RecordBuilder& b, const SetAside& aside,
                    TableWriter& w) {
     std::vector<uint8_t> rec(p.schema.recordSize);
-    RecordReader r(old);
-    uint32_t i = 0;
-    bool more = false;
-    for (; r.next(); ++i) {
-        if ((more = i == aside.marks.size())) break;
-        if (!aside.marks[i]) continue;
+    detail::ForEachPlannedRecord(RecordReader(old), aside.marks.size(), old->dbPath, [&](std::size_t i, const RecordReader& r) {
+        if (!aside.marks[i]) return;
         b.build(r.record(), rec.data(), p.schema.fields.size(), i + 1, false);
         w.insert(b.values(r.record(), rec.data()));
-    }
-    if (more || i != aside.marks.size()) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+    });
 }
 
 // Records already in new key order (or an unkeyed table): one streaming pass.
