@@ -91,6 +91,16 @@ std::string IndexFileName(const std::string& dbFileName, const std::string& base
     return base + "." + e;
 }
 
+std::string YExtension(std::string ext) {
+    ext[0] = 'Y';
+    return ext;
+}
+
+std::string MemberFile(const TableState& s, const std::string& ext) {
+    if (auto f = FindTableFile(s.dir, s.base, ext)) return FileNamePart(*f);
+    return IndexFileName(FileNamePart(s.dbPath), s.base, ext);
+}
+
 void BuildIndexFiles(const std::string& dbPath, uint32_t checksum, const SecondaryIndexDef& def, const std::string& tableBase,
                      const std::string& xPath, const std::string& yPath) {
     File db = File::openRead(dbPath);
@@ -98,8 +108,7 @@ void BuildIndexFiles(const std::string& dbPath, uint32_t checksum, const Seconda
     File x = File::create(xPath);
     File y = File::create(yPath);
     SecondaryIndexSource src{&db, &h, db.size(), checksum};
-    std::string yExt = def.extension;
-    yExt[0] = 'Y';
+    const std::string yExt = YExtension(def.extension);
     WriteSecondaryIndex(src, def.desc, tableBase + "." + def.extension, tableBase + "." + yExt, x, y);
     x.sync();
     y.sync();
@@ -109,19 +118,12 @@ void RebuildSecondaryIndexes(const std::string& dir, const std::string& table, c
     auto state = OpenTableState(dir, table, options);
     const std::vector<SecondaryIndexDef> defs = ReadSecondaryIndexDefs(state->dir, state->base);
     if (defs.empty()) return;
-    const std::string dbName = FileNamePart(state->dbPath);
-    // An existing index file keeps its spelling.
-    const auto target = [&](const std::string& ext) {
-        const auto found = FindTableFile(state->dir, state->base, ext);
-        return found ? FileNamePart(*found) : IndexFileName(dbName, state->base, ext);
-    };
     FamilySwap swap(state->dir, state->base);
     for (const SecondaryIndexDef& def : defs) {
-        std::string yExt = def.extension;
-        yExt[0] = 'Y';
+        const std::string yExt = YExtension(def.extension);
         SecondaryIndexSource src{&state->db, &state->header, state->fileSize, state->checksum};
         WriteSecondaryIndex(src, def.desc, state->base + "." + def.extension, state->base + "." + yExt,
-                            swap.stage(target(def.extension)), swap.stage(target(yExt)));
+                            swap.stage(MemberFile(*state, def.extension)), swap.stage(MemberFile(*state, yExt)));
     }
     swap.commit();
 }

@@ -48,4 +48,13 @@ void RebuildSecondaryIndexes(const std::string& dir, const std::string& table, c
 // extension ("fk1.db" -> "fk1.x02", "ORDERS.DB" -> "ORDERS.X02").
 std::string IndexFileName(const std::string& dbFileName, const std::string& base, const std::string& ext);
 
+class TableState;
+
+// The extension of the Y file that goes with index file extension ext ("X02" -> "Y02").
+std::string YExtension(std::string ext);
+
+// The on-disk name of family member ext: the existing file's spelling, else one that follows
+// the letter case of the table's .DB extension.
+std::string MemberFile(const TableState& s, const std::string& ext);
+
 }  // namespace paradox

@@ -23,24 +23,12 @@
 namespace paradox::detail {
 
 
-std::string YExtension(std::string ext) {
-    ext[0] = 'Y';
-    return ext;
-}
-
-// The on-disk name of family member ext: the existing file's spelling, else one that follows
-// the letter case of the table's .DB extension.
-std::string MemberFile(const TableState& s, const std::string& ext) {
-    if (auto f = FindTableFile(s.dir, s.base, ext)) return FileNamePart(*f);
-    return IndexFileName(FileNamePart(s.dbPath), s.base, ext);
-}
-
-// The password (from the candidates) that opened a protected table; empty when unprotected.
 void CheckMayChangeStructure(const TableState& s) {
     if (s.header.writeProtected) throw EngineError(err::kTableReadOnly, s.base);
     if (s.openedWithAuxPassword && s.tableRights != rights::kFull) throw EngineError(err::kNotSufficientTableRights, s.base);
 }
 
+// The password (from the candidates) that opened a protected table; empty when unprotected.
 std::string MatchingPassword(const TableState& s, const OpenOptions& options) {
     if (s.checksum == 0) return {};
     for (const auto& p : options.passwords)

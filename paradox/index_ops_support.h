@@ -19,12 +19,6 @@ namespace paradox::detail {
 
 inline constexpr uint8_t kTypeKeyed = 0, kTypeUnkeyed = 2;
 
-std::string YExtension(std::string ext);
-
-// The on-disk name of family member ext: the existing file's spelling, else one that follows
-// the letter case of the table's .DB extension.
-std::string MemberFile(const TableState& s, const std::string& ext);
-
 // Changing a table's structure (fields, indexes, links) needs a table that is not
 // write-protected (else 10763) opened with the master password or an auxiliary password with
 // full rights (else 10498).

@@ -158,8 +158,7 @@ void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPla
     const std::string dbName = FileNameOf(old.dbPath);
     std::vector<std::string> newFiles;
     for (const auto& def : c.indexes) {
-        std::string yExt = def.extension;
-        yExt[0] = 'Y';
+        const std::string yExt = YExtension(def.extension);
         const std::string xName = IndexFileName(dbName, old.base, def.extension);
         const std::string yName = IndexFileName(dbName, old.base, yExt);
         // An existing file of that extension keeps its spelling.

@@ -400,8 +400,7 @@ void TableWriter::commit() {
         WritePrimaryIndex(src, px);
     }
     for (const SecondaryIndexDef& def : s.secondary) {
-        std::string yExt = def.extension;
-        yExt[0] = 'Y';
+        const std::string yExt = YExtension(def.extension);
         const std::string xName = s.swap->memberName(def.extension), yName = s.swap->memberName(yExt);
         SecondaryIndexSource src{s.db, &fresh, s.db->size(), s.checksum};
         WriteSecondaryIndex(src, def.desc, xName, yName, s.swap->stage(xName), s.swap->stage(yName));
