@@ -7,14 +7,13 @@
 #include "paradox/fault_injection.h"
 #include "paradox/link_ops.h"
 #include "paradox/table_family.h"
+#include "paradox/table_list.h"
 #include "paradox/table_state.h"
 #include "paradox/text_case.h"
 
 namespace paradox {
 
 namespace {
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 bool IsIndexFile(const std::string& name) {
     const auto dot = name.find_last_of('.');
@@ -95,7 +94,7 @@ CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, co
                              const std::vector<RILinkDescriptor>& droppedLinks) {
     CompanionPlan c;
     for (const auto& f : FamilyFiles(old.dir, old.base))
-        if (IsIndexFile(FileNameOf(f))) c.oldIndexFiles.push_back(FileNameOf(f));
+        if (IsIndexFile(FileNamePart(f))) c.oldIndexFiles.push_back(FileNamePart(f));
     if (!c.oldIndexFiles.empty()) {
         const auto defs = ReadSecondaryIndexDefs(old.dir, old.base);
         c.indexes = RemapSecondaryIndexDefs(defs, p.newNumberOfOld, p.schema);
@@ -155,7 +154,7 @@ void AddLinksToPlan(CompanionPlan& c, const RestructurePlan& p, const std::vecto
 
 void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPlan& c, const std::string& stagedDb,
                      uint32_t checksum, const ValStamps& stamps) {
-    const std::string dbName = FileNameOf(old.dbPath);
+    const std::string dbName = FileNamePart(old.dbPath);
     std::vector<std::string> newFiles;
     for (const auto& def : c.indexes) {
         const std::string yExt = YExtension(def.extension);

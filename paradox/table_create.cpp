@@ -15,6 +15,7 @@
 #include "paradox/primary_index.h"
 #include "paradox/security.h"
 #include "paradox/table_family.h"
+#include "paradox/table_list.h"
 #include "paradox/table_options.h"
 #include "paradox/table_writer.h"
 #include "paradox/text_case.h"
@@ -137,7 +138,7 @@ void createTable(const std::string& dir, const TableDescriptor& desc, const Crea
     }
     if (existing) {
         for (const auto& path : FamilyFiles(loc.dir, loc.base)) {
-            const std::string name = path.substr(path.find_last_of('/') + 1);
+            const std::string name = FileNamePart(path);
             if (std::find(written.begin(), written.end(), name) == written.end()) swap.remove(name);
         }
     }
