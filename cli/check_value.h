@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "paradox/check_descriptor.h"
-#include "paradox/schema.h"
-#include "paradox/value.h"
+#include "paradox/format/check_descriptor.h"
+#include "paradox/format/schema.h"
+#include "paradox/format/value.h"
 
 namespace vortab::cli {
 

@@ -10,8 +10,8 @@
 #include "cli/json_writer.h"
 #include "cli/table_access.h"
 #include "cli/value_text.h"
-#include "paradox/index_descriptor.h"
-#include "paradox/table.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/table/table.h"
 
 namespace vortab::cli {
 namespace {

@@ -1,7 +1,7 @@
 // Code -> keyword tables for field types and subtypes.
 #include "cli/field_type_names.h"
 
-#include "paradox/descriptors.h"
+#include "paradox/format/descriptors.h"
 
 namespace vortab::cli {
 namespace {

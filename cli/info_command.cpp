@@ -6,7 +6,7 @@
 #include "cli/cli_command.h"
 #include "cli/table_access.h"
 #include "cli/table_info.h"
-#include "paradox/table_list.h"
+#include "paradox/storage/table_list.h"
 
 namespace vortab::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/table_info.h"
-#include "paradox/value.h"
+#include "paradox/format/value.h"
 
 namespace vortab::cli {
 

@@ -3,8 +3,8 @@
 
 #include <iostream>
 
-#include "paradox/language_driver.h"
-#include "paradox/table_list.h"
+#include "paradox/format/language_driver.h"
+#include "paradox/storage/table_list.h"
 #include "shared/cp1252.h"
 
 namespace vortab::cli {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/cli_command.h"
-#include "paradox/engine_error.h"
-#include "paradox/table.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
 
 namespace vortab::cli {
 

@@ -4,8 +4,8 @@
 
 #include "cli/code_page.h"
 #include "cli/table_access.h"
-#include "paradox/secondary_index.h"
-#include "paradox/val_file.h"
+#include "paradox/format/val_file.h"
+#include "paradox/table/secondary_index.h"
 
 namespace vortab::cli {
 

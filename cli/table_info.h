@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "cli/json_writer.h"
-#include "paradox/check_descriptor.h"
-#include "paradox/descriptors.h"
-#include "paradox/index_descriptor.h"
-#include "paradox/link_descriptor.h"
-#include "paradox/table.h"
+#include "paradox/format/check_descriptor.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/format/link_descriptor.h"
+#include "paradox/table/table.h"
 
 namespace vortab::cli {
 

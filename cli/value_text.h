@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/code_page.h"
-#include "paradox/value.h"
+#include "paradox/format/value.h"
 
 namespace vortab::cli {
 

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "paradox/descriptor_builder.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_ops.h"
-#include "paradox/table_writer.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table_writer.h"
 
 namespace {
 

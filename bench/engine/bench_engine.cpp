@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "bench_table.h"
-#include "paradox/descriptors.h"
-#include "paradox/engine_error.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 
 namespace {
 

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptor_builder.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_ops.h"
-#include "paradox/restructure.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/change/restructure.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 
 namespace {
 

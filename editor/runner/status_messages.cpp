@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "library/language/integer_conversion.h"
 #include "library/language/status_map.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 

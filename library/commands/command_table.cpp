@@ -6,7 +6,7 @@
 #include "library/commands/passwords.h"
 #include "library/engine/engine_session.h"
 #include "library/language/errors.h"
-#include "paradox/lock_table.h"
+#include "paradox/storage/lock_table.h"
 
 namespace vortab {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "paradox/table.h"
+#include "paradox/table/table.h"
 #include "shared/driver_kind.h"
 
 namespace vortab {

@@ -1,7 +1,7 @@
 #include "library/commands/database_context.h"
 
 #include "library/engine/engine_session.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "paradox/database.h"
+#include "paradox/table/database.h"
 #include "shared/driver_kind.h"
 
 namespace vortab {

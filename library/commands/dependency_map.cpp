@@ -10,7 +10,7 @@
 #include "library/commands/restructure_sequence.h"
 #include "library/engine/table_engine.h"
 #include "library/language/text_1252.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {

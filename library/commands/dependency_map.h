@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "library/language/object_list.h"
-#include "paradox/link_descriptor.h"
+#include "paradox/format/link_descriptor.h"
 
 namespace vortab {
 

@@ -6,7 +6,7 @@
 #include "library/commands/table_descriptor.h"
 #include "library/language/errors.h"
 #include "library/language/text_1252.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {

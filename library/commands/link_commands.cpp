@@ -14,7 +14,7 @@
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
 #include "library/language/text_1252.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {

@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "library/engine/engine_session.h"
-#include "paradox/engine_error.h"
-#include "paradox/table.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
 
 namespace vortab {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "paradox/descriptors.h"
+#include "paradox/format/descriptors.h"
 #include "shared/vortab_api.h"
 
 namespace vortab {

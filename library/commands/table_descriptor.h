@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "paradox/check_descriptor.h"
-#include "paradox/descriptors.h"
-#include "paradox/link_descriptor.h"
-#include "paradox/security_descriptor.h"
+#include "paradox/format/check_descriptor.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/link_descriptor.h"
+#include "paradox/format/security_descriptor.h"
 
 namespace vortab {
 

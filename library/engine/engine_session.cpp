@@ -1,6 +1,6 @@
 #include "library/engine/engine_session.h"
 
-#include "paradox/table.h"
+#include "paradox/table/table.h"
 
 namespace vortab {
 namespace {

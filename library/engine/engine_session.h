@@ -2,8 +2,8 @@
 // unloaded. Its password event always answers "give up", so the engine never asks anyone for a
 // password itself; the library asks its caller (see passwords.h).
 #pragma once
-#include "paradox/engine_version.h"
-#include "paradox/session.h"
+#include "paradox/session/engine_version.h"
+#include "paradox/session/session.h"
 
 namespace vortab {
 

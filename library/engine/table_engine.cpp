@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "library/engine/engine_session.h"
-#include "paradox/restructure.h"
-#include "paradox/secondary_index.h"
-#include "paradox/val_file.h"
+#include "paradox/change/restructure.h"
+#include "paradox/format/val_file.h"
+#include "paradox/table/secondary_index.h"
 
 namespace vortab {
 namespace {

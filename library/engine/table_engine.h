@@ -3,10 +3,10 @@
 #pragma once
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/index_descriptor.h"
-#include "paradox/link_descriptor.h"
-#include "paradox/table.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/format/link_descriptor.h"
+#include "paradox/table/table.h"
 
 namespace vortab {
 

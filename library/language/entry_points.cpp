@@ -10,7 +10,7 @@
 #include "library/language/library_state.h"
 #include "library/language/status_map.h"
 #include "library/language/thread_driver.h"
-#include "paradox/engine_version.h"
+#include "paradox/session/engine_version.h"
 #include "shared/vortab_api.h"
 
 #define VORTAB_EXPORT extern "C" __attribute__((visibility("default")))

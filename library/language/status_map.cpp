@@ -3,7 +3,7 @@
 #include <new>
 
 #include "library/language/errors.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {

@@ -3,7 +3,7 @@
 // inserted ones stream into a scratch table created with the destination's own structure,
 // which is put in place of the destination's data, primary index and blob file in one
 // crash-safe step, with its secondary indexes rebuilt and its .VAL re-stamped.
-#include "paradox/batch_move.h"
+#include "paradox/change/batch_move.h"
 
 #include <unistd.h>
 
@@ -12,21 +12,21 @@
 #include <cstring>
 #include <functional>
 
-#include "paradox/byte_order.h"
-#include "paradox/engine_error.h"
-#include "paradox/external_sort.h"
-#include "paradox/family_swap.h"
-#include "paradox/field_codec.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/index_ops.h"
-#include "paradox/index_ops_support.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/table_state.h"
-#include "paradox/table_writer.h"
-#include "paradox/text_case.h"
-#include "paradox/val_file.h"
-#include "paradox/val_writer.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/change/index_ops_support.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_writer.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/external_sort.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/table_state.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox {
 

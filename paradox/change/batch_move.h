@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "paradox/table.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

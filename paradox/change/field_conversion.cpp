@@ -2,15 +2,15 @@
 // Numeric types convert among each other when the value fits exactly; Alpha converts to and
 // from the scalar types through one fixed text form; memo-like blobs take Alpha text; binary
 // blobs take Bytes; graphics, OLE and formatted memos keep their type.
-#include "paradox/field_conversion.h"
+#include "paradox/change/field_conversion.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "paradox/engine_error.h"
-#include "paradox/text_case.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/text_case.h"
 
 namespace paradox {
 

@@ -6,8 +6,8 @@
 #pragma once
 #include <string>
 
-#include "paradox/schema.h"
-#include "paradox/value.h"
+#include "paradox/format/schema.h"
+#include "paradox/format/value.h"
 
 namespace paradox {
 

@@ -2,33 +2,33 @@
 // changes the data file itself: its records are read along the chain, sorted by the key bytes
 // (the same order the writer keeps) in bounded memory and packed into full blocks; blob
 // pointers stay valid because the records move unchanged, so the .MB is left alone.
-#include "paradox/index_ops.h"
+#include "paradox/change/index_ops.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/external_sort.h"
-#include "paradox/key_violation.h"
-#include "paradox/family_swap.h"
-#include "paradox/field_codec.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/index_ops_support.h"
-#include "paradox/primary_index.h"
-#include "paradox/restructure_writer.h"
-#include "paradox/secondary_index.h"
-#include "paradox/secondary_index_writer.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/table_state.h"
-#include "paradox/table_writer.h"
-#include "paradox/text_case.h"
-#include "paradox/val_file.h"
-#include "paradox/val_writer.h"
+#include "paradox/change/index_ops_support.h"
+#include "paradox/change/key_violation.h"
+#include "paradox/change/restructure_writer.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_writer.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/external_sort.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/primary_index.h"
+#include "paradox/table/secondary_index.h"
+#include "paradox/table/secondary_index_writer.h"
+#include "paradox/table/table_state.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox {
 

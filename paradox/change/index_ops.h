@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "paradox/index_descriptor.h"
-#include "paradox/table.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

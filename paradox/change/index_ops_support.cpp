@@ -1,24 +1,24 @@
 // Shared steps of the index, link and batch operations (see index_ops_support.h).
-#include "paradox/index_ops_support.h"
+#include "paradox/change/index_ops_support.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/descriptor_builder.h"
-#include "paradox/engine_error.h"
-#include "paradox/field_codec.h"
-#include "paradox/index_ops.h"
-#include "paradox/restructure_writer.h"
-#include "paradox/secondary_index_writer.h"
-#include "paradox/security_descriptor.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/table_writer.h"
-#include "paradox/val_file.h"
-#include "paradox/val_writer.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/change/restructure_writer.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/security_descriptor.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_writer.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/table/secondary_index_writer.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox::detail {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "paradox/db_header.h"
-#include "paradox/family_swap.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/key_violation.h"
-#include "paradox/table_state.h"
-#include "paradox/value.h"
+#include "paradox/change/key_violation.h"
+#include "paradox/format/db_header.h"
+#include "paradox/format/value.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox::detail {
 

@@ -1,12 +1,12 @@
 // Writing a key-violation table through the ordinary create and insert paths.
-#include "paradox/key_violation.h"
+#include "paradox/change/key_violation.h"
 
-#include "paradox/descriptor_builder.h"
-#include "paradox/descriptors.h"
-#include "paradox/engine_error.h"
-#include "paradox/field_mapping.h"
-#include "paradox/table_family.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/field_mapping.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox {
 

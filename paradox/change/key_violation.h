@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "paradox/family_swap.h"
-#include "paradox/schema.h"
-#include "paradox/table_writer.h"
-#include "paradox/value.h"
+#include "paradox/format/schema.h"
+#include "paradox/format/value.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox {
 

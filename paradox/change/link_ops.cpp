@@ -1,26 +1,26 @@
 // Link add/drop. The dependent's records are checked against the set of master keys (the
 // master's records hold the key bytes at the head of each record); orphans leave the dependent
 // for a key-violation table in the same step that writes the dependent's new .VAL and index.
-#include "paradox/link_ops.h"
+#include "paradox/change/link_ops.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
-#include "paradox/byte_order.h"
-#include "paradox/engine_error.h"
-#include "paradox/external_sort.h"
-#include "paradox/field_codec.h"
-#include "paradox/family_swap.h"
-#include "paradox/index_ops_support.h"
-#include "paradox/primary_index.h"
-#include "paradox/secondary_index.h"
-#include "paradox/secondary_index_writer.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/text_case.h"
-#include "paradox/val_file.h"
-#include "paradox/val_writer.h"
+#include "paradox/change/index_ops_support.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_writer.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/external_sort.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/primary_index.h"
+#include "paradox/table/secondary_index.h"
+#include "paradox/table/secondary_index_writer.h"
 
 namespace paradox {
 

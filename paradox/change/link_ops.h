@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/family_swap.h"
-#include "paradox/link_descriptor.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/schema.h"
-#include "paradox/table.h"
-#include "paradox/val_file.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/link_descriptor.h"
+#include "paradox/format/schema.h"
+#include "paradox/format/val_file.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

@@ -3,33 +3,33 @@
 // chain order is the new key order and records go straight into new blocks. Otherwise a first
 // pass sorts the new keys and marks repeats, and a second pass sorts the kept records by key;
 // repeats go to the key-violation table. Memory stays bounded either way (external sorts).
-#include "paradox/restructure.h"
+#include "paradox/change/restructure.h"
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
 
-#include "paradox/blob_file.h"
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/external_sort.h"
-#include "paradox/family_swap.h"
-#include "paradox/fault_injection.h"
-#include "paradox/field_codec.h"
-#include "paradox/field_conversion.h"
-#include "paradox/index_ops_support.h"
-#include "paradox/key_violation.h"
-#include "paradox/primary_index.h"
-#include "paradox/restructure_companions.h"
-#include "paradox/link_ops.h"
-#include "paradox/restructure_links.h"
-#include "paradox/restructure_plan.h"
-#include "paradox/restructure_writer.h"
-#include "paradox/security.h"
-#include "paradox/table_family.h"
-#include "paradox/table_state.h"
-#include "paradox/text_case.h"
+#include "paradox/change/field_conversion.h"
+#include "paradox/change/index_ops_support.h"
+#include "paradox/change/key_violation.h"
+#include "paradox/change/link_ops.h"
+#include "paradox/change/restructure_companions.h"
+#include "paradox/change/restructure_links.h"
+#include "paradox/change/restructure_plan.h"
+#include "paradox/change/restructure_writer.h"
+#include "paradox/format/blob_file.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/external_sort.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/fault_injection.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/primary_index.h"
+#include "paradox/table/security.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

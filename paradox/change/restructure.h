@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/table.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

@@ -1,15 +1,15 @@
 // Secondary indexes and the .VAL across a restructure.
-#include "paradox/restructure_companions.h"
+#include "paradox/change/restructure_companions.h"
 
 #include <algorithm>
 
-#include "paradox/engine_error.h"
-#include "paradox/fault_injection.h"
-#include "paradox/link_ops.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/table_state.h"
-#include "paradox/text_case.h"
+#include "paradox/change/link_ops.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/fault_injection.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/family_swap.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/restructure_plan.h"
-#include "paradox/val_file.h"
-#include "paradox/val_writer.h"
+#include "paradox/change/restructure_plan.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_writer.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/table/index_maintenance.h"
 
 namespace paradox {
 

@@ -1,12 +1,12 @@
 // Link entries of a restructure.
-#include "paradox/restructure_links.h"
+#include "paradox/change/restructure_links.h"
 
 #include <algorithm>
 
-#include "paradox/engine_error.h"
-#include "paradox/table_state.h"
-#include "paradox/text_case.h"
-#include "paradox/val_file.h"
+#include "paradox/format/val_file.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -5,8 +5,8 @@
 #pragma once
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/link_descriptor.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/link_descriptor.h"
 
 namespace paradox {
 

@@ -1,17 +1,17 @@
 // Working out a restructure: field list with operation codes, key, options and password.
-#include "paradox/restructure_plan.h"
+#include "paradox/change/restructure_plan.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "paradox/crypto.h"
-#include "paradox/db_header.h"
-#include "paradox/engine_error.h"
-#include "paradox/field_conversion.h"
-#include "paradox/field_mapping.h"
-#include "paradox/table_options.h"
-#include "paradox/table_state.h"
-#include "paradox/text_case.h"
+#include "paradox/change/field_conversion.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/db_header.h"
+#include "paradox/format/field_mapping.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/table_options.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

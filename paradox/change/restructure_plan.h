@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/language_driver.h"
-#include "paradox/schema.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/language_driver.h"
+#include "paradox/format/schema.h"
 
 namespace paradox {
 

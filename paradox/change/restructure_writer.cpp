@@ -1,12 +1,12 @@
 // SequentialBlockWriter: blocks are laid out in chain order, so block n links to n-1 and n+1
 // and the last block's next link is patched to 0 when the chain ends.
-#include "paradox/restructure_writer.h"
+#include "paradox/change/restructure_writer.h"
 
 #include <cstring>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

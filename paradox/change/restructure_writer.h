@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "paradox/db_header.h"
-#include "paradox/file_io.h"
+#include "paradox/format/db_header.h"
+#include "paradox/storage/file_io.h"
 
 namespace paradox {
 

@@ -1,13 +1,13 @@
 // .MB reading and appending. Blocks are multiples of 4 KB: type 0 header, type 2 one value,
 // type 3 up to 64 small values in 16-byte chunks (slot table at 12, data from 0x150), type 4 free.
-#include "paradox/blob_file.h"
+#include "paradox/format/blob_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

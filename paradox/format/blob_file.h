@@ -1,14 +1,15 @@
 // The .MB file that holds blob values: reading a value from its pointer (own block or a slot
 // of a sub-allocated block, every bound checked, 8963 when inconsistent) and appending new
 // values (small ones packed 64 to a 4 KB block, large ones in blocks of their own).
+// Layout on disk: doc/format-mb.md.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "paradox/field_codec.h"
-#include "paradox/file_io.h"
-#include "paradox/schema.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/schema.h"
+#include "paradox/storage/file_io.h"
 
 namespace paradox {
 

@@ -1,6 +1,6 @@
 // The Paradox chunk cipher and password checksum. The three substitution tables are the
 // constants the format uses; a chunk is scrambled by a keyed permutation plus XOR masks.
-#include "paradox/crypto.h"
+#include "paradox/format/crypto.h"
 
 #include <cstring>
 #include <string>

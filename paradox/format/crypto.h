@@ -1,6 +1,7 @@
 // Paradox table encryption: the password checksum stored in the header, and the 256-byte
 // chunk cipher applied to .DB/.PX data blocks (keyed by block number) and to whole .MB files.
 // Only the low 16 bits of the checksum key the cipher.
+// Layout on disk: doc/encryption.md.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,12 +1,12 @@
 // Decoding, building and patching .DB and .PX headers (little-endian control fields, field
 // info, names, persistent field IDs and the language-driver name).
-#include "paradox/db_header.h"
+#include "paradox/format/db_header.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "paradox/byte_order.h"
-#include "paradox/engine_error.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

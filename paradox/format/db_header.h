@@ -1,13 +1,14 @@
 // The header of a .DB (and the shorter header of a .PX): decoding with strict bounds checks
 // (8961 on anything inconsistent), building a fresh header for a new table, and patching the
 // counters a writer changes while keeping every other byte of an existing header.
+// Layout on disk: doc/format-db.md and doc/format-px.md.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "paradox/file_io.h"
-#include "paradox/schema.h"
+#include "paradox/format/schema.h"
+#include "paradox/storage/file_io.h"
 
 namespace paradox {
 

@@ -1,9 +1,9 @@
 // Filling TableDescriptor records with owned arrays.
-#include "paradox/descriptor_builder.h"
+#include "paradox/format/descriptor_builder.h"
 
 #include <cstring>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

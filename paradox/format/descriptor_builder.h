@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptors.h"
+#include "paradox/format/descriptors.h"
 
 namespace paradox {
 

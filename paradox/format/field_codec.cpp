@@ -1,11 +1,11 @@
 // Field encodings of Paradox records (all big-endian, sign bit flipped so that the bytes sort).
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "paradox/byte_order.h"
-#include "paradox/engine_error.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

@@ -1,12 +1,13 @@
 // Record encoding of single fields: Paradox's sortable big-endian numbers, padded Alpha text,
 // logicals, BCD nibbles and the 10-byte blob pointer that follows a blob field's leader.
 // Decoding never reads outside the field; encoding rejects values that do not fit.
+// Layout on disk: doc/format-db.md.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "paradox/schema.h"
-#include "paradox/value.h"
+#include "paradox/format/schema.h"
+#include "paradox/format/value.h"
 
 namespace paradox {
 

@@ -1,10 +1,10 @@
 // Logical <-> physical field types of Paradox tables and the limits of each type.
-#include "paradox/field_mapping.h"
+#include "paradox/format/field_mapping.h"
 
 #include <cstring>
 #include <string>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

@@ -1,8 +1,8 @@
 // Mapping between Paradox physical fields and the engine's FieldDescriptor (logical type,
 // subtype, size attributes): the view a reader reports, and the checks a create request passes.
 #pragma once
-#include "paradox/descriptors.h"
-#include "paradox/schema.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/schema.h"
 
 namespace paradox {
 

@@ -1,5 +1,5 @@
 // The table of Paradox language drivers (sort order, short name, code page).
-#include "paradox/language_driver.h"
+#include "paradox/format/language_driver.h"
 
 #include <cctype>
 

@@ -1,5 +1,6 @@
 // Language drivers of Paradox tables: the sort-order byte (header 0x29), the short name kept
 // in v4+ headers ("ascii", "ANSIINTL", ...) and the code page (header 0x6A) belong together.
+// Layout on disk: doc/format-db.md.
 #pragma once
 #include <cstdint>
 #include <optional>

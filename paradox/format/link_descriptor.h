@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "paradox/index_descriptor.h"
+#include "paradox/format/index_descriptor.h"
 
 namespace paradox {
 

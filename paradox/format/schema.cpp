@@ -1,7 +1,7 @@
 // Field-type facts (widths, letters, blob types) and name lookup in a Schema.
-#include "paradox/schema.h"
+#include "paradox/format/schema.h"
 
-#include "paradox/text_case.h"
+#include "paradox/storage/text_case.h"
 
 namespace paradox {
 

@@ -1,6 +1,7 @@
 // Schema: the fields of a table as its header stores them (Paradox physical type, size byte,
 // offset and width in the record, persistent field ID) plus key-field count and record size.
 // Built by the header reader; the record codecs and the writer work from it.
+// Layout on disk: doc/format-db.md.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,12 +1,12 @@
 // Bounded parser of Paradox data-file headers as used by secondary index files.
-#include "paradox/secondary_index_header.h"
+#include "paradox/format/secondary_index_header.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 namespace {

@@ -1,6 +1,7 @@
 // Header of a secondary index data file (.Xnn or .XGn): the facts the index descriptors are
 // built from. The same layout as a .DB header, so it also reads .DB headers. Parsing is bounded
 // by the header size; a short or inconsistent header fails with 8961 (corrupt header).
+// Layout on disk: doc/format-secondary-index.md.
 #pragma once
 #include <cstdint>
 #include <string>

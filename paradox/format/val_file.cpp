@@ -1,6 +1,6 @@
 // .VAL layout: a 0x35-byte header, validity-check entries, an optional referential-integrity
 // section (dependent entries, then an optional master block) and a footer with the field list.
-#include "paradox/val_file.h"
+#include "paradox/format/val_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,10 +11,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "paradox/engine_error.h"
-#include "paradox/secondary_index_header.h"
-#include "paradox/table_list.h"
-#include "paradox/val_value.h"
+#include "paradox/format/secondary_index_header.h"
+#include "paradox/format/val_value.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 namespace {

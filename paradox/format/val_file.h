@@ -2,14 +2,15 @@
 // table lookup) and referential-integrity links of both sides (the links in which the table is
 // the dependent, and, for a master, the record of its dependents). Every offset and count is
 // checked against the file; a damaged file fails with 8968 (corrupt or missing .VAL).
+// Layout on disk: doc/format-val.md.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "paradox/check_descriptor.h"
-#include "paradox/link_descriptor.h"
+#include "paradox/format/check_descriptor.h"
+#include "paradox/format/link_descriptor.h"
 
 namespace paradox {
 

@@ -1,5 +1,5 @@
 // Record-encoding to native-form conversion for validity-check values.
-#include "paradox/val_value.h"
+#include "paradox/format/val_value.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,6 @@
 // Conversion of a validity-check value from its on-disk record encoding (as a .VAL stores
 // minimum, maximum and default) into the native form of ValidityCheckDescriptor buffers.
+// Layout on disk: doc/format-val.md.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,20 +1,20 @@
 // .VAL serialisation: header, validity-check entries, the referential-integrity section
 // (dependent entries, then the master block) and the footer with the field list. Pointer words
 // of a check entry only say "present" on disk; they are written as 1.
-#include "paradox/val_writer.h"
+#include "paradox/format/val_writer.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <unistd.h>
 
-#include "paradox/byte_order.h"
-#include "paradox/db_header.h"
-#include "paradox/engine_error.h"
-#include "paradox/file_io.h"
-#include "paradox/secondary_index_header.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/db_header.h"
+#include "paradox/format/secondary_index_header.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/file_io.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 

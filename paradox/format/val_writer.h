@@ -1,12 +1,13 @@
 // Writing a table's .VAL file (validity checks and referential-integrity links of both sides)
 // in Paradox's layout from engine descriptors: the inverse of val_file.h. The stamps that tie
 // the .VAL to its .DB (change counter, update stamp, next field ID) come from the .DB header.
+// Layout on disk: doc/format-val.md.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "paradox/val_file.h"
+#include "paradox/format/val_file.h"
 
 namespace paradox {
 

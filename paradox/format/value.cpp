@@ -1,5 +1,5 @@
 // Calendar arithmetic for Date values and the readable form of a Value.
-#include "paradox/value.h"
+#include "paradox/format/value.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,10 +1,10 @@
 // Aliases from the INI file.
-#include "paradox/alias_list.h"
+#include "paradox/session/alias_list.h"
 
 #include <cstdlib>
 
-#include "paradox/ini_file.h"
-#include "paradox/table_list.h"
+#include "paradox/session/ini_file.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 namespace {

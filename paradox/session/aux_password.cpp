@@ -6,15 +6,15 @@
 //   then per entry 1280 bytes: the SecurityDescriptor, zero-padded, enciphered like .MB bytes
 //      under the master key.
 // Nothing in it is trusted: counts are bounded by the file size, passwords must be terminated.
-#include "paradox/aux_password.h"
+#include "paradox/session/aux_password.h"
 
 #include <cstring>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/file_io.h"
-#include "paradox/table_family.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/file_io.h"
+#include "paradox/storage/table_family.h"
 
 namespace paradox {
 

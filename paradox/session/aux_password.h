@@ -3,13 +3,14 @@
 // of their own beside the table ("<table>.VTS"), which the original software never reads. Each
 // entry keeps its rights enciphered under the master key, plus the master key wrapped by the
 // auxiliary password, so that opening with the auxiliary password can read the data.
+// Layout on disk: doc/security.md.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "paradox/security_descriptor.h"
+#include "paradox/format/security_descriptor.h"
 
 namespace paradox {
 

@@ -1,5 +1,5 @@
 // INI parsing with the profile functions' rules.
-#include "paradox/ini_file.h"
+#include "paradox/session/ini_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 
 #include <cerrno>
 
-#include "paradox/engine_error.h"
-#include "paradox/table_list.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 namespace {

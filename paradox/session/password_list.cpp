@@ -1,5 +1,5 @@
 // Known passwords, kept unique by checksum.
-#include "paradox/password_list.h"
+#include "paradox/session/password_list.h"
 
 namespace paradox {
 

@@ -1,9 +1,9 @@
 // Session state: start counting, aliases, passwords and the password event.
-#include "paradox/session.h"
+#include "paradox/session/session.h"
 
 #include <sys/stat.h>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "paradox/alias_list.h"
-#include "paradox/password_list.h"
+#include "paradox/session/alias_list.h"
+#include "paradox/session/password_list.h"
 
 namespace paradox {
 

@@ -1,6 +1,6 @@
 // The process's default session: the table format's password checksum, the default alias file.
-#include "paradox/crypto.h"
-#include "paradox/session.h"
+#include "paradox/format/crypto.h"
+#include "paradox/session/session.h"
 
 namespace paradox {
 

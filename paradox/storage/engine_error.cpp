@@ -1,4 +1,4 @@
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
 // External merge sort: sorted runs spilled to a scratch file, merged through a heap.
-#include "paradox/external_sort.h"
+#include "paradox/storage/external_sort.h"
 
 #include <algorithm>
 #include <cstring>
 #include <numeric>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "paradox/file_io.h"
-#include "paradox/stream_cipher.h"
+#include "paradox/storage/file_io.h"
+#include "paradox/storage/stream_cipher.h"
 
 namespace paradox {
 

@@ -2,7 +2,7 @@
 // under an open-file-description lock for the owner's lifetime, so others can tell a live swap
 // from a dead one), ".<base>.<token>.<n>.new" (staged contents), ".<base>.<token>.rec" (the
 // recovery record; its presence is the commit point, it appears by rename from ".rec.tmp").
-#include "paradox/family_swap.h"
+#include "paradox/storage/family_swap.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,10 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "paradox/engine_error.h"
-#include "paradox/fault_injection.h"
-#include "paradox/table_family.h"
-#include "paradox/text_case.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/fault_injection.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/text_case.h"
 
 namespace paradox {
 

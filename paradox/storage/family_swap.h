@@ -4,12 +4,13 @@
 // target, removes the files to drop, and deletes the record. After a crash at any point the
 // next RecoverFamily() (run by every table open) finds the family entirely old (no record:
 // stray staged files are deleted) or completes it to entirely new (record present).
+// Layout on disk: doc/crash-safety.md.
 #pragma once
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "paradox/file_io.h"
+#include "paradox/storage/file_io.h"
 
 namespace paradox {
 

@@ -1,6 +1,6 @@
 // The step counter and the armed step behind FaultPoint(); the environment variable arms the
 // switch once so that a forked child or a separate process can be stopped at a chosen step.
-#include "paradox/fault_injection.h"
+#include "paradox/storage/fault_injection.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox::fault {
 

@@ -1,5 +1,5 @@
 // POSIX implementation of File and AtomicFile; errno is mapped to the engine's error codes.
-#include "paradox/file_io.h"
+#include "paradox/storage/file_io.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 

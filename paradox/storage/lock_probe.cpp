@@ -1,11 +1,11 @@
 // Lock-file probes with open-file-description lock queries.
-#include "paradox/lock_probe.h"
+#include "paradox/storage/lock_probe.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "paradox/engine_error.h"
-#include "paradox/table_list.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 

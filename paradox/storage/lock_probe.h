@@ -2,6 +2,7 @@
 // files (PDOXUSRS.LCK, PARADOX.LCK, PDOXUSRS.NET) open and locked while it uses a directory.
 // Their formats are not public, so we never write them; we only look whether another process
 // holds a lock on them, without taking one (an OFD lock query).
+// Layout on disk: doc/locking.md.
 #pragma once
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 // Table locks from OFD record locks on the family files and a per-directory marker.
-#include "paradox/lock_table.h"
+#include "paradox/storage/lock_table.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "paradox/engine_error.h"
-#include "paradox/lock_probe.h"
-#include "paradox/table_list.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/lock_probe.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 namespace {

@@ -4,6 +4,7 @@
 // ones. OFD locks belong to our own open file descriptions, so closing some other descriptor
 // of the same file (by the engine or anyone in this process) never drops them. Exclusive
 // locks are refused while the original engine's control files are held (10243).
+// Layout on disk: doc/locking.md.
 #pragma once
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 // ChaCha20 block function and keystream.
-#include "paradox/stream_cipher.h"
+#include "paradox/storage/stream_cipher.h"
 
 #include <random>
 

@@ -1,12 +1,12 @@
 // Directory scans for table files; names compare with the Windows-1252 case mapping.
-#include "paradox/table_family.h"
+#include "paradox/storage/table_family.h"
 
 #include <cctype>
 #include <dirent.h>
 #include <memory>
 
-#include "paradox/engine_error.h"
-#include "paradox/text_case.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/text_case.h"
 
 namespace paradox {
 

@@ -1,5 +1,5 @@
 // Directory scans for table files, matched without regard to case.
-#include "paradox/table_list.h"
+#include "paradox/storage/table_list.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace paradox {
 namespace {

@@ -1,6 +1,6 @@
 // Windows-1252 upper-casing: ASCII letters, the Latin-1 letters 0xE0..0xFE except 0xF7,
 // and the three letters 0x9A, 0x9C, 0xFF whose capitals sit elsewhere in the code page.
-#include "paradox/text_case.h"
+#include "paradox/storage/text_case.h"
 
 namespace paradox {
 

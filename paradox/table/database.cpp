@@ -1,13 +1,13 @@
 // Database handles: working directory, table listing and counted table locks.
-#include "paradox/database.h"
+#include "paradox/table/database.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "paradox/alias_list.h"
-#include "paradox/engine_error.h"
-#include "paradox/session.h"
-#include "paradox/table_list.h"
+#include "paradox/session/alias_list.h"
+#include "paradox/session/session.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 namespace {

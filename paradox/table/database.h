@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "paradox/database_locks.h"
-#include "paradox/lock_table.h"
-#include "paradox/table.h"
+#include "paradox/storage/lock_table.h"
+#include "paradox/table/database_locks.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

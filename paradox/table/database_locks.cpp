@@ -1,9 +1,9 @@
 // Counted table locks of a database handle.
-#include "paradox/database_locks.h"
+#include "paradox/table/database_locks.h"
 
-#include "paradox/alias_list.h"
-#include "paradox/engine_error.h"
-#include "paradox/table_list.h"
+#include "paradox/session/alias_list.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 

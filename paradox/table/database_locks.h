@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "paradox/lock_table.h"
+#include "paradox/storage/lock_table.h"
 
 namespace paradox {
 

@@ -1,10 +1,10 @@
 // Opening tables through a database handle: lock first, then open with the session's
 // passwords, the hold released when the opened table goes away.
-#include "paradox/alias_list.h"
-#include "paradox/database.h"
-#include "paradox/engine_error.h"
-#include "paradox/session.h"
-#include "paradox/table_list.h"
+#include "paradox/session/alias_list.h"
+#include "paradox/session/session.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/table/database.h"
 
 namespace paradox {
 

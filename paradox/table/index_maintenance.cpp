@@ -1,20 +1,20 @@
 // Secondary index definitions and rebuilding: definitions come from the index files' headers;
 // rebuilding streams the table's data file into fresh X/Y files and renames them into place.
-#include "paradox/index_maintenance.h"
+#include "paradox/table/index_maintenance.h"
 
 #include <cctype>
 #include <cstdio>
 #include <memory>
 
-#include "paradox/engine_error.h"
-#include "paradox/family_swap.h"
-#include "paradox/file_io.h"
-#include "paradox/secondary_index.h"
-#include "paradox/secondary_index_writer.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/table_state.h"
-#include "paradox/text_case.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/file_io.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/secondary_index.h"
+#include "paradox/table/secondary_index_writer.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "paradox/index_descriptor.h"
-#include "paradox/schema.h"
-#include "paradox/table.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/format/schema.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

@@ -1,16 +1,16 @@
 // Primary-index construction. Index records are the key bytes followed by three short fields
 // (block number, record count, 0), encoded like Short values. Blocks are numbered in the order
 // written (leaves first, root last) and chained in that order.
-#include "paradox/primary_index.h"
+#include "paradox/table/primary_index.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/table_state.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -1,12 +1,13 @@
 // Building the primary index (.PX) of a keyed table from its data-block chain: one leaf entry
 // per data block (its first key, block number, record count), upper levels until one block
 // holds the root. Streams the chain; only one entry per index block is kept in memory.
+// Layout on disk: doc/format-px.md.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "paradox/db_header.h"
-#include "paradox/file_io.h"
+#include "paradox/format/db_header.h"
+#include "paradox/storage/file_io.h"
 
 namespace paradox {
 

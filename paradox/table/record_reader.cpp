@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/field_codec.h"
-#include "paradox/table.h"
-#include "paradox/table_state.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

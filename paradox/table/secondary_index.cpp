@@ -1,12 +1,12 @@
 // Builds index descriptors from the table schema and the headers of its secondary index files.
-#include "paradox/secondary_index.h"
+#include "paradox/table/secondary_index.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "paradox/engine_error.h"
-#include "paradox/secondary_index_header.h"
-#include "paradox/table_list.h"
+#include "paradox/format/secondary_index_header.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 namespace paradox {
 namespace {

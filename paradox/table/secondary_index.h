@@ -1,12 +1,13 @@
 // Index descriptors of a table: the primary index from the table's key fields, then every
 // secondary index found beside it (.Xnn single-field, then .XGn composite/named), read from the
 // index files' headers. A corrupt index header fails with 8961/8965; nothing is guessed.
+// Layout on disk: doc/format-secondary-index.md.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "paradox/index_descriptor.h"
-#include "paradox/schema.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/format/schema.h"
 
 namespace paradox {
 

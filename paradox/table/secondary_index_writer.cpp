@@ -1,20 +1,20 @@
 // Secondary index construction: collect one entry per record while walking the data-block
 // chain, sort the entries by the index key, pack them into full blocks of the index data file,
 // then build the B-tree file over those blocks the way the primary index is built.
-#include "paradox/secondary_index_writer.h"
+#include "paradox/table/secondary_index_writer.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/external_sort.h"
-#include "paradox/primary_index.h"
-#include "paradox/table_family.h"
-#include "paradox/table_state.h"
-#include "paradox/text_case.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/external_sort.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/primary_index.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -2,13 +2,14 @@
 // sorted index data file (.Xnn / .XGn) and the B-tree over it (.Ynn / .YGn), in Paradox's layout.
 // The index record holds the index fields, then the primary key and the data block number
 // (keyed tables), or the record number, block number and offset in the block (unkeyed tables).
+// Layout on disk: doc/format-secondary-index.md.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "paradox/db_header.h"
-#include "paradox/file_io.h"
-#include "paradox/index_descriptor.h"
+#include "paradox/format/db_header.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/storage/file_io.h"
 
 namespace paradox {
 

@@ -1,14 +1,14 @@
 // Security entries applied to a table's auxiliary password store.
-#include "paradox/security.h"
+#include "paradox/table/security.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "paradox/aux_password.h"
-#include "paradox/engine_error.h"
-#include "paradox/family_swap.h"
-#include "paradox/table_family.h"
-#include "paradox/table_state.h"
+#include "paradox/session/aux_password.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "paradox/aux_password.h"
-#include "paradox/descriptors.h"
-#include "paradox/family_swap.h"
-#include "paradox/security_descriptor.h"
-#include "paradox/table.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/security_descriptor.h"
+#include "paradox/session/aux_password.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

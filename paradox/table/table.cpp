@@ -1,17 +1,17 @@
 // Opening a table (find, header check, password) and reading its properties and descriptors.
-#include "paradox/table.h"
+#include "paradox/table/table.h"
 
 #include <cstring>
 
-#include "paradox/aux_password.h"
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/family_swap.h"
-#include "paradox/field_mapping.h"
-#include "paradox/language_driver.h"
-#include "paradox/table_family.h"
-#include "paradox/table_state.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/field_mapping.h"
+#include "paradox/format/language_driver.h"
+#include "paradox/session/aux_password.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/schema.h"
-#include "paradox/value.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/schema.h"
+#include "paradox/format/value.h"
 
 namespace paradox {
 

@@ -4,21 +4,21 @@
 #include <cstring>
 #include <ctime>
 
-#include "paradox/blob_file.h"
-#include "paradox/crypto.h"
-#include "paradox/db_header.h"
-#include "paradox/engine_error.h"
-#include "paradox/family_swap.h"
-#include "paradox/field_mapping.h"
-#include "paradox/index_descriptor.h"
-#include "paradox/language_driver.h"
-#include "paradox/primary_index.h"
-#include "paradox/security.h"
-#include "paradox/table_family.h"
-#include "paradox/table_list.h"
-#include "paradox/table_options.h"
-#include "paradox/table_writer.h"
-#include "paradox/text_case.h"
+#include "paradox/format/blob_file.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/db_header.h"
+#include "paradox/format/field_mapping.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/format/language_driver.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/primary_index.h"
+#include "paradox/table/security.h"
+#include "paradox/table/table_options.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox {
 

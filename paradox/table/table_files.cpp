@@ -5,10 +5,10 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "paradox/engine_error.h"
-#include "paradox/table_family.h"
-#include "paradox/table_writer.h"
-#include "paradox/text_case.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/table_writer.h"
 
 namespace paradox {
 

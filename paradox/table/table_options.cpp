@@ -1,11 +1,11 @@
 // Reading the optional parameters of a TableDescriptor.
-#include "paradox/table_options.h"
+#include "paradox/table/table_options.h"
 
 #include <cstring>
 #include <string>
 
-#include "paradox/engine_error.h"
-#include "paradox/text_case.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/text_case.h"
 
 namespace paradox {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "paradox/descriptors.h"
-#include "paradox/language_driver.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/language_driver.h"
 
 namespace paradox {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "paradox/blob_file.h"
-#include "paradox/db_header.h"
-#include "paradox/file_io.h"
-#include "paradox/table.h"
+#include "paradox/format/blob_file.h"
+#include "paradox/format/db_header.h"
+#include "paradox/storage/file_io.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

@@ -3,22 +3,22 @@
 // not above its own; a full block is split in two, except at the end of the chain where a new
 // block is started (so that loads in key order fill blocks completely). The .PX is rebuilt
 // from the finished chain on commit.
-#include "paradox/table_writer.h"
+#include "paradox/table/table_writer.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "paradox/blob_file.h"
-#include "paradox/byte_order.h"
-#include "paradox/crypto.h"
-#include "paradox/engine_error.h"
-#include "paradox/family_swap.h"
-#include "paradox/field_codec.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/primary_index.h"
-#include "paradox/secondary_index_writer.h"
-#include "paradox/table_family.h"
-#include "paradox/table_state.h"
+#include "paradox/format/blob_file.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/crypto.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/primary_index.h"
+#include "paradox/table/secondary_index_writer.h"
+#include "paradox/table/table_state.h"
 
 namespace paradox {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "paradox/descriptors.h"
-#include "paradox/table.h"
-#include "paradox/value.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/value.h"
+#include "paradox/table/table.h"
 
 namespace paradox {
 

@@ -11,9 +11,9 @@
 #include <strings.h>
 #include <unistd.h>
 
-#include "paradox/descriptors.h"
-#include "paradox/table_writer.h"
-#include "paradox/value.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/value.h"
+#include "paradox/table/table_writer.h"
 
 namespace cli_test {
 

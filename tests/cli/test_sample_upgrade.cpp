@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_process.h"
-#include "paradox/table.h"
+#include "paradox/table/table.h"
 #include "test_support.h"
 
 namespace {

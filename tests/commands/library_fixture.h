@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "editor/runner/library_binding.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 
 namespace vortab::test {
 

@@ -3,7 +3,7 @@
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
 #include "library_fixture.h"
-#include "paradox/link_ops.h"
+#include "paradox/change/link_ops.h"
 
 namespace vortab::test {
 namespace {

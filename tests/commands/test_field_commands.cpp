@@ -2,7 +2,7 @@
 #include <thread>
 
 #include "library_fixture.h"
-#include "paradox/index_descriptor.h"
+#include "paradox/format/index_descriptor.h"
 
 namespace vortab::test {
 namespace {

@@ -5,7 +5,7 @@
 #include "library/commands/field_edits.h"
 #include "library/commands/field_list.h"
 #include "library/language/errors.h"
-#include "paradox/engine_error.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {

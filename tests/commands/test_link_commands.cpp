@@ -1,7 +1,7 @@
 // Link commands driven through the library's exports against real tables.
 #include "library_fixture.h"
-#include "paradox/index_ops.h"
-#include "paradox/val_file.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/format/val_file.h"
 
 namespace vortab::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "paradox/fault_injection.h"
+#include "paradox/storage/fault_injection.h"
 #include "test_support.h"
 
 namespace paradox_test {

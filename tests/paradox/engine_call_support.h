@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "paradox/engine_error.h"
-#include "paradox/lock_table.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/lock_table.h"
 
 namespace meta_test {
 

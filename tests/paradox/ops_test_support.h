@@ -10,10 +10,10 @@ extern "C" {
 #include <paradox.h>
 }
 
-#include "paradox/descriptors.h"
-#include "paradox/index_descriptor.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/descriptors.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 namespace paradox_test {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "paradox/check_descriptor.h"
-#include "paradox/descriptor_builder.h"
-#include "paradox/restructure.h"
-#include "paradox/link_descriptor.h"
-#include "paradox/security_descriptor.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/change/restructure.h"
+#include "paradox/format/check_descriptor.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/format/link_descriptor.h"
+#include "paradox/format/security_descriptor.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 namespace paradox_test {

@@ -8,10 +8,10 @@
 #include <fstream>
 
 #include "ops_test_support.h"
-#include "paradox/batch_move.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_ops.h"
-#include "paradox/secondary_index.h"
+#include "paradox/change/batch_move.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/secondary_index.h"
 
 using namespace paradox;
 using namespace paradox_test;

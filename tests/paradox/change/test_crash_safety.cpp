@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "crash_harness.h"
-#include "paradox/db_header.h"
-#include "paradox/engine_error.h"
-#include "paradox/file_io.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/primary_index.h"
-#include "paradox/table_family.h"
-#include "paradox/val_file.h"
+#include "paradox/format/db_header.h"
+#include "paradox/format/val_file.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/file_io.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/primary_index.h"
 #include "restructure_test_support.h"
 
 using namespace paradox;

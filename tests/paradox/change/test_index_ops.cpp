@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "index_test_support.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/secondary_index.h"
-#include "paradox/secondary_index_header.h"
-#include "paradox/table.h"
+#include "paradox/format/secondary_index_header.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/secondary_index.h"
+#include "paradox/table/table.h"
 
 using namespace paradox;
 using namespace paradox_test;
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Adding and deleting indexes on table copies.
 
 #include "ops_test_support.h"
-#include "paradox/index_ops.h"
+#include "paradox/change/index_ops.h"
 #include "restructure_test_support.h"
 
 namespace {

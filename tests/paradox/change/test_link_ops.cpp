@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "ops_test_support.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_ops.h"
-#include "paradox/link_ops.h"
-#include "paradox/secondary_index.h"
-#include "paradox/val_file.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/change/link_ops.h"
+#include "paradox/format/val_file.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/secondary_index.h"
 #include "restructure_test_support.h"
 
 using namespace paradox;

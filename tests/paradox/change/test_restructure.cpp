@@ -3,12 +3,12 @@
 // passwords set, changed and removed; options; and real fixture tables restructured in copies.
 #include <gtest/gtest.h>
 
-#include "paradox/engine_error.h"
-#include "paradox/fault_injection.h"
-#include "paradox/family_swap.h"
-#include "paradox/restructure.h"
-#include "paradox/security.h"
-#include "paradox/table_family.h"
+#include "paradox/change/restructure.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/fault_injection.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/security.h"
 #include "restructure_test_support.h"
 
 using namespace paradox;

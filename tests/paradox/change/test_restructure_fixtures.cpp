@@ -7,12 +7,12 @@ extern "C" {
 #include <paradox.h>
 }
 
-#include "paradox/engine_error.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/index_ops.h"
-#include "paradox/secondary_index.h"
-#include "paradox/val_file.h"
-#include "paradox/table_family.h"
+#include "paradox/change/index_ops.h"
+#include "paradox/format/val_file.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_family.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/secondary_index.h"
 #include "ops_test_support.h"
 #include "restructure_test_support.h"
 

@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "paradox/crypto.h"
+#include "paradox/format/crypto.h"
 
 using namespace paradox;
 

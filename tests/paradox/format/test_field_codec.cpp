@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "paradox/engine_error.h"
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/storage/engine_error.h"
 
 using namespace paradox;
 

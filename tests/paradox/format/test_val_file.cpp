@@ -7,9 +7,9 @@
 #include <random>
 
 #include "meta_fixtures.h"
-#include "paradox/engine_error.h"
-#include "paradox/val_file.h"
-#include "paradox/val_value.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_value.h"
+#include "paradox/storage/engine_error.h"
 
 using namespace paradox;
 using meta_test::Fixture;

@@ -5,11 +5,11 @@
 
 #include <cstring>
 
-#include "paradox/check_descriptor.h"
-#include "paradox/engine_error.h"
-#include "paradox/table_writer.h"
-#include "paradox/val_file.h"
-#include "paradox/val_writer.h"
+#include "paradox/format/check_descriptor.h"
+#include "paradox/format/val_file.h"
+#include "paradox/format/val_writer.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 using namespace paradox;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "meta_fixtures.h"
-#include "paradox/alias_list.h"
+#include "paradox/session/alias_list.h"
 
 using namespace paradox;
 

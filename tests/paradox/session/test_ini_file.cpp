@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "meta_fixtures.h"
-#include "paradox/engine_error.h"
-#include "paradox/ini_file.h"
+#include "paradox/session/ini_file.h"
+#include "paradox/storage/engine_error.h"
 
 using paradox::IniFile;
 

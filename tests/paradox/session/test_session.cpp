@@ -6,8 +6,8 @@
 
 #include "engine_call_support.h"
 #include "meta_fixtures.h"
-#include "paradox/engine_error.h"
-#include "paradox/session.h"
+#include "paradox/session/session.h"
+#include "paradox/storage/engine_error.h"
 
 using namespace paradox;
 using meta_test::CodeOf;

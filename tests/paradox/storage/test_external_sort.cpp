@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <random>
 
-#include "paradox/external_sort.h"
-#include "paradox/stream_cipher.h"
+#include "paradox/storage/external_sort.h"
+#include "paradox/storage/stream_cipher.h"
 #include "test_support.h"
 
 using namespace paradox;

@@ -7,9 +7,9 @@
 #include <map>
 
 #include "crash_harness.h"
-#include "paradox/engine_error.h"
-#include "paradox/family_swap.h"
-#include "paradox/fault_injection.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
+#include "paradox/storage/fault_injection.h"
 #include "test_support.h"
 
 using namespace paradox;

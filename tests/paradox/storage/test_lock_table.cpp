@@ -10,9 +10,9 @@
 #include <functional>
 
 #include "meta_fixtures.h"
-#include "paradox/engine_error.h"
-#include "paradox/lock_probe.h"
-#include "paradox/lock_table.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/lock_probe.h"
+#include "paradox/storage/lock_table.h"
 
 using namespace paradox;
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "meta_fixtures.h"
-#include "paradox/engine_error.h"
-#include "paradox/table_list.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 
 using namespace paradox;
 

@@ -6,9 +6,9 @@
 #include <functional>
 #include <random>
 
-#include "paradox/engine_error.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 using namespace paradox;

@@ -4,9 +4,9 @@
 
 #include "engine_call_support.h"
 #include "meta_fixtures.h"
-#include "paradox/database.h"
-#include "paradox/engine_error.h"
-#include "paradox/session.h"
+#include "paradox/session/session.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/database.h"
 
 using namespace paradox;
 using meta_test::ChildLock;

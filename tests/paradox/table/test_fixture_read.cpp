@@ -2,8 +2,8 @@
 // descriptors and spot values (plain, encrypted, blobs) read back as the original wrote them.
 #include <gtest/gtest.h>
 
-#include "paradox/engine_error.h"
-#include "paradox/table.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
 #include "test_support.h"
 
 using namespace paradox;

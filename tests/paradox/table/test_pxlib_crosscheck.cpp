@@ -10,9 +10,9 @@ extern "C" {
 #include <paradox.h>
 }
 
-#include "paradox/descriptor_builder.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 using namespace paradox;

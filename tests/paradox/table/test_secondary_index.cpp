@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "meta_fixtures.h"
-#include "paradox/engine_error.h"
-#include "paradox/secondary_index.h"
-#include "paradox/secondary_index_header.h"
-#include "paradox/table.h"
+#include "paradox/format/secondary_index_header.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/secondary_index.h"
+#include "paradox/table/table.h"
 
 using namespace paradox;
 using meta_test::Fixture;

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "ops_test_support.h"
-#include "paradox/aux_password.h"
-#include "paradox/engine_error.h"
-#include "paradox/security.h"
+#include "paradox/session/aux_password.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/security.h"
 
 using namespace paradox;
 using namespace paradox_test;

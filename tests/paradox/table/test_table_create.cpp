@@ -4,11 +4,11 @@
 
 #include <functional>
 
-#include "paradox/descriptor_builder.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_descriptor.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/format/index_descriptor.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 using namespace paradox;

@@ -4,10 +4,10 @@
 #include <functional>
 #include <set>
 
-#include "paradox/descriptor_builder.h"
-#include "paradox/engine_error.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 using namespace paradox;

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <random>
 
-#include "paradox/byte_order.h"
-#include "paradox/descriptor_builder.h"
-#include "paradox/engine_error.h"
-#include "paradox/index_maintenance.h"
-#include "paradox/table.h"
-#include "paradox/table_writer.h"
+#include "paradox/format/byte_order.h"
+#include "paradox/format/descriptor_builder.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/table/index_maintenance.h"
+#include "paradox/table/table.h"
+#include "paradox/table/table_writer.h"
 #include "test_support.h"
 
 using namespace paradox;
