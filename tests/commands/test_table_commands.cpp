@@ -253,5 +253,39 @@ TEST_F(TableCommands, CheckValuesAreStoredInTheFieldsNativeForm) {
     EXPECT_EQ(Exec("VCHK_DROP(\"KINDS\", \"S\")"), -1);
 }
 
+std::vector<std::string> LinkTargets(const fs::path& dir, const std::string& table, paradox::LinkKind kind) {
+    std::vector<std::string> out;
+    if (auto v = paradox::ReadValFile(dir.string(), table))
+        for (const auto& l : v->links)
+            if (l.kind == static_cast<std::uint32_t>(kind)) out.emplace_back(l.otherTable);
+    return out;
+}
+
+// REGION <- CUSTOMER <- ORDERS: the renamed table is a master and a dependent.
+TEST_F(TableCommands, RenameKeepsEveryLink) {
+    CreateTable(dir, "REGION.DB", {{"Code", paradox::FLDZSTRING, 0, 4}}, 1);
+    InsertRows(dir, "REGION.DB", {{T("N")}});
+    CreateTable(dir, "ORDERS.DB", {{"No", paradox::FLDINT32, 0, 0}, {"Customer", paradox::FLDINT32, 0, 0}}, 1);
+    InsertRows(dir, "ORDERS.DB", {{I(10), I(1)}});
+    ASSERT_EQ(Exec("FLD_ADD(\"CUSTOMER\", \"Region\", FLDZSTRING, FLDSTDEFAULT, 4, 0)"), 0);
+    ASSERT_EQ(Exec("IX_ADD(\"CUSTOMER\", \"Region\", \"Region\", \"\", IXOPTDEFAULT)"), 0);
+    ASSERT_EQ(Exec("RI_ADD(\"CUSTOMER\", \"Region\", \"REGION\", \"Code\", \"InRegion\", RESTRICT)"), 0);
+    ASSERT_EQ(Exec("IX_ADD(\"ORDERS\", \"Customer\", \"Customer\", \"\", IXOPTDEFAULT)"), 0);
+    ASSERT_EQ(Exec("RI_ADD(\"ORDERS\", \"Customer\", \"CUSTOMER\", \"Id\", \"OfCustomer\", CASCADE)"), 0);
+
+    EXPECT_EQ(Exec("TBL_SETATTR(\"CUSTOMER.DB\", NAME, \"CLIENTS\")"), 0);
+    EXPECT_FALSE(fs::exists(dir / "CUSTOMER.DB"));
+    EXPECT_EQ(LinkTargets(dir, "ORDERS.DB", paradox::LinkKind::Dependent), std::vector<std::string>{"CLIENTS.DB"});
+    EXPECT_EQ(LinkTargets(dir, "CLIENTS.DB", paradox::LinkKind::Master), std::vector<std::string>{"ORDERS.DB"});
+    EXPECT_EQ(LinkTargets(dir, "CLIENTS.DB", paradox::LinkKind::Dependent), std::vector<std::string>{"REGION.DB"});
+    EXPECT_EQ(LinkTargets(dir, "REGION.DB", paradox::LinkKind::Master), std::vector<std::string>{"CLIENTS.DB"});
+    EXPECT_EQ(paradox::Table::open(dir.string(), "CLIENTS.DB").readAll().size(), 2u);
+    // The links work under the new name: they can be dropped from either side's command.
+    EXPECT_EQ(Exec("RI_DROP(\"CLIENTS\", \"InRegion\")"), 0);
+    EXPECT_TRUE(LinkTargets(dir, "REGION.DB", paradox::LinkKind::Master).empty());
+    EXPECT_EQ(Exec("RI_DROP(\"ORDERS\", \"OfCustomer\")"), 0);
+    EXPECT_TRUE(LinkTargets(dir, "CLIENTS.DB", paradox::LinkKind::Master).empty());
+}
+
 }  // namespace
 }  // namespace vortab::test
