@@ -66,7 +66,7 @@ std::string LibraryDirectory() {
     if (::dladdr(reinterpret_cast<void*>(&DirectoryHandler), &info) == 0 || !info.dli_fname)
         throw EExecution("the library's file name cannot be obtained");
     std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(info.dli_fname, ec);
+    const std::filesystem::path full = std::filesystem::weakly_canonical(info.dli_fname, ec);
     if (ec) throw EExecution("the library's file name cannot be obtained");
     return DirectoryOfFile(full.string());
 }

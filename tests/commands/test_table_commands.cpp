@@ -175,6 +175,12 @@ TEST_F(TableCommands, CallbackRepeatingAWrongPasswordEndsTheRequest) {
     EXPECT_EQ(calls, 4);
 }
 
+TEST_F(TableCommands, LibraryAndDatabaseDirectories) {
+    const std::string library = fs::canonical(fs::path(VORTAB_BUILD_DIR) / "library").string();
+    EXPECT_EQ(Exec("IF(DIR_DLL(FALSE) = \"" + library + "\", ERROR(0), ERROR(1))"), 0);
+    EXPECT_EQ(Exec("IF(DIR_CURRDB(TRUE) = \"" + dir.string() + "/\", ERROR(0), ERROR(1))"), 0);
+}
+
 TEST_F(TableCommands, DropThenGone) {
     EXPECT_EQ(Exec("TBL_DROP(\"customer\")"), 0);
     EXPECT_EQ(Exec("TBL_DROP(\"customer\")"), -1);
