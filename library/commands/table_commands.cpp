@@ -53,13 +53,7 @@ void CreateTable(const std::string& table, const std::string& languageDriver, in
         InvalidParameter("language driver name too long");
 
     TableRestructure create(table, ThreadDatabaseContext().driver);
-    paradox::FieldDescriptor field{};
-    CopyName(field.name, sizeof field.name, creationName);
-    field.type = spec.type;
-    field.subType = spec.subType;
-    field.units1 = spec.size;
-    field.units2 = spec.decimals;
-    create.fields.push_back(field);
+    create.fields.push_back(NewFieldDescriptor(creationName, spec));
     create.options = {{"LANGDRIVER", languageDriver}, {"LEVEL", levelText}};
     WithTableLocked(table, [&] {
         EngineCreateTable(ContextDatabase().directory(), create.descriptor());

@@ -1,7 +1,6 @@
 #include "library/commands/table_rename.h"
 
 #include <cstring>
-#include <exception>
 
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -43,22 +42,11 @@ void RenameTable(const std::string& table, const std::string& newName) {
     const std::string newFile = WithDefaultExtension(newName, driver);
     if (SameName(oldFile, newFile)) throw EAlreadyUpdated();
 
-    std::unique_ptr<tRintList> dependents = BuildRintList(table);
-    std::exception_ptr failure;
-    try {
-        SuspendDependentLinks(*dependents);
+    WithDependentMapSuspended(table, [&](tRintList& dependents) {
         EngineRenameTable(ContextDatabase().directory(), oldFile, newFile);
-        RenameInMap(*dependents, CanonicalTableName(WithoutDirectory(oldFile)),
+        RenameInMap(dependents, CanonicalTableName(WithoutDirectory(oldFile)),
                     CanonicalTableName(newFile));
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    try {
-        RestoreDependentLinks(*dependents);
-    } catch (...) {
-        if (!failure) failure = std::current_exception();
-    }
-    if (failure) std::rethrow_exception(failure);
+    });
 }
 
 }  // namespace vortab
