@@ -67,6 +67,8 @@ TEST_F(TableCommands, FailureRowsGiveTheirCodes) {
         {"TBL_SETATTR(\"CUSTOMER\", LEVEL, " + std::to_string(paradox::Table::open(dir.string(), "CUSTOMER.DB").properties().level) + ")", -1},
         {"TBL_SETATTR(\"CUSTOMER\", BLOCK_SIZE, 2048)", -1},
         {"TBL_SETATTR(\"CUSTOMER\", STRICT_REFINT, FALSE)", -1},
+        {"TBL_SETATTR(\"CUSTOMER\", LANGDRIVER, \"" + paradox::Table::open(dir.string(), "CUSTOMER.DB").properties().languageDriver + "\")", -1},
+        {"TBL_SETATTR(\"CUSTOMER\", LEVEL, 6)", 11522},  // the engine refuses
         {"TBL_BMOVE(\"CUSTOMER\", \"" + std::string() + "\", \"CUSTOMER\", \"/no/such/map.txt\", FALSE, BATAPPEND)", 9986},
         {"TBL_DROP(\"NOSUCH\")", -1},
         // Password commands.
@@ -86,6 +88,7 @@ TEST_F(TableCommands, FailureRowsGiveTheirCodes) {
         {"IX_ADD(\"CUSTOMER\", \"X\", \"Name\", \"Nope\", DES)", 9986},
         {"IX_ADD(\"CUSTOMER\", \"X\", \"" + seventeen + "\", \"\", IXOPTDEFAULT)", 9986},
         {"IX_DROP(\"CUSTOMER\", \"Nothing\")", -1},
+        {"IX_ADD(\"CUSTOMER\", \"ByNote\", \"Note\", \"\", IXOPTDEFAULT)", 10023},  // the engine refuses a memo key
         {"VCHK_ADD(\"CUSTOMER\", \"Name\", VCHKFALSE, VCHKFALSE, VCHKFALSE, 0, 0, 0, \"\", TRUE)", -1},
         {"VCHK_DROP(\"CUSTOMER\", \"Id\")", -1},
         {"VCHK_ADD(\"CUSTOMER\", \"Nope\", VCHKFALSE, VCHKFALSE, VCHKFALSE, 0, 0, 0, \"\", TRUE)", 9986},
