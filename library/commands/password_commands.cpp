@@ -66,6 +66,11 @@ void ChangeTablePasswords(const PasswordRequest& request) {
         fileName = table.table().properties().name;
         if (!master) entry = NewEntry(request, FieldDescriptors(table.table()));
     }
+    // An auxiliary password is added under the master password in force: any other would
+    // silently become the table's new master password.
+    if (!master && tag != 0 && paradox::PasswordChecksum(request.password) != tag)
+        throw paradox::EngineError(paradox::err::kNotSufficientTableRights,
+                                   "not the table's master password");
     const std::string& dir = ContextDatabase().directory();
     std::vector<paradox::SecurityDescriptor> existing;
     if (!master && tag != 0) existing = EngineAuxPasswords(dir, fileName);

@@ -22,7 +22,8 @@ struct PasswordRequest {
     PasswordMode mode = PasswordMode::Auxiliary;
 };
 
-// Changes the table's passwords; failures are thrown (EAlreadyUpdated when nothing is to do).
+// Changes the table's passwords; failures are thrown (EAlreadyUpdated when nothing is to do;
+// 10498 in auxiliary mode when a protected table's master password is not the one given).
 void ChangeTablePasswords(const PasswordRequest& request);
 
 void AuxPasswordHandler(const IdentifierEntry&, TExpression&, int, Value&, Value*);

@@ -79,6 +79,7 @@ TEST_F(TableCommands, FailureRowsGiveTheirCodes) {
         {"TBL_AUXPSWD(\"SAFE\", \"owl1\", \"READER\", PRVREADONLY)", -1},
         {"TBL_AUXPSWD(\"SAFE\", \"owl1\", \"nobody\")", -1},
         {"TBL_SETATTR(\"SAFE\", PASSWORD, \"owl1\")", -1},
+        {"TBL_AUXPSWD(\"SAFE\", \"not-the-master\", \"aux\")", 10498},
         {"TBL_SETATTR(\"CUSTOMER\", PASSWORD, \"\")", -1},
         {"TBL_AUXPSWD(\"CUSTOMER\", \"\", \"\")", 9986},
         // Index and validity-check commands.
@@ -98,6 +99,7 @@ TEST_F(TableCommands, FailureRowsGiveTheirCodes) {
         {"VCHK_ADD(\"SAFE\", \"Code\", VCHKFALSE, VCHKFALSE, VCHKTRUE, 0, 0, \"" + longText + "\", \"\", FALSE)", 9986},
     };
     for (const Row& row : rows) EXPECT_EQ(Exec(row.line), row.status) << row.line;
+    EXPECT_EQ(paradox::Table::open(dir.string(), "SAFE.DB", {{"owl1"}, {}}).properties().isProtected, true);
 }
 
 // Known passwords last as long as the process: each test that needs one unknown has its own.
