@@ -17,8 +17,8 @@ RetryQuestion LockedLogAnswer(const std::string& command, std::optional<double> 
         return [=] {
             if (StopRequested() || Clock::now() >= deadline) return false;
             if (!*told) {
-                std::cerr << "vortab " << command << ": " << kLogBusyQuestion << " Waiting up to " << *waitSeconds
-                          << " s\n";
+                std::cerr << "vortab " << command << ": the database is being upgraded by another run; waiting up to "
+                          << *waitSeconds << " s\n";
                 *told = true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
