@@ -60,8 +60,9 @@ void ApplyReport::printSummary(StatusCode result) const {
     const std::string prefix = setup_.dryRun ? "dry run: " : "";
     if (!total_ || (steps_.empty() && result > 0)) return;
     if (steps_.empty() && result <= 0) {
-        std::cout << prefix << setup_.database << " is up to date: " << *applied_ << " of " << *total_
-                  << " steps applied" << (setup_.log.empty() ? "" : " (log " + setup_.log + ")") << "\n";
+        std::cout << prefix << setup_.database << " is up to date: all " << *total_
+                  << " steps already applied, none run" << (setup_.log.empty() ? "" : " (log " + setup_.log + ")")
+                  << "\n";
         return;
     }
     int done = 0, already = 0;

@@ -76,9 +76,11 @@ void PrintJson(const UpgradeStatus& s, std::optional<int> running) {
     std::cout << out << "\n";
 }
 
-void PrintText(const UpgradeStatus& s, const std::string& log, std::optional<int> running) {
-    std::cout << "log:         " << log << "\n"
-              << "applied:     step " << s.applied << " of " << s.total << "\n"
+void PrintText(const UpgradeStatus& s, const std::string& database, const std::string& log, std::optional<int> running) {
+    const bool upToDate = s.pending.empty() && !s.newer && !running;
+    std::cout << "database:    " << database << "\n"
+              << "log:         " << log << "\n"
+              << "applied:     step " << s.applied << " of " << s.total << (upToDate ? " (up to date)" : "") << "\n"
               << "pending:     " << (s.pending.empty() ? "none" : "steps " + StepRanges(s.pending)) << "\n";
     for (const EditedStep& e : s.edited)
         std::cout << "edited:      step " << e.step << " since it was logged\n    logged: " << Cp1252ToUtf8(e.logged)
@@ -113,7 +115,7 @@ int RunStatus(const Arguments& given) {
         status.interrupted.reset();
     }
     if (asJson) PrintJson(status, running);
-    else PrintText(status, log.path, running);
+    else PrintText(status, args[1], log.path, running);
     return exit_code::kSuccess;
 }
 
