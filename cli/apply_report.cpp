@@ -81,36 +81,26 @@ void ApplyReport::printJson(StatusCode result) const {
     std::string out;
     JsonWriter json(out);
     json.beginObject();
-    json.key("database");
-    json.string(setup_.database);
-    json.key("script");
-    json.string(setup_.script);
+    json.member("database", setup_.database);
+    json.member("script", setup_.script);
     json.key("log");
     if (setup_.log.empty()) json.null();
     else json.string(setup_.log);
-    json.key("total");
-    json.integer(total_.value_or(0));
-    json.key("applied");
-    json.integer(applied_.value_or(0));
+    json.memberInteger("total", total_.value_or(0));
+    json.memberInteger("applied", applied_.value_or(0));
     json.key("steps");
     json.beginArray();
     for (const Step& s : steps_) {
         json.beginObject();
-        json.key("step");
-        json.integer(s.step);
-        json.key("line");
-        json.string(s.line);
-        json.key("status");
-        json.integer(s.status);
-        json.key("message");
-        json.string(s.message);
-        json.key("seconds");
-        json.number(s.seconds);
+        json.memberInteger("step", s.step);
+        json.member("line", s.line);
+        json.memberInteger("status", s.status);
+        json.member("message", s.message);
+        json.memberNumber("seconds", s.seconds);
         json.endObject();
     }
     json.endArray();
-    json.key("result");
-    json.integer(result);
+    json.memberInteger("result", result);
     json.endObject();
     std::cout << out << "\n";
 }

@@ -25,20 +25,15 @@ void PrintJson(std::size_t lines, const std::vector<SyntaxError>& errors) {
     std::string out;
     JsonWriter json(out);
     json.beginObject();
-    json.key("lines");
-    json.integer(static_cast<std::int64_t>(lines));
+    json.memberInteger("lines", static_cast<std::int64_t>(lines));
     json.key("errors");
     json.beginArray();
     for (const SyntaxError& e : errors) {
         json.beginObject();
-        json.key("line");
-        json.integer(e.step.lineNumber);
-        json.key("text");
-        json.string(Cp1252ToUtf8(MaskPasswords(e.step.command)));
-        json.key("status");
-        json.integer(e.status);
-        json.key("message");
-        json.string(Cp1252ToUtf8(StatusMessage(e.status)));
+        json.memberInteger("line", e.step.lineNumber);
+        json.member("text", Cp1252ToUtf8(MaskPasswords(e.step.command)));
+        json.memberInteger("status", e.status);
+        json.member("message", Cp1252ToUtf8(StatusMessage(e.status)));
         json.endObject();
     }
     json.endArray();

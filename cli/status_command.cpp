@@ -43,10 +43,8 @@ void PrintJson(const UpgradeStatus& s, std::optional<int> running) {
     std::string out;
     JsonWriter json(out);
     json.beginObject();
-    json.key("total");
-    json.integer(s.total);
-    json.key("applied");
-    json.integer(s.applied);
+    json.memberInteger("total", s.total);
+    json.memberInteger("applied", s.applied);
     json.key("pending");
     json.beginArray();
     for (int step : s.pending) json.integer(step);
@@ -55,23 +53,15 @@ void PrintJson(const UpgradeStatus& s, std::optional<int> running) {
     json.beginArray();
     for (const EditedStep& e : s.edited) {
         json.beginObject();
-        json.key("step");
-        json.integer(e.step);
-        json.key("logged");
-        json.string(Cp1252ToUtf8(e.logged));
-        json.key("script");
-        json.string(Cp1252ToUtf8(e.script));
+        json.memberInteger("step", e.step);
+        json.member("logged", Cp1252ToUtf8(e.logged));
+        json.member("script", Cp1252ToUtf8(e.script));
         json.endObject();
     }
     json.endArray();
-    json.key("interrupted");
-    if (s.interrupted) json.integer(*s.interrupted);
-    else json.null();
-    json.key("newer");
-    json.boolean(s.newer);
-    json.key("running");
-    if (running) json.integer(*running);
-    else json.null();
+    json.memberInteger("interrupted", std::optional<std::int64_t>(s.interrupted));
+    json.memberBoolean("newer", s.newer);
+    json.memberInteger("running", std::optional<std::int64_t>(running));
     json.endObject();
     std::cout << out << "\n";
 }
