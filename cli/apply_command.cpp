@@ -12,7 +12,6 @@
 #include "cli/terminal.h"
 #include "cli/terminal_prompt.h"
 #include "editor/runner/script_lines.h"
-#include "editor/runner/status_messages.h"
 
 namespace vortab::cli {
 namespace {
@@ -90,6 +89,8 @@ int RunApply(const Arguments& given) {
         return exit_code::kStepFailed;
     }
 
+    LibraryBinding binding;
+    if (const int unusable = RequireUsableLibrary(binding, o.libraryDir, "apply")) return unusable;
     StopOnInterrupt();
     ScriptRun run;
     run.libraryDirectory = o.libraryDir;
@@ -117,12 +118,8 @@ int RunApply(const Arguments& given) {
         run.logPath = scratch->log();
     }
 
-    LibraryBinding binding;
     const StatusCode result = RunScript(binding, run, hooks);
     if (result == status::kStoppedByUser && report.neverCounted()) ReportLockedLog("apply", o.log.path);
-    else if (result == status::kLibraryNotLoaded || result == status::kEngineNotInitialised)
-        std::cerr << "vortab apply: " << result << " " << StatusMessage(result) << " (library directory: "
-                  << (o.libraryDir.empty() ? "the loader's search path" : o.libraryDir) << ")\n";
     else if (result == status::kStoppedByUser) std::cerr << "vortab apply: stopped\n";
     report.finish(result);
     return ExitCodeOf(result);

@@ -57,10 +57,7 @@ int RunCheck(const Arguments& given) {
     }
     const std::vector<ScriptStep> steps = ScriptSteps(SplitLines(ReadFileBytes(args[0])));
     LibraryBinding binding;
-    if (const StatusCode code = binding.BindLibrary(libraryDir); code != 0) {
-        std::cerr << "vortab check: " << code << " " << StatusMessage(code) << "\n";
-        return ExitCodeOf(code);
-    }
+    if (const int unusable = RequireUsableLibrary(binding, libraryDir, "check")) return unusable;
     std::vector<SyntaxError> errors;
     for (const ScriptStep& step : steps)
         if (const StatusCode code = binding.checkSyntax("PARADOX", step.command.c_str()); code != 0)

@@ -44,6 +44,7 @@ int RunExec(const Arguments& given) {
         PrintStatus(code);
         return ExitCodeOf(code);
     }
+    if (const int unusable = RequireUsableLibrary(binding, libraryDir, "exec")) return unusable;
     StatusCode code = status::kSuccess;
     {
         PasswordPromptRegistration prompt(binding, TerminalPasswordPrompt());

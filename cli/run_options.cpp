@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
+#include <stdexcept>
 
 #include "cli/table_access.h"
 #include "editor/runner/library_binding.h"
@@ -28,6 +30,16 @@ std::string TakeLibraryDirectory(Arguments& args) {
     if (given) return dir;
     if (const char* env = std::getenv("VORTAB_LIBRARY_DIR"); env && *env) return env;
     return DefaultLibraryDirectory();
+}
+
+int RequireUsableLibrary(LibraryBinding& binding, const std::string& directory, const std::string& command) {
+    try {
+        binding.OpenLibraryInfo(directory);
+    } catch (const std::runtime_error& e) {
+        std::cerr << "vortab " << command << ": " << e.what() << " ("
+                  << (directory.empty() ? std::string("the loader's search path") : LibraryPath(directory)) << ")\n";
+    }
+    return binding.RequireLibrary() ? exit_code::kSuccess : exit_code::kLibraryUnusable;
 }
 
 std::vector<std::string> TakePasswords(Arguments& args) {

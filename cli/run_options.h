@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "editor/runner/library_binding.h"
 #include "shared/status_code.h"
 
 namespace vortab::cli {
@@ -24,6 +25,10 @@ int ExitCodeOf(StatusCode result);
 // directory: that option, else $VORTAB_LIBRARY_DIR, else next to the program as installed,
 // else empty (the loader's search).
 std::string TakeLibraryDirectory(Arguments& args);
+
+// What every command that runs lines does first: binds the library (the binding keeps it) and
+// checks its interface version. 0 when usable; otherwise says why on stderr and returns 4.
+int RequireUsableLibrary(LibraryBinding& binding, const std::string& directory, const std::string& command);
 
 // Removes every "--password P" and "--password-file FILE" (one password a line, UTF-8) and
 // returns the passwords in Windows-1252. Throws std::runtime_error when the file cannot be read.

@@ -10,7 +10,7 @@ PasswordPrompt TerminalPasswordPrompt(std::function<void()> beforeAsking) {
     if (!IsInteractive()) return {};
     return [beforeAsking](const std::string& table) -> std::optional<std::string> {
         if (beforeAsking) beforeAsking();
-        std::optional<std::string> typed = ReadSecret("Table " + Cp1252ToUtf8(table) + " is password protected. Password: ");
+        std::optional<std::string> typed = ReadSecret("Table " + Cp1252ToUtf8(table) + " is password protected. Password (empty gives up): ");
         if (!typed) return std::nullopt;
         return PasswordTo1252(*typed);
     };
