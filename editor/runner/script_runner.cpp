@@ -1,6 +1,7 @@
 #include "editor/runner/script_runner.h"
 
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -40,6 +41,16 @@ StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHoo
     // Declared in the reverse order of the clean-up: the password callback goes back first,
     // then the log closes (and unlocks), then the library is released.
     std::optional<BindingHold> bound;
+    const auto bind = [&]() -> StatusCode {
+        if (bound) return status::kSuccess;
+        const StatusCode code = binding.BindLibrary(run.libraryDirectory);
+        if (code == status::kSuccess) bound.emplace(binding);
+        return code;
+    };
+    // A first run binds before it creates the log, so that a missing library leaves no file.
+    std::error_code missing;
+    if (!run.logPath.empty() && !std::filesystem::exists(run.logPath, missing))
+        if (const StatusCode code = bind(); code != status::kSuccess) return code;
     std::unique_ptr<LogFile> log;
     int applied = 0;
     if (!run.logPath.empty()) {
@@ -55,8 +66,7 @@ StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHoo
     }
     if (record.ToApply == 0) return status::kSuccess;
 
-    if (const StatusCode code = binding.BindLibrary(run.libraryDirectory); code != status::kSuccess) return code;
-    bound.emplace(binding);
+    if (const StatusCode code = bind(); code != status::kSuccess) return code;
     PasswordPromptRegistration prompt(binding, hooks.passwordPrompt);
     for (const std::string& password : run.passwords) binding.addPassword(password.c_str());
 

@@ -58,6 +58,13 @@ TEST_F(ScriptRunnerTest, RemarksAndBlanksTouchNothing) {
     EXPECT_FALSE(fs::exists(log()));
 }
 
+TEST_F(ScriptRunnerTest, MissingLibraryStopsBeforeTheLogExists) {
+    ScriptRun run = Run({"ERROR(0)"});
+    run.libraryDirectory = "/no/such/directory";
+    EXPECT_EQ(RunScript(binding, run, {}), status::kLibraryNotLoaded);
+    EXPECT_FALSE(fs::exists(log()));
+}
+
 TEST_F(ScriptRunnerTest, FailingLineStopsTheRunAndTheNextRunStartsThere) {
     EXPECT_EQ(RunScript(binding, Run({"ERROR(0)", ": step 2 follows", " ERROR(2000) ", "ERROR(0)"}), Recording()), 2000);
     EXPECT_EQ(ran, (std::vector<int>{1, 2}));
