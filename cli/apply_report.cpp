@@ -73,8 +73,12 @@ void ApplyReport::printSummary(StatusCode result) const {
     int reached = *applied_;
     if (!steps_.empty()) reached = steps_.back().status > 0 ? steps_.back().step - 1 : steps_.back().step;
     std::cout << prefix << steps_.size() << " step" << (steps_.size() == 1 ? "" : "s") << " run (" << done
-              << " done, " << already << " already updated); " << setup_.database << " now at step " << reached
-              << " of " << *total_ << (setup_.dryRun ? " on a scratch copy; nothing was changed" : "") << "\n";
+              << " done, " << already << " already updated); ";
+    if (setup_.dryRun)
+        std::cout << "the scratch copy reached step " << reached << " of " << *total_ << ", " << setup_.database
+                  << " is unchanged\n";
+    else
+        std::cout << setup_.database << " now at step " << reached << " of " << *total_ << "\n";
 }
 
 void ApplyReport::printJson(StatusCode result) const {

@@ -10,7 +10,7 @@ namespace {
 using vortab::cli::CliCommand;
 
 const CliCommand kCommands[] = {
-    {"apply", "SCRIPT DATABASE [--log FILE | --no-log] [--password P]... [--password-file FILE] [--library DIR] [--wait SECONDS] [--dry-run] [--json]",
+    {"apply", "SCRIPT DATABASE [--log FILE | --no-log] [--password P]... [--wait SECONDS] [--dry-run] [--json] [...]",
      "apply the script's steps that the database's upgrade log does not show yet", vortab::cli::RunApply},
     {"status", "SCRIPT DATABASE [--log FILE] [--json]",
      "show applied, pending, edited and interrupted steps from the upgrade log", vortab::cli::RunStatus},
