@@ -31,6 +31,34 @@ int CountCommandLines(const std::vector<std::string>& lines) {
     return total;
 }
 
+// The second pass: every command line after the applied step, header, line, result.
+StatusCode RunPendingLines(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks, LogFile* log,
+                           int applied, ProgressRecord& record) {
+    record.Database = run.database;
+    StatusCode result = status::kSuccess;
+    for (const std::string& text : run.lines) {
+        if (!IsCommandLine(text)) continue;
+        if (++record.LineNo <= applied) continue;
+        const std::string line = TrimLine(text);
+        record.Before = true;
+        record.Status = 0;
+        record.Message.clear();
+        record.Line = MaskPasswords(line);
+        if (hooks.progress && !hooks.progress(record)) return status::kStoppedByUser;
+        if (log) log->appendLine(FormatHeader(record.LineNo, record.Line, std::time(nullptr)));
+
+        result = binding.execLine(run.database.c_str(), run.driver.c_str(), line.c_str());
+        record.Status = result;
+        ++record.Executed;
+        record.Before = false;
+        record.Message = StatusMessage(result);
+        if (log) log->appendLine(record.Message);
+        if (hooks.progress && !hooks.progress(record) && result <= 0) return status::kStoppedByUser;
+        if (result > 0) break;
+    }
+    return result;
+}
+
 }  // namespace
 
 StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks) {
@@ -69,30 +97,7 @@ StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHoo
     if (const StatusCode code = bind(); code != status::kSuccess) return code;
     PasswordPromptRegistration prompt(binding, hooks.passwordPrompt);
     for (const std::string& password : run.passwords) binding.addPassword(password.c_str());
-
-    record.Database = run.database;
-    StatusCode result = status::kSuccess;
-    for (const std::string& text : run.lines) {
-        if (!IsCommandLine(text)) continue;
-        if (++record.LineNo <= applied) continue;
-        const std::string line = TrimLine(text);
-        record.Before = true;
-        record.Status = 0;
-        record.Message.clear();
-        record.Line = MaskPasswords(line);
-        if (hooks.progress && !hooks.progress(record)) return status::kStoppedByUser;
-        if (log) log->appendLine(FormatHeader(record.LineNo, record.Line, std::time(nullptr)));
-
-        result = binding.execLine(run.database.c_str(), run.driver.c_str(), line.c_str());
-        record.Status = result;
-        ++record.Executed;
-        record.Before = false;
-        record.Message = StatusMessage(result);
-        if (log) log->appendLine(record.Message);
-        if (hooks.progress && !hooks.progress(record) && result <= 0) return status::kStoppedByUser;
-        if (result > 0) break;
-    }
-    return result;
+    return RunPendingLines(binding, run, hooks, log.get(), applied, record);
 }
 
 }  // namespace vortab
