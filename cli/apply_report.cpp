@@ -58,6 +58,7 @@ void ApplyReport::finish(StatusCode result) {
 
 void ApplyReport::printSummary(StatusCode result) const {
     const std::string prefix = setup_.dryRun ? "dry run: " : "";
+    if (!total_ && result <= 0) std::cout << setup_.script << " holds no command lines: nothing to do\n";
     if (!total_ || (steps_.empty() && result > 0)) return;
     if (steps_.empty() && result <= 0) {
         std::cout << prefix << setup_.database << " is up to date: all " << *total_
