@@ -78,7 +78,10 @@ bool LogFile::endsMidLine() const {
 }
 
 void LogFile::appendLine(std::string_view line) {
-    std::string text = endsMidLine() ? "\r\n" : "";
+    // Only the first append needs to look: the lock keeps other writers out, and every line
+    // written here ends with its CR LF.
+    std::string text = !endChecked_ && endsMidLine() ? "\r\n" : "";
+    endChecked_ = true;
     text.append(line);
     text += "\r\n";
     for (std::size_t done = 0; done < text.size();) {

@@ -47,6 +47,7 @@ private:
 
     std::string path_;
     int fd_;
+    bool endChecked_ = false;
 };
 
 // True when another process holds the log's lock right now (a file that does not exist is
