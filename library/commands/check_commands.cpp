@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "library/commands/check_values.h"
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -29,6 +30,7 @@ using CheckEditStep = std::function<void(CheckEdit&, const paradox::FieldDescrip
 
 void CheckRestructure(const std::string& tableName, const std::string& fieldName,
                       const CheckEditStep& step) {
+    const ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     TableRestructure restructure(tableName, ThreadDatabaseContext().driver);
     {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -45,6 +46,7 @@ bool HasIndexNamed(const paradox::Table& table, const std::string& name) {
 
 void AddIndex(const std::string& tableName, const std::string& name, const std::string& keys,
               const std::string& descending, std::uint32_t options) {
+    const ChangeLocks locks(tableName);
     CommandTable table(tableName, false);
     const paradox::IndexDescriptor index =
         BuildIndexDescriptor(FieldDescriptors(table.table()), name, keys, descending, options);
@@ -58,6 +60,7 @@ void AddIndex(const std::string& tableName, const std::string& name, const std::
 }
 
 void DropIndex(const std::string& tableName, const std::string& name) {
+    const ChangeLocks locks(tableName);
     CommandTable table(tableName, false);
     if (!HasIndexNamed(table.table(), name)) throw EAlreadyUpdated();
     table.ReopenExclusive();

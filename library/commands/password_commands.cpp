@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -56,6 +57,7 @@ void ChangeTablePasswords(const PasswordRequest& request) {
     const bool master = request.mode == PasswordMode::Master;
     if (!request.password.empty()) AddKnownPassword(request.password);
     if (!master && request.password.empty()) InvalidParameter("master password");
+    const ChangeLocks locks(request.table);
 
     std::uint32_t tag = 0;
     std::string fileName;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -112,16 +113,17 @@ void SetAttribute(const std::string& table, const std::string& attributeText,
         ChangeTablePasswords(request);
         return;
     }
+    if (attribute == "NAME") {
+        RenameTable(table, value);
+        return;
+    }
+    const ChangeLocks locks(table);
     std::uint32_t tag = 0;
     paradox::TableProperties properties;
     {
         CommandTable opened(table, false);
         tag = opened.tag();
         properties = opened.table().properties();
-    }
-    if (attribute == "NAME") {
-        RenameTable(table, value);
-        return;
     }
     if (AttributeInForce(properties, attribute, value)) throw EAlreadyUpdated();
     TableRestructure restructure(table, ThreadDatabaseContext().driver);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
@@ -40,7 +41,9 @@ void RenameTable(const std::string& table, const std::string& newName) {
     const std::string& driver = ThreadDatabaseContext().driver;
     const std::string oldFile = WithDefaultExtension(table, driver);
     const std::string newFile = WithDefaultExtension(newName, driver);
+    CommandTable(table, false).Close();  // the table opens: its password and driver are in order
     if (SameName(oldFile, newFile)) throw EAlreadyUpdated();
+    const ChangeLocks locks(oldFile, {newFile});
 
     WithDependentMapSuspended(table, [&](tRintList& dependents) {
         EngineRenameTable(ContextDatabase().directory(), oldFile, newFile);
