@@ -39,9 +39,9 @@ void WriteHeaderRemarks(const tTbl_Structure& t, ScriptLines& lines) {
     const auto listLinks = [&](paradox::LinkKind kind, const std::string& heading) {
         const auto links = t.LinksOfKind(kind);
         if (links.empty()) return;
-        lines.push_back(heading);
+        lines.push_back(OnOneLine(heading));
         for (const auto* link : links)
-            lines.push_back(":" + std::string(21, ' ') + paradox::FileNamePart(paradox::fixedText(link->otherTable)));
+            lines.push_back(":" + std::string(21, ' ') + OnOneLine(paradox::FileNamePart(paradox::fixedText(link->otherTable))));
     };
     listLinks(paradox::LinkKind::Master, ": The following tables depend on table " + t.name() + ":");
     listLinks(paradox::LinkKind::Dependent, ": Table " + t.name() + " depends on the following tables:");
@@ -74,7 +74,9 @@ void WriteAttributeSteps(const tTbl_Structure& t, int& stepCounter, ScriptLines&
         WriteStep(stepCounter, lines, "Adjust block size",
                   RenderCommand("TBL_SETATTR", Identifiers(t),
                                 {TableArgument(t), "BLOCK_SIZE", std::to_string(t.properties.blockSizeKb * 1024)}));
-    if (t.owner->DriverKind == DriverKind::Paradox && !t.LinksOfKind(paradox::LinkKind::Dependent).empty())
+    // Also a table with the flag but no link of its own keeps it (a master may carry it).
+    if (t.owner->DriverKind == DriverKind::Paradox &&
+        (t.properties.strictIntegrity || !t.LinksOfKind(paradox::LinkKind::Dependent).empty()))
         WriteStep(stepCounter, lines, "Adjust strict referential integrity",
                   RenderCommand("TBL_SETATTR", Identifiers(t),
                                 {TableArgument(t), "STRICT_REFINT", BoolKeyword(t.properties.strictIntegrity)}));
@@ -92,24 +94,41 @@ void WriteCheckAdd(const tTbl_Structure& t, const paradox::ValidityCheckDescript
 
 }  // namespace
 
+bool FitsOnOneLine(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 32) return false;
+    return true;
+}
+
+std::string OnOneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 32) c = '?';
+    return text;
+}
+
 void WriteStep(int& stepCounter, ScriptLines& lines, const std::string& description, const std::string& command) {
+    if (!FitsOnOneLine(command)) return WriteUnwritableStep(lines, command);
     ++stepCounter;
     WriteStepNote(stepCounter, lines, description);
     lines.push_back(" " + command);
 }
 
-void WriteStepNote(int stepCounter, ScriptLines& lines, const std::string& text) {
-    lines.push_back(":#" + std::to_string(stepCounter) + " " + text);
+void WriteUnwritableStep(ScriptLines& lines, const std::string& command) {
+    WriteRemark(lines, "Not written, a name in it holds a control character: " + command);
 }
 
-void WriteRemark(ScriptLines& lines, const std::string& text) { lines.push_back(": " + text); }
+void WriteStepNote(int stepCounter, ScriptLines& lines, const std::string& text) {
+    lines.push_back(":#" + std::to_string(stepCounter) + " " + OnOneLine(text));
+}
+
+void WriteRemark(ScriptLines& lines, const std::string& text) { lines.push_back(": " + OnOneLine(text)); }
 
 void WriteBanner(const std::string& text, ScriptLines& lines, bool ruleBefore, bool ruleAfter) {
     const std::string rule = ":" + std::string(kWidth, '=');
     if (ruleBefore) lines.push_back(rule);
     const std::string shown = text.substr(0, kWidth);
     const std::size_t before = (kWidth - shown.size()) / 2;
-    lines.push_back(":" + std::string(before, ' ') + shown + std::string(kWidth - before - shown.size(), ' '));
+    lines.push_back(":" + std::string(before, ' ') + OnOneLine(shown) + std::string(kWidth - before - shown.size(), ' '));
     if (ruleAfter) lines.push_back(rule);
 }
 

@@ -15,8 +15,14 @@ namespace vortab::dbinfo {
 
 using ScriptLines = std::vector<std::string>;
 
-// Appends ":#n description" after advancing the counter, then " command".
+// Appends ":#n description" after advancing the counter, then " command". A command that would
+// not stay on one line (a name with a control character) becomes a remark instead, so that no
+// name can break a script's lines apart.
 void WriteStep(int& stepCounter, ScriptLines& lines, const std::string& description, const std::string& command);
+void WriteUnwritableStep(ScriptLines& lines, const std::string& command);
+bool FitsOnOneLine(const std::string& text);
+// Control characters shown as "?" (remarks and step descriptions).
+std::string OnOneLine(std::string text);
 // Appends ":#n text" with the counter's current number (the extra lines of a step).
 void WriteStepNote(int stepCounter, ScriptLines& lines, const std::string& text);
 // A remark that says what the script cannot express.

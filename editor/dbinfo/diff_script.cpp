@@ -42,15 +42,15 @@ private:
     void SetAttribute(const std::string& description, const std::string& attribute, const std::string& value) {
         WriteStep(steps_, lines_, description, Command("tbl_setattr", {TableArgument(c_), attribute, value}));
     }
-    void Notes(const std::string& what, const std::string& original, const std::string& current) {
+    // A step that shows the old and the new definition before its own description (if any).
+    void WriteNotedStep(const std::string& what, const std::string& original, const std::string& current,
+                        const std::string& description, const std::string& command) {
+        if (!FitsOnOneLine(command)) return WriteUnwritableStep(lines_, command);
         ++steps_;
         WriteStepNote(steps_, lines_, what);
         WriteStepNote(steps_, lines_, "Original: " + original);
         WriteStepNote(steps_, lines_, "Current : " + current);
-    }
-    // The last lines of a step begun by Notes.
-    void Finish(const std::string& description, const std::string& command) {
-        WriteStepNote(steps_, lines_, description);
+        if (!description.empty()) WriteStepNote(steps_, lines_, description);
         lines_.push_back(" " + command);
     }
 
@@ -71,8 +71,8 @@ private:
             const std::string name = fixedText(l->name);
             const std::string drop = Command("ri_drop", {TableArgument(c_), QuoteString(name)});
             if (m) {
-                Notes("Referential integrity \"" + name + "\" changed", RiAddText(o_, *l), RiAddText(c_, *m));
-                Finish("Drop ref.int. \"" + name + "\"", drop);
+                WriteNotedStep("Referential integrity \"" + name + "\" changed", RiAddText(o_, *l), RiAddText(c_, *m),
+                               "Drop ref.int. \"" + name + "\"", drop);
             } else {
                 WriteStep(steps_, lines_, "Drop ref.int. \"" + name + "\"", drop);
             }
@@ -149,12 +149,12 @@ private:
         }
         const bool sameType = f.type == g.type, sameSub = f.subType == g.subType;
         if (!renamed && sameType && sameSub && f.units1 == g.units1 && f.units2 == g.units2) return;
-        Notes("Field \"" + newName + "\" attributes changed", FldAddText(o_, f), FldAddText(c_, g));
-        lines_.push_back(" " + Command("fld_change", {TableArgument(c_), QuoteString(oldName), renamed ? QuoteString(newName) : "\"\"",
-                                                      sameType ? "FLDNOCHANGE" : FieldTypeKeyword(g.type),
-                                                      sameSub ? "FLDSTNOCHANGE" : FieldSubtypeKeyword(g.subType),
-                                                      f.units1 == g.units1 ? "-1" : std::to_string(g.units1),
-                                                      f.units2 == g.units2 ? "-1" : std::to_string(g.units2)}));
+        WriteNotedStep("Field \"" + newName + "\" attributes changed", FldAddText(o_, f), FldAddText(c_, g), "",
+                       Command("fld_change", {TableArgument(c_), QuoteString(oldName), renamed ? QuoteString(newName) : "\"\"",
+                                              sameType ? "FLDNOCHANGE" : FieldTypeKeyword(g.type),
+                                              sameSub ? "FLDSTNOCHANGE" : FieldSubtypeKeyword(g.subType),
+                                              f.units1 == g.units1 ? "-1" : std::to_string(g.units1),
+                                              f.units2 == g.units2 ? "-1" : std::to_string(g.units2)}));
     }
 
     // Moves the field farthest from its place until every field stands where the current table
@@ -210,8 +210,7 @@ private:
                 continue;
             }
             if (Equal(IndexDefinition(o_, x, settings_.invariant), IndexDefinition(c_, *y, settings_.invariant))) continue;
-            Notes(label + " attributes changed", IxAddText(o_, x), IxAddText(c_, *y));
-            Finish("Drop " + label, drop);
+            WriteNotedStep(label + " attributes changed", IxAddText(o_, x), IxAddText(c_, *y), "Drop " + label, drop);
             AddIndex(*y);
         }
         for (const auto& y : c_.indexes)
@@ -241,8 +240,8 @@ private:
                 continue;
             }
             if (VchkAddText(o_, v, settings_.invariant, kAnyTable) == VchkAddText(c_, *w, settings_.invariant, kAnyTable)) continue;
-            Notes("Validity check for field \"" + name + "\" changed", VchkAddText(o_, v), VchkAddText(c_, *w));
-            Finish(dropDescription, drop);
+            WriteNotedStep("Validity check for field \"" + name + "\" changed", VchkAddText(o_, v), VchkAddText(c_, *w),
+                           dropDescription, drop);
             AddCheck(*w);
         }
         for (const auto& w : c_.checks) {

@@ -147,6 +147,31 @@ TEST(WriteCreateScript, WhatCannotBeWrittenBecomesARemark) {
     for (const std::string& command : Commands(lines)) EXPECT_EQ(command.find("IX_ADD"), std::string::npos);
 }
 
+TEST(WriteCreateScript, NoNameBreaksTheScriptsLines) {
+    OrdersModel m;
+    paradox::copyFixedText(m.model.tables[1]->fields[1].name, "x\r\n TBL_DROP(\"A\")");
+    ScriptLines lines;
+    NoProgress progress;
+    WriteCreateScript(m.model, {"ORDERS"}, lines, progress);
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+        EXPECT_FALSE(line[0] == ' ' && line.find("x") != std::string::npos) << line;
+    }
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        ": Not written, a name in it holds a control character: "
+                        "FLD_ADD(\"ORDERS\",\"x?? TBL_DROP(\"\"A\"\")\",FLDFLOAT,FLDSTMONEY,0,0)"),
+              lines.end());
+}
+
+TEST(WriteCreateScript, StrictIntegrityOfAMasterIsKept) {
+    OrdersModel m;
+    m.model.tables[0]->properties.strictIntegrity = true;
+    ScriptLines lines;
+    NoProgress progress;
+    WriteCreateScript(m.model, {"CUSTOMER"}, lines, progress);
+    EXPECT_EQ(Commands(lines)[2], "TBL_SETATTR(\"CUSTOMER\",STRICT_REFINT,TRUE)");
+}
+
 TEST(WriteCreateScript, LinksOfACycleComeAfterBothTables) {
     dbinfo_test::CommandChain chain;
     tdatabase_Structure model(chain.head());
