@@ -203,14 +203,14 @@ private:
     void CompareIndexes() {
         for (const auto& x : o_.indexes) {
             const std::string label = IndexLabel(x);
-            const std::string drop = Command("ix_drop", {TableArgument(c_), QuoteString(fixedText(x.name))});
+            const auto drop = [&] { return Command("ix_drop", {TableArgument(c_), QuoteString(fixedText(x.name))}); };
             const paradox::IndexDescriptor* y = IndexNamed(c_, fixedText(x.name));
             if (!y) {
-                WriteStep(steps_, lines_, "Drop " + label, drop);
+                WriteStep(steps_, lines_, "Drop " + label, drop());
                 continue;
             }
             if (Equal(IndexDefinition(o_, x, settings_.invariant), IndexDefinition(c_, *y, settings_.invariant))) continue;
-            WriteNotedStep(label + " attributes changed", IxAddText(o_, x), IxAddText(c_, *y), "Drop " + label, drop);
+            WriteNotedStep(label + " attributes changed", IxAddText(o_, x), IxAddText(c_, *y), "Drop " + label, drop());
             AddIndex(*y);
         }
         for (const auto& y : c_.indexes)
@@ -232,16 +232,16 @@ private:
         for (const auto& v : o_.checks) {
             const std::string name = Renamed(c_, o_.FieldNameByNumber(v.fieldNumber));
             if (c_.FieldPosition(name) <= 0) continue;  // the field went, and its check with it
-            const std::string drop = Command("vchk_drop", {TableArgument(c_), QuoteString(name)});
+            const auto drop = [&] { return Command("vchk_drop", {TableArgument(c_), QuoteString(name)}); };
             const std::string dropDescription = "Drop validity check for field \"" + name + "\"";
             const paradox::ValidityCheckDescriptor* w = c_.VchkForField(name);
             if (!w) {
-                WriteStep(steps_, lines_, dropDescription, drop);
+                WriteStep(steps_, lines_, dropDescription, drop());
                 continue;
             }
             if (VchkAddText(o_, v, settings_.invariant, kAnyTable) == VchkAddText(c_, *w, settings_.invariant, kAnyTable)) continue;
             WriteNotedStep("Validity check for field \"" + name + "\" changed", VchkAddText(o_, v), VchkAddText(c_, *w),
-                           dropDescription, drop);
+                           dropDescription, drop());
             AddCheck(*w);
         }
         for (const auto& w : c_.checks) {
