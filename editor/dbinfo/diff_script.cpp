@@ -1,6 +1,7 @@
 // Comparing two tables' structures and writing the steps between them.
 #include "editor/dbinfo/diff_script.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "editor/dbinfo/command_texts.h"
@@ -126,10 +127,8 @@ private:
                       Command("fld_drop", {TableArgument(c_), QuoteString(fixedText(f.name))}));
         }
         std::vector<const paradox::FieldDescriptor*> working;
-        for (const auto& [f, g] : matched) {
-            working.push_back(g);
-            ChangeField(*f, *g);
-        }
+        for (const auto& match : matched) working.push_back(match.second);
+        ChangeFields(matched);
         for (const auto& g : c_.fields) {
             bool listed = false;
             for (const auto* w : working) listed = listed || w == &g;
@@ -140,7 +139,50 @@ private:
         MoveFields(working);
     }
 
-    void ChangeField(const paradox::FieldDescriptor& f, const paradox::FieldDescriptor& g) {
+    // The matched fields' changes in the original order, except that a field never takes a name
+    // another field still holds (fields matched by number can trade names): such a change waits
+    // until the name is free, and where fields wait for each other one goes by a spare name.
+    void ChangeFields(const std::vector<std::pair<const paradox::FieldDescriptor*, const paradox::FieldDescriptor*>>& matched) {
+        std::vector<std::string> held;
+        for (const auto& match : matched) held.push_back(fixedText(match.first->name));
+        const auto blocked = [&](std::size_t i) {
+            for (std::size_t k = 0; k < held.size(); ++k)
+                if (k != i && SameNameNoCase(held[k], fixedText(matched[i].second->name))) return true;
+            return false;
+        };
+        std::vector<bool> done(matched.size(), false);
+        for (std::size_t pending = matched.size(); pending > 0;) {
+            bool moved = false;
+            for (std::size_t i = 0; i < matched.size(); ++i) {
+                if (done[i] || blocked(i)) continue;
+                ChangeField(*matched[i].first, *matched[i].second, held[i]);
+                held[i] = fixedText(matched[i].second->name);
+                done[i] = true;
+                moved = true;
+                --pending;
+            }
+            if (moved) continue;
+            const std::size_t i = static_cast<std::size_t>(std::find(done.begin(), done.end(), false) - done.begin());
+            const std::string spare = SpareName(held);
+            WriteStep(steps_, lines_, "Field \"" + held[i] + "\" renamed to \"" + spare + "\" for a while",
+                      Command("fld_change", {TableArgument(c_), QuoteString(held[i]), QuoteString(spare), "FLDNOCHANGE",
+                                             "FLDSTNOCHANGE", "-1", "-1"}));
+            held[i] = spare;
+        }
+    }
+
+    // A field name that neither the table now nor the current table uses.
+    std::string SpareName(const std::vector<std::string>& held) const {
+        for (int n = 1;; ++n) {
+            const std::string name = "RENAMED_" + std::to_string(n);
+            bool used = c_.FieldPosition(name) > 0;
+            for (const std::string& h : held) used = used || SameNameNoCase(h, name);
+            if (!used) return name;
+        }
+    }
+
+    // from: the name the field holds in the table when the step runs.
+    void ChangeField(const paradox::FieldDescriptor& f, const paradox::FieldDescriptor& g, const std::string& from) {
         const std::string oldName = fixedText(f.name), newName = fixedText(g.name);
         const bool renamed = !Equal(oldName, newName);
         if (renamed) {
@@ -148,9 +190,10 @@ private:
             o_.RenameMap[UpperAscii(newName)] = &f;
         }
         const bool sameType = f.type == g.type, sameSub = f.subType == g.subType;
-        if (!renamed && sameType && sameSub && f.units1 == g.units1 && f.units2 == g.units2) return;
+        const bool rename = renamed || from != oldName;
+        if (!rename && sameType && sameSub && f.units1 == g.units1 && f.units2 == g.units2) return;
         WriteNotedStep("Field \"" + newName + "\" attributes changed", FldAddText(o_, f), FldAddText(c_, g), "",
-                       Command("fld_change", {TableArgument(c_), QuoteString(oldName), renamed ? QuoteString(newName) : "\"\"",
+                       Command("fld_change", {TableArgument(c_), QuoteString(from), rename ? QuoteString(newName) : "\"\"",
                                               sameType ? "FLDNOCHANGE" : FieldTypeKeyword(g.type),
                                               sameSub ? "FLDSTNOCHANGE" : FieldSubtypeKeyword(g.subType),
                                               f.units1 == g.units1 ? "-1" : std::to_string(g.units1),

@@ -90,6 +90,17 @@ TEST(WriteDiffScript, DroppedFieldUnderNumberMatchingDropsBeforeRenaming) {
                                                           "FLD_CHANGE(\"T\",\"B\",\"C\",FLDNOCHANGE,FLDSTNOCHANGE,-1,-1)"}));
 }
 
+TEST(WriteDiffScript, FieldsTradingNamesGoThroughASpareName) {
+    TwoModels m;
+    AddTable(m.original, "T", {kFive[0], kFive[1], kFive[2]});
+    AddTable(m.current, "T", {kFive[0], kFive[2], kFive[1]});
+    EXPECT_EQ(m.DiffCommands(), (std::vector<std::string>{
+                                    "FLD_CHANGE(\"T\",\"B\",\"RENAMED_1\",FLDNOCHANGE,FLDSTNOCHANGE,-1,-1)",
+                                    "FLD_CHANGE(\"T\",\"C\",\"B\",FLDNOCHANGE,FLDSTNOCHANGE,-1,-1)",
+                                    "FLD_CHANGE(\"T\",\"RENAMED_1\",\"C\",FLDNOCHANGE,FLDSTNOCHANGE,-1,-1)",
+                                }));
+}
+
 TEST(WriteDiffScript, PrimaryIndexWithOtherKeysIsDroppedAndAdded) {
     TwoModels m;
     AddTable(m.original, "T", kFive).indexes.push_back(dbinfo_test::Index("", {1}, true));
