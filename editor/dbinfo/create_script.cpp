@@ -88,7 +88,7 @@ void WriteIndexAdd(const tTbl_Structure& t, const paradox::IndexDescriptor& inde
 }
 
 void WriteCheckAdd(const tTbl_Structure& t, const paradox::ValidityCheckDescriptor& check, int& stepCounter, ScriptLines& lines) {
-    WriteStep(stepCounter, lines, VchkAddDescription(t, check), VchkAddText(t, check));
+    if (HasScriptableParts(check)) WriteStep(stepCounter, lines, VchkAddDescription(t, check), VchkAddText(t, check));
     if (const std::string lost = VchkLostParts(t, check); !lost.empty()) WriteRemark(lines, lost);
 }
 

@@ -267,12 +267,14 @@ private:
     }
 
     void AddCheck(const paradox::ValidityCheckDescriptor& w) {
+        if (!HasScriptableParts(w)) return;
         WriteStep(steps_, lines_, VchkAddDescription(c_, w), VchkAddText(c_, w));
         if (const std::string lost = VchkLostParts(c_, w); !lost.empty()) WriteRemark(lines_, lost);
     }
 
     void CompareChecks() {
         for (const auto& v : o_.checks) {
+            if (!HasScriptableParts(v)) continue;
             const std::string name = Renamed(c_, o_.FieldNameByNumber(v.fieldNumber));
             if (c_.FieldPosition(name) <= 0) continue;  // the field went, and its check with it
             const auto drop = [&] { return Command("vchk_drop", {TableArgument(c_), QuoteString(name)}); };

@@ -22,6 +22,10 @@ std::string UpperAscii(std::string text) {
 
 bool SameNameNoCase(const std::string& a, const std::string& b) { return paradox::EqualsIgnoreCase1252(a, b); }
 
+bool HasScriptableParts(const paradox::ValidityCheckDescriptor& check) {
+    return check.required || check.minimumKind || check.maximumKind || check.defaultKind || check.picture[0] != '\0';
+}
+
 namespace {
 
 // The name a table goes by in scripts: its file name without ".DB", unless what remains holds
@@ -88,7 +92,7 @@ const paradox::ValidityCheckDescriptor* tTbl_Structure::VchkForField(const std::
     const int position = FieldPosition(name);
     if (position <= 0) return nullptr;
     for (const auto& check : checks)
-        if (check.fieldNumber == position) return &check;
+        if (check.fieldNumber == position && HasScriptableParts(check)) return &check;
     return nullptr;
 }
 

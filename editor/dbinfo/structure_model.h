@@ -55,7 +55,7 @@ public:
     std::string FieldNameByNumber(int n) const;
     // 1-based position of the first field of that name (case ignored); -1 if none.
     int FieldPosition(const std::string& name) const;
-    // The check on the field of that name; null when there is none.
+    // The check on the field of that name; null when there is none (or only a table lookup).
     const paradox::ValidityCheckDescriptor* VchkForField(const std::string& name) const;
     // True when this table is other, or depends on it directly or through its masters.
     bool DependsOn(const tTbl_Structure& other) const;
@@ -109,6 +109,10 @@ public:
 std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseName, const std::vector<std::string>& tableNames,
                                                   const IdentifierEntry* identifiers, Progress& progress,
                                                   const std::string& driver = "PARADOX");
+
+// Whether a check holds anything a script can state (required, a value, a picture). A check that
+// is only a table lookup does not: the generators leave it to a remark and the comparison skips it.
+bool HasScriptableParts(const paradox::ValidityCheckDescriptor& check);
 
 // ASCII letters upper-cased; other bytes kept, so that names with accented letters still match
 // whatever case rule the reader of the script applies.

@@ -92,6 +92,17 @@ TEST_F(DumpDiff, WithoutLibraryBothFailWithFour) {
     EXPECT_EQ(RunVortab({"diff", db, "--library", kLibrary}).exitCode, 2);
 }
 
+// Fixture tables no script can rebuild: the engine refuses to create a table of level 3 to 5
+// whose name is longer than 8 characters (9499), and knows no language driver "china" (10043).
+const char* kNotCreatable[] = {"GENERAL",    "encrypted",   "encrypted35",   "encryptedmemo", "graphic240",
+                               "timestamp",  "destination", "paradox-ascii", "to_multiple",   "country_encrypted"};
+
+bool Creatable(const fs::path& file) {
+    for (const char* name : kNotCreatable)
+        if (file.stem() == name) return false;
+    return true;
+}
+
 TEST_F(DumpDiff, FixtureFoldersRebuildUnchanged) {
     const fs::path fixtures = VORTAB_FIXTURES_DIR;
     if (!fs::exists(fixtures)) GTEST_SKIP() << "no fixtures";
@@ -103,7 +114,16 @@ TEST_F(DumpDiff, FixtureFoldersRebuildUnchanged) {
         std::string name = folder;
         for (char& c : name)
             if (c == '/') c = '-';
-        EXPECT_GT(RoundTrip((fixtures / folder).string(), name), 0);
+        const std::string copy = Dir(name);
+        int tables = 0;
+        for (const auto& entry : fs::directory_iterator(fixtures / folder)) {
+            if (!entry.is_regular_file() || !Creatable(entry.path())) continue;
+            fs::copy_file(entry.path(), fs::path(copy) / entry.path().filename());
+            fs::permissions(fs::path(copy) / entry.path().filename(), fs::perms::owner_write, fs::perm_options::add);
+            std::string ext = entry.path().extension().string();
+            tables += ext == ".db" || ext == ".DB" || ext == ".Db";
+        }
+        EXPECT_EQ(RoundTrip(copy, name), tables);
     }
 }
 
@@ -160,7 +180,7 @@ TEST_F(DumpDiff, AppliedDiffLeavesNoStep) {
     }
     const RunResult table = RunVortab({"diff", original, current, "--table", "customer", "--no-invariant", "--library", kLibrary});
     EXPECT_EQ(table.exitCode, 0) << table.err;
-    EXPECT_NE(table.out.find(" FLD_MOVE(\"CUSTOMER\",\"Phone\",2)\r\n"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find(" FLD_MOVE(\"CUSTOMER\",\"Name\",3)\r\n"), std::string::npos) << table.out;
     EXPECT_EQ(table.out.find("ORDERS"), std::string::npos);
 }
 

@@ -120,11 +120,15 @@ TEST(WriteDiffScript, CheckFollowsItsRenamedField) {
     AddTable(m.original, "T", {{"Id", paradox::FLDINT32}, {"Old", paradox::FLDINT32}}).checks.push_back(check);
     AddTable(m.current, "T", {{"Id", paradox::FLDINT32}, {"New", paradox::FLDINT32}}).checks.push_back(check);
     EXPECT_EQ(m.DiffCommands().size(), 1u);  // the rename only
-    m.current.tables[0]->checks[0].required = 0;
+    paradox::copyFixedText(m.current.tables[0]->checks[0].picture, "##");
     const auto commands = m.DiffCommands();
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[1], "VCHK_DROP(\"T\",\"New\")");
-    EXPECT_EQ(commands[2], "VCHK_ADD(\"T\",\"NEW\",VCHKFALSE,VCHKFALSE,VCHKFALSE,0,0,0,\"\",FALSE)");
+    EXPECT_EQ(commands[2], "VCHK_ADD(\"T\",\"NEW\",VCHKFALSE,VCHKFALSE,VCHKFALSE,0,0,0,\"##\",TRUE)");
+    m.current.tables[0]->checks[0] = paradox::ValidityCheckDescriptor{};  // a lookup alone: no check a script has
+    m.current.tables[0]->checks[0].fieldNumber = 2;
+    m.current.tables[0]->checks[0].lookupKind = 1;
+    EXPECT_EQ(m.DiffCommands().back(), "VCHK_DROP(\"T\",\"New\")");
 }
 
 TEST(WriteDiffScript, LinksDroppedFirstAndAddedLast) {
