@@ -176,10 +176,21 @@ void tdatabase_Structure::ResolveDependencies(tTbl_Structure& t) {
 }
 
 void tdatabase_Structure::SortByDependencies() {
+    // Each table's masters, direct and indirect, found once: the exchange pass asks for every pair.
+    std::map<const tTbl_Structure*, std::set<const tTbl_Structure*>> reachable;
+    for (const auto& t : tables) {
+        std::set<const tTbl_Structure*>& seen = reachable[t.get()];
+        std::vector<const tTbl_Structure*> pending{t.get()};
+        while (!pending.empty()) {
+            const tTbl_Structure* u = pending.back();
+            pending.pop_back();
+            if (seen.insert(u).second) pending.insert(pending.end(), u->DependsOnList.begin(), u->DependsOnList.end());
+        }
+    }
     const std::size_t n = tables.size();
     for (std::size_t i = 0; i + 1 < n; ++i)
         for (std::size_t j = n - 1; j > i; --j)
-            if (tables[i]->DependsOn(*tables[j])) std::swap(tables[i], tables[j]);
+            if (reachable[tables[i].get()].count(tables[j].get())) std::swap(tables[i], tables[j]);
 }
 
 std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseName, const std::vector<std::string>& tableNames,
