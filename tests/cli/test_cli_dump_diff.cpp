@@ -63,6 +63,15 @@ int UnchangedTables(const std::string& diff) {
 
 class DumpDiff : public ::testing::Test {
 protected:
+    // The round trips need the library's table, index and check commands.
+    void RequireTableCommands() {
+        const std::string db = File("probe");
+        ASSERT_EQ(cli_test::RunProgram(Example("make_sample_database"), {db}).exitCode, 0);
+        const RunResult dump = RunVortab({"dump", db, "--library", kLibrary});
+        if (dump.exitCode != 0 && dump.err.find("Cannot find command") != std::string::npos)
+            GTEST_SKIP() << "the library lacks commands the scripts use: " << dump.err;
+    }
+
     std::string Dir(const std::string& name) {
         const fs::path p = scratch_.path() / name;
         fs::create_directories(p);
@@ -104,6 +113,8 @@ bool Creatable(const fs::path& file) {
 }
 
 TEST_F(DumpDiff, FixtureFoldersRebuildUnchanged) {
+    RequireTableCommands();
+    if (IsSkipped()) return;
     const fs::path fixtures = VORTAB_FIXTURES_DIR;
     if (!fs::exists(fixtures)) GTEST_SKIP() << "no fixtures";
     const char* folders[] = {"paradoxdriver/areas", "paradoxdriver/db", "paradoxdriver/encrypt", "paradoxdriver/fields",
@@ -128,6 +139,8 @@ TEST_F(DumpDiff, FixtureFoldersRebuildUnchanged) {
 }
 
 TEST_F(DumpDiff, SampleDatabaseRebuildsUnchanged) {
+    RequireTableCommands();
+    if (IsSkipped()) return;
     const std::string db = File("sample");
     ASSERT_EQ(cli_test::RunProgram(Example("make_sample_database"), {db}).exitCode, 0);
     EXPECT_EQ(RoundTrip(db, "sample"), 2);
@@ -158,6 +171,8 @@ const char* kCurrentSteps = R"( FLD_ADD("CUSTOMER","Phone",FLDZSTRING,FLDSTDEFAU
 )";
 
 TEST_F(DumpDiff, AppliedDiffLeavesNoStep) {
+    RequireTableCommands();
+    if (IsSkipped()) return;
     const std::string original = File("original"), current = File("current");
     ASSERT_EQ(cli_test::RunProgram(Example("make_sample_database"), {original}).exitCode, 0);
     WriteFile(File("original.txt"), kOriginalSteps);
