@@ -4,6 +4,7 @@
 
 #include "cli/script_generation.h"
 #include "editor/dbinfo/diff_script.h"
+#include "paradox/storage/engine_error.h"
 
 namespace vortab::cli {
 
@@ -42,7 +43,14 @@ int RunDiff(const Arguments& given) {
             currentTables.push_back(currentTable);
             originalTables.push_back(originalTable);
         }
-        const auto original = dbinfo::LoadDatabase(args[0], originalTables, setup.info->chain, *setup.progress);
+        std::unique_ptr<dbinfo::tdatabase_Structure> original;
+        try {
+            original = dbinfo::LoadDatabase(args[0], originalTables, setup.info->chain, *setup.progress);
+        } catch (const paradox::EngineError& e) {
+            // A table the original database lacks is written whole, as one new to it.
+            if (!hasTable || e.code() != paradox::err::kNoSuchTable) throw;
+            original = dbinfo::LoadDatabase(args[0], {}, nullptr, *setup.progress);
+        }
         const auto current = dbinfo::LoadDatabase(args[1], currentTables, setup.info->chain, *setup.progress);
         dbinfo::ScriptLines lines;
         dbinfo::WriteDiffScript(*current, settings, lines, currentTable, originalTable, original.get(), *setup.progress);

@@ -197,6 +197,9 @@ TEST_F(DumpDiff, AppliedDiffLeavesNoStep) {
     EXPECT_EQ(table.exitCode, 0) << table.err;
     EXPECT_NE(table.out.find(" FLD_MOVE(\"CUSTOMER\",\"Name\",3)\r\n"), std::string::npos) << table.out;
     EXPECT_EQ(table.out.find("ORDERS"), std::string::npos);
+    const RunResult added = RunVortab({"diff", original, current, "--table", "notes", "--library", kLibrary});
+    EXPECT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_NE(added.out.find("TABLE NOTES not found in source database"), std::string::npos) << added.out;
 }
 
 }  // namespace
