@@ -2,6 +2,7 @@
 // --exit-code: 1 when the script has a step, 0 when every table is unchanged.
 #include <iostream>
 
+#include "cli/run_options.h"
 #include "cli/script_generation.h"
 #include "editor/dbinfo/diff_script.h"
 #include "paradox/storage/engine_error.h"
@@ -21,7 +22,7 @@ bool HasStep(const dbinfo::ScriptLines& lines) {
 int RunDiff(const Arguments& given) {
     Arguments args = given;
     GenerationSetup setup;
-    if (int code = PrepareGeneration("diff", args, setup); code != 0) return code;
+    TakeGenerationOptions(args, setup);
     std::string currentTable, originalTable;
     const bool hasTable = TakeOption(args, "--table", currentTable);
     const bool hasOriginalTable = TakeOption(args, "--original-table", originalTable);
@@ -30,11 +31,12 @@ int RunDiff(const Arguments& given) {
     if (TakeFlag(args, "--invariant")) settings.invariant = true;
     settings.ignoreCase = TakeFlag(args, "--ignore-case");
     const bool exitCode = TakeFlag(args, "--exit-code");
-    if (args.size() != 2 || (hasOriginalTable && !hasTable) || args[0].rfind("-", 0) == 0 || args[1].rfind("-", 0) == 0) {
+    if (args.size() != 2 || (hasOriginalTable && !hasTable) || !FirstOption(args).empty()) {
         std::cerr << "usage: vortab diff ORIGINAL CURRENT [--table NAME [--original-table NAME]] [--invariant | "
                      "--no-invariant] [--ignore-case] [-o FILE] [--exit-code] [--password P]... [--library DIR]\n";
         return 2;
     }
+    if (int code = BindForGeneration("diff", setup); code != 0) return code;
     return RunGeneration("diff", [&] {
         currentTable = TableNameArgument(currentTable);
         originalTable = hasOriginalTable ? TableNameArgument(originalTable) : currentTable;

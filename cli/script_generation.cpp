@@ -7,6 +7,7 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "cli/run_options.h"
 #include "cli/table_access.h"
 #include "editor/runner/status_messages.h"
 #include "paradox/session/session.h"
@@ -48,21 +49,22 @@ private:
 
 }  // namespace
 
-int PrepareGeneration(const std::string& command, Arguments& args, GenerationSetup& setup) {
-    std::string libraryDir = DefaultLibraryDirectory();
-    if (const char* fromEnvironment = std::getenv("VORTAB_LIBRARY_DIR")) libraryDir = fromEnvironment;
-    TakeOption(args, "--library", libraryDir);
+void TakeGenerationOptions(Arguments& args, GenerationSetup& setup) {
+    setup.libraryDir = TakeLibraryDirectory(args);
     TakeOption(args, "-o", setup.outputFile);
-    for (const std::string& password : TakeOpenOptions(args).passwords) paradox::Session::Default().addPassword(password);
+    for (const std::string& password : TakePasswords(args)) paradox::Session::Default().addPassword(password);
     if (isatty(STDERR_FILENO))
         setup.progress = std::make_unique<TerminalProgress>();
     else
         setup.progress = std::make_unique<dbinfo::NoProgress>();
+}
+
+int BindForGeneration(const std::string& command, GenerationSetup& setup) {
     try {
-        setup.info = setup.binding.OpenLibraryInfo(libraryDir);
+        setup.info = setup.binding.OpenLibraryInfo(setup.libraryDir);
     } catch (const std::exception& e) {
         std::cerr << "vortab " << command << ": " << e.what() << "\n";
-        return kExitNoLibrary;
+        return exit_code::kLibraryUnusable;
     }
     return 0;
 }

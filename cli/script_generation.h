@@ -13,18 +13,18 @@
 
 namespace vortab::cli {
 
-inline constexpr int kExitNoLibrary = 4;
-
 struct GenerationSetup {
+    std::string libraryDir;
     LibraryBinding binding;
     const LibraryInfo* info = nullptr;
     std::string outputFile;  // empty: stdout
     std::unique_ptr<dbinfo::Progress> progress;
 };
 
-// Takes --library, -o and every --password from args and binds the library. Returns 0, or the
-// exit code after reporting on stderr.
-int PrepareGeneration(const std::string& command, Arguments& args, GenerationSetup& setup);
+// Takes --library, -o and every --password (and --password-file) from args.
+void TakeGenerationOptions(Arguments& args, GenerationSetup& setup);
+// Binds the library; 0, or 4 after saying why on stderr.
+int BindForGeneration(const std::string& command, GenerationSetup& setup);
 
 // Writes the script; returns 0, or 1 after reporting a write failure.
 int WriteScript(const std::string& command, const dbinfo::ScriptLines& lines, const std::string& outputFile);
