@@ -63,12 +63,15 @@ std::vector<LogEntry> ParseLogEntries(const std::vector<std::string>& logLines) 
     std::vector<LogEntry> entries;
     bool pending = false;
     for (const std::string& line : logLines) {
-        if (pending) {
+        const std::optional<int> step = HeaderStep(line);
+        // A header right after a header begins the next entry: the first one's run was cut off
+        // (a killed run writes no result line), and the step repeated after it must count.
+        if (pending && !(step && *step > 0)) {
             entries.back().result = line;
             pending = false;
             continue;
         }
-        const std::optional<int> step = HeaderStep(line);
+        pending = false;
         if (!step || *step == 0) continue;
         // The command follows the first ": " after the date and time.
         const std::size_t dash = line.find(" - ");

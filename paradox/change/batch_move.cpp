@@ -24,6 +24,7 @@
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
 #include "paradox/storage/text_case.h"
+#include "paradox/storage/work_directory.h"
 #include "paradox/table/index_maintenance.h"
 #include "paradox/table/table_state.h"
 #include "paradox/table/table_writer.h"
@@ -165,25 +166,16 @@ OpenOptions WithPassword(const std::string& password) {
 // or for a copy the source).
 void RewriteRows(const std::string& dir, const std::string& destBase, const Table& like, const std::string& password,
                  const std::function<void(TableWriter&)>& fill, bool replaceFamily) {
-    // Eight characters at most: level 5 tables keep DOS-length names.
-    const std::string scratch = "_vt" + std::to_string(::getpid() % 100000);
-    if (FindTableFile(dir, scratch, "DB")) deleteTable(dir, scratch);
-    struct Cleanup {
-        std::string dir, name;
-        ~Cleanup() {
-            try {
-                if (FindTableFile(dir, name, "DB")) deleteTable(dir, name);
-            } catch (...) {
-            }
-        }
-    } cleanup{dir, scratch};
-    CreateTableLike(dir, scratch, like, password);
+    // Built in a work directory of its own, so that a crash never leaves it as a table of the database.
+    const WorkDirectory work(dir);
+    const std::string scratch = "SCRATCH";
+    CreateTableLike(work.path(), scratch, like, password);
     {
-        TableWriter w = TableWriter::open(dir, scratch, WithPassword(password));
+        TableWriter w = TableWriter::open(work.path(), scratch, WithPassword(password));
         fill(w);
         w.commit();
     }
-    auto fresh = OpenTableState(dir, scratch, WithPassword(password));
+    auto fresh = OpenTableState(work.path(), scratch, WithPassword(password));
     const bool destExists = FindTableFile(dir, destBase, "DB").has_value();
     std::shared_ptr<TableState> dest = destExists ? OpenTableState(dir, destBase, WithPassword(password)) : nullptr;
 
@@ -202,7 +194,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
         return destBase + "." + ext;
     };
     for (const char* ext : {"PX", "MB"}) {
-        if (auto f = FindTableFile(dir, scratch, ext)) {
+        if (auto f = FindTableFile(work.path(), scratch, ext)) {
             CopyFileContents(File::openRead(*f), swap.stage(member(ext)));
         } else if (dest && FindTableFile(dir, destBase, ext)) {
             swap.remove(member(ext));

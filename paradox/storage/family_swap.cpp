@@ -18,6 +18,7 @@
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/text_case.h"
+#include "paradox/storage/work_directory.h"
 
 namespace paradox {
 
@@ -241,6 +242,7 @@ bool RecoverDirectory(const std::string& dir) {
     // A scratch name outlives its instant only when a process died right then.
     for (const auto& n : scratch) changed = ::unlink(JoinPath(dir, n).c_str()) == 0 || changed;
     for (const auto& b : bases) changed = RecoverFamily(dir, b) || changed;
+    changed = RemoveAbandonedWorkDirectories(dir) || changed;
     return changed;
 }
 
