@@ -36,7 +36,14 @@ ExternalSorter::~ExternalSorter() = default;
 void ExternalSorter::add(const uint8_t* entry) {
     if (finished_) throw EngineError(err::kInvalidParam, "entry added after the sort finished");
     if (held_ == capacity_) spill();
-    if (buffer_.size() < (held_ + 1) * size_) buffer_.resize(std::min(capacity_, std::max<std::size_t>(held_ * 2, 64)) * size_);
+    if (buffer_.size() < (held_ + 1) * size_) {
+        // Doubling while small, then straight to the budget and never past it: a vector's own
+        // growth may overshoot the budget, and each doubling holds the old and the new buffer.
+        const std::size_t doubled = std::max<std::size_t>(held_ * 2, 64);
+        const std::size_t entries = doubled < capacity_ / 4 ? doubled : capacity_;
+        buffer_.reserve(entries * size_);
+        buffer_.resize(entries * size_);
+    }
     std::memcpy(buffer_.data() + held_ * size_, entry, size_);
     ++held_;
     ++count_;
