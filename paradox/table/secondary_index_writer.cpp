@@ -50,11 +50,8 @@ int CompareColumn(const KeyColumn& c, const uint8_t* a, const uint8_t* b) {
     const uint8_t* pb = b + c.offset;
     int r = 0;
     if (c.foldCase) {
-        for (uint16_t i = 0; i < c.width && r == 0; ++i) {
-            const auto ua = static_cast<uint8_t>(UpperCase1252(static_cast<char>(pa[i])));
-            const auto ub = static_cast<uint8_t>(UpperCase1252(static_cast<char>(pb[i])));
-            r = int(ua) - int(ub);
-        }
+        for (uint16_t i = 0; i < c.width && r == 0; ++i)
+            if (pa[i] != pb[i]) r = int(detail::kUpper1252[pa[i]]) - int(detail::kUpper1252[pb[i]]);
     } else {
         r = std::memcmp(pa, pb, c.width);
     }

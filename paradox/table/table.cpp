@@ -68,10 +68,13 @@ const uint8_t* BlockWindow::block(uint32_t number) {
     if (first_ != 0 && number >= first_ && number < first_ + count_) return window_.data() + std::size_t(number - first_) * bs;
     const uint64_t off = uint64_t(header_.headerSize) + uint64_t(number - 1) * bs;
     if (number == 0 || off + 6 > fileSize_) throw EngineError(err::kFileCorrupt, file_.path() + ": block outside the file");
+    // A whole window when the walk goes on from the last window (or starts), one block after a
+    // jump: a chain that jumps about costs no more than reading block by block.
+    const bool onward = first_ == 0 || number == first_ + count_;
     const uint64_t inFile = (fileSize_ - off + bs - 1) / bs;  // blocks from `number` to the end
-    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(window_.size() / bs, inFile));
+    const uint32_t count = onward ? static_cast<uint32_t>(std::min<uint64_t>(window_.size() / bs, inFile)) : 1;
     const uint64_t present = std::min<uint64_t>(uint64_t(count) * bs, fileSize_ - off);
-    first_ = 0;
+    first_ = count_ = 0;
     if (!file_.readAt(off, window_.data(), present)) throw EngineError(err::kFileCorrupt, file_.path() + ": block truncated");
     std::memset(window_.data() + present, 0, std::size_t(count) * bs - present);
     if (checksum_)

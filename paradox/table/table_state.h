@@ -48,7 +48,8 @@ uint32_t ReadDataBlock(const File& f, const DbHeader& h, uint64_t fileSize, uint
 
 // Reads data blocks as ReadDataBlock does, through a window of consecutive blocks filled by one
 // read: chains written in order are mostly consecutive, so a walk along one costs a read per
-// window rather than per block. A block outside the window starts a new window there.
+// window rather than per block. A jump out of the window reads that one block; going on from
+// there fills a whole window again.
 class BlockWindow {
 public:
     BlockWindow(const File& f, const DbHeader& h, uint64_t fileSize, uint32_t checksum, std::size_t bytes = 256u << 10);
