@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -18,6 +19,7 @@ namespace {
 using EditStep = std::function<void(FieldEdit&, const std::vector<paradox::FieldDescriptor>&)>;
 
 void FieldRestructure(const std::string& tableName, const EditStep& edit) {
+    const ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     TableRestructure restructure(tableName, ThreadDatabaseContext().driver);
     {
@@ -42,6 +44,13 @@ FieldSpec SpecFrom(const Value* args) {
 
 }  // namespace
 
+void ChangeField(const std::string& table, const std::string& field, const std::string& newName,
+                 const FieldSpec& spec) {
+    FieldRestructure(table, [&](FieldEdit& e, const auto& current) {
+        EditChangeField(e, current, field, newName, spec);
+    });
+}
+
 void FieldCommandHandler(const IdentifierEntry& entry, TExpression&, int, Value& result,
                          Value* args) {
     const std::string command = entry.name;
@@ -56,9 +65,7 @@ void FieldCommandHandler(const IdentifierEntry& entry, TExpression&, int, Value&
         } else if (command == "FLD_CHANGE") {
             const std::string newName = TextArgument(args[2]);
             const FieldSpec spec = SpecFrom(args + 3);
-            FieldRestructure(table, [&](FieldEdit& e, const auto& current) {
-                EditChangeField(e, current, field, newName, spec);
-            });
+            ChangeField(table, field, newName, spec);
         } else if (command == "FLD_MOVE") {
             const int position = Int16Argument(args[2]);
             FieldRestructure(table,
