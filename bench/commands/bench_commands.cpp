@@ -19,12 +19,13 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Command {
+    const char* name;  // in RATIO lines (bench/README.md)
     const char* what;
     const char* line;
 };
 constexpr Command kCommands[] = {
-    {"IX_ADD: secondary index on City;Id", "IX_ADD(\"BENCH\", \"ByCity\", \"City;Id\", \"\", IXOPTDEFAULT)"},
-    {"VCHK_ADD: minimum and maximum of Qty",
+    {"ix_add", "IX_ADD: secondary index on City;Id", "IX_ADD(\"BENCH\", \"ByCity\", \"City;Id\", \"\", IXOPTDEFAULT)"},
+    {"vchk_add", "VCHK_ADD: minimum and maximum of Qty",
      "VCHK_ADD(\"BENCH\", \"Qty\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 0, 30000, 0, \"\", FALSE)"},
 };
 constexpr std::size_t kCommandCount = sizeof kCommands / sizeof kCommands[0];
@@ -90,6 +91,15 @@ int main(int argc, char** argv) {
         }
         std::printf("  memory growth from %u to %u records: %ld KB\n", half.records, big.records,
                     big.commands[i].peakKb - half.commands[i].peakKb);
+    }
+    std::printf("\n");
+    for (std::size_t i = 0; i < kCommandCount; ++i) {
+        const bench::ChildRun& r = big.commands[i];
+        std::printf("RATIO commands.%s %.2f times cp's wall time for the table's files (%u records, %.1f MB)\n",
+                    kCommands[i].name, big.cp.seconds > 0 ? r.seconds / big.cp.seconds : 0.0, big.records, big.bytes / 1e6);
+        std::printf("RATIO commands.%s.memory %.2f peak RSS at 100 %% of the records over 10 %% (%.1f MB, %.1f MB)\n",
+                    kCommands[i].name, double(r.peakKb) / double(std::max(small.commands[i].peakKb, 1L)), r.peakKb / 1024.0,
+                    small.commands[i].peakKb / 1024.0);
     }
     std::error_code ec;
     fs::remove_all(root, ec);

@@ -117,6 +117,10 @@ int main(int argc, char** argv) {
         });
     std::printf("%d steps already in place: runner %.1f ms, direct calls %.1f ms, ratio %.2fx (%.1f us a step of the runner's own)\n",
                 steps, viaRunner * 1e3, direct * 1e3, viaRunner / direct, (viaRunner - direct) / steps * 1e6);
+    std::printf("\nRATIO runner.log_complete %.2f times reading the script's and the log's bytes (%d steps)\n",
+                upToDate / rawRead, steps);
+    std::printf("RATIO runner.steps_in_place %.2f times the same %d lines through the library directly\n",
+                viaRunner / direct, steps);
     binding.ReleaseLibrary();
     fs::remove_all(dir);
     return 0;

@@ -76,8 +76,7 @@ AddIndexResult AddPrimary(const std::shared_ptr<TableState>& s, const IndexDescr
     for (int i = 0; i < d.keyFieldCount; ++i) keySize = static_cast<uint16_t>(keySize + sc.fields[std::size_t(i)].width);
     // The records, each followed by its ordinal, sorted by key in bounded memory; equal keys
     // keep their chain order.
-    ExternalSorter sorted(s->dir, s->checksum != 0, rs + 4u,
-                          [keySize](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keySize) < 0; });
+    ExternalSorter sorted(s->dir, s->checksum != 0, rs + 4u, ExternalSorter::ByteKey{keySize});
     std::vector<bool> repeats;
     {
         std::vector<uint8_t> entry(rs + 4u);

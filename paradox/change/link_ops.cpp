@@ -69,7 +69,7 @@ std::vector<bool> FindOrphanRecords(const std::shared_ptr<TableState>& mas, uint
     const Schema& ms = mas->header.schema;
     uint16_t keyBytes = 0;
     for (uint16_t i = 0; i < fieldCount; ++i) keyBytes = static_cast<uint16_t>(keyBytes + ms.fields[i].width);
-    const auto keyLess = [keyBytes](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, keyBytes) < 0; };
+    const ExternalSorter::ByteKey keyLess{keyBytes};
     // The master's key prefixes and the dependent's link values are sorted apart in bounded
     // memory and merged.
     ExternalSorter masterKeys(mas->dir, mas->checksum != 0, keyBytes, keyLess);

@@ -48,33 +48,25 @@ public:
             // that a later record may already hold, so it is refused.
             convertedAuto_ = src >= 0 && old.header.schema.fields[src].type != PxType::AutoInc;
         }
+        planCopies();
     }
 
     // Fills out (recordSize bytes) for fields [0, count); blob values go to the new .MB.
     // withBlobs false leaves blob fields blank (records set aside keep their blobs as values).
     void build(const RecordView& in, uint8_t* out, std::size_t count, uint64_t recordNo, bool withBlobs = true) {
-        const auto& fields = p_.schema.fields;
         std::memset(out, 0, p_.schema.recordSize);
-        for (std::size_t i = 0; i < count; ++i) {
-            const Field& nf = fields[i];
-            const int src = p_.source[i];
-            if (src < 0) continue;
-            const Field& of = old_.header.schema.fields[src];
-            if (!withBlobs && IsBlobType(nf.type)) continue;
-            if (p_.rawCopy[i]) {
-                // Key fields in canonical form: keys compare byte by byte.
-                if (i < p_.schema.keyFields) CopyCanonicalField(of, in.raw(), out + nf.offset);
-                else std::memcpy(out + nf.offset, in.raw() + of.offset, nf.width);
-                continue;
-            }
-            try {
-                const Value v = ConvertFieldValue(in.value(src), of, nf);
-                if (IsBlobType(nf.type)) storeBlob(nf, v, out);
-                else EncodeField(nf, v, out);
-            } catch (const EngineError& e) {
-                if (e.code() != err::kOutOfRange && e.code() != err::kInvalidParam) throw;
-                throw EngineError(err::kOutOfRange, "record " + std::to_string(recordNo) + ", field " + nf.name +
-                                                        ": value does not fit the new field");
+        if (count == p_.schema.fields.size()) {
+            for (const Copy& c : copies_) std::memcpy(out + c.to, in.raw() + c.from, c.size);
+            for (const uint16_t i : others_) buildField(in, out, i, recordNo, withBlobs);
+        } else {
+            for (std::size_t i = 0; i < count; ++i) {
+                if (p_.source[i] < 0) continue;
+                if (p_.rawCopy[i] && i >= p_.schema.keyFields) {
+                    const Field& nf = p_.schema.fields[i];
+                    std::memcpy(out + nf.offset, in.raw() + old_.header.schema.fields[p_.source[i]].offset, nf.width);
+                } else {
+                    buildField(in, out, i, recordNo, withBlobs);
+                }
             }
         }
         if (autoField_ >= 0 && static_cast<std::size_t>(autoField_) < count) numberAutoInc(out);
@@ -99,6 +91,52 @@ public:
     uint32_t autoInc() const { return autoInc_; }
 
 private:
+    // Bytes copied unchanged from the old record, adjacent fields joined into one copy.
+    struct Copy {
+        uint16_t from, to, size;
+    };
+
+    // A field of an old one that is not a plain copy: a key field copied in canonical form (keys
+    // compare byte by byte), or a value converted to the new field.
+    void buildField(const RecordView& in, uint8_t* out, std::size_t i, uint64_t recordNo, bool withBlobs) {
+        const Field& nf = p_.schema.fields[i];
+        const int src = p_.source[i];
+        const Field& of = old_.header.schema.fields[src];
+        if (!withBlobs && IsBlobType(nf.type)) return;
+        if (p_.rawCopy[i]) {
+            CopyCanonicalField(of, in.raw(), out + nf.offset);
+            return;
+        }
+        try {
+            const Value v = ConvertFieldValue(in.value(src), of, nf);
+            if (IsBlobType(nf.type)) storeBlob(nf, v, out);
+            else EncodeField(nf, v, out);
+        } catch (const EngineError& e) {
+            if (e.code() != err::kOutOfRange && e.code() != err::kInvalidParam) throw;
+            throw EngineError(err::kOutOfRange, "record " + std::to_string(recordNo) + ", field " + nf.name +
+                                                    ": value does not fit the new field");
+        }
+    }
+
+    // Splits the fields of a whole record into joined plain copies and the others.
+    void planCopies() {
+        const auto& fields = p_.schema.fields;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (p_.source[i] < 0) continue;
+            if (!p_.rawCopy[i] || i < p_.schema.keyFields) {
+                others_.push_back(static_cast<uint16_t>(i));
+                continue;
+            }
+            const Field& of = old_.header.schema.fields[p_.source[i]];
+            const Field& nf = fields[i];
+            if (!copies_.empty() && copies_.back().from + copies_.back().size == of.offset &&
+                copies_.back().to + copies_.back().size == nf.offset)
+                copies_.back().size = static_cast<uint16_t>(copies_.back().size + nf.width);
+            else
+                copies_.push_back({of.offset, nf.offset, nf.width});
+        }
+    }
+
     void storeBlob(const Field& f, const Value& v, uint8_t* rec) {
         std::memset(rec + f.offset, 0, f.width);
         if (v.isNull()) return;
@@ -130,6 +168,8 @@ private:
     int autoField_;
     uint32_t autoInc_ = 0;
     bool convertedAuto_ = false;
+    std::vector<Copy> copies_;
+    std::vector<uint16_t> others_;  // fields of a whole record built one by one, in field order
 };
 
 // Records set aside (whose new key repeats an earlier record's, or that name no record of a new
@@ -152,11 +192,11 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
                    SequentialBlockWriter& out, SetAside& aside) {
     const uint16_t keySize = p.schema.keySize();
     const uint16_t rs = p.schema.recordSize;
-    const auto keyLess = [keySize](const uint8_t* x, const uint8_t* y) { return std::memcmp(x, y, keySize) < 0; };
+    const ExternalSorter::ByteKey byKey{keySize};
     std::vector<uint8_t> rec(rs);
     std::vector<bool> repeat;
     {
-        ExternalSorter keys(old->dir, Secret(*old, p), keySize + 4u, keyLess);
+        ExternalSorter keys(old->dir, Secret(*old, p), keySize + 4u, byKey);
         std::vector<uint8_t> entry(keySize + 4u);
         RecordReader r(old);
         uint32_t i = 0;
@@ -185,7 +225,7 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
             aside.marks[k] = true;
             ++aside.count;
         }
-    ExternalSorter kept(old->dir, Secret(*old, p), rs, keyLess);
+    ExternalSorter kept(old->dir, Secret(*old, p), rs, byKey);
     RecordReader r(old);
     uint32_t i = 0;
     while (r.next()) {

@@ -12,6 +12,9 @@ namespace paradox {
 
 namespace {
 constexpr uint32_t kBatchBlocks = 64;
+// Bytes written between two writeback hints: the final fsync of a large table then finds most
+// of it on disk already.
+constexpr uint64_t kWritebackBytes = 8u << 20;
 }
 
 SequentialBlockWriter::SequentialBlockWriter(File& out, uint32_t headerSize, uint32_t blockSize, uint16_t recordSize,
@@ -52,9 +55,14 @@ void SequentialBlockWriter::flushBatch() {
     if (checksum_)
         for (uint32_t i = 0; i < count; ++i)
             EncryptDataBlock(&batch_[size_t(i) * blockSize_], blockSize_, checksum_, batchFirst_ + i);
-    out_.writeAt(headerSize_ + uint64_t(batchFirst_ - 1) * blockSize_, batch_.data(), batch_.size());
+    const uint64_t end = headerSize_ + uint64_t(batchFirst_ - 1) * blockSize_ + batch_.size();
+    out_.writeAt(end - batch_.size(), batch_.data(), batch_.size());
     batchFirst_ += count;
     batch_.clear();
+    if (end - writebackFrom_ >= kWritebackBytes) {
+        out_.startWriteback(writebackFrom_, end - writebackFrom_);
+        writebackFrom_ = end;
+    }
 }
 
 ChainCounts SequentialBlockWriter::finish() {

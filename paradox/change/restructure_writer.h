@@ -32,6 +32,7 @@ private:
     uint32_t blocks_ = 0;          // closed blocks
     uint32_t inBlock_ = 0;         // records in the open block
     uint64_t records_ = 0;
+    uint64_t writebackFrom_ = 0;   // first byte not yet handed to writeback
 };
 
 }  // namespace paradox

@@ -16,11 +16,6 @@ bool IsKnownPxType(uint8_t code) {
     }
 }
 
-bool IsBlobType(PxType t) {
-    return t == PxType::Memo || t == PxType::Blob || t == PxType::FmtMemo || t == PxType::Ole ||
-           t == PxType::Graphic;
-}
-
 char PxTypeLetter(PxType t) {
     switch (t) {
     case PxType::Alpha: return 'A';

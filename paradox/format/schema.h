@@ -32,7 +32,10 @@ enum class PxType : uint8_t {
 };
 
 bool IsKnownPxType(uint8_t code);
-bool IsBlobType(PxType t);
+inline bool IsBlobType(PxType t) {
+    return t == PxType::Memo || t == PxType::Blob || t == PxType::FmtMemo || t == PxType::Ole ||
+           t == PxType::Graphic;
+}
 // The type letter Paradox shows for a field type ('A', 'N', '$', '+', '#', ...).
 char PxTypeLetter(PxType t);
 

@@ -26,15 +26,15 @@ public:
     Value() = default;  // null
 
     static Value null() { return {}; }
-    static Value integer(int64_t v) { return Value(ValueKind::Integer, v, 0.0, {}); }
-    static Value number(double v) { return Value(ValueKind::Float, 0, v, {}); }
-    static Value boolean(bool v) { return Value(ValueKind::Bool, v ? 1 : 0, 0.0, {}); }
-    static Value date(int32_t days) { return Value(ValueKind::Date, days, 0.0, {}); }
-    static Value time(int32_t ms) { return Value(ValueKind::Time, ms, 0.0, {}); }
-    static Value timestamp(double ms) { return Value(ValueKind::Timestamp, 0, ms, {}); }
-    static Value text(std::string_view s) { return Value(ValueKind::Text, 0, 0.0, std::string(s)); }
-    static Value bytes(std::string_view s) { return Value(ValueKind::Bytes, 0, 0.0, std::string(s)); }
-    static Value bcd(std::string_view s) { return Value(ValueKind::Bcd, 0, 0.0, std::string(s)); }
+    static Value integer(int64_t v) { return Value(ValueKind::Integer, v, 0.0); }
+    static Value number(double v) { return Value(ValueKind::Float, 0, v); }
+    static Value boolean(bool v) { return Value(ValueKind::Bool, v ? 1 : 0, 0.0); }
+    static Value date(int32_t days) { return Value(ValueKind::Date, days, 0.0); }
+    static Value time(int32_t ms) { return Value(ValueKind::Time, ms, 0.0); }
+    static Value timestamp(double ms) { return Value(ValueKind::Timestamp, 0, ms); }
+    static Value text(std::string_view s) { return Value(ValueKind::Text, s); }
+    static Value bytes(std::string_view s) { return Value(ValueKind::Bytes, s); }
+    static Value bcd(std::string_view s) { return Value(ValueKind::Bcd, s); }
 
     ValueKind kind() const { return kind_; }
     bool isNull() const { return kind_ == ValueKind::Null; }
@@ -46,8 +46,9 @@ public:
     bool operator==(const Value& o) const = default;
 
 private:
-    Value(ValueKind k, int64_t i, double f, std::string s)
-        : kind_(k), int_(i), float_(f), str_(std::move(s)) {}
+    // Numbers and texts are built in place: values are made per field of every record read.
+    Value(ValueKind k, int64_t i, double f) : kind_(k), int_(i), float_(f) {}
+    Value(ValueKind k, std::string_view s) : kind_(k), str_(s) {}
 
     ValueKind kind_ = ValueKind::Null;
     int64_t int_ = 0;

@@ -13,6 +13,18 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64u << 10;
 
+// memcmp's sign for byte keys; most keys differ in their first eight bytes, compared here at once.
+int CompareBytes(const uint8_t* a, const uint8_t* b, std::size_t n) {
+    if (n >= 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
+        return n == 8 ? 0 : std::memcmp(a + 8, b + 8, n - 8);
+    }
+    return std::memcmp(a, b, n);
+}
+
 }  // namespace
 
 struct ExternalSorter::Run {
@@ -31,13 +43,25 @@ ExternalSorter::ExternalSorter(std::string scratchDir, bool secret, std::size_t 
     mergeWidth_ = std::max<std::size_t>(memoryBudget / kReadChunk, 2);
 }
 
+ExternalSorter::ExternalSorter(std::string scratchDir, bool secret, std::size_t entrySize, ByteKey key, std::size_t memoryBudget)
+    : ExternalSorter(std::move(scratchDir), secret, entrySize, Less(), memoryBudget) {
+    if (key.size > entrySize) throw EngineError(err::kInvalidParam, "sort key larger than its entry");
+    byteKeyed_ = true;
+    byteKey_ = key.size;
+}
+
 ExternalSorter::~ExternalSorter() = default;
 
 void ExternalSorter::add(const uint8_t* entry) {
     if (finished_) throw EngineError(err::kInvalidParam, "entry added after the sort finished");
     if (held_ == capacity_) spill();
-    if (buffer_.size() < (held_ + 1) * size_) buffer_.resize(std::min(capacity_, std::max<std::size_t>(held_ * 2, 64)) * size_);
-    std::memcpy(buffer_.data() + held_ * size_, entry, size_);
+    if (buffer_.capacity() < (held_ + 1) * size_) {
+        // Doubling while small, then straight to the budget and never past it: a vector's own
+        // growth may overshoot the budget, and each doubling holds the old and the new buffer.
+        const std::size_t doubled = std::max<std::size_t>(held_ * 2, 64);
+        buffer_.reserve((doubled < capacity_ / 4 ? doubled : capacity_) * size_);
+    }
+    buffer_.insert(buffer_.end(), entry, entry + size_);  // buffer_ holds held_ entries
     ++held_;
     ++count_;
 }
@@ -46,6 +70,13 @@ void ExternalSorter::sortBuffer() {
     order_.resize(held_);
     std::iota(order_.begin(), order_.end(), 0u);
     const uint8_t* base = buffer_.data();
+    if (byteKeyed_) {
+        const std::size_t key = byteKey_, size = size_;
+        std::stable_sort(order_.begin(), order_.end(), [base, key, size](uint32_t a, uint32_t b) {
+            return CompareBytes(base + std::size_t(a) * size, base + std::size_t(b) * size, key) < 0;
+        });
+        return;
+    }
     std::stable_sort(order_.begin(), order_.end(),
                      [&](uint32_t a, uint32_t b) { return less_(base + std::size_t(a) * size_, base + std::size_t(b) * size_); });
 }
@@ -74,6 +105,7 @@ void ExternalSorter::spill() {
     runs_.push_back(std::move(run));
     ++spilledRuns_;
     held_ = 0;
+    buffer_.clear();  // the capacity stays for the next run
 }
 
 bool ExternalSorter::refill(Run& r) {
@@ -94,6 +126,10 @@ bool ExternalSorter::refill(Run& r) {
 bool ExternalSorter::after(const Run* a, const Run* b) const {
     const uint8_t* x = a->chunk.data() + a->at * size_;
     const uint8_t* y = b->chunk.data() + b->at * size_;
+    if (byteKeyed_) {
+        const int r = CompareBytes(x, y, byteKey_);
+        return r != 0 ? r > 0 : a->index > b->index;
+    }
     if (less_(y, x)) return true;
     if (less_(x, y)) return false;
     return a->index > b->index;

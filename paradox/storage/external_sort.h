@@ -24,7 +24,15 @@ public:
     using Less = std::function<bool(const uint8_t*, const uint8_t*)>;
     static constexpr std::size_t kDefaultBudget = 8u << 20;
 
+    // Entries ordered by their first `size` bytes, compared as unsigned bytes (memcmp): the
+    // common case, sorted without calling through a Less.
+    struct ByteKey {
+        std::size_t size;
+    };
+
     ExternalSorter(std::string scratchDir, bool secret, std::size_t entrySize, Less less,
+                   std::size_t memoryBudget = kDefaultBudget);
+    ExternalSorter(std::string scratchDir, bool secret, std::size_t entrySize, ByteKey key,
                    std::size_t memoryBudget = kDefaultBudget);
     ~ExternalSorter();
     ExternalSorter(const ExternalSorter&) = delete;
@@ -55,6 +63,8 @@ private:
     std::string dir_;
     std::size_t size_;
     Less less_;
+    bool byteKeyed_ = false;   // entries compare by memcmp of byteKey_ bytes, not less_
+    std::size_t byteKey_ = 0;
     std::size_t capacity_;  // entries held in memory at once
     std::vector<uint8_t> buffer_;
     std::vector<uint32_t> order_;

@@ -351,6 +351,9 @@ std::string FamilySwap::stagedPath(const std::string& targetName) const {
 
 void FamilySwap::commit() {
     if (committed_) throw EngineError(err::kInvalidParam, "swap already committed");
+    // The disk may write all staged files at once; each is still synced below, one by one.
+    for (const auto& f : files_)
+        if (f && f->isOpen()) f->startWriteback(0, 0);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (entries_[i].staged.empty()) continue;
         fault::FaultPoint("swap: flush staged file");

@@ -109,6 +109,15 @@ void File::sync() {
     if (::fsync(fd_) != 0) ThrowErrno(err::kWriteErr, path_);
 }
 
+void File::startWriteback(uint64_t off, uint64_t n) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (fd_ >= 0) ::sync_file_range(fd_, static_cast<off_t>(off), static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)off;
+    (void)n;
+#endif
+}
+
 void File::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;

@@ -33,6 +33,10 @@ public:
     bool readAt(uint64_t off, void* buf, std::size_t n) const;
     void writeAt(uint64_t off, const void* buf, std::size_t n);
     void sync();
+    // Asks the kernel to start writing [off, off + n) to disk now, without waiting, so that a
+    // later sync() has less left to do (n 0: to the end of the file). A hint only: durability
+    // still comes from sync().
+    void startWriteback(uint64_t off, uint64_t n);
     void close();
     const std::string& path() const { return path_; }
 

@@ -4,16 +4,6 @@
 
 namespace paradox {
 
-char UpperCase1252(char ch) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char>(c - 32);
-    if (c == 0x9A) return static_cast<char>(0x8A);
-    if (c == 0x9C) return static_cast<char>(0x8C);
-    if (c == 0xFF) return static_cast<char>(0x9F);
-    return ch;
-}
-
 std::string ToUpper1252(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = UpperCase1252(c);

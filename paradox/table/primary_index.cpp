@@ -125,16 +125,16 @@ void WritePrimaryIndex(const PrimaryIndexSource& src, File& out) {
     IndexBlockWriter w(out, headerSize, h.blockSize(), entrySize, src.checksum);
 
     // Leaf level: one entry per data block of the chain.
-    std::vector<uint8_t> block(h.blockSize());
+    BlockWindow chain(*src.db, h, src.fileSize, src.checksum);
     const uint64_t maxBlocks = (src.fileSize - std::min<uint64_t>(src.fileSize, h.headerSize) + h.blockSize() - 1) / h.blockSize();
     uint32_t next = h.numRecords ? h.firstBlock : 0, visited = 0;
     w.beginLevelNumbering();
     while (next != 0) {
         if (next > maxBlocks || ++visited > maxBlocks) throw EngineError(err::kFileCorrupt, src.db->path() + ": broken block chain");
-        ReadDataBlock(*src.db, h, src.fileSize, src.checksum, next, block.data());
-        const uint32_t n = RecordsInBlock(h, block.data(), src.db->path());
-        if (n > 0) w.add(block.data() + 6, next, n);
-        next = GetLE16(block.data());
+        const uint8_t* block = chain.block(next);
+        const uint32_t n = RecordsInBlock(h, block, src.db->path());
+        if (n > 0) w.add(block + 6, next, n);
+        next = GetLE16(block);
     }
     uint8_t levels = w.levelBlocks() > 0 ? 1 : 0;
     // Upper levels until one block holds them all.

@@ -50,11 +50,8 @@ int CompareColumn(const KeyColumn& c, const uint8_t* a, const uint8_t* b) {
     const uint8_t* pb = b + c.offset;
     int r = 0;
     if (c.foldCase) {
-        for (uint16_t i = 0; i < c.width && r == 0; ++i) {
-            const auto ua = static_cast<uint8_t>(UpperCase1252(static_cast<char>(pa[i])));
-            const auto ub = static_cast<uint8_t>(UpperCase1252(static_cast<char>(pb[i])));
-            r = int(ua) - int(ub);
-        }
+        for (uint16_t i = 0; i < c.width && r == 0; ++i)
+            if (pa[i] != pb[i]) r = int(detail::kUpper1252[pa[i]]) - int(detail::kUpper1252[pb[i]]);
     } else {
         r = std::memcmp(pa, pb, c.width);
     }
@@ -190,17 +187,17 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
         return false;
     };
     ExternalSorter entries(DirectoryPart(src.db->path()), src.checksum != 0, xrs, less);
-    std::vector<uint8_t> block(bs);
+    BlockWindow chain(*src.db, h, src.fileSize, src.checksum);
     const uint64_t maxBlocks = (src.fileSize - std::min<uint64_t>(src.fileSize, h.headerSize) + bs - 1) / bs;
     uint32_t next = h.numRecords ? h.firstBlock : 0, visited = 0, tuple = 0;
     uint64_t seen = 0;
     std::vector<uint8_t> e(xrs);
     while (next != 0) {
         if (next > maxBlocks || ++visited > maxBlocks) throw EngineError(err::kFileCorrupt, src.db->path() + ": broken block chain");
-        ReadDataBlock(*src.db, h, src.fileSize, src.checksum, next, block.data());
-        const uint32_t n = RecordsInBlock(h, block.data(), src.db->path());
+        const uint8_t* block = chain.block(next);
+        const uint32_t n = RecordsInBlock(h, block, src.db->path());
         for (uint32_t r = 0; r < n; ++r) {
-            const uint8_t* rec = block.data() + 6 + std::size_t(r) * h.recordSize;
+            const uint8_t* rec = block + 6 + std::size_t(r) * h.recordSize;
             std::fill(e.begin(), e.end(), 0);
             std::size_t fi = 0;
             for (; fi < xs.fields.size(); ++fi) {
@@ -219,7 +216,7 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
             entries.add(e.data());
         }
         seen += n;
-        next = GetLE16(block.data());
+        next = GetLE16(block);
     }
     if (seen != h.numRecords) throw EngineError(err::kFileCorrupt, src.db->path() + ": records in the blocks differ from the header count");
 
@@ -233,22 +230,29 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
     const uint32_t blocks = static_cast<uint32_t>((count + perBlock - 1) / perBlock);
     if (blocks > 0xFFFF) throw EngineError(err::kTableFull, xName);
     std::vector<uint8_t> prev(xrs);
+    // Blocks go out in batches of kBatchBlocks, written with one call each.
+    constexpr uint32_t kBatchBlocks = 64;
+    std::vector<uint8_t> batch(std::size_t(std::min<uint32_t>(std::max<uint32_t>(blocks, 1), kBatchBlocks)) * bs);
     for (uint32_t b = 0; b < blocks; ++b) {
-        std::fill(block.begin(), block.end(), 0);
+        uint8_t* block = batch.data() + std::size_t(b % kBatchBlocks) * bs;
+        std::fill(block, block + bs, 0);
         const std::size_t first = std::size_t(b) * perBlock;
         const uint32_t n = static_cast<uint32_t>(std::min<std::size_t>(perBlock, count - first));
-        PutLE16(block.data(), static_cast<uint16_t>(b + 1 < blocks ? b + 2 : 0));
-        PutLE16(block.data() + 2, static_cast<uint16_t>(b));
-        PutLE16(block.data() + 4, static_cast<uint16_t>((n - 1) * xrs));
+        PutLE16(block, static_cast<uint16_t>(b + 1 < blocks ? b + 2 : 0));
+        PutLE16(block + 2, static_cast<uint16_t>(b));
+        PutLE16(block + 4, static_cast<uint16_t>((n - 1) * xrs));
         for (uint32_t r = 0; r < n; ++r) {
-            uint8_t* slot = block.data() + 6 + std::size_t(r) * xrs;
+            uint8_t* slot = block + 6 + std::size_t(r) * xrs;
             std::memcpy(slot, entries.next(), xrs);
             if ((d.unique || d.primary) && (first + r > 0) && SameIndexKey(cols, prev.data(), slot))
                 throw EngineError(err::kKeyViol, "duplicate key in unique index " + fixedText(d.name));
             std::memcpy(prev.data(), slot, xrs);
         }
-        if (src.checksum) EncryptDataBlock(block.data(), bs, src.checksum, b + 1);
-        x.writeAt(uint64_t(headerSize) + uint64_t(b) * bs, block.data(), bs);
+        if (src.checksum) EncryptDataBlock(block, bs, src.checksum, b + 1);
+        if (b % kBatchBlocks == kBatchBlocks - 1 || b + 1 == blocks) {
+            const uint32_t firstInBatch = b - b % kBatchBlocks;
+            x.writeAt(uint64_t(headerSize) + uint64_t(firstInBatch) * bs, batch.data(), std::size_t(b - firstInBatch + 1) * bs);
+        }
     }
     ChainCounts c;
     c.numRecords = static_cast<uint32_t>(count);

@@ -23,7 +23,7 @@ struct SecondaryIndexSource {
 // Writes the index described by `d` (key fields as 1-based field numbers of the table) into the
 // empty files x and y. xName/yName are the final file names (kept in the headers' name area).
 // Fails with 10023 on an invalid descriptor and 9729 when a unique index meets a duplicate key.
-// Memory use grows with the record count (the index entries are sorted in memory).
+// Memory stays bounded: the index entries go through an external sort.
 void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor& d, const std::string& xName,
                          const std::string& yName, File& x, File& y);
 

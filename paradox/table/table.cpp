@@ -1,6 +1,7 @@
 // Opening a table (find, header check, password) and reading its properties and descriptors.
 #include "paradox/table/table.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "paradox/format/byte_order.h"
@@ -56,6 +57,31 @@ uint32_t ReadDataBlock(const File& f, const DbHeader& h, uint64_t fileSize, uint
     if (present < bs) std::memset(buf + present, 0, bs - present);
     if (checksum) DecryptDataBlock(buf, bs, checksum, number);
     return present;
+}
+
+BlockWindow::BlockWindow(const File& f, const DbHeader& h, uint64_t fileSize, uint32_t checksum, std::size_t bytes)
+    : file_(f), header_(h), fileSize_(fileSize), checksum_(checksum),
+      window_(std::max<std::size_t>(1, bytes / h.blockSize()) * h.blockSize()) {}
+
+const uint8_t* BlockWindow::block(uint32_t number) {
+    const uint32_t bs = header_.blockSize();
+    if (first_ != 0 && number >= first_ && number < first_ + count_) return window_.data() + std::size_t(number - first_) * bs;
+    const uint64_t off = uint64_t(header_.headerSize) + uint64_t(number - 1) * bs;
+    if (number == 0 || off + 6 > fileSize_) throw EngineError(err::kFileCorrupt, file_.path() + ": block outside the file");
+    // A whole window when the walk goes on from the last window (or starts), one block after a
+    // jump: a chain that jumps about costs no more than reading block by block.
+    const bool onward = first_ == 0 || number == first_ + count_;
+    const uint64_t inFile = (fileSize_ - off + bs - 1) / bs;  // blocks from `number` to the end
+    const uint32_t count = onward ? static_cast<uint32_t>(std::min<uint64_t>(window_.size() / bs, inFile)) : 1;
+    const uint64_t present = std::min<uint64_t>(uint64_t(count) * bs, fileSize_ - off);
+    first_ = count_ = 0;
+    if (!file_.readAt(off, window_.data(), present)) throw EngineError(err::kFileCorrupt, file_.path() + ": block truncated");
+    std::memset(window_.data() + present, 0, std::size_t(count) * bs - present);
+    if (checksum_)
+        for (uint32_t i = 0; i < count; ++i) DecryptDataBlock(window_.data() + std::size_t(i) * bs, bs, checksum_, number + i);
+    first_ = number;
+    count_ = count;
+    return window_.data();
 }
 
 uint32_t RecordsInBlock(const DbHeader& h, const uint8_t* block, const std::string& path) {

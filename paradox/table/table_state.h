@@ -46,6 +46,25 @@ private:
 uint32_t ReadDataBlock(const File& f, const DbHeader& h, uint64_t fileSize, uint32_t checksum, uint32_t number,
                        uint8_t* buf);
 
+// Reads data blocks as ReadDataBlock does, through a window of consecutive blocks filled by one
+// read: chains written in order are mostly consecutive, so a walk along one costs a read per
+// window rather than per block. A jump out of the window reads that one block; going on from
+// there fills a whole window again.
+class BlockWindow {
+public:
+    BlockWindow(const File& f, const DbHeader& h, uint64_t fileSize, uint32_t checksum, std::size_t bytes = 256u << 10);
+    // Block `number`, decrypted, zero past a short end of file; valid until the next call.
+    const uint8_t* block(uint32_t number);
+
+private:
+    const File& file_;
+    const DbHeader& header_;
+    uint64_t fileSize_;
+    uint32_t checksum_;
+    std::vector<uint8_t> window_;
+    uint32_t first_ = 0, count_ = 0;  // blocks in the window; first_ 0 = empty
+};
+
 // Records in a block from its header; 8962 when the count is impossible.
 uint32_t RecordsInBlock(const DbHeader& h, const uint8_t* block, const std::string& path);
 
