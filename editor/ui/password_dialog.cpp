@@ -6,8 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <array>
-#include <cstring>
 
 #include "editor/ui/ui_thread.h"
 #include "shared/cp1252.h"
@@ -51,15 +49,6 @@ std::optional<std::string> AskTablePassword(const std::string& table) {
         if (!text.empty() && text.size() <= kMaxPasswordLength) password = text;
     });
     return password;
-}
-
-const char* PasswordPromptCallback(const char* tableName) {
-    static std::array<char, kMaxPasswordLength + 1> buffer{};
-    const std::optional<std::string> password = AskTablePassword(tableName ? tableName : "");
-    if (!password) return nullptr;
-    buffer.fill('\0');
-    std::memcpy(buffer.data(), password->data(), password->size());
-    return buffer.data();
 }
 
 }  // namespace vortab::ui

@@ -1,6 +1,6 @@
-// TFormPswd: the modal prompt for the master password of a protected table, and the password
-// callback the library calls with a table name. The callback may be called from a worker
-// thread; the dialog always runs on the user-interface thread.
+// TFormPswd: the modal prompt for the master password of a protected table, and the prompt
+// function a script run hands to the library. It may be called from a worker thread; the
+// dialog always runs on the user-interface thread.
 #pragma once
 #include <QDialog>
 #include <optional>
@@ -28,9 +28,5 @@ public:
 // Shows TFormPswd for the table (Windows-1252 name). The password in Windows-1252, or nothing
 // for Abort or an empty text.
 std::optional<std::string> AskTablePassword(const std::string& table);
-
-// The library's password callback: the password in a buffer that stays valid until the next
-// call, or null when none was given.
-const char* PasswordPromptCallback(const char* tableName);
 
 }  // namespace vortab::ui

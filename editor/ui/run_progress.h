@@ -6,20 +6,20 @@
 
 #include "shared/status_code.h"
 
-namespace vortab::ui {
+namespace vortab {
 
 struct ProgressRecord {
-    std::string database;
-    std::string message;   // status text of the line just run; empty before it runs
-    std::string line;      // the trimmed command line (Windows-1252)
-    bool before = false;
-    StatusCode status = 0;
-    int total = 0;
-    int toApply = 0;
-    int lineNo = 0;
-    int executed = 0;
+    std::string Database;
+    std::string Message;   // status text of the line just run; empty before it runs
+    std::string Line;      // the trimmed command line (Windows-1252)
+    bool Before = false;
+    StatusCode Status = 0;
+    int Total = 0;
+    int ToApply = 0;
+    int LineNo = 0;
+    int Executed = 0;
 };
 
 using ProgressCallback = std::function<bool(ProgressRecord&)>;
 
-}  // namespace vortab::ui
+}  // namespace vortab

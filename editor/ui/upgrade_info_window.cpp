@@ -138,19 +138,19 @@ bool TfrmUpgrInfo::UpgradeProgress(ProgressRecord& r) {
             font.setFamily(editorFontName_);
             ListBox1->setFont(font);
         }
-        if (r.lineNo > 1) AddOutputLine(QStringLiteral("Lines #1 thru #%1 were skipped").arg(r.lineNo - 1));
+        if (r.LineNo > 1) AddOutputLine(QStringLiteral("Lines #1 thru #%1 were skipped").arg(r.LineNo - 1));
     }
-    if (r.before)
-        AddOutputLine(QStringLiteral("#%1 - %2: %3").arg(r.lineNo).arg(NowText(), FromCp1252(r.line)));
+    if (r.Before)
+        AddOutputLine(QStringLiteral("#%1 - %2: %3").arg(r.LineNo).arg(NowText(), FromCp1252(r.Line)));
     else
-        AddOutputLine(FromCp1252(r.message));
-    if (r.toApply > 0) Gauge->setValue(static_cast<int>(std::lround(r.executed * 100.0 / r.toApply)));
-    if (aborted_ && r.status <= 0) r.status = status::kStoppedByUser;
-    if (r.status == status::kStoppedByUser)
+        AddOutputLine(FromCp1252(r.Message));
+    if (r.ToApply > 0) Gauge->setValue(static_cast<int>(std::lround(r.Executed * 100.0 / r.ToApply)));
+    if (aborted_ && r.Status <= 0) r.Status = status::kStoppedByUser;
+    if (r.Status == status::kStoppedByUser)
         QMessageBox::information(this, windowTitle(), QStringLiteral("Operation aborted by user"));
-    else if (r.status > 0)
+    else if (r.Status > 0)
         QMessageBox::critical(this, windowTitle(),
-                              FromCp1252(StatusMessage(r.status)) + QStringLiteral(" \nline ") + FromCp1252(r.line));
+                              FromCp1252(StatusMessage(r.Status)) + QStringLiteral(" \nline ") + FromCp1252(r.Line));
     QCoreApplication::processEvents();
     return !aborted_;
 }
