@@ -67,7 +67,9 @@ TfrmOptions::TfrmOptions(const EditorSettings& settings, const LibraryInfo* info
     form->addRow(QStringLiteral("&Font"), cbFont);
     form->addRow(QStringLiteral("&Alternate font"), cbAltFont);
     form->addRow(QStringLiteral("Font &size"), edFontSize);
-    form->addRow(QStringLiteral("VORTAB.DLL di&rectory"), directory);
+    auto* directoryLabel = new QLabel(QStringLiteral("VORTAB.DLL di&rectory"), preferences);
+    directoryLabel->setBuddy(edLibraryDirectory);
+    form->addRow(directoryLabel, directory);
     form->addRow(cbInvariant);
     form->addRow(cbIgnoreCase);
     form->addRow(cbSyntaxPrint);
@@ -89,7 +91,7 @@ TfrmOptions::TfrmOptions(const EditorSettings& settings, const LibraryInfo* info
     });
     connect(btnBrowse, &QPushButton::clicked, this, &TfrmOptions::browseLibrary);
     connect(pages, &QTabWidget::currentChanged, this, &TfrmOptions::pageChanged);
-    resize(720, 600);
+    resize(700, 560);
 }
 
 void TfrmOptions::showColorPage() { pages->setCurrentWidget(colorHost_); }

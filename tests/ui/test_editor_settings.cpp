@@ -8,6 +8,7 @@
 #include <Qsci/qscilexer.h>
 #include <QtTest>
 
+#include "editor/runner/library_binding.h"
 #include "editor/ui/color_page.h"
 #include "editor/ui/options_dialog.h"
 #include "editor/ui/script_editor.h"
@@ -122,6 +123,7 @@ private slots:
         DefaultSettings(s);
         s.syntaxPrint = s.colorPrint = true;
         TfrmOptions dialog(s, nullptr);
+        Snapshot(&dialog, "options-preferences");
         dialog.cbSyntaxPrint->setChecked(false);
         QVERIFY(!dialog.cbColorPrint->isChecked());
     }
@@ -130,11 +132,19 @@ private slots:
         EditorSettings s;
         DefaultSettings(s);
         s.colors[kNumber].foreground = 0x123456;  // not one of the grid's colours
-        TfrmOptions dialog(s, nullptr);
+        vortab::LibraryBinding library;  // the built library's commands colour the sample, if it loads
+        const LibraryInfo* info = nullptr;
+        try {
+            info = library.OpenLibraryInfo(VORTAB_BUILD_DIR "/library");
+        } catch (const std::exception&) {
+        }
+        TfrmOptions dialog(s, info);
         dialog.showColorPage();
         TFrmColors* page = dialog.colorPage();
         QVERIFY(page);
 
+        page->lbElements->setCurrentRow(kTableCommand);
+        Snapshot(&dialog, "options-colors");
         page->lbElements->setCurrentRow(kNumber);
         QVERIFY(!page->cbDefaultForeground->isChecked());
         page->cbBold->setChecked(true);

@@ -77,6 +77,7 @@ private slots:
             QCOMPARE(tables(s), (QStringList{"customer.DB", "items.db", "Orders.db"}));
             QCOMPARE(s.tableCombo->currentText(), QString("Orders.db"));
             QCOMPARE(s.palette().color(QPalette::Window), QColor(240, 202, 166));
+            Snapshot(&s, "select-database");
         }));
         QCOMPARE(table, QString("Orders.db"));
         QCOMPARE(database, shop());

@@ -84,6 +84,7 @@ private slots:
         QCOMPARE(lines[3], QString("Success - Database already updated"));
         QCOMPARE(w.btnAbort->text(), QString("Close"));
         QVERIFY(!w.Gauge->isVisible() && w.btnSave->isVisible());
+        if (firstStep > 1) Snapshot(&w, "upgrade-info");
 
         const QString saved = QDir::temp().filePath("vortedit-output.log");
         QVERIFY(w.SaveOutput(saved));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTest>
 
 namespace vortab::ui::test {
 
@@ -28,6 +29,16 @@ void OnNextModal(const std::function<void(QDialog*)>& handle) {
         handle(dialog);
     });
     timer->start(10);
+}
+
+void Snapshot(QWidget* window, const QString& name) {
+    const QString folder = qEnvironmentVariable("VORTEDIT_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window)) return;
+    QTest::qWait(300);
+    QDir().mkpath(folder);
+    window->grab().save(QDir(folder).filePath(name + ".png"));
 }
 
 bool WriteFile(const QString& path, const QByteArray& text) {

@@ -2,6 +2,7 @@
 // function under test opens and waits for.
 #pragma once
 #include <QDialog>
+#include <QWidget>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,6 +23,10 @@ private:
 
 // Calls handle with the next modal dialog (not a message box) once it shows.
 void OnNextModal(const std::function<void(QDialog*)>& handle);
+
+// With VORTEDIT_SCREENSHOTS naming a folder (a run under a real display), shows the window and
+// saves its picture there as name.png; otherwise does nothing.
+void Snapshot(QWidget* window, const QString& name);
 
 // Writes text to path (creating folders); false when it cannot.
 bool WriteFile(const QString& path, const QByteArray& text);
