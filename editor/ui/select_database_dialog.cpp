@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -88,6 +89,13 @@ TFrmSelDatabase::TFrmSelDatabase(std::string iniPath, std::string driver, QWidge
     connect(AliasCombo, &QComboBox::currentTextChanged, this, &TFrmSelDatabase::refillTables);
     connect(DirectoryCombo, &QComboBox::editTextChanged, this, &TFrmSelDatabase::refillTables);
     connect(ButtonBrowse, &QPushButton::clicked, this, &TFrmSelDatabase::browse);
+    tableCombo->installEventFilter(this);
+}
+
+// Entering an empty table list fills it (the database may have gained tables meanwhile).
+bool TFrmSelDatabase::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tableCombo && event->type() == QEvent::FocusIn && tableCombo->count() == 0) refillTables();
+    return QDialog::eventFilter(watched, event);
 }
 
 TFrmSelDatabase::~TFrmSelDatabase() { SaveHistory(); }

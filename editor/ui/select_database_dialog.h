@@ -48,6 +48,9 @@ public:
 
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FillAliasList();
     void LoadHistory();
