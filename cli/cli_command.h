@@ -15,7 +15,11 @@ struct CliCommand {
     int (*run)(const Arguments& args);
 };
 
+int RunApply(const Arguments& args);
+int RunStatus(const Arguments& args);
 int RunCheck(const Arguments& args);
+int RunExec(const Arguments& args);
+int RunBaseline(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunExport(const Arguments& args);
 

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -7,6 +8,8 @@
 namespace vortab::cli {
 
 std::string ReadFileBytes(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) throw std::runtime_error(path + " is a directory, not a file");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     std::ostringstream content;

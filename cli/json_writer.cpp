@@ -110,6 +110,32 @@ void JsonWriter::null() {
     out_ += "null";
 }
 
+void JsonWriter::member(std::string_view name, std::string_view utf8) {
+    key(name);
+    string(utf8);
+}
+
+void JsonWriter::memberInteger(std::string_view name, std::int64_t value) {
+    key(name);
+    integer(value);
+}
+
+void JsonWriter::memberInteger(std::string_view name, std::optional<std::int64_t> value) {
+    key(name);
+    if (value) integer(*value);
+    else null();
+}
+
+void JsonWriter::memberNumber(std::string_view name, double value) {
+    key(name);
+    number(value);
+}
+
+void JsonWriter::memberBoolean(std::string_view name, bool value) {
+    key(name);
+    boolean(value);
+}
+
 void JsonWriter::raw(std::string_view json) {
     beforeValue();
     out_ += json;

@@ -3,6 +3,7 @@
 // Strings given to it must already be UTF-8; numbers use the shortest round-trip form.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,13 @@ public:
     void null();
     // A value already in JSON form (e.g. from AppendJsonString).
     void raw(std::string_view json);
+
+    // Inside an object: a member name and its value in one call; nullopt writes null.
+    void member(std::string_view name, std::string_view utf8);
+    void memberInteger(std::string_view name, std::int64_t value);
+    void memberInteger(std::string_view name, std::optional<std::int64_t> value);
+    void memberNumber(std::string_view name, double value);
+    void memberBoolean(std::string_view name, bool value);
 
     int depth() const { return static_cast<int>(hasItems_.size()); }
 

@@ -10,8 +10,16 @@ namespace {
 using vortab::cli::CliCommand;
 
 const CliCommand kCommands[] = {
-    {"check", "SCRIPT [--library-dir DIR]",
+    {"apply", "SCRIPT DATABASE [--log FILE | --no-log] [--password P]... [--wait SECONDS] [--dry-run] [--json] [...]",
+     "apply the script's steps that the database's upgrade log does not show yet", vortab::cli::RunApply},
+    {"status", "SCRIPT DATABASE [--log FILE] [--json]",
+     "show applied, pending, edited and interrupted steps from the upgrade log", vortab::cli::RunStatus},
+    {"check", "SCRIPT [--json] [--library DIR]",
      "check the syntax of every command line of an upgrade script", vortab::cli::RunCheck},
+    {"exec", "DATABASE LINE [--password P]... [--library DIR]",
+     "run one script line and print its status code and text", vortab::cli::RunExec},
+    {"baseline", "SCRIPT DATABASE --to N [--log FILE]",
+     "record steps 1 to N as applied for a database brought there by other means", vortab::cli::RunBaseline},
     {"info", "DATABASE [TABLE...] [--json] [--password P]",
      "show the structure of the database's tables", vortab::cli::RunInfo},
     {"export", "DATABASE TABLE [--format csv|json] [--password P]",

@@ -27,11 +27,12 @@ bool IsValidUtf8(std::string_view s) {
 paradox::OpenOptions TakeOpenOptions(Arguments& args) {
     paradox::OpenOptions options;
     std::string password;
-    // A password that is not UTF-8 was typed in a Windows-1252 terminal: its bytes are kept.
-    while (TakeOption(args, "--password", password))
-        options.passwords.push_back(IsValidUtf8(password) ? Utf8ToCp1252(password) : password);
+    while (TakeOption(args, "--password", password)) options.passwords.push_back(PasswordTo1252(password));
     return options;
 }
+
+// A password that is not UTF-8 was typed in a Windows-1252 terminal: its bytes are kept.
+std::string PasswordTo1252(const std::string& text) { return IsValidUtf8(text) ? Utf8ToCp1252(text) : text; }
 
 int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject) {
     std::cerr << "vortab " << command << ": " << (subject.empty() ? "" : NameToUtf8(subject) + ": ") << error.code() << " " << NameToUtf8(error.what()) << "\n";

@@ -13,6 +13,8 @@ namespace vortab::cli {
 // Removes every "--password P" from args; the passwords (UTF-8 on the command line) are
 // handed to the engine in Windows-1252, as tables store them.
 paradox::OpenOptions TakeOpenOptions(Arguments& args);
+// A password from the command line, a file or the terminal, in Windows-1252.
+std::string PasswordTo1252(const std::string& text);
 
 // Writes "vortab COMMAND: [SUBJECT: ]CODE TEXT" to stderr and returns the failure exit code 1.
 int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject = {});

@@ -1,7 +1,10 @@
-// make_sample_database DIR: creates the sample order database the upgrade script in this folder
-// is written for: CUSTOMER (keyed by Id) and ORDERS (keyed by OrderNo, with an index on the
-// customer it names), each with a few records. Refuses a directory that is not empty.
+// make_sample_database DIR [--orders N]: creates the sample order database the upgrade script in
+// this folder is written for: CUSTOMER (keyed by Id) and ORDERS (keyed by OrderNo, with an index
+// on the customer it names), each with a few records; --orders makes ORDERS that large, so that
+// its restructures take a while. Refuses a directory that is not empty.
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <filesystem>
 
 #include "paradox/change/index_ops.h"
@@ -24,7 +27,7 @@ void CreateCustomers(const std::string& dir) {
     w.commit();
 }
 
-void CreateOrders(const std::string& dir) {
+void CreateOrders(const std::string& dir, int count) {
     paradox::DescriptorBuilder b("ORDERS");
     b.field("OrderNo", paradox::FLDINT32)
         .field("CustId", paradox::FLDINT32)
@@ -36,6 +39,8 @@ void CreateOrders(const std::string& dir) {
     w.insert({Value::integer(1001), Value::integer(1), Value::number(250.5), Value::date(day)});
     w.insert({Value::integer(1002), Value::integer(2), Value::number(99.0), Value::date(day + 40)});
     w.insert({Value::integer(1003), Value::integer(1), Value::number(1200.0), Value::date(day + 41)});
+    for (int n = 3; n < count; ++n)
+        w.insert({Value::integer(1001 + n), Value::integer(1 + n % 3), Value::number(10.0 + n % 1000), Value::date(day + n % 3650)});
     w.commit();
     // A link needs an index led by its fields on the dependent table.
     paradox::IndexDescriptor byCustomer{};
@@ -49,8 +54,9 @@ void CreateOrders(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_sample_database DIR\n");
+    const int orders = argc == 4 && std::string(argv[2]) == "--orders" ? std::atoi(argv[3]) : 3;
+    if ((argc != 2 && argc != 4) || orders < 3) {
+        std::fprintf(stderr, "usage: make_sample_database DIR [--orders N]  (N at least 3)\n");
         return 2;
     }
     const std::string dir = argv[1];
@@ -61,7 +67,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         CreateCustomers(dir);
-        CreateOrders(dir);
+        CreateOrders(dir, orders);
     } catch (const paradox::EngineError& e) {
         std::fprintf(stderr, "make_sample_database: %d %s\n", e.code(), e.what());
         return 1;
@@ -69,6 +75,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_sample_database: %s\n", e.what());
         return 1;
     }
-    std::printf("sample database created in %s: CUSTOMER (3 records), ORDERS (3 records)\n", dir.c_str());
+    std::printf("sample database created in %s: CUSTOMER (3 records), ORDERS (%d records)\n", dir.c_str(), orders);
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the main job: creates the sample order database, checks the sample
-# upgrade script, applies it (then again: every step that changed the database is then already
-# done) and shows the upgraded tables.
+# Sets up, builds and runs the main job: creates the sample order database, applies the sample
+# upgrade script to it with `vortab apply`, applies it again (every step is then skipped: the
+# upgrade log shows it applied) and shows where the database stands with `vortab status`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Packages are installed as root, or through sudo when it is there.
@@ -14,9 +14,9 @@ scripts/build.sh
 db=build/sample-database
 rm -rf "$db"
 build/examples/make_sample_database "$db"
-build/cli/vortab check examples/upgrade.txt
-echo "== applying examples/upgrade.txt to $db"
-build/examples/apply_steps "$db" examples/upgrade.txt
-echo "== applying it again"
-build/examples/apply_steps "$db" examples/upgrade.txt
-build/cli/vortab info "$db"
+echo "== vortab apply examples/upgrade.txt $db"
+build/cli/vortab apply examples/upgrade.txt "$db"
+echo "== vortab apply examples/upgrade.txt $db   (again)"
+build/cli/vortab apply examples/upgrade.txt "$db"
+echo "== vortab status examples/upgrade.txt $db"
+build/cli/vortab status examples/upgrade.txt "$db"

@@ -7,10 +7,20 @@
 #include <stdexcept>
 
 #include "editor/runner/status_messages.h"
+#include "paradox/session/session.h"
 
 namespace vortab {
 
-LibraryBinding::~LibraryBinding() { Unload(); }
+LibraryBinding::~LibraryBinding() {
+    Unload();
+    if (sessionStarted_) paradox::Session::Default().stop();
+}
+
+std::string LibraryPath(const std::string& directory) {
+    std::string path = directory;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path + kLibraryFileName;
+}
 
 StatusCode LibraryBinding::BindLibrary(const std::string& directory) {
     if (module_) {
@@ -18,10 +28,15 @@ StatusCode LibraryBinding::BindLibrary(const std::string& directory) {
         return status::kSuccess;
     }
     useCount_ = 0;
-    std::string path = directory;
-    if (!path.empty() && path.back() != '/') path += '/';
-    path += kLibraryFileName;
-    module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!sessionStarted_) {
+        try {
+            paradox::Session::Default().start();
+            sessionStarted_ = true;
+        } catch (...) {
+            return status::kEngineNotInitialised;
+        }
+    }
+    module_ = dlopen(LibraryPath(directory).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module_) return status::kLibraryNotLoaded;
     execLine = reinterpret_cast<decltype(execLine)>(dlsym(module_, kVortabEntryPointNames[0]));
     checkSyntax = reinterpret_cast<decltype(checkSyntax)>(dlsym(module_, kVortabEntryPointNames[1]));
@@ -46,6 +61,7 @@ void LibraryBinding::Unload() {
     if (module_) dlclose(module_);
     module_ = nullptr;
     useCount_ = 0;
+    info_ = nullptr;
     execLine = nullptr;
     checkSyntax = nullptr;
     addPassword = nullptr;
@@ -54,11 +70,12 @@ void LibraryBinding::Unload() {
 }
 
 const LibraryInfo* LibraryBinding::OpenLibraryInfo(const std::string& directory) {
+    info_ = nullptr;
     const LibraryInfo* info = nullptr;
     if (BindLibrary(directory) <= 0) info = getInfo("");
     if (!info) throw std::runtime_error(StatusMessage(status::kLibraryNotLoaded));
-    if (info->version < kLibraryInterfaceVersion)
-        throw std::runtime_error("Updated version of VORTAB.DLL needed");
+    if (info->version < kLibraryInterfaceVersion) throw std::runtime_error(kLibraryTooOldText);
+    info_ = info;
     return info;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -18,6 +19,7 @@ namespace {
 using EditStep = std::function<void(FieldEdit&, const std::vector<paradox::FieldDescriptor>&)>;
 
 void FieldRestructure(const std::string& tableName, const EditStep& edit) {
+    const ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     TableRestructure restructure(tableName, ThreadDatabaseContext().driver);
     {

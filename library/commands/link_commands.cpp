@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "library/commands/change_locks.h"
 #include "library/commands/command_support.h"
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
@@ -75,6 +76,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         InvalidParameter("field lists");
     if (masterList.size() > paradox::kMaxKeyFields) InvalidParameter("more than 16 fields");
 
+    const ChangeLocks locks(dependent, {master});
     paradox::RILinkDescriptor link{};
     CopyName(link.name, sizeof link.name, linkName);
     {
@@ -112,6 +114,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
 }
 
 void DropLink(const std::string& tableName, const std::string& linkName) {
+    const ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     std::string driverType;
     std::vector<paradox::RILinkDescriptor> links;

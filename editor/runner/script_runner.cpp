@@ -1,0 +1,103 @@
+#include "editor/runner/script_runner.h"
+
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "editor/runner/password_mask.h"
+#include "editor/runner/script_lines.h"
+#include "editor/runner/status_messages.h"
+#include "editor/runner/upgrade_log.h"
+
+namespace vortab {
+namespace {
+
+// Holds one bind of the library for the length of a run.
+class BindingHold {
+public:
+    explicit BindingHold(LibraryBinding& binding) : binding_(binding) {}
+    ~BindingHold() { binding_.ReleaseLibrary(); }
+    BindingHold(const BindingHold&) = delete;
+    BindingHold& operator=(const BindingHold&) = delete;
+
+private:
+    LibraryBinding& binding_;
+};
+
+int CountCommandLines(const std::vector<std::string>& lines) {
+    int total = 0;
+    for (const std::string& line : lines) total += IsCommandLine(line) ? 1 : 0;
+    return total;
+}
+
+// The second pass: every command line after the applied step, header, line, result.
+StatusCode RunPendingLines(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks, LogFile* log,
+                           int applied, ProgressRecord& record) {
+    record.Database = run.database;
+    StatusCode result = status::kSuccess;
+    for (const std::string& text : run.lines) {
+        if (!IsCommandLine(text)) continue;
+        if (++record.LineNo <= applied) continue;
+        const std::string line = TrimLine(text);
+        record.Before = true;
+        record.Status = 0;
+        record.Message.clear();
+        record.Line = MaskPasswords(line);
+        if (hooks.progress && !hooks.progress(record)) return status::kStoppedByUser;
+        if (log) log->appendLine(FormatHeader(record.LineNo, record.Line, std::time(nullptr)));
+
+        result = binding.execLine(run.database.c_str(), run.driver.c_str(), line.c_str());
+        record.Status = result;
+        ++record.Executed;
+        record.Before = false;
+        record.Message = StatusMessage(result);
+        if (log) log->appendLine(record.Message);
+        if (hooks.progress && !hooks.progress(record) && result <= 0) return status::kStoppedByUser;
+        if (result > 0) break;
+    }
+    return result;
+}
+
+}  // namespace
+
+StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks) {
+    ProgressRecord record;
+    record.Total = CountCommandLines(run.lines);
+    if (record.Total == 0) return status::kSuccess;
+
+    // Declared in the reverse order of the clean-up: the password callback goes back first,
+    // then the log closes (and unlocks), then the library is released.
+    std::optional<BindingHold> bound;
+    const auto bind = [&]() -> StatusCode {
+        if (bound) return status::kSuccess;
+        const StatusCode code = binding.BindLibrary(run.libraryDirectory);
+        if (code == status::kSuccess) bound.emplace(binding);
+        return code;
+    };
+    // A first run binds before it creates the log, so that a missing library leaves no file.
+    std::error_code missing;
+    if (!run.logPath.empty() && !std::filesystem::exists(run.logPath, missing))
+        if (const StatusCode code = bind(); code != status::kSuccess) return code;
+    std::unique_ptr<LogFile> log;
+    int applied = 0;
+    if (!run.logPath.empty()) {
+        log = LogFile::OpenGuarded(run.logPath, LogFile::Mode::Append, hooks.retryLockedLog);
+        if (!log) return status::kStoppedByUser;
+        applied = AppliedStepOf(log->readLines());
+    }
+    record.ToApply = record.Total - applied;
+    if (hooks.counted) hooks.counted(record);
+    if (record.ToApply < 0) {
+        if (hooks.warning) hooks.warning(kHigherVersionWarning);
+        return status::kSuccess;
+    }
+    if (record.ToApply == 0) return status::kSuccess;
+
+    if (const StatusCode code = bind(); code != status::kSuccess) return code;
+    PasswordPromptRegistration prompt(binding, hooks.passwordPrompt);
+    for (const std::string& password : run.passwords) binding.addPassword(password.c_str());
+    return RunPendingLines(binding, run, hooks, log.get(), applied, record);
+}
+
+}  // namespace vortab

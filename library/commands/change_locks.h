@@ -1,0 +1,27 @@
+// ChangeLocks: exclusive locks, held for the object's lifetime, on a table about to change and
+// on every table its change rewrites: the tables of its dependency map (whose links are
+// suspended and restored), the masters its own links name (their .VAL records of it follow
+// the change) and any others the caller names (a new link's master). Taken before the table's
+// structure is read, so that no other process changes one of them between the read and the
+// write; a lock another process holds fails at once with its lock code, before anything changed.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace vortab {
+
+class ChangeLocks {
+public:
+    explicit ChangeLocks(const std::string& table, const std::vector<std::string>& others = {});
+    ~ChangeLocks();
+    ChangeLocks(const ChangeLocks&) = delete;
+    ChangeLocks& operator=(const ChangeLocks&) = delete;
+
+private:
+    void Lock(const std::string& table);
+    void Release();
+
+    std::vector<std::string> held_;  // file names, in the order locked
+};
+
+}  // namespace vortab
