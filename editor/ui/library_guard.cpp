@@ -4,8 +4,8 @@
 
 namespace vortab::ui {
 
-bool RequireLibrary(QWidget* parent, const LibraryInfo* info) {
-    if (info) return true;
+bool RequireLibrary(QWidget* parent, const LibraryBinding& binding) {
+    if (binding.RequireLibrary()) return true;
     QMessageBox::critical(parent, QStringLiteral("vortedit"), QString::fromLatin1(kLibraryMissingText));
     return false;
 }

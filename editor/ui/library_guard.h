@@ -2,14 +2,12 @@
 // bound it shows the message box that points to the options and answers false; the command then
 // stops without a further message.
 #pragma once
-#include "shared/identifier_entry.h"
+#include "editor/runner/library_binding.h"
 
 class QWidget;
 
 namespace vortab::ui {
 
-inline constexpr const char* kLibraryMissingText = "VORTAB.DLL not loaded - please set DLL directory in Options";
-
-bool RequireLibrary(QWidget* parent, const LibraryInfo* info);
+bool RequireLibrary(QWidget* parent, const LibraryBinding& binding);
 
 }  // namespace vortab::ui

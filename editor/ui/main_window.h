@@ -24,6 +24,7 @@ public:
 
     const EditorSettings& settings() const { return settings_; }
     const LibraryInfo* libraryInfo() const { return libraryInfo_; }
+    const LibraryBinding& library() const { return binding_; }
     ScriptEditor* scriptEditor() const { return editor_; }
     TfrmUpgrInfo* upgradeInfo();
     TFrmSelDatabase* databaseSelection();

@@ -6,7 +6,7 @@
 #pragma once
 #include <QDialog>
 
-#include "editor/ui/run_progress.h"
+#include "editor/runner/script_runner.h"
 
 class QLabel;
 class QListWidget;

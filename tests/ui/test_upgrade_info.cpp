@@ -11,6 +11,7 @@
 
 #include "editor/ui/password_dialog.h"
 #include "editor/ui/ui_thread.h"
+#include "editor/ui/upgrade_run.h"
 #include "editor/ui/upgrade_info_window.h"
 #include "ui_test_support.h"
 
@@ -84,13 +85,50 @@ private slots:
         QCOMPARE(lines[3], QString("Success - Database already updated"));
         QCOMPARE(w.btnAbort->text(), QString("Close"));
         QVERIFY(!w.Gauge->isVisible() && w.btnSave->isVisible());
-        if (firstStep > 1) Snapshot(&w, "upgrade-info");
 
         const QString saved = QDir::temp().filePath("vortedit-output.log");
         QVERIFY(w.SaveOutput(saved));
         QCOMPARE(ReadFile(saved).count("\r\n"), Lines(w).size());
         QVERIFY(ReadFile(saved).contains("\"Gr\xF6\xDF" "e\""));  // written back in Windows-1252
         QFile::remove(saved);
+    }
+
+    // A run through the built library against a scratch database: each step is shown, the
+    // failing one stops the run with its message, and the next run skips what the log holds.
+    void runAgainstADatabase() {
+        QTemporaryDir db;
+        ScriptRun run;
+        run.libraryDirectory = VORTAB_BUILD_DIR "/library";
+        run.database = db.path().toStdString();
+        run.logPath = db.filePath("vortab.log").toStdString();
+        run.lines = {":#1 Checks", "IF(1 = 1, ERROR(0), ERROR(2000))", "IF(LEN(\"AB\") = 2, ERROR(-1), ERROR(2001))",
+                     ":#3 Not yet", "ERROR(2002)", "IF(YEAR(TODAY) > 2000, ERROR(0), ERROR(2003))"};
+        TfrmUpgrInfo w;
+        MessageBoxWatcher boxes;
+        QCOMPARE(RunUpgrade(w, run), 2002);
+        QStringList lines = Lines(w);
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines[0].startsWith("#1 - ") && lines[0].endsWith(": IF(1 = 1, ERROR(0), ERROR(2000))"));
+        QCOMPARE(lines.mid(1, 1) + lines.mid(3), (QStringList{"Success", "Success - Database already updated",
+                                                              lines[4], "Error in executing command: Unknown error (2002)"}));
+        QVERIFY(lines[4].endsWith(": ERROR(2002)"));
+        QCOMPARE(boxes.texts, QStringList{"Error in executing command: Unknown error (2002) \nline ERROR(2002)"});
+        QCOMPARE(w.Label1->text(), QString("There were errors"));
+        QVERIFY(w.btnSave->isVisible());
+
+        run.lines[4] = "ERROR(0)";
+        QCOMPARE(RunUpgrade(w, run), 0);
+        lines = Lines(w);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QString("Lines #1 thru #2 were skipped"));
+        QCOMPARE(w.Gauge->value(), 100);
+        QCOMPARE(w.Label1->text(), QString("Script applied successfuly"));
+        Snapshot(&w, "upgrade-info");
+
+        QCOMPARE(RunUpgrade(w, run), 0);  // up to date: nothing to show
+        QCOMPARE(w.OutputCount(), 0);
+        QCOMPARE(w.Label1->text(), QString("No applicable script lines were found"));
+        QVERIFY(!w.btnSave->isVisible());
     }
 
     void emptyRunKeepsSaveHidden() {
