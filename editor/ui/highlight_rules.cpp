@@ -22,7 +22,8 @@ bool IsGlue(char c) {
            c == '.' || c == ':';
 }
 
-// The parts of a text split at sep; empty parts are kept.
+// The numbers of a text split at sep; ok is false when a part is empty, not all digits or
+// longer than nine digits.
 std::vector<int> NumericParts(std::string_view text, char sep, bool& ok) {
     std::vector<int> parts;
     ok = true;
@@ -30,9 +31,12 @@ std::vector<int> NumericParts(std::string_view text, char sep, bool& ok) {
     while (true) {
         const std::size_t end = text.find(sep, start);
         const std::string_view part = text.substr(start, end == std::string_view::npos ? text.npos : end - start);
-        if (part.empty() || part.size() > 9) ok = false;
         int value = 0;
-        for (char c : part) value = IsDigit(c) && value < 100000000 ? value * 10 + (c - '0') : (ok = false, 0);
+        if (part.empty() || part.size() > 9) ok = false;
+        for (char c : part) {
+            if (!IsDigit(c)) ok = false;
+            else if (ok) value = value * 10 + (c - '0');
+        }
         parts.push_back(value);
         if (end == std::string_view::npos) break;
         start = end + 1;
