@@ -1,11 +1,14 @@
 // make_sample_database DIR [--orders N]: creates the sample order database the upgrade script in
 // this folder is written for: CUSTOMER (keyed by Id) and ORDERS (keyed by OrderNo, with an index
-// on the customer it names), each with a few records; --orders makes ORDERS that large, so that
-// its restructures take a while. Refuses a directory that is not empty.
+// on the customer it names), each with a few records, and the site's settings (site.ini, as in
+// this folder) that the script reads; --orders makes ORDERS that large, so that its restructures
+// take a while. Refuses a directory that is not empty.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <filesystem>
+#include <fstream>
+#include <stdexcept>
 
 #include "paradox/change/index_ops.h"
 #include "paradox/format/descriptor_builder.h"
@@ -51,6 +54,12 @@ void CreateOrders(const std::string& dir, int count) {
     paradox::AddIndex(dir, "ORDERS", byCustomer);
 }
 
+void WriteSiteSettings(const std::string& dir) {
+    std::ofstream ini(std::filesystem::path(dir) / "site.ini");
+    ini << "; Settings of the sample site.\n[Security]\nProtectArticles=1\n";
+    if (!ini.flush()) throw std::runtime_error("cannot write site.ini");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,6 +77,7 @@ int main(int argc, char** argv) {
         }
         CreateCustomers(dir);
         CreateOrders(dir, orders);
+        WriteSiteSettings(dir);
     } catch (const paradox::EngineError& e) {
         std::fprintf(stderr, "make_sample_database: %d %s\n", e.code(), e.what());
         return 1;
@@ -75,6 +85,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_sample_database: %s\n", e.what());
         return 1;
     }
-    std::printf("sample database created in %s: CUSTOMER (3 records), ORDERS (%d records)\n", dir.c_str(), orders);
+    std::printf("sample database created in %s: CUSTOMER (3 records), ORDERS (%d records), site.ini\n", dir.c_str(), orders);
     return 0;
 }

@@ -21,62 +21,19 @@
 
 #include "paradox/change/index_ops.h"
 #include "paradox/change/restructure.h"
-#include "paradox/format/descriptor_builder.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/table/table.h"
 #include "paradox/table/table_writer.h"
+#include "bench_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
-struct ChildRun {
-    double seconds = 0;
-    long peakKb = 0;
-    bool ok = false;
-};
-
-// Runs fn in a child process; its wall time and peak resident memory.
-ChildRun InChild(const std::function<int()>& fn) {
-    const auto start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(fn());
-    int status = 0;
-    rusage usage{};
-    ChildRun r;
-    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) {
-        r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        r.peakKb = usage.ru_maxrss;
-        r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
-    return r;
-}
-
-void BuildTable(const std::string& dir, uint32_t records) {
-    paradox::DescriptorBuilder b("BENCH");
-    b.field("Id", paradox::FLDINT32)
-        .field("Name", paradox::FLDZSTRING, 0, 20)
-        .field("City", paradox::FLDZSTRING, 0, 15)
-        .field("Amount", paradox::FLDFLOAT, paradox::FLDSTMONEY)
-        .field("Qty", paradox::FLDINT16)
-        .field("Price", paradox::FLDFLOAT)
-        .field("Day", paradox::FLDDATE)
-        .field("Flag", paradox::FLDBOOL)
-        .field("Code", paradox::FLDZSTRING, 0, 8)
-        .field("Note", paradox::FLDZSTRING, 0, 30)
-        .option("LEVEL", "7")
-        .option("BLOCK SIZE", "4096");
-    paradox::createTable(dir, b.descriptor(), {1, false});
-    paradox::TableWriter w = paradox::TableWriter::open(dir, "BENCH");
-    for (uint32_t i = 1; i <= records; ++i)
-        w.insert({paradox::Value::integer(i), paradox::Value::text("name " + std::to_string(i)),
-                  paradox::Value::text("city " + std::to_string(i % 997)), paradox::Value::number(i * 0.25),
-                  paradox::Value::integer(i % 30000), paradox::Value::number(i / 7.0),
-                  paradox::Value::date(730000 + static_cast<int32_t>(i % 20000)), paradox::Value::boolean(i % 2),
-                  paradox::Value::text("C" + std::to_string(i % 100000)), paradox::Value::text("note for record " + std::to_string(i))});
-    w.commit();
-}
+using bench::BuildTable;
+using bench::ChildRun;
+using bench::FamilyBytes;
+using bench::InChild;
 
 // Restructures BENCH with its field list changed by edit.
 int Restructure(const std::string& dir,
@@ -139,12 +96,6 @@ int AddCityIndex(const std::string& dir) {
     }
 }
 
-uint64_t FamilyBytes(const std::string& dir) {
-    uint64_t n = 0;
-    for (const auto& e : fs::directory_iterator(dir)) n += e.file_size();
-    return n;
-}
-
 struct Step {
     const char* what;
     int (*run)(const std::string&);
@@ -176,16 +127,7 @@ Measure Run(const fs::path& root, uint32_t records) {
         std::exit(1);
     }
     m.bytes = FamilyBytes(src.string());
-    m.cp = InChild([&] {
-        std::vector<std::string> args = {"cp"};
-        for (const auto& e : fs::directory_iterator(src)) args.push_back(e.path().string());
-        args.push_back(copy.string());
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execvp("cp", argv.data());
-        return 127;
-    });
+    m.cp = bench::CopyWithCp(src, copy);
     for (std::size_t i = 0; i < kStepCount; ++i) {
         m.steps[i] = InChild([&] { return kSteps[i].run(src.string()); });
         if (!m.steps[i].ok) {

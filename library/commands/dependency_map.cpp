@@ -164,11 +164,15 @@ void RestoreDependentLinks(tRintList& map) {
 }
 
 void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change) {
+    WithDependentMapSuspended(table, [&](tRintList&) { change(); });
+}
+
+void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change) {
     std::unique_ptr<tRintList> dependents = BuildRintList(table);
     std::exception_ptr failure;
     try {
         SuspendDependentLinks(*dependents);
-        change();
+        change(*dependents);
     } catch (...) {
         failure = std::current_exception();
     }

@@ -47,5 +47,7 @@ void RestoreDependentLinks(tRintList& map);
 // Runs `change` with the links of the tables that depend on `table` suspended, and restores them
 // afterwards also when the change fails; the change's failure is the one reported.
 void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change);
+// The same for a change that must edit the map before the links are restored (a rename).
+void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change);
 
 }  // namespace vortab

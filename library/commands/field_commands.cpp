@@ -44,6 +44,13 @@ FieldSpec SpecFrom(const Value* args) {
 
 }  // namespace
 
+void ChangeField(const std::string& table, const std::string& field, const std::string& newName,
+                 const FieldSpec& spec) {
+    FieldRestructure(table, [&](FieldEdit& e, const auto& current) {
+        EditChangeField(e, current, field, newName, spec);
+    });
+}
+
 void FieldCommandHandler(const IdentifierEntry& entry, TExpression&, int, Value& result,
                          Value* args) {
     const std::string command = entry.name;
@@ -58,9 +65,7 @@ void FieldCommandHandler(const IdentifierEntry& entry, TExpression&, int, Value&
         } else if (command == "FLD_CHANGE") {
             const std::string newName = TextArgument(args[2]);
             const FieldSpec spec = SpecFrom(args + 3);
-            FieldRestructure(table, [&](FieldEdit& e, const auto& current) {
-                EditChangeField(e, current, field, newName, spec);
-            });
+            ChangeField(table, field, newName, spec);
         } else if (command == "FLD_MOVE") {
             const int position = Int16Argument(args[2]);
             FieldRestructure(table,

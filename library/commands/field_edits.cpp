@@ -48,15 +48,19 @@ int FindFieldIndex(const std::vector<paradox::FieldDescriptor>& fields, const st
     return -1;
 }
 
-void EditAddField(FieldEdit& edit, const std::string& name, const FieldSpec& spec) {
-    if (FindFieldIndex(edit.fields, name) >= 0) throw EAlreadyUpdated();
+paradox::FieldDescriptor NewFieldDescriptor(const std::string& name, const FieldSpec& spec) {
     paradox::FieldDescriptor field{};
     CopyName(field.name, sizeof field.name, name);
     field.type = spec.type;
     field.subType = spec.subType;
     field.units1 = spec.size;
     field.units2 = spec.decimals;
-    edit.fields.push_back(field);
+    return field;
+}
+
+void EditAddField(FieldEdit& edit, const std::string& name, const FieldSpec& spec) {
+    if (FindFieldIndex(edit.fields, name) >= 0) throw EAlreadyUpdated();
+    edit.fields.push_back(NewFieldDescriptor(name, spec));
     edit.ops.push_back(paradox::CRADD);
 }
 

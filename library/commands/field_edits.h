@@ -26,6 +26,9 @@ struct FieldSpec {
     std::int16_t type = 0, subType = 0, size = 0, decimals = 0;
 };
 
+// A zero-filled descriptor of a new field (9986 for a name longer than 31 bytes).
+paradox::FieldDescriptor NewFieldDescriptor(const std::string& name, const FieldSpec& spec);
+
 void EditAddField(FieldEdit& edit, const std::string& name, const FieldSpec& spec);
 void EditDropField(FieldEdit& edit, const std::string& name);
 // Negative values of spec keep the field's current ones; an empty newName keeps the name.

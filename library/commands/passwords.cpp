@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <set>
 
 #include "library/engine/engine_session.h"
 #include "paradox/storage/engine_error.h"
@@ -32,6 +33,9 @@ VortabPasswordCallback ExchangePasswordCallback(VortabPasswordCallback callback)
 }
 
 std::string RequestPassword(const std::string& tableName, std::uint32_t checksum) {
+    // A caller that gives the same wrong answer again would be asked for ever: the request
+    // ends there. Someone typing a new password each time may go on trying.
+    std::set<std::string> wrongAnswers;
     for (;;) {
         const VortabPasswordCallback callback = passwordCallback.load();
         if (!callback) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
@@ -39,6 +43,8 @@ std::string RequestPassword(const std::string& tableName, std::uint32_t checksum
         if (!answer) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
         std::string password(answer);
         if (!password.empty() && paradox::PasswordChecksum(password) == checksum) return password;
+        if (!wrongAnswers.insert(std::move(password)).second)
+            throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
     }
 }
 

@@ -19,7 +19,7 @@ bool IsKnownChecksum(std::uint32_t checksum);
 VortabPasswordCallback ExchangePasswordCallback(VortabPasswordCallback callback);
 
 // Asks the callback for the table's password until it gives one with this checksum;
-// 10498 when there is no callback or it gives up.
+// 10498 when there is no callback, it gives up, or it repeats a wrong answer.
 std::string RequestPassword(const std::string& tableName, std::uint32_t checksum);
 
 // Fills the master-password members of a descriptor for a table whose header holds

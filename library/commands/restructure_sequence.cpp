@@ -8,14 +8,13 @@
 
 namespace vortab {
 
-void RunRestructureSequence(TableRestructure& restructure, char* keyViolationName) {
+void WithTableLocked(const std::string& tableName, const std::function<void()>& body) {
     paradox::Database& db = ContextDatabase();
-    const std::string lockName =
-        WithDefaultExtension(restructure.tableName(), ThreadDatabaseContext().driver);
+    const std::string lockName = WithDefaultExtension(tableName, ThreadDatabaseContext().driver);
     db.lockTable(lockName, paradox::LockMode::Exclusive);
     std::exception_ptr failure;
     try {
-        EngineRestructure(db.directory(), restructure.descriptor(), keyViolationName);
+        body();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -25,6 +24,12 @@ void RunRestructureSequence(TableRestructure& restructure, char* keyViolationNam
         if (!failure) throw;
     }
     if (failure) std::rethrow_exception(failure);
+}
+
+void RunRestructureSequence(TableRestructure& restructure, char* keyViolationName) {
+    WithTableLocked(restructure.tableName(), [&] {
+        EngineRestructure(ContextDatabase().directory(), restructure.descriptor(), keyViolationName);
+    });
 }
 
 }  // namespace vortab

@@ -1,37 +1,83 @@
-// The identifier entries of the language, group by group in registration order. Environment
-// functions and database commands join their groups when they are built.
+// The identifier entries of the language, group by group in registration order.
 #include <array>
+#include <cstring>
 
+#include "library/commands/check_commands.h"
 #include "library/commands/field_commands.h"
+#include "library/commands/index_commands.h"
 #include "library/commands/link_commands.h"
+#include "library/commands/password_commands.h"
+#include "library/commands/table_commands.h"
 #include "library/language/builtin_handlers.h"
+#include "library/language/environment_functions.h"
 #include "library/language/identifier_table.h"
 
 namespace vortab {
 namespace {
 
 constexpr std::uint8_t N = vtNumber, S = vtString, D = vtDate, B = vtBoolean,
-                       IX = vtIndexOptions, CMD = vtCommand, FT = vtFieldType,
-                       FST = vtFieldSubtype, RI = vtRiModifier, SIMPLE = vtSimple, ANY = vtAny;
+                       CV = vtCheckValue, IX = vtIndexOptions, TA = vtTableAttribute,
+                       TO = vtTableOption, IO = vtIntegrityOption, CMD = vtCommand,
+                       FT = vtFieldType, FST = vtFieldSubtype, BAT = vtBatchMode,
+                       RR = vtRegistryRoot, RI = vtRiModifier, PRV = vtRights, SIMPLE = vtSimple,
+                       ANY = vtAny;
 
 }  // namespace
 
-std::span<IdentifierEntry> EnvironmentEntries() { return {}; }
+std::span<IdentifierEntry> EnvironmentEntries() {
+    using namespace group;
+    static std::array<IdentifierEntry, 13> entries{
+        MakeEntry("DIR_EXE", 0, DirectoryHandler, kDirectories, 12015, S, {B}),
+        MakeEntry("DIR_DLL", 0, DirectoryHandler, kDirectories, 12016, S, {B}),
+        MakeEntry("DIR_TMP", 0, DirectoryHandler, kDirectories, 12017, S, {B}),
+        MakeEntry("DIR_SYS", 0, DirectoryHandler, kDirectories, 12018, S, {B}),
+        MakeEntry("DIR_WIN", 0, DirectoryHandler, kDirectories, 12019, S, {B}),
+        MakeEntry("DIR_CURRDB", 0, DirectoryHandler, kDirectories, 12020, S, {B}),
+        MakeEntry("DIR_DB", 0, DirectoryHandler, kDirectories, 12021, S, {B, S}),
+        MakeEntry("INI_BOOL", 0, IniHandler, kIniFiles, 12023, B, {S, S, S}),
+        MakeEntry("INI_NUM", 0, IniHandler, kIniFiles, 12024, N, {S, S, S}),
+        MakeEntry("INI_STR", 0, IniHandler, kIniFiles, 12025, S, {S, S, S}),
+        MakeEntry("REG_BOOL", 0, RegistryHandler, kRegistry, 12026, B, {RR, S, S}),
+        MakeEntry("REG_NUM", 0, RegistryHandler, kRegistry, 12027, N, {RR, S, S}),
+        MakeEntry("REG_STR", 0, RegistryHandler, kRegistry, 12028, S, {RR, S, S}),
+    };
+    return entries;
+}
 
-// The auxiliary-password command joins this list when it is built.
-bool IsParadoxOnly(const IdentifierEntry&) { return false; }
+// Auxiliary passwords exist only in Paradox tables.
+bool IsParadoxOnly(const IdentifierEntry& entry) {
+    return std::strcmp(entry.name, "TBL_AUXPSWD") == 0;
+}
 
 std::span<IdentifierEntry> CommandEntries() {
     using namespace group;
-    static std::array<IdentifierEntry, 9> entries{
+    static std::array<IdentifierEntry, 24> entries{
         MakeEntry("ERROR", 0, ErrorHandler, kCommands, 11999, CMD, {N}),
         MakeEntry("RI_ADD", 0, LinkCommandHandler, kCommands, 12000, CMD, {S, S, S, S, S, RI}),
         MakeEntry("RI_DROP", 0, LinkCommandHandler, kCommands, 12001, CMD, {S, S}),
+        MakeEntry("VCHK_ADD", 0, CheckCommandHandler, kCommands, 12002, CMD,
+                  {S, S, CV, CV, CV, SIMPLE, SIMPLE, SIMPLE, S, B}),
+        MakeEntry("VCHK_DROP", 0, CheckCommandHandler, kCommands, 12003, CMD, {S, S}),
         MakeEntry("OR", 3, IndexOptionOrHandler, kCommands, 12004, IX, {IX, IX}),
+        MakeEntry("IX_ADD", 0, IndexCommandHandler, kCommands, 12005, CMD, {S, S, S, S, IX}),
+        MakeEntry("IX_DROP", 0, IndexCommandHandler, kCommands, 12006, CMD, {S, S}),
+        MakeEntry("TBL_SETATTR", 0, SetAttributeHandler, kCommands, 12007, CMD, {S, TA, S}),
+        MakeEntry("TBL_AUXPSWD", 0, AuxPasswordHandler, kCommands, 12007, CMD, {S, S, S}),
+        MakeEntry("TBL_AUXPSWD", 0, AuxPasswordHandler, kCommands, 12007, CMD, {S, S, S, PRV}),
+        MakeEntry("TBL_AUXPSWD", 0, AuxPasswordHandler, kCommands, 12007, CMD, {S, S, S, PRV, S}),
+        MakeEntry("TBL_AUXPSWD", 0, AuxPasswordHandler, kCommands, 12007, CMD,
+                  {S, S, S, PRV, S, S}),
+        MakeEntry("TBL_SETATTR", 0, SetAttributeHandler, kCommands, 12007, CMD, {S, TO, N}),
+        MakeEntry("TBL_SETATTR", 0, SetAttributeHandler, kCommands, 12007, CMD, {S, IO, B}),
+        MakeEntry("TBL_CREATE", 0, CreateTableHandler, kCommands, 12011, CMD,
+                  {S, S, N, S, FT, FST, N, N}),
+        MakeEntry("TBL_DROP", 0, DropTableHandler, kCommands, 12012, CMD, {S}),
+        MakeEntry("TBL_BMOVE", 0, BatchMoveHandler, kCommands, 12014, CMD, {S, S, S, S, B, BAT}),
         MakeEntry("FLD_CHANGE", 0, FieldCommandHandler, kCommands, 12008, CMD, {S, S, S, FT, FST, N, N}),
         MakeEntry("FLD_ADD", 0, FieldCommandHandler, kCommands, 12009, CMD, {S, S, FT, FST, N, N}),
         MakeEntry("FLD_DROP", 0, FieldCommandHandler, kCommands, 12010, CMD, {S, S}),
         MakeEntry("FLD_MOVE", 0, FieldCommandHandler, kCommands, 12013, CMD, {S, S, N}),
+        MakeEntry("EXISTS_TABLE", 0, ExistsTableHandler, kMiscellaneous, 12509, B, {S}),
         MakeEntry("EXISTS_FIELD", 0, ExistsFieldHandler, kMiscellaneous, 12510, B, {S, S}),
     };
     return entries;

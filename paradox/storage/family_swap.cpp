@@ -244,6 +244,13 @@ bool RecoverDirectory(const std::string& dir) {
     return changed;
 }
 
+void RecoverDirectoryQuietly(const std::string& dir) noexcept {
+    try {
+        RecoverDirectory(dir);
+    } catch (...) {
+    }
+}
+
 struct FamilySwap::Owner {
     int fd = -1;
     std::string path;

@@ -66,6 +66,8 @@ bool RecoverFamily(const std::string& dir, const std::string& base);
 
 // The same for every table of a directory.
 bool RecoverDirectory(const std::string& dir);
+// RecoverDirectory for callers to whom another table's damaged record is no failure of their own.
+void RecoverDirectoryQuietly(const std::string& dir) noexcept;
 
 // The recovery record as bytes, and its parser (false when torn or corrupt). Exposed for tests.
 std::string EncodeSwapRecord(const std::vector<FamilySwap::Entry>& entries);

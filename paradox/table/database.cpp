@@ -7,6 +7,7 @@
 #include "paradox/session/alias_list.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_list.h"
 
 namespace paradox {
@@ -57,6 +58,7 @@ void Database::setDirectory(std::string_view dir) {
 
 std::vector<std::string> Database::listTables(std::string_view pattern) const {
     requireOpen();
+    RecoverDirectoryQuietly(dir_);  // a table a crash left half renamed is listed under one name
     return ListTables(dir_, SlashPath(pattern));
 }
 

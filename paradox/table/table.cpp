@@ -115,7 +115,11 @@ TableProperties MakeProperties(const TableState& s) {
 
 std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::string& name, const OpenOptions& options) {
     const TableLocation loc = LocateTable(dir, name);
-    RecoverFamily(loc.dir, loc.base);  // finish or undo a replacement a crash interrupted
+    // Finish or undo a replacement a crash interrupted. A rename's step is kept under the old
+    // name and a link change's under the dependent, so the rest of the directory is looked at
+    // too; damage there is not this table's failure.
+    RecoverFamily(loc.dir, loc.base);
+    RecoverDirectoryQuietly(loc.dir);
     auto path = FindTableFile(loc.dir, loc.base, "DB");
     if (!path) throw EngineError(err::kNoSuchTable, JoinPath(loc.dir, loc.base + ".DB"));
     auto s = std::make_shared<TableState>();

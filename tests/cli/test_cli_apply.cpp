@@ -90,11 +90,11 @@ TEST(CliApply, AppliesOnceSkipsAfterwardsRunsAnAppendedStepAloneAndSeesEdits) {
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
     const std::string log = db + "/vortab.log";
     const std::vector<vortab::LogEntry> entries = vortab::ParseLogEntries(vortab::ReadLogLines(log));
-    ASSERT_EQ(entries.size(), 9u);
+    ASSERT_EQ(entries.size(), 20u);
     for (const auto& e : entries) EXPECT_EQ(e.result, "Success") << e.step;
     const std::string logged = cli_test::Slurp(log);
-    EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 18);
-    EXPECT_EQ(std::count(logged.begin(), logged.end(), '\r'), 18);
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 40);
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), '\r'), 40);
 
     const auto again = RunVortab({"apply", script, db, "--json"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
@@ -105,9 +105,9 @@ TEST(CliApply, AppliesOnceSkipsAfterwardsRunsAnAppendedStepAloneAndSeesEdits) {
     const auto appended = RunVortab({"apply", script, db, "--json"});
     EXPECT_EQ(appended.exitCode, 0) << appended.err;
     const cli_test::Json run = ParseJson(appended.out);
-    EXPECT_EQ(StepsRun(run), (std::vector<int>{10}));
+    EXPECT_EQ(StepsRun(run), (std::vector<int>{21}));
     EXPECT_EQ(run["steps"][0]["message"].text, "Success - Database already updated");
-    EXPECT_EQ(run["total"].number, 10);
+    EXPECT_EQ(run["total"].number, 21);
 
     const std::string edited = "IF((PRI OR UNQ) = 3, ERROR(0), ERROR(2099))";
     text.replace(text.find("IF((PRI OR UNQ) = 3, ERROR(0), ERROR(2001))"), edited.size(), edited);
@@ -115,8 +115,8 @@ TEST(CliApply, AppliesOnceSkipsAfterwardsRunsAnAppendedStepAloneAndSeesEdits) {
     const auto status = RunVortab({"status", script, db, "--json"});
     ASSERT_EQ(status.exitCode, 0) << status.err;
     const cli_test::Json s = ParseJson(status.out);
-    EXPECT_EQ(s["total"].number, 9);
-    EXPECT_EQ(s["applied"].number, 10);
+    EXPECT_EQ(s["total"].number, 20);
+    EXPECT_EQ(s["applied"].number, 21);
     EXPECT_TRUE(s["newer"].boolean);
     ASSERT_EQ(s["edited"].size(), 1u);
     EXPECT_EQ(s["edited"][0]["step"].number, 2);
@@ -151,7 +151,7 @@ TEST(CliApply, ThreeWaitingRunsApplyEveryStepOnce) {
         EXPECT_EQ(ExitCodeOf(runs[i]), 0) << cli_test::Slurp(dir.str() + "/run" + std::to_string(i) + ".err");
     std::map<int, int> headers;
     for (const auto& e : vortab::ParseLogEntries(vortab::ReadLogLines(db + "/vortab.log"))) ++headers[e.step];
-    EXPECT_EQ(headers.size(), 9u);
+    EXPECT_EQ(headers.size(), 20u);
     for (const auto& [step, count] : headers) EXPECT_EQ(count, 1) << "step " << step;
 }
 
@@ -192,7 +192,7 @@ TEST(CliApply, DryRunKeepsEveryByteAndReportsWhatTheRunWillGive) {
     const std::string db = SampleDatabase(dir);
     const std::string script = dir.str() + "/s.txt";
     Write(script, cli_test::Slurp(kScript) + "FLD_DROP(\"ORDERS\", \"NoSuchField\")\n");
-    ASSERT_EQ(RunVortab({"apply", kScript, db}).exitCode, 0);  // steps 1 to 9 are applied
+    ASSERT_EQ(RunVortab({"apply", kScript, db}).exitCode, 0);  // steps 1 to 20 are applied
     const auto before = Snapshot(db);
 
     const auto dry = RunVortab({"apply", script, db, "--dry-run", "--json"});
@@ -200,7 +200,7 @@ TEST(CliApply, DryRunKeepsEveryByteAndReportsWhatTheRunWillGive) {
     const auto real = RunVortab({"apply", script, db, "--json"});
     EXPECT_EQ(dry.exitCode, real.exitCode) << dry.err << real.err;
     const cli_test::Json d = ParseJson(dry.out), r = ParseJson(real.out);
-    ASSERT_EQ(StepsRun(d), (std::vector<int>{10}));
+    ASSERT_EQ(StepsRun(d), (std::vector<int>{21}));
     EXPECT_EQ(StepsRun(r), StepsRun(d));
     EXPECT_EQ(d["steps"][0]["status"].number, r["steps"][0]["status"].number);
     EXPECT_EQ(d["database"].text, db);
@@ -225,7 +225,7 @@ TEST(CliCommands, ExecBaselineCheckAndExitCodes) {
     EXPECT_EQ(baseline.exitCode, 0) << baseline.err;
     EXPECT_EQ(RunVortab({"baseline", kScript, db, "--to", "4"}).exitCode, 1);  // the log has entries
     const auto rest = RunVortab({"apply", kScript, db, "--json"});
-    EXPECT_EQ(StepsRun(ParseJson(rest.out)), (std::vector<int>{5, 6, 7, 8, 9}));
+    EXPECT_EQ(StepsRun(ParseJson(rest.out)), (std::vector<int>{5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
     const auto entries = vortab::ParseLogEntries(vortab::ReadLogLines(db + "/vortab.log"));
     EXPECT_EQ(entries[3].result, "Success - Database already updated");
 

@@ -62,7 +62,7 @@ TEST_F(LibraryAbi, ChainThroughTheInformationBlock) {
         EXPECT_EQ(e->hash, sum);
         ++count;
     }
-    EXPECT_EQ(count, 71);
+    EXPECT_EQ(count, 99);
 }
 
 TEST_F(LibraryAbi, PasswordCallbackExchange) {

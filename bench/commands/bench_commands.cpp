@@ -1,0 +1,97 @@
+// Command benchmark: IX_ADD (a secondary index on two fields) and VCHK_ADD (a minimum and a
+// maximum, which restructures the table) run as script lines through libvortab's exports, as
+// an application would call them, on a keyed ten-field table of N/10, N/2 and N records. Each
+// command runs in a child process of its own. Prints wall times, their ratio to cp of the
+// table's files, and the peak memory of each size: it grows until the sorts reach their memory
+// budget (8 MB) and then stays flat, so N/2 and N must match.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "bench_support.h"
+#include "editor/runner/library_binding.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Command {
+    const char* what;
+    const char* line;
+};
+constexpr Command kCommands[] = {
+    {"IX_ADD: secondary index on City;Id", "IX_ADD(\"BENCH\", \"ByCity\", \"City;Id\", \"\", IXOPTDEFAULT)"},
+    {"VCHK_ADD: minimum and maximum of Qty",
+     "VCHK_ADD(\"BENCH\", \"Qty\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 0, 30000, 0, \"\", FALSE)"},
+};
+constexpr std::size_t kCommandCount = sizeof kCommands / sizeof kCommands[0];
+
+int RunLine(const fs::path& dir, const char* line) {
+    vortab::LibraryBinding library;
+    if (library.BindLibrary(VORTAB_LIBRARY_DIR) != 0) return 2;
+    const int status = library.execLine(dir.c_str(), "PARADOX", line);
+    library.ReleaseLibrary();
+    if (status != 0) std::fprintf(stderr, "%s: status %d\n", line, status);
+    return status == 0 ? 0 : 1;
+}
+
+struct Measure {
+    std::uint32_t records = 0;
+    std::uint64_t bytes = 0;
+    bench::ChildRun cp, commands[kCommandCount];
+};
+
+Measure Run(const fs::path& root, std::uint32_t records) {
+    Measure m;
+    m.records = records;
+    const fs::path src = root / ("table-" + std::to_string(records));
+    const fs::path copy = root / ("copy-" + std::to_string(records));
+    fs::create_directories(src);
+    fs::create_directories(copy);
+    if (!bench::InChild([&] { bench::BuildTable(src.string(), records); return 0; }).ok) {
+        std::fprintf(stderr, "building the table failed\n");
+        std::exit(1);
+    }
+    m.bytes = bench::FamilyBytes(src.string());
+    m.cp = bench::CopyWithCp(src, copy);
+    for (std::size_t i = 0; i < kCommandCount; ++i) {
+        m.commands[i] = bench::InChild([&] { return RunLine(src, kCommands[i].line); });
+        if (!m.commands[i].ok || !m.cp.ok) {
+            std::fprintf(stderr, "%s failed\n", kCommands[i].what);
+            std::exit(1);
+        }
+    }
+    return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::uint32_t records = 1000000;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--records") == 0) records = static_cast<std::uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+    const char* tmp = std::getenv("TMPDIR");
+    const fs::path root = fs::path(tmp && *tmp ? tmp : "/tmp") / ("vortab-bench-commands-" + std::to_string(::getpid()));
+    fs::create_directories(root);
+    const Measure small = Run(root, std::max<std::uint32_t>(records / 10, 1));
+    const Measure half = Run(root, std::max<std::uint32_t>(records / 2, 1));
+    const Measure big = Run(root, records);
+    std::printf("command benchmark: script lines through libvortab on a keyed ten-field table\n");
+    for (std::size_t i = 0; i < kCommandCount; ++i) {
+        std::printf("%s\n", kCommands[i].what);
+        for (const Measure* m : {&small, &half, &big}) {
+            const bench::ChildRun& r = m->commands[i];
+            std::printf("  %9u records, %7.1f MB: %7.3f s, cp %7.3f s, ratio %6.1fx, peak RSS %ld KB\n", m->records,
+                        m->bytes / 1e6, r.seconds, m->cp.seconds, m->cp.seconds > 0 ? r.seconds / m->cp.seconds : 0.0,
+                        r.peakKb);
+        }
+        std::printf("  memory growth from %u to %u records: %ld KB\n", half.records, big.records,
+                    big.commands[i].peakKb - half.commands[i].peakKb);
+    }
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    return 0;
+}

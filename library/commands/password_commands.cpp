@@ -1,0 +1,135 @@
+#include "library/commands/password_commands.h"
+
+#include <algorithm>
+
+#include "library/commands/change_locks.h"
+#include "library/commands/command_support.h"
+#include "library/commands/command_table.h"
+#include "library/commands/database_context.h"
+#include "library/commands/field_edits.h"
+#include "library/commands/field_list.h"
+#include "library/commands/passwords.h"
+#include "library/commands/restructure_sequence.h"
+#include "library/engine/table_engine.h"
+#include "library/language/errors.h"
+#include "library/language/integer_conversion.h"
+#include "library/language/text_1252.h"
+#include "paradox/storage/engine_error.h"
+
+namespace vortab {
+namespace {
+
+[[noreturn]] void InvalidParameter(const std::string& what) {
+    throw paradox::EngineError(paradox::err::kInvalidParam, what);
+}
+
+void SetFieldRights(paradox::SecurityDescriptor& entry,
+                    const std::vector<paradox::FieldDescriptor>& fields, const std::string& list,
+                    std::uint32_t right) {
+    for (const std::string& name : SplitFieldList(list)) {
+        const int index = FindFieldIndex(fields, name);
+        if (index < 0) InvalidParameter("no field " + name);
+        if (index >= paradox::kMaxFieldRights) InvalidParameter("field beyond the rights list");
+        entry.fieldRights[index] = right;
+    }
+}
+
+paradox::SecurityDescriptor NewEntry(const PasswordRequest& request,
+                                     const std::vector<paradox::FieldDescriptor>& fields) {
+    paradox::SecurityDescriptor entry{};
+    entry.entryNumber = 0;
+    entry.tableRights = request.rights;
+    entry.familyRights = paradox::rights::kAllFamily;
+    CopyName(entry.password, sizeof entry.password, request.auxiliary);
+    for (std::uint32_t& right : entry.fieldRights) right = paradox::rights::kFieldFull;
+    SetFieldRights(entry, fields, request.readOnlyFields, paradox::rights::kFieldReadOnly);
+    SetFieldRights(entry, fields, request.hiddenFields, paradox::rights::kFieldNone);
+    return entry;
+}
+
+bool SamePassword(const char* stored, const std::string& given) {
+    return UpperCase1252(std::string_view(stored)) == UpperCase1252(given);
+}
+
+}  // namespace
+
+void ChangeTablePasswords(const PasswordRequest& request) {
+    const bool master = request.mode == PasswordMode::Master;
+    if (!request.password.empty()) AddKnownPassword(request.password);
+    if (!master && request.password.empty()) InvalidParameter("master password");
+    const ChangeLocks locks(request.table);
+
+    std::uint32_t tag = 0;
+    std::string fileName;
+    paradox::SecurityDescriptor entry{};
+    {
+        CommandTable table(request.table, false);
+        tag = table.tag();
+        fileName = table.table().properties().name;
+        if (!master) entry = NewEntry(request, FieldDescriptors(table.table()));
+    }
+    // An auxiliary password is added under the master password in force: any other would
+    // silently become the table's new master password.
+    if (!master && tag != 0 && paradox::PasswordChecksum(request.password) != tag)
+        throw paradox::EngineError(paradox::err::kNotSufficientTableRights,
+                                   "not the table's master password");
+    const std::string& dir = ContextDatabase().directory();
+    std::vector<paradox::SecurityDescriptor> existing;
+    if (!master && tag != 0) existing = EngineAuxPasswords(dir, fileName);
+    const bool hasAux = !existing.empty();
+    const bool auxGiven = !request.auxiliary.empty();
+    if (auxGiven) {
+        std::erase_if(existing, [&](const paradox::SecurityDescriptor& e) {
+            return !SamePassword(e.password, request.auxiliary);
+        });
+    }
+    const bool found = !existing.empty();
+    const bool removing = request.rights == kRemoveRights;
+
+    if (paradox::PasswordChecksum(request.password) == tag) {
+        if (master) throw EAlreadyUpdated();
+        if (!auxGiven && !hasAux) throw EAlreadyUpdated();
+        if (auxGiven && found != removing) throw EAlreadyUpdated();
+    }
+
+    TableRestructure restructure(request.table, ThreadDatabaseContext().driver);
+    paradox::TableDescriptor& descriptor = restructure.descriptor();
+    if (!request.password.empty()) {
+        CopyName(descriptor.password, sizeof descriptor.password, request.password);
+        descriptor.protectedFlag = 1;
+    }
+    if (!master) {
+        if (auxGiven && !removing) {
+            const bool listsGiven =
+                !request.readOnlyFields.empty() || !request.hiddenFields.empty();
+            if ((request.rights == paradox::rights::kInsertDelete ||
+                 request.rights == paradox::rights::kFull) && listsGiven)
+                InvalidParameter("field rights with insert-and-delete or full rights");
+            restructure.security.push_back(entry);
+            restructure.securityOps.push_back(paradox::CRADD);
+        } else if (hasAux) {
+            // One named auxiliary password, or every one when none is named.
+            for (const paradox::SecurityDescriptor& e : existing) {
+                restructure.security.push_back(e);
+                restructure.securityOps.push_back(paradox::CRDROP);
+            }
+        }
+    }
+    RunRestructureSequence(restructure);
+}
+
+void AuxPasswordHandler(const IdentifierEntry&, TExpression&, int argCount, Value& result,
+                        Value* args) {
+    RunCommand(result, [&] {
+        PasswordRequest request;
+        request.table = TextArgument(args[0]);
+        request.password = TextArgument(args[1]);
+        request.auxiliary = TextArgument(args[2]);
+        if (argCount > 3) request.rights = static_cast<std::uint32_t>(RoundToInt32(args[3].toNumber()));
+        if (argCount > 4) request.readOnlyFields = TextArgument(args[4]);
+        if (argCount > 5) request.hiddenFields = TextArgument(args[5]);
+        ChangeTablePasswords(request);
+    });
+}
+
+}  // namespace vortab
