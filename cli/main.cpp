@@ -24,6 +24,11 @@ const CliCommand kCommands[] = {
      "show the structure of the database's tables", vortab::cli::RunInfo},
     {"export", "DATABASE TABLE [--format csv|json] [--password P]",
      "write every record of a table to stdout as CSV or JSON", vortab::cli::RunExport},
+    {"dump", "DATABASE [TABLE...] [-o FILE] [--password P]... [--library DIR]",
+     "write the script that reproduces the database (or the chosen tables)", vortab::cli::RunDump},
+    {"diff", "ORIGINAL CURRENT [--table NAME [--original-table NAME]] [--invariant | --no-invariant] [--ignore-case] "
+             "[-o FILE] [--exit-code] [--password P]... [--library DIR]",
+     "write the script that turns ORIGINAL's structure into CURRENT's", vortab::cli::RunDiff},
 };
 
 void PrintHelp() {

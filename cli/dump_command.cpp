@@ -1,0 +1,29 @@
+// vortab dump DATABASE [TABLE...]: the script that reproduces the database or the chosen tables.
+#include <iostream>
+
+#include "cli/run_options.h"
+#include "cli/script_generation.h"
+#include "editor/dbinfo/create_script.h"
+
+namespace vortab::cli {
+
+int RunDump(const Arguments& given) {
+    Arguments args = given;
+    GenerationSetup setup;
+    TakeGenerationOptions(args, setup);
+    if (args.empty() || !FirstOption(args).empty()) {
+        std::cerr << "usage: vortab dump DATABASE [TABLE...] [-o FILE] [--password P]... [--library DIR]\n";
+        return 2;
+    }
+    if (int code = BindForGeneration("dump", setup); code != 0) return code;
+    return RunGeneration("dump", [&] {
+        std::vector<std::string> tables;
+        for (std::size_t i = 1; i < args.size(); ++i) tables.push_back(TableNameArgument(args[i]));
+        const auto model = dbinfo::LoadDatabase(args[0], tables, setup.info->chain, *setup.progress);
+        dbinfo::ScriptLines lines;
+        dbinfo::WriteCreateScript(*model, tables, lines, *setup.progress);
+        return WriteScript("dump", lines, setup.outputFile);
+    });
+}
+
+}  // namespace vortab::cli

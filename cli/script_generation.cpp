@@ -1,0 +1,102 @@
+// Library, passwords, progress and output of the script generating commands.
+#include "cli/script_generation.h"
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <unistd.h>
+
+#include "cli/run_options.h"
+#include "cli/table_access.h"
+#include "editor/runner/status_messages.h"
+#include "paradox/session/session.h"
+#include "paradox/storage/engine_error.h"
+#include "shared/cp1252.h"
+
+namespace vortab::cli {
+
+namespace {
+
+// A one-line bar on stderr, redrawn at each whole percent.
+class TerminalProgress : public dbinfo::Progress {
+public:
+    void StartProgress(const std::string& caption, int total) override {
+        caption_ = caption;
+        total_ = total > 0 ? total : 1;
+        done_ = 0;
+        shown_ = -1;
+        Draw();
+    }
+    void StepProgress() override {
+        ++done_;
+        Draw();
+    }
+    void EndProgress() override { std::fprintf(stderr, "\r\033[K"); }
+
+private:
+    void Draw() {
+        const int percent = done_ * 100 / total_;
+        if (percent == shown_) return;
+        shown_ = percent;
+        const int filled = percent * 30 / 100;
+        std::fprintf(stderr, "\r%s [%s%s] %3d%%", caption_.c_str(), std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(30 - filled), '.').c_str(), percent);
+    }
+    std::string caption_;
+    int total_ = 1, done_ = 0, shown_ = -1;
+};
+
+}  // namespace
+
+void TakeGenerationOptions(Arguments& args, GenerationSetup& setup) {
+    setup.libraryDir = TakeLibraryDirectory(args);
+    TakeOption(args, "-o", setup.outputFile);
+    for (const std::string& password : TakePasswords(args)) paradox::Session::Default().addPassword(password);
+    if (isatty(STDERR_FILENO))
+        setup.progress = std::make_unique<TerminalProgress>();
+    else
+        setup.progress = std::make_unique<dbinfo::NoProgress>();
+}
+
+int BindForGeneration(const std::string& command, GenerationSetup& setup) {
+    try {
+        setup.info = setup.binding.OpenLibraryInfo(setup.libraryDir);
+    } catch (const std::exception& e) {
+        std::cerr << "vortab " << command << ": " << e.what() << "\n";
+        return exit_code::kLibraryUnusable;
+    }
+    return 0;
+}
+
+int WriteScript(const std::string& command, const dbinfo::ScriptLines& lines, const std::string& outputFile) {
+    const std::string text = dbinfo::JoinScriptLines(lines);
+    if (outputFile.empty()) {
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::cout.flush();
+        return std::cout ? 0 : 1;
+    }
+    std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (out) return 0;
+    std::cerr << "vortab " << command << ": cannot write " << outputFile << "\n";
+    return 1;
+}
+
+std::string TableNameArgument(const std::string& utf8) { return Utf8ToCp1252(utf8); }
+
+int RunGeneration(const std::string& command, const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const paradox::EngineError& e) {
+        return ReportEngineError(command, e);
+    } catch (const dbinfo::SilentAbort&) {
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "vortab " << command << ": " << NameToUtf8(e.what()) << "\n";
+        return 1;
+    }
+}
+
+}  // namespace vortab::cli

@@ -1,0 +1,224 @@
+// Reading tables into the structure model and ordering them by their links.
+#include "editor/dbinfo/structure_model.h"
+
+#include <algorithm>
+#include <set>
+
+#include "paradox/format/val_file.h"
+#include "paradox/session/session.h"
+#include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
+#include "paradox/storage/text_case.h"
+#include "paradox/table/database.h"
+#include "paradox/table/secondary_index.h"
+
+namespace vortab::dbinfo {
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool SameNameNoCase(const std::string& a, const std::string& b) { return paradox::EqualsIgnoreCase1252(a, b); }
+
+bool HasScriptableParts(const paradox::ValidityCheckDescriptor& check) {
+    return check.required || check.minimumKind || check.maximumKind || check.defaultKind || check.picture[0] != '\0';
+}
+
+namespace {
+
+// The name a table goes by in scripts: its file name without ".DB", unless what remains holds
+// a dot of its own (then the file name stays whole, so that no reader takes a part for the
+// extension).
+std::string ScriptTableName(const std::string& fileName) {
+    const std::string base = paradox::TableBaseName(fileName);
+    return base.find('.') == std::string::npos ? base : fileName;
+}
+
+// Keeps the engine session started for as long as a model is being read.
+class SessionUse {
+public:
+    SessionUse() { paradox::Session::Default().start(); }
+    ~SessionUse() { paradox::Session::Default().stop(); }
+    SessionUse(const SessionUse&) = delete;
+    SessionUse& operator=(const SessionUse&) = delete;
+};
+
+}  // namespace
+
+tTbl_Structure::tTbl_Structure(tdatabase_Structure& owner, const std::string& directory, const std::string& fileName)
+    : owner(&owner) {
+    ReadTable(directory, fileName);
+}
+
+void tTbl_Structure::ReadTable(const std::string& directory, const std::string& file) {
+    fields.clear();
+    indexes.clear();
+    checks.clear();
+    links.clear();
+    missingMasters.clear();
+    RenameMap.clear();
+    properties = paradox::TableProperties{};
+
+    SessionUse session;
+    paradox::Database database(paradox::Session::Default(), {}, paradox::DatabaseAccess::ReadOnly);
+    database.setDirectory(directory);
+    const paradox::OpenedTable opened = database.openTable(file);
+    properties = opened.table.properties();
+    fileName = properties.name;
+    properties.name = ScriptTableName(fileName);
+    fields = opened.table.fieldDescriptors();
+    for (std::size_t i = 0; i < fields.size(); ++i) fields[i].unused[0] = static_cast<std::uint16_t>(i + 1);
+    indexes = paradox::ReadIndexDescriptors(directory, fileName, opened.table.schema());
+    if (auto val = paradox::ReadValFile(directory, fileName)) {
+        checks = std::move(val->checks);
+        links = std::move(val->links);
+    }
+}
+
+std::string tTbl_Structure::FieldNameByNumber(int n) const {
+    if (n < 1 || n > static_cast<int>(fields.size())) throw GenerationError("Invalid field number");
+    return paradox::fixedText(fields[static_cast<std::size_t>(n - 1)].name);
+}
+
+int tTbl_Structure::FieldPosition(const std::string& name) const {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (SameNameNoCase(paradox::fixedText(fields[i].name), name)) return static_cast<int>(i + 1);
+    return -1;
+}
+
+const paradox::ValidityCheckDescriptor* tTbl_Structure::VchkForField(const std::string& name) const {
+    const int position = FieldPosition(name);
+    if (position <= 0) return nullptr;
+    for (const auto& check : checks)
+        if (check.fieldNumber == position && HasScriptableParts(check)) return &check;
+    return nullptr;
+}
+
+bool tTbl_Structure::DependsOn(const tTbl_Structure& other) const {
+    // Depth first over the masters; a table met before is not entered again, so self-links
+    // and cycles end.
+    std::set<const tTbl_Structure*> visited;
+    std::vector<const tTbl_Structure*> pending{this};
+    while (!pending.empty()) {
+        const tTbl_Structure* t = pending.back();
+        pending.pop_back();
+        if (t == &other) return true;
+        if (!visited.insert(t).second) continue;
+        for (auto it = t->DependsOnList.rbegin(); it != t->DependsOnList.rend(); ++it) pending.push_back(*it);
+    }
+    return false;
+}
+
+std::vector<const paradox::RILinkDescriptor*> tTbl_Structure::LinksOfKind(paradox::LinkKind kind) const {
+    std::vector<const paradox::RILinkDescriptor*> result;
+    for (const auto& link : links)
+        if (link.kind == static_cast<std::uint32_t>(kind)) result.push_back(&link);
+    return result;
+}
+
+TableFigures tTbl_Structure::Figures() const {
+    TableFigures f;
+    f.physicalRecordSize = properties.recordBufferSize;
+    f.logicalRecordSize = properties.recordSize;
+    const int blockBytes = properties.blockSizeKb * 1024;
+    const int usable = blockBytes - 6;
+    if (f.physicalRecordSize > 0 && usable > 0) {
+        f.recordsPerBlock = usable / f.physicalRecordSize;
+        f.wastedBytes = usable % f.physicalRecordSize;
+        f.wastedPercent = f.wastedBytes * 100.0 / blockBytes;
+    }
+    return f;
+}
+
+tdatabase_Structure::tdatabase_Structure(const IdentifierEntry* identifiers, const std::string& driver)
+    : identifiers(identifiers),
+      driver(driver),
+      DriverKind(vortab::DriverKindOf(driver)),
+      DefaultExtension(vortab::DefaultExtension(driver, true)) {}
+
+std::string tdatabase_Structure::NormalizedName(const std::string& name) const {
+    std::string upper = paradox::ToUpper1252(paradox::FileNamePart(name));
+    const std::string ext = paradox::ToUpper1252(DefaultExtension);
+    if (upper.size() < ext.size() || upper.compare(upper.size() - ext.size(), ext.size(), ext) != 0) upper += ext;
+    return upper;
+}
+
+tTbl_Structure* tdatabase_Structure::FindTable(const std::string& name) const {
+    const std::string sought = NormalizedName(name);
+    for (const auto& t : tables)
+        if (NormalizedName(t->name()) == sought) return t.get();
+    return nullptr;
+}
+
+void tdatabase_Structure::ResolveDependencies(tTbl_Structure& t) {
+    for (const paradox::RILinkDescriptor* link : t.LinksOfKind(paradox::LinkKind::Dependent)) {
+        const std::string master = paradox::FileNamePart(paradox::fixedText(link->otherTable));
+        if (tTbl_Structure* found = FindTable(master)) {
+            t.DependsOnList.push_back(found);
+            continue;
+        }
+        std::unique_ptr<tTbl_Structure> read;
+        try {
+            read = std::make_unique<tTbl_Structure>(*this, directory, master);
+        } catch (const paradox::EngineError& e) {
+            // A master that is not in the database: its links cannot be written as steps.
+            if (e.code() != paradox::err::kNoSuchTable) throw;
+            t.missingMasters.push_back(NormalizedName(master));
+            continue;
+        }
+        tTbl_Structure* added = read.get();
+        tables.push_back(std::move(read));
+        t.DependsOnList.push_back(added);
+        ResolveDependencies(*added);
+    }
+}
+
+void tdatabase_Structure::SortByDependencies() {
+    // Each table's masters, direct and indirect, found once: the exchange pass asks for every pair.
+    std::map<const tTbl_Structure*, std::set<const tTbl_Structure*>> reachable;
+    for (const auto& t : tables) {
+        std::set<const tTbl_Structure*>& seen = reachable[t.get()];
+        std::vector<const tTbl_Structure*> pending{t.get()};
+        while (!pending.empty()) {
+            const tTbl_Structure* u = pending.back();
+            pending.pop_back();
+            if (seen.insert(u).second) pending.insert(pending.end(), u->DependsOnList.begin(), u->DependsOnList.end());
+        }
+    }
+    const std::size_t n = tables.size();
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        for (std::size_t j = n - 1; j > i; --j)
+            if (reachable[tables[i].get()].count(tables[j].get())) std::swap(tables[i], tables[j]);
+}
+
+std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseName, const std::vector<std::string>& tableNames,
+                                                  const IdentifierEntry* identifiers, Progress& progress,
+                                                  const std::string& driver) {
+    auto model = std::make_unique<tdatabase_Structure>(identifiers, driver);
+    if (!identifiers) return model;
+    SessionUse session;
+    model->databaseName = databaseName;
+    model->directory = paradox::Session::Default().resolveDatabaseDirectory(databaseName);
+
+    std::vector<std::string> names;
+    for (const std::string& name : tableNames) names.push_back(paradox::FileNamePart(name));
+    if (names.empty()) names = paradox::ListTables(model->directory, "*" + model->DefaultExtension);
+    if (names.empty()) return model;
+
+    {
+        ProgressScope scope(progress, "retrieving database info", static_cast<int>(names.size()));
+        for (const std::string& name : names) {
+            if (!model->FindTable(name)) model->tables.push_back(std::make_unique<tTbl_Structure>(*model, model->directory, name));
+            scope.Step();
+        }
+    }
+    // Resolving may append masters; those are resolved as they are read.
+    const std::size_t chosen = model->tables.size();
+    for (std::size_t i = 0; i < chosen; ++i) model->ResolveDependencies(*model->tables[i]);
+    model->SortByDependencies();
+    return model;
+}
+
+}  // namespace vortab::dbinfo
