@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need (run as root).
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-          libbenchmark-dev pxlib-dev locales)
+          libbenchmark-dev pxlib-dev locales qt6-base-dev libqscintilla2-qt6-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

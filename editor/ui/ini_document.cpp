@@ -1,0 +1,111 @@
+#include "editor/ui/ini_document.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "paradox/session/ini_file.h"
+#include "paradox/storage/table_list.h"
+
+namespace vortab::ui {
+
+IniDocument IniDocument::Load(const std::string& path) {
+    IniDocument doc;
+    doc.path_ = path;
+    try {
+        const paradox::IniFile ini = paradox::IniFile::Load(path);
+        for (const std::string& name : ini.sections()) doc.sections_.push_back({name, ini.entries(name)});
+    } catch (...) {
+        // An unreadable file reads as empty; the settings then keep their defaults.
+    }
+    return doc;
+}
+
+IniDocument::Section* IniDocument::find(std::string_view section) {
+    for (Section& s : sections_)
+        if (paradox::SameNameNoCase(s.name, section)) return &s;
+    return nullptr;
+}
+
+const IniDocument::Section* IniDocument::find(std::string_view section) const {
+    return const_cast<IniDocument*>(this)->find(section);
+}
+
+std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const {
+    if (const Section* s = find(section))
+        for (const auto& [k, v] : s->entries)
+            if (paradox::SameNameNoCase(k, key)) return v;
+    return std::nullopt;
+}
+
+std::string IniDocument::text(std::string_view section, std::string_view key, const std::string& fallback) const {
+    return value(section, key).value_or(fallback);
+}
+
+long long IniDocument::integer(std::string_view section, std::string_view key, long long fallback) const {
+    const auto v = value(section, key);
+    if (!v || v->empty()) return fallback;
+    try {
+        std::size_t used = 0;
+        const long long n = std::stoll(*v, &used, 10);
+        return used == v->size() ? n : fallback;
+    } catch (...) {
+        return fallback;
+    }
+}
+
+bool IniDocument::boolean(std::string_view section, std::string_view key, bool fallback) const {
+    return integer(section, key, fallback ? 1 : 0) != 0;
+}
+
+void IniDocument::set(std::string_view section, std::string_view key, std::string value) {
+    Section* s = find(section);
+    if (!s) s = &sections_.emplace_back(Section{std::string(section), {}});
+    for (auto& [k, v] : s->entries)
+        if (paradox::SameNameNoCase(k, key)) {
+            v = std::move(value);
+            return;
+        }
+    s->entries.emplace_back(std::string(key), std::move(value));
+}
+
+void IniDocument::setInteger(std::string_view section, std::string_view key, long long value) {
+    set(section, key, std::to_string(value));
+}
+
+void IniDocument::setBoolean(std::string_view section, std::string_view key, bool value) {
+    setInteger(section, key, value ? 1 : 0);
+}
+
+void IniDocument::eraseSection(std::string_view section) {
+    std::erase_if(sections_, [&](const Section& s) { return paradox::SameNameNoCase(s.name, section); });
+}
+
+bool IniDocument::hasSection(std::string_view section) const { return find(section) != nullptr; }
+
+bool IniDocument::Save() const {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target(path_);
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
+    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        for (const Section& s : sections_) {
+            out << '[' << s.name << "]\r\n";
+            for (const auto& [k, v] : s.entries) out << k << '=' << v << "\r\n";
+            out << "\r\n";
+        }
+        out.flush();
+        if (!out) {
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    fs::rename(temp, target, ec);
+    if (ec) fs::remove(temp, ec);
+    return !ec;
+}
+
+}  // namespace vortab::ui
