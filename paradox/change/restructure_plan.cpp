@@ -98,8 +98,8 @@ RestructurePlan PlanRestructure(const TableState& old, const TableDescriptor& de
     const TableOptions o = ReadTableOptions(desc);
     p.level = std::max(o.level ? o.level : LevelOfVersion(h.version), minLevel);
     p.version = VersionOfLevel(p.level);
-    // A long name is refused only when the request itself lowers the level.
-    if (o.level && p.level < 7 && old.base.size() > 8)
+    // A name too long for the level's name area is refused only when the request sets the level.
+    if (o.level && p.level < 7 && !FamilyNameFits(old.base, p.version))
         throw EngineError(err::kPdx50NameLimit, "file name too long for level " + std::to_string(p.level));
     p.blockSize = o.blockSize ? o.blockSize : h.blockSize();
     if (p.schema.recordSize + 6u > p.blockSize) throw EngineError(err::kRecTooBig, old.base);

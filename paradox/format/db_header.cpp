@@ -177,6 +177,11 @@ void PutName(std::vector<uint8_t>& raw, std::size_t pos, const std::string& s, s
 }
 }  // namespace
 
+bool FamilyNameFits(std::string_view base, uint8_t version) {
+    constexpr std::size_t kLongestExtension = 5;  // ".XG10"
+    return base.size() + kLongestExtension < NameAreaSize(version);
+}
+
 std::vector<uint8_t> BuildDbHeader(const NewHeaderSpec& spec) {
     const Schema& sc = spec.schema;
     const std::size_t n = sc.fields.size();

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "paradox/format/schema.h"
@@ -84,6 +85,9 @@ struct NewHeaderSpec {
 
 // A complete header for an empty table.
 std::vector<uint8_t> BuildDbHeader(const NewHeaderSpec& spec);
+// Whether every file name of a table family (base plus an extension of up to four
+// characters such as ".XG10") fits the name area of a header version with its NUL.
+bool FamilyNameFits(std::string_view base, uint8_t version);
 
 // Counters of the data chain a writer changes.
 struct ChainCounts {

@@ -25,6 +25,7 @@ constexpr LanguageDriver kDrivers[] = {
     {"slovene", 0xFC, 852, "Paradox Slovene 852"},
     {"thai", 0xA6, 437, "Paradox Thai 437"},
     {"turk", 0xC6, 857, "Paradox 'turk'"},
+    {"china", 0x03, 936, "Paradox China 936"},
     {"ANSIINTL", 0x62, 1252, "Pdox ANSI Intl"},
     {"ANSII850", 0x11, 1252, "Pdox ANSI Intl850"},
     {"ANSINOR4", 0x4E, 1252, "Pdox ANSI Nordan4"},

@@ -85,7 +85,9 @@ void createTable(const std::string& dir, const TableDescriptor& desc, const Crea
     const uint32_t blockSize = req.blockSize ? req.blockSize : 2048;
     const LanguageDriver langDriver = req.driver.value_or(DefaultLanguageDriver());
     const int level = std::max(req.level ? req.level : 4, minLevel);
-    if (level < 7 && loc.base.size() > 8) throw EngineError(err::kPdx50NameLimit, "file name too long for level " + std::to_string(level));
+    // Below level 7 the header's name area is 79 bytes; the original engine writes longer
+    // than 8.3 names there, so only a name that would not fit is refused.
+    if (level < 7 && !FamilyNameFits(loc.base, VersionOfLevel(level))) throw EngineError(err::kPdx50NameLimit, "file name too long for level " + std::to_string(level));
     if (offset + 6 > blockSize || offset > 0xFFFF) throw EngineError(err::kRecTooBig, tableName);
     schema.recordSize = static_cast<uint16_t>(offset);
     if (schema.keyFields > 0 && (uint32_t(schema.keySize()) + 6) * 3 + 6 > blockSize)

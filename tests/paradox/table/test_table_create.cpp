@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "paradox/format/descriptor_builder.h"
 #include "paradox/format/index_descriptor.h"
@@ -168,9 +171,19 @@ TEST(CreateTable, ExistingTablesAndLongNames) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(e.path().stem().string(), "orders") << "left behind: " << e.path();
 
-    DescriptorBuilder longName("customers_2024");
-    longName.field("A", FLDZSTRING, 0, 5).option("LEVEL", "5");
-    EXPECT_EQ(CreateCode(dir.str(), longName), 9499);
+    // Below level 7 a long name is kept as long as the 79-byte name area holds the family's
+    // longest file name (base + ".XG10" + NUL).
+    for (const auto& [base, level, code] : std::vector<std::tuple<std::string, const char*, int>>{
+             {"customers_2025", "5", 0}, {"paradox-ascii", "4", 0}, {"encrypted35", "3", 0},
+             {std::string(73, 'n'), "5", 0}, {std::string(74, 'n'), "5", 9499}, {std::string(74, 'n'), "3", 9499}}) {
+        SCOPED_TRACE(base + " level " + level);
+        DescriptorBuilder longName(base);
+        longName.field("A", FLDZSTRING, 0, 5).option("LEVEL", level);
+        EXPECT_EQ(CreateCode(dir.str(), longName), code);
+        if (code == 0) {
+            EXPECT_EQ(Table::open(dir.str(), base).fieldDescriptors().size(), 1u);
+        }
+    }
     DescriptorBuilder longOk("customers_2024");
     longOk.field("A", FLDZSTRING, 0, 5).option("LEVEL", "7");
     EXPECT_EQ(CreateCode(dir.str(), longOk), 0);
