@@ -240,6 +240,11 @@ void TKestrel::buildContextMenu() {
 }
 
 void TKestrel::showContextMenu(const QPoint& globalPosition) {
+    PrepareContextMenu();
+    EditorPopup->popup(globalPosition);
+}
+
+void TKestrel::PrepareContextMenu() {
     if (MainEdit->hasSelectedText()) {
         popupApply->setText(QStringLiteral("Apply selection to database..."));
         popupApply->setEnabled(true);
@@ -250,7 +255,6 @@ void TKestrel::showContextMenu(const QPoint& globalPosition) {
     }
     HelpKeyword = MainEdit->wordAtCaret();
     popupHelpOnCommand->setEnabled(!HelpKeyword.isEmpty());
-    if (!globalPosition.isNull()) EditorPopup->popup(globalPosition);
 }
 
 void TKestrel::loadWindowState() {

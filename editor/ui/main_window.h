@@ -89,6 +89,8 @@ public:
     void HelpContents();
     void HelpOnCommand();
     QString HelpKeyword;
+    // Sets the context menu's items for the caret and selection (done when it opens).
+    void PrepareContextMenu();
 
     // Progress of long operations (the generators and printing report here).
     void StartProgress(const std::string& caption, int total) override;
