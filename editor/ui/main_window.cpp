@@ -24,12 +24,14 @@
 #include "editor/ui/ini_document.h"
 #include "editor/ui/library_guard.h"
 #include "editor/ui/options_dialog.h"
+#include "editor/ui/password_dialog.h"
 #include "editor/ui/program_version.h"
 #include "editor/ui/recent_list.h"
 #include "editor/ui/script_editor.h"
 #include "editor/ui/script_printer.h"
 #include "editor/ui/select_database_dialog.h"
 #include "editor/ui/upgrade_info_window.h"
+#include "paradox/session/session.h"
 
 namespace vortab::ui {
 namespace {
@@ -53,6 +55,14 @@ TKestrel::TKestrel(QWidget* parent) : QMainWindow(parent) {
     buildStatusBar();
     buildContextMenu();
 
+    // A protected table the editor reads (to generate a script) asks for its password, as the
+    // library's runs do.
+    paradox::Session::Default().setPasswordEvent([](const std::string& table) {
+        const std::optional<std::string> password = AskTablePassword(table);
+        if (!password) return paradox::PasswordReply::Abort;
+        paradox::Session::Default().addPassword(*password);
+        return paradox::PasswordReply::Retry;
+    });
     LoadSettings(settings_);
     SaveSettings(settings_);
     SetFileName(QString::fromLatin1(kUntitled));
@@ -64,6 +74,7 @@ TKestrel::TKestrel(QWidget* parent) : QMainWindow(parent) {
     connect(MainEdit, &QsciScintilla::textChanged, this, [this] {
         SyntaxChecked = false;
         UpdateStatusBar();
+        UpdateCommandStates();
     });
     connect(MainEdit, &QsciScintilla::modificationChanged, this, [this] { UpdateStatusBar(); });
     connect(MainEdit, &ScriptEditor::filesDropped, this, [this](const QStringList& paths) { FilesDropped(paths); });
@@ -90,6 +101,7 @@ TKestrel::TKestrel(QWidget* parent) : QMainWindow(parent) {
 }
 
 TKestrel::~TKestrel() {
+    paradox::Session::Default().setPasswordEvent({});
     MainEdit->setAcceptDrops(false);
     selection_.reset();
     binding_.ReleaseLibrary();

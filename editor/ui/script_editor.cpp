@@ -22,6 +22,8 @@ ScriptEditor::ScriptEditor(QWidget* parent) : QsciScintilla(parent) {
     setEolMode(QsciScintilla::EolWindows);
     connect(this, &QsciScintilla::linesChanged, this, &ScriptEditor::fitGutter);
     connect(this, &QsciScintillaBase::SCN_CHARADDED, this, &ScriptEditor::characterAdded);
+    // Tips and completion come from the identifier list below, not from QScintilla's own sources.
+    setCallTipsStyle(QsciScintilla::CallTipsNone);
     SendScintilla(SCI_AUTOCSETIGNORECASE, 1);
     SendScintilla(SCI_AUTOCSETSEPARATOR, static_cast<unsigned long>(' '));
 }
@@ -43,10 +45,14 @@ QString ScriptEditor::callTipFor(const QString& name) const { return signatures_
 
 // "(" after a known name shows its argument list; three letters of a word offer completion.
 void ScriptEditor::characterAdded(int character) {
+    // Tips and lists are popups placed on the control's screen.
+    if (!isVisible()) return;
     const long position = SendScintilla(SCI_GETCURRENTPOS);
     if (character == '(') {
         const long start = SendScintilla(SCI_WORDSTARTPOSITION, position - 1, true);
-        const QString tip = callTipFor(QString::fromUtf8(bytes(static_cast<int>(start), static_cast<int>(position - 1))));
+        // bytes() ends in a terminating zero.
+        const QByteArray name = bytes(static_cast<int>(start), static_cast<int>(position - 1));
+        const QString tip = callTipFor(QString::fromUtf8(name.constData()));
         if (!tip.isEmpty()) SendScintilla(SCI_CALLTIPSHOW, position, tip.toUtf8().constData());
         return;
     }
