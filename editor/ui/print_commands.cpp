@@ -74,6 +74,7 @@ void TKestrel::Preview() {
             connect(action, &QAction::triggered, this, [this] { runGuarded([this] { Print(); }); });
         }
     }
+    preview.resize(window()->size());
     preview.setWindowState(Qt::WindowMaximized);
     preview.exec();
     previewing_ = false;

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
+#include <QMenu>
+#include <QScreen>
 #include <QtTest>
 
 #include "editor/ui/ini_document.h"
@@ -253,6 +255,46 @@ private slots:
         }
         // Highlighting prints the keywords in their font styles: the first pages differ.
         QVERIFY(ReadFile(pictures[0]) != ReadFile(pictures[1]));
+    }
+
+    // Under a real display with VORTEDIT_SCREENSHOTS set: the window, its context menu, a call
+    // tip, the print preview and the about box as pictures of the screen.
+    void screenshots() {
+        const QString folder = qEnvironmentVariable("VORTEDIT_SCREENSHOTS");
+        if (folder.isEmpty() || QGuiApplication::platformName() == "offscreen") QSKIP("no display");
+        const auto shoot = [folder](const QString& name, QWidget* over) {
+            QTest::qWait(400);
+            const QRect area = over->frameGeometry();
+            QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                .save(folder + "/" + name + ".png");
+        };
+        window_->OpenFile(VORTAB_SOURCE_DIR "/examples/upgrade.txt");
+        window_->setGeometry(0, 0, 1000, 640);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        edit()->setCursorPosition(16, 3);
+        shoot("main-window", window_.get());
+        window_->PrepareContextMenu();
+        window_->EditorPopup->popup(edit()->mapToGlobal(QPoint(260, 300)));
+        shoot("context-menu", window_.get());
+        window_->EditorPopup->hide();
+        edit()->setCursorPosition(edit()->lines() - 1, 0);
+        QTest::keyClicks(edit(), "VCHK_ADD(");
+        shoot("call-tip", window_.get());
+        OnNextModal([&](QDialog* d) {
+            shoot("print-preview", d);
+            d->reject();
+        });
+        window_->Preview();
+        QTimer::singleShot(500, [&] {
+            for (QWidget* box : QApplication::topLevelWidgets())
+                if (box->objectName() == "aboutBox" && box->isVisible()) {
+                    shoot("about-box", box);
+                    qobject_cast<QDialog*>(box)->done(0);
+                }
+        });
+        window_->ShowAbout();
+        edit()->setModified(false);
     }
 };
 
