@@ -37,7 +37,7 @@ def family(members):
 
 def main(fixtures, out):
     fixtures, out = pathlib.Path(fixtures), pathlib.Path(out)
-    for t in ('fuzz_line', 'fuzz_db', 'fuzz_index', 'fuzz_mb', 'fuzz_val', 'fuzz_ini'):
+    for t in ('fuzz_line', 'fuzz_db', 'fuzz_index', 'fuzz_mb', 'fuzz_val', 'fuzz_ini', 'fuzz_reg', 'fuzz_log'):
         (out / t).mkdir(parents=True, exist_ok=True)
     tables = {}
     for f in sorted(fixtures.rglob('*')) if fixtures.is_dir() else []:
@@ -63,6 +63,19 @@ def main(fixtures, out):
         (out / 'fuzz_line' / f'{i}').write_bytes(line)
     (out / 'fuzz_ini' / 'sample').write_bytes(
         b'; profile\r\n[Paths]\r\nData = "/srv/data"\r\nLevel=0x1F\r\n[paths]\r\nlevel=$20\r\n\r\n[Empty]\r\n')
+    (out / 'fuzz_reg' / 'regedit4').write_bytes(
+        b'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Shop]\r\n"Name"="Shop \\"one\\""\r\n'
+        b'"Count"=dword:0000002a\r\n"Path"=hex(2):25,00,41,00,00,00\r\n"Raw"=hex:01,02,\\\r\n  03\r\n')
+    (out / 'fuzz_reg' / 'version5').write_bytes(
+        'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Shop]\r\n"On"=dword:00000001\r\n'
+        .encode('utf-16'))
+    (out / 'fuzz_reg' / 'wine').write_bytes(
+        b'WINE REGISTRY Version 2\n;; All keys relative to \\User\\S-1-5-21\n\n[Software\\\\Shop] 1700000000\n'
+        b'#time=1d9\n"Name"="Shop"\n"Count"=dword:00000003\n')
+    (out / 'fuzz_log' / 'log').write_bytes(
+        b'#1 - 12/08/2026 10:00:00: FLD_ADD("A", "B", FLDINT32, FLDSTDEFAULT, 0, 0)\r\nSuccess\r\n'
+        b'#2 - 12/08/2026 10:00:01: FLD_DROP("A", "B")\r\n#2 - 12/08/2026 10:00:05: FLD_DROP("A", "B")\r\n'
+        b'Success - Database already updated\r\n')
     names = set()
     for src in (root / 'library').rglob('*.cpp'):
         names |= set(re.findall(r'"([A-Z][A-Z0-9_]{1,30})"', src.read_text(errors='replace')))
