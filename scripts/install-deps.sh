@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need (run as root).
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-          libbenchmark-dev pxlib-dev locales qt6-base-dev libqscintilla2-qt6-dev)
+          libbenchmark-dev pxlib-dev locales qt6-base-dev libqscintilla2-qt6-dev
+          poppler-utils fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -194,7 +194,8 @@ void TFrmColors::rebuildSample() {
     ColorMemo->setLexer(nullptr);
     lexer_.reset();
     if (cbUseSyntaxHL->isChecked()) lexer_ = std::make_unique<TVORTABHighlighter>(settings_, colors_, keywords_);
-    ColorMemo->applySettings(settings_, lexer_.get(), false);
+    ColorMemo->setGutterVisible(false);
+    ColorMemo->applySettings(settings_, lexer_.get());
     if (lexer_) ColorMemo->recolor();
 }
 

@@ -84,6 +84,11 @@ void IniDocument::eraseSection(std::string_view section) {
 
 bool IniDocument::hasSection(std::string_view section) const { return find(section) != nullptr; }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::entries(std::string_view section) const {
+    const Section* s = find(section);
+    return s ? s->entries : std::vector<std::pair<std::string, std::string>>{};
+}
+
 bool IniDocument::Save() const {
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -27,6 +27,8 @@ public:
     void setBoolean(std::string_view section, std::string_view key, bool value);
     void eraseSection(std::string_view section);
     bool hasSection(std::string_view section) const;
+    // The section's keys and values in file order (none when it is missing).
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
 
     // False when the file cannot be written (the old file then stays as it was).
     bool Save() const;

@@ -4,17 +4,23 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTest>
 
 namespace vortab::ui::test {
 
-MessageBoxWatcher::MessageBoxWatcher() {
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            texts << box->text();
-            box->done(QMessageBox::Ok);
-        }
+MessageBoxWatcher::MessageBoxWatcher(QList<QMessageBox::StandardButton> answers) {
+    connect(&timer_, &QTimer::timeout, this, [this, answers] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        texts << box->text();
+        for (QMessageBox::StandardButton answer : answers)
+            if (QAbstractButton* button = box->button(answer)) {
+                button->click();
+                return;
+            }
+        box->done(QMessageBox::Ok);
     });
     timer_.start(10);
 }

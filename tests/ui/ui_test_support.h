@@ -2,6 +2,8 @@
 // function under test opens and waits for.
 #pragma once
 #include <QDialog>
+#include <QList>
+#include <QMessageBox>
 #include <QWidget>
 #include <QObject>
 #include <QStringList>
@@ -11,10 +13,11 @@
 
 namespace vortab::ui::test {
 
-// Closes every message box that comes up while it lives and keeps their texts.
+// Closes every message box that comes up while it lives and keeps their texts. A box that has
+// one of the answers is closed by clicking it (the first found), others without a button.
 class MessageBoxWatcher : public QObject {
 public:
-    MessageBoxWatcher();
+    explicit MessageBoxWatcher(QList<QMessageBox::StandardButton> answers = {});
     QStringList texts;
 
 private:

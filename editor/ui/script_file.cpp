@@ -1,0 +1,46 @@
+#include "editor/ui/script_file.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <stdexcept>
+
+#include "shared/cp1252.h"
+
+namespace vortab::ui {
+
+QString ReadScriptFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot open file " + path.toStdString() + ": " + file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    return FromLibraryText(bytes.toStdString());
+}
+
+void WriteScriptFile(const QString& path, const QStringList& lines) {
+    std::string bytes;
+    for (const QString& line : lines) bytes += Utf8ToCp1252(line.toStdString()) + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
+        !file.commit())
+        throw std::runtime_error("Cannot write file " + path.toStdString() + ": " + file.errorString().toStdString());
+}
+
+QStringList SplitLines(const QString& text) {
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineEnd);
+    // A text that ends with a line end has no further line after it.
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+std::vector<std::string> ToLibraryLines(const QStringList& lines) {
+    std::vector<std::string> out;
+    out.reserve(static_cast<std::size_t>(lines.size()));
+    for (const QString& line : lines) out.push_back(Utf8ToCp1252(line.toStdString()));
+    return out;
+}
+
+QString FromLibraryText(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+
+}  // namespace vortab::ui
