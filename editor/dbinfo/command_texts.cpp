@@ -2,6 +2,7 @@
 #include "editor/dbinfo/command_texts.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "editor/dbinfo/keyword_rendering.h"
 #include "paradox/storage/table_list.h"
@@ -18,11 +19,18 @@ std::string FieldReference(const tTbl_Structure& t, int number, bool byNumber, b
     return upper ? UpperAscii(name) : name;
 }
 
+// The i-th of the field numbers a packed descriptor holds (the array need not be aligned).
+int NumberAt(const std::uint16_t* numbers, int i) {
+    std::uint16_t n = 0;
+    std::memcpy(&n, reinterpret_cast<const unsigned char*>(numbers) + sizeof n * static_cast<std::size_t>(i), sizeof n);
+    return n;
+}
+
 std::string FieldList(const tTbl_Structure& t, const std::uint16_t* numbers, int count, bool byNumber, bool upper) {
     std::string list;
     for (int i = 0; i < count; ++i) {
         if (i > 0) list += ";";
-        list += FieldReference(t, numbers[i], byNumber, upper);
+        list += FieldReference(t, NumberAt(numbers, i), byNumber, upper);
     }
     return list;
 }
@@ -30,7 +38,7 @@ std::string FieldList(const tTbl_Structure& t, const std::uint16_t* numbers, int
 // The name of the first field among numbers whose name holds the list separator, else empty.
 std::string FieldWithSeparator(const tTbl_Structure& t, const std::uint16_t* numbers, int count) {
     for (int i = 0; i < count; ++i) {
-        const std::string name = t.FieldNameByNumber(numbers[i]);
+        const std::string name = t.FieldNameByNumber(NumberAt(numbers, i));
         if (name.find(';') != std::string::npos) return name;
     }
     return {};

@@ -121,6 +121,14 @@ std::vector<uint8_t> BuildIndexDataHeader(const DbHeader& table, const Schema& x
     return raw;
 }
 
+// True when any of the first m fields is marked descending (read one by one: the packed
+// descriptor's array need not be aligned).
+bool AnyFieldDescending(const IndexDescriptor& d, int m) {
+    for (int k = 0; k < m; ++k)
+        if (d.fieldDescending[k] != 0) return true;
+    return false;
+}
+
 }  // namespace
 
 bool IsSingleFieldIndex(const IndexDescriptor& d, const std::string& fieldName) {
@@ -158,7 +166,7 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
     };
     for (int i = 0; i < m; ++i) {
         const Field& tf = ts.fields[d.keyFields[i] - 1u];
-        const bool desc = d.fieldDescending[i] != 0 || (d.descending && !std::any_of(d.fieldDescending, d.fieldDescending + m, [](uint16_t v) { return v != 0; }));
+        const bool desc = d.fieldDescending[i] != 0 || (d.descending && !AnyFieldDescending(d, m));
         Field f = MakeField(tf.name, tf.type, tf.sizeByte);
         f.id = static_cast<uint16_t>(d.keyFields[i] | (desc ? kDescendingBit : 0));
         add(f, true, d.caseInsensitive && tf.type == PxType::Alpha, desc, true, tf.offset);

@@ -144,9 +144,9 @@ TEST_F(TableCommands, MasterAndAuxiliaryPasswordsComeAndGo) {
     EXPECT_EQ(Exec("TBL_AUXPSWD(\"CUSTOMER\", \"lynx\", \"boss\", PRVFULL)"), 0);
     EXPECT_EQ(AuxPasswords("CUSTOMER.DB", "lynx"), (std::vector<std::string>{"clerk", "boss"}));
     const auto entries = paradox::ListAuxPasswords(dir.string(), "CUSTOMER.DB", {{"lynx"}, {}});
-    EXPECT_EQ(entries[0].tableRights, 1u);
-    EXPECT_EQ(entries[0].fieldRights[0], 31u);
-    EXPECT_EQ(entries[0].fieldRights[1], 1u);
+    EXPECT_EQ(static_cast<std::uint32_t>(entries[0].tableRights), 1u);
+    EXPECT_EQ(static_cast<std::uint32_t>(entries[0].fieldRights[0]), 31u);
+    EXPECT_EQ(static_cast<std::uint32_t>(entries[0].fieldRights[1]), 1u);
     EXPECT_EQ(Exec("TBL_AUXPSWD(\"CUSTOMER\", \"lynx\", \"CLERK\")"), 0);
     EXPECT_EQ(AuxPasswords("CUSTOMER.DB", "lynx"), (std::vector<std::string>{"boss"}));
     EXPECT_EQ(Exec("TBL_AUXPSWD(\"CUSTOMER\", \"lynx\", \"\")"), 0);
@@ -252,7 +252,7 @@ TEST_F(TableCommands, CheckValuesAreStoredInTheFieldsNativeForm) {
     EXPECT_EQ(i16(c[0].minimum), 10);
     EXPECT_EQ(i16(c[0].maximum), 300);
     EXPECT_EQ(i32(c[1].minimum), 730120);  // 1 January 2000 as a day number
-    EXPECT_EQ(c[1].defaultKind, 2);
+    EXPECT_EQ(static_cast<int>(c[1].defaultKind), 2);
     EXPECT_EQ(i32(c[2].defaultValue), 43200000);
     EXPECT_DOUBLE_EQ(f64(c[3].minimum), 730120.0 * 86400000 + 21600000);
     EXPECT_DOUBLE_EQ(f64(c[4].maximum), 2.5);
