@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -100,7 +99,7 @@ std::string Shape(const std::string& db) {
     const auto r = cli_test::RunVortab({"info", db, "--json", "--password", kPassword});
     std::string s = r.out;
     if (const auto at = s.find("\"tables\""); at != std::string::npos) s = s.substr(at);
-    return std::to_string(r.exitCode) + std::regex_replace(s, std::regex("\"restructureVersion\":[0-9]+,?"), "");
+    return std::to_string(r.exitCode) + hardening_test::WithoutNumberMember(s, "restructureVersion");
 }
 
 struct Standing {
@@ -111,9 +110,8 @@ struct Standing {
 Standing StatusOf(const std::string& db) {
     const auto r = cli_test::RunVortab({"status", ScriptPath(), db, "--json"});
     Standing s;
-    std::smatch m;
-    if (std::regex_search(r.out, m, std::regex("\"applied\":\\s*([0-9]+)"))) s.applied = std::stoi(m[1]);
-    if (std::regex_search(r.out, m, std::regex("\"interrupted\":\\s*([0-9]+)"))) s.interrupted = std::stoi(m[1]);
+    s.applied = hardening_test::NumberMember(r.out, "applied");
+    s.interrupted = std::max(0, hardening_test::NumberMember(r.out, "interrupted"));
     return s;
 }
 
