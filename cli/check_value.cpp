@@ -3,7 +3,10 @@
 #include "cli/check_value.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
+
+#include "paradox/format/val_value.h"
 
 namespace vortab::cli {
 namespace {
@@ -16,22 +19,8 @@ T Read(const std::uint8_t* p) {
 }
 
 paradox::Value BcdValue(const std::uint8_t* native) {
-    const bool negative = (native[1] & 0x80) != 0;
-    const int decimals = native[1] & 0x3F;
-    if (decimals > 32) return paradox::Value::null();
-    std::string digits;
-    for (int i = 0; i < 16; ++i) {
-        const std::uint8_t b = native[2 + i];
-        if ((b >> 4) > 9 || (b & 15) > 9) return paradox::Value::null();
-        digits += static_cast<char>('0' + (b >> 4));
-        digits += static_cast<char>('0' + (b & 15));
-    }
-    std::string whole = digits.substr(0, static_cast<std::size_t>(32 - decimals));
-    const std::size_t first = whole.find_first_not_of('0');
-    whole = first == std::string::npos ? "0" : whole.substr(first);
-    std::string text = (negative ? "-" : "") + whole;
-    if (decimals > 0) text += "." + digits.substr(static_cast<std::size_t>(32 - decimals));
-    return paradox::Value::bcd(text);
+    const std::optional<std::string> text = paradox::NativeBcdText(native);
+    return text ? paradox::Value::bcd(*text) : paradox::Value::null();
 }
 
 }  // namespace

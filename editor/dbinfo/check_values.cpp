@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <langinfo.h>
 #include <locale.h>
 
 #include "editor/dbinfo/keyword_rendering.h"
+#include "paradox/format/val_value.h"
 #include "paradox/format/value.h"
 
 namespace vortab::dbinfo {
@@ -96,21 +98,10 @@ std::string FixedText(double v, int decimals) {
 
 // The engine's BCD record (precision, sign|decimals, 32 packed digits) as exact decimal text.
 std::string BcdText(const std::uint8_t* native) {
-    const bool negative = (native[1] & 0x80) != 0;
-    const int decimals = native[1] & 0x3F;
-    std::string digits;
-    for (int i = 0; i < 16; ++i) {
-        const std::uint8_t b = native[2 + i];
-        if ((b >> 4) > 9 || (b & 15) > 9 || decimals > 32) throw GenerationError("Unable to convert BCD");
-        digits += static_cast<char>('0' + (b >> 4));
-        digits += static_cast<char>('0' + (b & 15));
-    }
-    std::string whole = digits.substr(0, static_cast<std::size_t>(32 - decimals));
-    const std::size_t first = whole.find_first_not_of('0');
-    whole = first == std::string::npos ? "0" : whole.substr(first);
-    std::string text = (negative ? "-" : "") + whole;
-    if (decimals > 0) text += CurrentSeparators().decimal + digits.substr(static_cast<std::size_t>(32 - decimals));
-    return text;
+    std::optional<std::string> text = paradox::NativeBcdText(native);
+    if (!text) throw GenerationError("Unable to convert BCD");
+    if (const std::size_t point = text->find('.'); point != std::string::npos) (*text)[point] = CurrentSeparators().decimal;
+    return *text;
 }
 
 std::string Trimmed(const std::string& text) {

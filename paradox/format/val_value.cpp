@@ -76,4 +76,23 @@ void DecodeCheckValue(std::uint8_t type, std::uint8_t sizeByte, const std::uint8
     }
 }
 
+std::optional<std::string> NativeBcdText(const std::uint8_t* native) {
+    const bool negative = (native[1] & 0x80) != 0;
+    const int decimals = native[1] & 0x3F;
+    if (decimals > 32) return std::nullopt;
+    std::string digits;
+    for (int i = 0; i < 16; ++i) {
+        const std::uint8_t b = native[2 + i];
+        if ((b >> 4) > 9 || (b & 15) > 9) return std::nullopt;
+        digits += static_cast<char>('0' + (b >> 4));
+        digits += static_cast<char>('0' + (b & 15));
+    }
+    std::string whole = digits.substr(0, static_cast<std::size_t>(32 - decimals));
+    const std::size_t first = whole.find_first_not_of('0');
+    whole = first == std::string::npos ? "0" : whole.substr(first);
+    std::string text = (negative ? "-" : "") + whole;
+    if (decimals > 0) text += "." + digits.substr(static_cast<std::size_t>(32 - decimals));
+    return text;
+}
+
 }  // namespace paradox

@@ -3,6 +3,8 @@
 // Layout on disk: doc/format-val.md.
 #pragma once
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <cstdint>
 
 namespace paradox {
@@ -13,5 +15,9 @@ namespace paradox {
 // src holds `width` record bytes; out receives at most outSize bytes and is zero-filled first.
 void DecodeCheckValue(std::uint8_t type, std::uint8_t sizeByte, const std::uint8_t* src, std::size_t width,
                       std::uint8_t* out, std::size_t outSize);
+
+// The native BCD form (precision, sign|decimals, 32 packed digits) as exact decimal text with
+// '.' as the point; nullopt when a nibble is not a digit or the decimals exceed 32.
+std::optional<std::string> NativeBcdText(const std::uint8_t* native);
 
 }  // namespace paradox
