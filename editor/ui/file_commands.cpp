@@ -1,6 +1,8 @@
 // The main window's file commands: the current file name and the recent-files list, asking to
 // save changes, new, open, save and save as.
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -14,6 +16,15 @@ namespace vortab::ui {
 namespace {
 
 const QString kScriptFilter = QStringLiteral("Text Files (*.TXT *.txt);;All files (*)");
+
+// Qt's own file dialog has no read-only choice; the box goes below its file type row.
+QCheckBox* AddReadOnlyBox(QFileDialog& dialog) {
+    auto* box = new QCheckBox(QStringLiteral("Open as &read-only"), &dialog);
+    box->setObjectName(QStringLiteral("readOnly"));
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(box, grid->rowCount(), 0, 1, -1);
+    else if (dialog.layout()) dialog.layout()->addWidget(box);
+    return box;
+}
 
 }  // namespace
 
@@ -46,11 +57,11 @@ void TKestrel::Open() {
     QFileDialog dialog(this, QStringLiteral("Open"), lastOpenDir_, kScriptFilter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    // Qt's dialog has no read-only box; opening read-only is the editor's own choice here.
+    QCheckBox* readOnly = AddReadOnlyBox(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = dialog.selectedFiles().first();
     lastOpenDir_ = QFileInfo(path).absolutePath();
-    OpenFile(path);
+    OpenFile(path, readOnly->isChecked());
 }
 
 bool TKestrel::OpenFile(const QString& path, bool readOnly) {

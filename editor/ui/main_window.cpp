@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "editor/help/help_anchors.h"
 #include "editor/ui/about_box.h"
 #include "editor/ui/find_dialog.h"
 #include "editor/ui/help.h"
@@ -181,13 +182,20 @@ void TKestrel::buildMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     actOptions = add(options, "&Edit application options", &TKestrel::EditOptions);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    actHelpContents = add(help, "&Contents", &TKestrel::HelpContents);
-    actHelpSearch = help->addAction(QStringLiteral("&Search for Help On..."), this, [this] { OpenHelp(QString()); });
-    actHelpOnHelp = help->addAction(QStringLiteral("&How to Use Help"), this, [this] { OpenHelp(QStringLiteral("using")); });
-    help->addSeparator();
-    actAbout = add(help, "&About...", &TKestrel::ShowAbout);
-    actHelpContents->setShortcut(QKeySequence::HelpContents);
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    actHelpContents = helpMenu->addAction(QStringLiteral("&Contents"), this, [this] { ShowHelp(this, QString()); });
+    actHelpSearch = helpMenu->addAction(QStringLiteral("&Search for Help On..."), this,
+                                    [this] { ShowHelp(this, QString::fromLatin1(help::kIndexAnchor)); });
+    actHelpOnHelp = helpMenu->addAction(QStringLiteral("&How to Use Help"), this,
+                                    [this] { ShowHelp(this, QString::fromLatin1(help::kUsingAnchor)); });
+    helpMenu->addSeparator();
+    actAbout = add(helpMenu, "&About...", &TKestrel::ShowAbout);
+    // F1 shows the main window's own topic, as the options dialog's F1 shows its one.
+    actWindowHelp = new QAction(this);
+    actWindowHelp->setShortcut(QKeySequence::HelpContents);
+    connect(actWindowHelp, &QAction::triggered, this,
+            [this] { ShowHelp(this, HelpContextAnchor(help::kMainWindowContext)); });
+    addAction(actWindowHelp);
 }
 
 void TKestrel::buildToolBar() {
@@ -400,6 +408,7 @@ void TKestrel::EndProgress() {
     gauge_->hide();
     progressTotal_ = progressCount_ = 0;
     AbortRequested = false;
+    formatting_ = false;
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     UpdateStatusBar();
 }
@@ -411,20 +420,15 @@ void TKestrel::SetModified(bool modified) {
 
 void TKestrel::UpdateStatusBar() {
     panels_[0]->setText(MainEdit->isModified() ? QStringLiteral(" Modified") : QString());
-    panels_[1]->setText(progressCaption_.isEmpty()
-                            ? QStringLiteral("Driver:   ") + QString::fromStdString(settings_.driverName)
-                            : progressCaption_);
+    if (formatting_) panels_[1]->setText(QStringLiteral("Formatting..."));
+    else if (!progressCaption_.isEmpty()) panels_[1]->setText(progressCaption_);
+    else panels_[1]->setText(QStringLiteral("Driver:   ") + QString::fromStdString(settings_.driverName));
 }
 
 void TKestrel::ShowAbout() { ShowAboutBox(this, binding_, libraryInfo_); }
 
-void TKestrel::HelpContents() {
-    if (!OpenHelp(QString()))
-        QMessageBox::warning(this, ApplicationTitle(), QStringLiteral("The language reference is not installed"));
-}
-
 void TKestrel::HelpOnCommand() {
-    if (!HelpKeyword.isEmpty()) OpenHelp(HelpAnchor(HelpKeyword));
+    if (!HelpKeyword.isEmpty()) ShowHelp(this, HelpAnchorForWord(HelpKeyword, libraryInfo_));
 }
 
 }  // namespace vortab::ui

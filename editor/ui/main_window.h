@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QPrinter;
 class QPushButton;
 class QToolBar;
 class QToolButton;
@@ -83,10 +84,11 @@ public:
     // printed.
     bool PrintTo(ScriptPrinter& target);
     ScriptPrinter& printer();
+    // "Formatting..." in the status bar while the print engine lays out pages.
+    void ShowFormatting(bool formatting);
 
     // Help.
     void ShowAbout();
-    void HelpContents();
     void HelpOnCommand();
     QString HelpKeyword;
     // Sets the context menu's items for the caret and selection (done when it opens).
@@ -114,7 +116,7 @@ public:
     QAction *actPreview, *actPrint, *actPrinterSetup, *actExit;
     QAction *actUndo, *actRedo, *actCut, *actCopy, *actPaste, *actSelectAll, *actFind;
     QAction *actToolbar, *actStatusBar, *actGutter, *actUpgradeInfo, *actOptions;
-    QAction *actHelpContents, *actHelpSearch, *actHelpOnHelp, *actAbout;
+    QAction *actHelpContents, *actHelpSearch, *actHelpOnHelp, *actAbout, *actWindowHelp;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,6 +132,7 @@ private:
     void loadGenerated(const std::vector<std::string>& lines);
     void runGuarded(const std::function<void()>& command);
     std::unique_ptr<ScriptEditor> printCopy();
+    int countPages(ScriptEditor& copy, const QPrinter& layout);
     bool selectDatabase(const QString& caption, bool hideTable, const QString& compareTable, QString& table,
                         QString& database);
 
@@ -152,7 +155,7 @@ private:
     bool SyntaxChecked = false;
     bool Busy = false;
     bool AbortRequested = false;
-    bool printing_ = false, previewing_ = false;
+    bool printing_ = false, previewing_ = false, formatting_ = false;
     int progressTotal_ = 0, progressCount_ = 0;
 };
 

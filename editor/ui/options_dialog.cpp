@@ -12,10 +12,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "editor/help/help_anchors.h"
 #include "editor/ui/color_page.h"
+#include "editor/ui/help.h"
 
 namespace vortab::ui {
 namespace {
@@ -79,9 +82,13 @@ TfrmOptions::TfrmOptions(const EditorSettings& settings, const LibraryInfo* info
     new QVBoxLayout(colorHost_);
     pages->addTab(colorHost_, QStringLiteral("Color syntax"));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    buttons->button(QDialogButtonBox::Help)->setText(QStringLiteral("&Help"));
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmOptions::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const auto showHelp = [this] { ShowHelp(this, HelpContextAnchor(help::kOptionsContext)); };
+    connect(buttons, &QDialogButtonBox::helpRequested, this, showHelp);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, showHelp);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages);
     layout->addWidget(buttons);

@@ -7,6 +7,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QStatusBar>
 
 #include "editor/ui/main_window.h"
 #include "editor/ui/script_editor.h"
@@ -32,9 +33,11 @@ bool TKestrel::PrintTo(ScriptPrinter& target) {
     printing_ = true;
     const auto copy = printCopy();
     const int from = target.fromPage(), to = target.toPage();
-    const int pages = from > 0 && to >= from ? to - from + 1 : CountPages(*copy, target, QFileInfo(FileName).fileName());
+    const int pages = from > 0 && to >= from ? to - from + 1 : countPages(*copy, target);
     StartProgress("Printing...", pages);
     target.onPage = [this, &target](int, bool drawing) {
+        // Pages before the chosen range are laid out, not printed.
+        ShowFormatting(!drawing);
         if (!drawing) return;
         if (AbortRequested) target.abort();
         StepProgress();
@@ -48,7 +51,7 @@ bool TKestrel::PrintTo(ScriptPrinter& target) {
 
 void TKestrel::Print() {
     ScriptPrinter& target = printer();
-    const int pages = CountPages(*printCopy(), target, QFileInfo(FileName).fileName());
+    const int pages = countPages(*printCopy(), target);
     QPrintDialog dialog(&target, previewing_ ? QApplication::activeWindow() : this);
     dialog.setMinMax(1, pages);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, pages > 1);
@@ -63,7 +66,9 @@ void TKestrel::Preview() {
     preview.setWindowTitle(QStringLiteral("Document preview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
         const auto copy = printCopy();
+        ShowFormatting(true);
         static_cast<ScriptPrinter*>(target)->printRange(copy.get());
+        ShowFormatting(false);
     });
     for (QAction* action : preview.findChildren<QAction*>()) {
         const QString caption = action->text().remove('&');
@@ -79,6 +84,21 @@ void TKestrel::Preview() {
     preview.exec();
     previewing_ = false;
     EndProgress();
+}
+
+int TKestrel::countPages(ScriptEditor& copy, const QPrinter& layout) {
+    ShowFormatting(true);
+    const int pages = CountPages(copy, layout, QFileInfo(FileName).fileName());
+    ShowFormatting(false);
+    return pages;
+}
+
+void TKestrel::ShowFormatting(bool formatting) {
+    if (formatting_ == formatting) return;
+    formatting_ = formatting;
+    UpdateStatusBar();
+    // Painted at once: laying out pages holds the event loop.
+    statusBar()->repaint();
 }
 
 void TKestrel::PrinterSetup() {
