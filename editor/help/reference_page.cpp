@@ -22,7 +22,7 @@ code, kbd, .form { font-family: "DejaVu Sans Mono", "Courier New", monospace; }
 table { border-collapse: collapse; margin: 0.5em 0; }
 th, td { border: 1px solid #bbc; padding: 0.2em 0.5em; text-align: left; vertical-align: top; }
 th { background: #e4e4ee; }
-ul.index { columns: 4; list-style: none; padding: 0; }
+ul.index { columns: 3; list-style: none; padding: 0; }
 a { color: #235; }
 )";
 
@@ -60,8 +60,8 @@ public:
         checkTopics(page);
         std::string body;
         body += sources_.openingHtml;
-        body += constantsSection();
         for (const std::string& group : groupOrder_) body += groupSection(group, page);
+        body += constantsSection();
         body += sources_.editorHtml;
         body += indexSection();
         page.html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -272,7 +272,7 @@ private:
             std::set<std::string> seen;
             for (const Topic& topic : topics_)
                 for (const IdentifierEntry* e : topic.forms)
-                    if (std::find(e->argTypes, e->argTypes + Arity(*e), family.type) != e->argTypes + Arity(*e) &&
+                    if (!IsIfForm(*e) && std::find(e->argTypes, e->argTypes + Arity(*e), family.type) != e->argTypes + Arity(*e) &&
                         seen.insert(topic.anchor).second)
                         users += (users.empty() ? "" : ", ") + Link(topic.anchor, "<code>" + Escaped(topic.name) + "</code>");
             if (!users.empty()) html += "<p>Used by " + users + ".</p>\n";
@@ -315,8 +315,8 @@ private:
             }
         };
         headings(sources_.openingHtml);
-        html += "<li>" + Link(kConstantsAnchor, "Symbolic constants") + "</li>\n";
         for (const std::string& group : groupOrder_) html += "<li>" + Link(GroupAnchor(group), Escaped(group)) + "</li>\n";
+        html += "<li>" + Link(kConstantsAnchor, "Symbolic constants") + "</li>\n";
         headings(sources_.editorHtml);
         html += "<li>" + Link(kIndexAnchor, "Keyword index") + "</li>\n";
         return html + "</ul>\n</nav>\n";

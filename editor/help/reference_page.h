@@ -1,7 +1,7 @@
-// The language reference as one HTML page: how to use it and the language basics, the symbolic
-// constants, every identifier of the chain grouped as the identifier table groups them (each
-// form with its argument and result types, and the description kept for it), the editor's own
-// topics and a keyword index. Every name, keyword and help context gets an anchor (help_anchors.h).
+// The language reference as one HTML page: how to use it and the language basics, every
+// identifier of the chain grouped as the identifier table groups them (each form with its
+// argument and result types, and the description kept for it), the symbolic constants, the
+// editor's own topics and a keyword index. Every name, keyword and help context gets an anchor (help_anchors.h).
 #pragma once
 #include <string>
 #include <vector>
@@ -20,7 +20,7 @@ struct ReferenceSources {
     const IdentifierEntry* chain = nullptr;  // the head
     std::vector<ConstantFamily> constants;
     Descriptions descriptions;
-    std::string openingHtml;  // sections placed before the constants
+    std::string openingHtml;  // sections placed before the identifiers
     std::string editorHtml;   // sections placed after the identifiers
 };
 

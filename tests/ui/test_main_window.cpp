@@ -3,6 +3,7 @@
 // no second library call without an edit), dropped files, the context menu's apply item, find
 // and printing to PDF with and without highlighting.
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
@@ -29,12 +30,15 @@ std::int32_t CountingCheck(const char*, const char* line) {
     return std::string_view(line).find("BAD") != std::string_view::npos ? 2 : 0;
 }
 
-// Answers the next file dialog with path.
-void ChooseFile(const QString& path) {
-    OnNextModal([path](QDialog* d) {
+// Answers the next file dialog with path, after prepare has seen the dialog. The name goes into
+// the dialog's edit too: selectFile leaves it alone when the edit has the focus.
+void ChooseFile(const QString& path, const std::function<void(QDialog*)>& prepare = {}) {
+    OnNextModal([path, prepare](QDialog* d) {
         auto* dialog = qobject_cast<QFileDialog*>(d);
         QVERIFY(dialog);
+        if (prepare) prepare(d);
         dialog->selectFile(path);
+        if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(path);
         d->accept();
     });
 }
@@ -111,6 +115,33 @@ private slots:
         const IniDocument ini = IniDocument::Load(dir_.filePath("config/vortedit/vortedit.ini").toStdString());
         QCOMPARE(QString::fromStdString(ini.text("HISTORY", "H1", std::string())), a);
         QCOMPARE(QString::fromStdString(ini.text("HISTORY", "H2", std::string())), b);
+    }
+
+    void openDialogReadOnlyBox_data() {
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("ticked") << true;
+        QTest::newRow("not ticked") << false;
+    }
+
+    // The editor is read-only exactly when the open dialog's box was ticked; a recent file
+    // always opens writable.
+    void openDialogReadOnlyBox() {
+        QFETCH(bool, ticked);
+        const QString recent = dir_.filePath("recent.txt"), chosen = dir_.filePath("chosen.txt");
+        WriteFile(recent, "TBL_DROP(\"X\")\r\n");
+        WriteFile(chosen, "TBL_DROP(\"Y\")\r\n");
+        window_->OpenFile(recent);
+        ChooseFile(chosen, [ticked](QDialog* dialog) {
+            auto* box = dialog->findChild<QCheckBox*>("readOnly");
+            QVERIFY(box && box->isVisibleTo(dialog));
+            box->setChecked(ticked);
+        });
+        window_->Open();
+        QCOMPARE(window_->fileName(), chosen);
+        QCOMPARE(edit()->isReadOnly(), ticked);
+        window_->ReOpenPopup->menu()->actions().first()->trigger();
+        QCOMPARE(window_->fileName(), recent);
+        QVERIFY(!edit()->isReadOnly());
     }
 
     void savingUntitledAsksForAName() {
