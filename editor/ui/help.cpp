@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 #include "editor/help/help_anchors.h"
 #include "editor/ui/constant_keywords.h"
@@ -37,6 +39,24 @@ QStringList HelpFileCandidates() {
     return {program + "/share/doc/vortedit/" + name, program + "/editor/help/" + name};
 }
 
+// Desktop launchers (xdg-open) open a local file without its fragment. With an anchor the
+// browser gets a small page in the user's cache that forwards to the anchor.
+bool OpenInBrowser(const QUrl& url) {
+    if (!url.hasFragment()) return QDesktopServices::openUrl(url);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QSaveFile forward(folder + QStringLiteral("/help-topic.html"));
+    const QString target = url.toString(QUrl::FullyEncoded).toHtmlEscaped();
+    const QString page = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                                        "<meta http-equiv=\"refresh\" content=\"0; url=%1\">"
+                                        "<title>VORTAB script language reference</title></head>\n"
+                                        "<body><p><a href=\"%1\">VORTAB script language reference</a></p></body></html>\n")
+                             .arg(target);
+    if (!QDir().mkpath(folder) || !forward.open(QIODevice::WriteOnly) || forward.write(page.toUtf8()) < 0 ||
+        !forward.commit())
+        return QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(forward.fileName()));
+}
+
 }  // namespace
 
 void SetHelpOpener(HelpOpener opener) { Opener() = std::move(opener); }
@@ -66,7 +86,7 @@ bool ShowHelp(QWidget* parent, const QString& anchor) {
     }
     QUrl url = QUrl::fromLocalFile(path);
     if (!anchor.isEmpty()) url.setFragment(anchor);
-    const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+    const bool opened = Opener() ? Opener()(url) : OpenInBrowser(url);
     if (!opened)
         QMessageBox::warning(parent, ApplicationTitle(),
                              QStringLiteral("No web browser could open the language reference %1").arg(path));

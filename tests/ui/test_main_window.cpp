@@ -289,7 +289,7 @@ private slots:
     }
 
     // Under a real display with VORTEDIT_SCREENSHOTS set: the window, its context menu, a call
-    // tip, the print preview and the about box as pictures of the screen.
+    // tip, the open dialog, the print preview and the about box as pictures of the screen.
     void screenshots() {
         const QString folder = qEnvironmentVariable("VORTEDIT_SCREENSHOTS");
         if (folder.isEmpty() || QGuiApplication::platformName() == "offscreen") QSKIP("no display");
@@ -305,6 +305,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         edit()->setCursorPosition(16, 3);
         shoot("main-window", window_.get());
+        OnNextModal([&](QDialog* d) {
+            auto* dialog = qobject_cast<QFileDialog*>(d);
+            dialog->setDirectory(VORTAB_SOURCE_DIR "/examples");
+            dialog->selectFile("upgrade.txt");
+            dialog->findChild<QCheckBox*>("readOnly")->setChecked(true);
+            shoot("open-dialog", d);
+            d->reject();
+        });
+        window_->Open();
         window_->PrepareContextMenu();
         window_->EditorPopup->popup(edit()->mapToGlobal(QPoint(260, 300)));
         shoot("context-menu", window_.get());
