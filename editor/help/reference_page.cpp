@@ -60,7 +60,7 @@ public:
         checkTopics(page);
         std::string body;
         body += sources_.openingHtml;
-        for (const std::string& group : groupOrder_) body += groupSection(group, page);
+        for (const std::string& group : groupOrder_) body += groupSection(group);
         body += constantsSection();
         body += sources_.editorHtml;
         body += indexSection();
@@ -238,7 +238,7 @@ private:
         return html;
     }
 
-    std::string groupSection(const std::string& group, ReferencePage&) {
+    std::string groupSection(const std::string& group) {
         std::string html = "<section>\n<h2 id=\"" + GroupAnchor(group) + "\">" + Escaped(group) + "</h2>\n";
         if (const auto g = sources_.descriptions.groups.find(group); g != sources_.descriptions.groups.end())
             html += textHtml(g->second.intro);
