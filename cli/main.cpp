@@ -29,6 +29,8 @@ const CliCommand kCommands[] = {
     {"diff", "ORIGINAL CURRENT [--table NAME [--original-table NAME]] [--invariant | --no-invariant] [--ignore-case] "
              "[-o FILE] [--exit-code] [--password P]... [--library DIR]",
      "write the script that turns ORIGINAL's structure into CURRENT's", vortab::cli::RunDiff},
+    {"version", "[--library DIR]   (also: vortab --version)",
+     "show the versions and files of the tool, its engine and its script library", vortab::cli::RunVersion},
 };
 
 void PrintHelp() {
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
         PrintHelp();
         return argc < 2 ? 2 : 0;
     }
-    const std::string name = argv[1];
+    const std::string name = std::string(argv[1]) == "--version" ? "version" : argv[1];
     for (const CliCommand& c : kCommands) {
         if (name != c.name) continue;
         vortab::cli::Arguments args(argv + 2, argv + argc);
