@@ -9,6 +9,7 @@
 
 #include "cli/run_options.h"
 #include "cli/table_access.h"
+#include "cli/terminal_prompt.h"
 #include "editor/runner/status_messages.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
@@ -53,6 +54,16 @@ void TakeGenerationOptions(Arguments& args, GenerationSetup& setup) {
     setup.libraryDir = TakeLibraryDirectory(args);
     TakeOption(args, "-o", setup.outputFile);
     for (const std::string& password : TakePasswords(args)) paradox::Session::Default().addPassword(password);
+    // On a terminal, a protected table none of them opens asks for its password.
+    // The question takes the progress bar's line; the bar is drawn again at its next step.
+    if (PasswordPrompt ask = TerminalPasswordPrompt([] { std::fputs("\r\033[K", stderr); })) {
+        paradox::Session::Default().setPasswordEvent([ask](const std::string& table) {
+            const std::optional<std::string> password = ask(table);
+            if (!password) return paradox::PasswordReply::Abort;
+            paradox::Session::Default().addPassword(*password);
+            return paradox::PasswordReply::Retry;
+        });
+    }
     if (isatty(STDERR_FILENO))
         setup.progress = std::make_unique<TerminalProgress>();
     else
