@@ -1,10 +1,13 @@
 // Library, passwords, progress and output of the script generating commands.
 #include "cli/script_generation.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/run_options.h"
@@ -48,6 +51,41 @@ private:
     int total_ = 1, done_ = 0, shown_ = -1;
 };
 
+// Writes the file under a temporary name beside it and renames it into place, so that a full
+// disk or a kill never leaves a script cut short where the previous one stood.
+bool ReplaceFileContents(const std::string& path, const std::string& text) {
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {  // a device or pipe (-o /dev/stdout) is written as it is
+        std::ofstream out(path, std::ios::binary);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        return static_cast<bool>(out);
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const mode_t mode = exists ? existing.st_mode & 07777 : 0666 & ~mask;
+    const bool ok = done == text.size() && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const int saved = errno;
+    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const int failure = ok ? errno : saved;
+        ::unlink(temp.c_str());
+        errno = failure;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void TakeGenerationOptions(Arguments& args, GenerationSetup& setup) {
@@ -87,11 +125,8 @@ int WriteScript(const std::string& command, const dbinfo::ScriptLines& lines, co
         std::cout.flush();
         return std::cout ? 0 : 1;
     }
-    std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (out) return 0;
-    std::cerr << "vortab " << command << ": cannot write " << outputFile << "\n";
+    if (ReplaceFileContents(outputFile, text)) return 0;
+    std::cerr << "vortab " << command << ": cannot write " << outputFile << ": " << std::strerror(errno) << "\n";
     return 1;
 }
 
