@@ -3,6 +3,8 @@
 
 #include <iostream>
 
+#include "cli/terminal_prompt.h"
+#include "editor/runner/script_lines.h"
 #include "paradox/format/language_driver.h"
 #include "paradox/storage/table_list.h"
 #include "shared/cp1252.h"
@@ -28,6 +30,12 @@ paradox::OpenOptions TakeOpenOptions(Arguments& args) {
     paradox::OpenOptions options;
     std::string password;
     while (TakeOption(args, "--password", password)) options.passwords.push_back(PasswordTo1252(password));
+    std::string file;
+    while (TakeOption(args, "--password-file", file)) {
+        for (std::string& line : SplitLines(ReadFileBytes(file)))
+            if (!line.empty()) options.passwords.push_back(PasswordTo1252(line));
+    }
+    options.askPassword = TerminalPasswordPrompt();
     return options;
 }
 
