@@ -7,6 +7,7 @@
 #include "cli/cli_command.h"
 #include "cli/table_access.h"
 #include "cli/table_info.h"
+#include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_list.h"
 
 namespace vortab::cli {
@@ -50,6 +51,9 @@ int RunInfo(const Arguments& given) {
     std::vector<std::string> names(args.begin() + 1, args.end());
     if (names.empty()) {
         try {
+            // A rename or delete a kill left half done is settled first, so that no table is
+            // listed under two names (or one that is already gone).
+            paradox::RecoverDirectoryQuietly(dir);
             names = paradox::ListTables(dir, "*.DB");
         } catch (const paradox::EngineError& e) {
             return ReportEngineError("info", e);

@@ -7,6 +7,7 @@
 #include "paradox/format/val_file.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_list.h"
 #include "paradox/storage/text_case.h"
 #include "paradox/table/database.h"
@@ -204,7 +205,10 @@ std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseNam
 
     std::vector<std::string> names;
     for (const std::string& name : tableNames) names.push_back(paradox::FileNamePart(name));
-    if (names.empty()) names = paradox::ListTables(model->directory, "*" + model->DefaultExtension);
+    if (names.empty()) {
+        paradox::RecoverDirectoryQuietly(model->directory);  // no table listed under two names
+        names = paradox::ListTables(model->directory, "*" + model->DefaultExtension);
+    }
     if (names.empty()) return model;
 
     {

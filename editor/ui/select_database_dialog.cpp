@@ -19,6 +19,7 @@
 
 #include "editor/ui/ini_document.h"
 #include "paradox/session/alias_list.h"
+#include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_list.h"
 #include "shared/driver_kind.h"
 
@@ -171,7 +172,9 @@ QString TFrmSelDatabase::databaseDirectory(const QString& database) const {
 void TFrmSelDatabase::FillTableList(const QString& database) {
     if (tableHidden_ || tableCombo->count() > 0) return;
     const std::string pattern = "*." + DefaultExtension(driver_, false);
-    const std::vector<std::string> names = paradox::ListTables(Std(databaseDirectory(database)), pattern);
+    const std::string directory = Std(databaseDirectory(database));
+    paradox::RecoverDirectoryQuietly(directory);  // no table listed under two names
+    const std::vector<std::string> names = paradox::ListTables(directory, pattern);
     if (names.empty()) return;
     for (const std::string& name : names) tableCombo->addItem(ToQ(name));
     if (!compareTable_.isEmpty()) {
