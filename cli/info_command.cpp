@@ -45,6 +45,7 @@ int RunInfo(const Arguments& given) {
     }
     const std::string dir = args[0];
     std::vector<std::string> names(args.begin() + 1, args.end());
+    WarnOfSuspendedLinks("info", dir);
     if (names.empty()) {
         try {
             names = paradox::ListTables(dir, "*.DB");

@@ -1,5 +1,6 @@
 #include "library/commands/suspended_links.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -73,7 +74,9 @@ std::vector<std::string> TablesOf(const paradox::LinkJournal& journal) {
 std::unique_ptr<tRintList> MissingLinks(const paradox::LinkJournal& journal) {
     auto map = std::make_unique<tRintList>();
     for (const paradox::JournalTable& table : journal.tables) {
-        if (!TableExists(table.table)) continue;
+        const bool anyDropped =
+            std::any_of(table.links.begin(), table.links.end(), [](const paradox::JournalLink& l) { return l.dropped; });
+        if (!anyDropped || !TableExists(table.table)) continue;
         CommandTable opened(table.table, false);
         std::set<std::string> present;
         for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))

@@ -170,11 +170,14 @@ bool IsFileAt(int fd, const std::string& path) {
     return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_ino == b.st_ino && a.st_dev == b.st_dev;
 }
 
-// Whether a live process holds the owner lock (without keeping one).
+// Whether a live process holds the owner lock: a query that takes no lock and writes nothing.
 bool OwnerAlive(const std::string& dir) {
-    const int fd = ::open(PathIn(dir, kLinkJournalOwnerName).c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(PathIn(dir, kLinkJournalOwnerName).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    const bool alive = !LockOwnerFile(fd);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    const bool alive = ::fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
     ::close(fd);
     return alive;
 }
@@ -241,6 +244,11 @@ LinkJournalState InspectLinkJournal(const std::string& dir) {
     LinkJournal journal;
     if (!ReadWhole(PathIn(dir, kLinkJournalName), bytes)) return LinkJournalState::None;  // just finished
     return DecodeLinkJournal(bytes, journal) ? LinkJournalState::Left : LinkJournalState::Damaged;
+}
+
+bool PeekLinkJournal(const std::string& dir, LinkJournal& out) {
+    std::string bytes;
+    return ReadWhole(PathIn(dir, kLinkJournalName), bytes) && DecodeLinkJournal(bytes, out);
 }
 
 std::string LinkJournalWarning(const std::string& dir, LinkJournalState state) {

@@ -43,10 +43,12 @@ enum class LinkJournalState {
     Damaged,  // a journal that fails its checks; never acted on
 };
 
-// Whether dir holds a journal, without reading or changing anything (one stat).
+// Whether dir holds a journal or its owner file, without reading or changing anything (two stats).
 bool LinkJournalPresent(const std::string& dir);
-// What the journal in dir is, read-only (it takes no lock that it keeps).
+// What the journal in dir is; reads only (the owner lock is queried, not taken).
 LinkJournalState InspectLinkJournal(const std::string& dir);
+// The journal in dir as it stands, read-only: false when there is none or it is damaged.
+bool PeekLinkJournal(const std::string& dir, LinkJournal& out);
 // A one-line message for readers about a journal in that state ("" for None and Live).
 std::string LinkJournalWarning(const std::string& dir, LinkJournalState state);
 
