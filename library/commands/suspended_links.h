@@ -1,8 +1,6 @@
-// The durable side of suspending dependent links. A change of a master journals the links it
-// is about to drop in the database directory before it drops the first one, and removes the
-// journal only once every one is back; a journal that a dead process left behind is replayed
-// (its links added again, through the same path a restore takes) before the next change or
-// script line runs in that database. Journal format and owner lock: paradox/change/link_journal.h.
+// Suspended dependent links made durable: a master's change journals the links it drops before
+// the first drop and removes the journal when all are back; a journal a dead process left is
+// replayed before the next change or script line runs (format: paradox/change/link_journal.h).
 #pragma once
 #include <cstddef>
 #include <memory>

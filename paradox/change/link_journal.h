@@ -1,8 +1,6 @@
-// The journal of referential links suspended while a master table is restructured: which links
-// of which dependent tables a change drops and must add again. Written durably before the first
-// link is dropped and removed once every one is back, so that a change cut off half-way can be
-// finished by the next process. One journal per database directory, owned by one live process
-// under an open-file-description lock. Layout on disk: doc/crash-safety.md.
+// The journal of the dependent tables' links a master's change suspends: written durably before
+// the first link is dropped, removed once every one is back, owned by one live process under an
+// open-file-description lock; one per database directory. Layout on disk: doc/crash-safety.md.
 #pragma once
 #include <cstdint>
 #include <memory>
