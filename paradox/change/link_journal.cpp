@@ -3,6 +3,7 @@
 #include "paradox/change/link_journal.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -72,20 +73,27 @@ bool Number(const std::string& text, unsigned long max, unsigned long& out) {
     return out <= max;
 }
 
-std::string FieldList(const std::uint16_t* fields, std::uint16_t count) {
+// Field-number arrays of the packed descriptor are copied, never referenced: they are not aligned.
+using FieldNumbers = std::array<std::uint16_t, kMaxKeyFields>;
+
+std::string FieldList(const void* packed, std::uint16_t count) {
+    FieldNumbers fields{};
+    std::memcpy(fields.data(), packed, sizeof fields);
     std::string text;
     for (std::uint16_t i = 0; i < count; ++i) text += (i ? "," : "") + std::to_string(fields[i]);
     return text;
 }
 
-bool ReadFieldList(const std::string& text, std::uint16_t count, std::uint16_t* fields) {
+bool ReadFieldList(const std::string& text, std::uint16_t count, void* packed) {
     const std::vector<std::string> parts = count == 0 ? std::vector<std::string>{} : Split(text, ',');
     if (parts.size() != count || (count == 0 && !text.empty())) return false;
+    FieldNumbers fields{};
     for (std::uint16_t i = 0; i < count; ++i) {
         unsigned long n = 0;
         if (!Number(parts[i], 0xFFFF, n)) return false;
         fields[i] = static_cast<std::uint16_t>(n);
     }
+    std::memcpy(packed, fields.data(), sizeof fields);
     return true;
 }
 
@@ -100,7 +108,8 @@ bool CopyName(const std::string& escaped, char* target, std::size_t size) {
 // "L <dropped> <number> <name> <kind> <other table> <update> <delete> <count> <fields> <other fields>"
 std::string LinkLine(const JournalLink& entry) {
     const RILinkDescriptor& l = entry.link;
-    const std::uint16_t count = std::min<std::uint16_t>(l.fieldCount, kMaxKeyFields);
+    const std::uint16_t fieldCount = l.fieldCount;
+    const std::uint16_t count = std::min<std::uint16_t>(fieldCount, kMaxKeyFields);
     const std::string name(l.name, strnlen(l.name, sizeof l.name));
     const std::string other(l.otherTable, strnlen(l.otherTable, sizeof l.otherTable));
     return "L\t" + std::to_string(entry.dropped ? 1 : 0) + "\t" + std::to_string(l.linkNumber) + "\t" +
