@@ -1,7 +1,7 @@
-// vortab export DATABASE TABLE [--format csv|json] [--password P]: every record of a table on
-// stdout, streamed one record at a time through a bounded buffer, so memory stays flat however
-// big the table is. CSV (RFC 4180, CRLF line ends) leaves binary blobs out; JSON keeps them as
-// base64. Text is decoded from the table's code page to UTF-8.
+// vortab export DATABASE TABLE [--format csv|json] [--password P]... [--password-file FILE]: every
+// record of a table on stdout, streamed one record at a time through a bounded buffer, so memory
+// stays flat however big the table is. CSV (RFC 4180, CRLF line ends) leaves binary blobs out; JSON
+// keeps them as base64. Text is decoded from the table's code page to UTF-8.
 #include <iostream>
 
 #include "cli/cli_command.h"
@@ -16,7 +16,7 @@
 namespace vortab::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: vortab export DATABASE TABLE [--format csv|json] [--password P]\n";
+constexpr const char* kUsage = "usage: vortab export DATABASE TABLE [--format csv|json] [--password P]... [--password-file FILE]\n";
 constexpr std::size_t kFlushAt = 1 << 16;
 
 void PrintExportHelp() {
@@ -29,7 +29,8 @@ void PrintExportHelp() {
                  "                 blanks are null, dates \"YYYY-MM-DD\", times \"HH:MM:SS.mmm\",\n"
                  "                 timestamps \"YYYY-MM-DDTHH:MM:SS.mmm\", BCD as a decimal string,\n"
                  "                 bytes and blobs as base64\n"
-                 "  --password P   a password for a protected table (may be given more than once)\n";
+                 "  --password P   a password for a protected table (may be given more than once)\n"
+                 "  --password-file FILE  passwords, one a line; on a terminal a protected table asks\n";
 }
 
 void Flush(std::string& out, bool force) {

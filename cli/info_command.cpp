@@ -1,6 +1,7 @@
-// vortab info DATABASE [TABLE...] [--json] [--password P]: the structure of each named table, or
-// of every table of the directory. A table that cannot be read is reported on stderr with its
-// engine code and skipped; the others are still shown and the exit code is then 1.
+// vortab info DATABASE [TABLE...] [--json] [--password P]... [--password-file FILE]: the structure
+// of each named table, or of every table of the directory. A table that cannot be read is reported
+// on stderr with its engine code and skipped; the others are still shown and the exit code is then
+// 1.
 #include <iostream>
 
 #include "cli/cli_command.h"
@@ -11,7 +12,7 @@
 namespace vortab::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: vortab info DATABASE [TABLE...] [--json] [--password P]\n";
+constexpr const char* kUsage = "usage: vortab info DATABASE [TABLE...] [--json] [--password P]... [--password-file FILE]\n";
 
 void PrintInfoHelp() {
     std::cout << kUsage
@@ -20,7 +21,9 @@ void PrintInfoHelp() {
                  "DATABASE is a directory; TABLE names are matched without regard to case, with or\n"
                  "without \".db\". Without TABLE every table of the directory is shown.\n\n"
                  "  --json        one JSON object {\"database\": DIR, \"tables\": [...]} instead of text\n"
-                 "  --password P  a password for protected tables (may be given more than once)\n";
+                 "  --password P  a password for protected tables (may be given more than once)\n"
+                 "  --password-file FILE  passwords, one a line (keeps them out of process lists)\n"
+                 "On a terminal, a protected table that none of them opens asks for its password.\n";
 }
 
 }  // namespace

@@ -84,7 +84,8 @@ void Checks(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json)
 void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) {
     json.key("links");
     json.beginArray();
-    for (const paradox::RILinkDescriptor& l : info.links) {
+    for (std::size_t n = 0; n < info.links.size(); ++n) {
+        const paradox::RILinkDescriptor& l = info.links[n];
         json.beginObject();
         json.key("name"); json.string(decoder.toUtf8(paradox::fixedText(l.name)));
         json.key("kind"); json.string(LinkKindName(l.kind));
@@ -94,6 +95,14 @@ void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) 
         json.beginArray();
         for (std::uint16_t number : LinkFieldNumbers(l, true)) json.integer(number);
         json.endArray();
+        json.key("otherFieldNames");  // null when the other table could not be read
+        if (info.linkOtherFieldNames[n].empty()) {
+            json.null();
+        } else {
+            json.beginArray();
+            for (const std::string& name : info.linkOtherFieldNames[n]) json.string(name);
+            json.endArray();
+        }
         json.key("updateRule"); json.string(LinkRuleName(l.updateRule));
         json.key("deleteRule"); json.string(LinkRuleName(l.deleteRule));
         json.endObject();

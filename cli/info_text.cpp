@@ -100,13 +100,20 @@ void WriteChecks(const TableInfo& info, const TextDecoder& decoder, std::string&
 
 void WriteLinks(const TableInfo& info, const TextDecoder& decoder, std::string& out) {
     out += "  links (" + std::to_string(info.links.size()) + "):\n";
-    for (const paradox::RILinkDescriptor& l : info.links) {
+    for (std::size_t n = 0; n < info.links.size(); ++n) {
+        const paradox::RILinkDescriptor& l = info.links[n];
         out += "    " + Quoted(decoder.toUtf8(paradox::fixedText(l.name))) + ": ";
         out += l.kind == 1 ? "dependent of " : "master of ";
         out += NameToUtf8(paradox::fixedText(l.otherTable));
-        out += " (" + FieldList(info, LinkFieldNumbers(l, false)) + " -> fields";
-        const std::vector<std::uint16_t> other = LinkFieldNumbers(l, true);
-        for (std::size_t i = 0; i < other.size(); ++i) out += (i ? ", " : " ") + std::to_string(other[i]);
+        out += " (" + FieldList(info, LinkFieldNumbers(l, false)) + " -> ";
+        const std::vector<std::string>& names = info.linkOtherFieldNames[n];
+        if (names.empty()) {
+            out += "fields";
+            const std::vector<std::uint16_t> other = LinkFieldNumbers(l, true);
+            for (std::size_t i = 0; i < other.size(); ++i) out += (i ? ", " : " ") + std::to_string(other[i]);
+        } else {
+            for (std::size_t i = 0; i < names.size(); ++i) out += (i ? ", " : "") + names[i];
+        }
         out += std::string("), update ") + LinkRuleName(l.updateRule) + ", delete " + LinkRuleName(l.deleteRule) + "\n";
     }
 }

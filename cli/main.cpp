@@ -20,15 +20,17 @@ const CliCommand kCommands[] = {
      "run one script line and print its status code and text", vortab::cli::RunExec},
     {"baseline", "SCRIPT DATABASE --to N [--log FILE]",
      "record steps 1 to N as applied for a database brought there by other means", vortab::cli::RunBaseline},
-    {"info", "DATABASE [TABLE...] [--json] [--password P]",
+    {"info", "DATABASE [TABLE...] [--json] [--password P]... [--password-file FILE]",
      "show the structure of the database's tables", vortab::cli::RunInfo},
-    {"export", "DATABASE TABLE [--format csv|json] [--password P]",
+    {"export", "DATABASE TABLE [--format csv|json] [--password P]... [--password-file FILE]",
      "write every record of a table to stdout as CSV or JSON", vortab::cli::RunExport},
     {"dump", "DATABASE [TABLE...] [-o FILE] [--password P]... [--library DIR]",
      "write the script that reproduces the database (or the chosen tables)", vortab::cli::RunDump},
     {"diff", "ORIGINAL CURRENT [--table NAME [--original-table NAME]] [--invariant | --no-invariant] [--ignore-case] "
              "[-o FILE] [--exit-code] [--password P]... [--library DIR]",
      "write the script that turns ORIGINAL's structure into CURRENT's", vortab::cli::RunDiff},
+    {"version", "[--library DIR]   (also: vortab --version)",
+     "show the versions and files of the tool, its engine and its script library", vortab::cli::RunVersion},
 };
 
 void PrintHelp() {
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
         PrintHelp();
         return argc < 2 ? 2 : 0;
     }
-    const std::string name = argv[1];
+    const std::string name = std::string(argv[1]) == "--version" ? "version" : argv[1];
     for (const CliCommand& c : kCommands) {
         if (name != c.name) continue;
         vortab::cli::Arguments args(argv + 2, argv + argc);

@@ -42,15 +42,7 @@ int RequireUsableLibrary(LibraryBinding& binding, const std::string& directory, 
     return binding.RequireLibrary() ? exit_code::kSuccess : exit_code::kLibraryUnusable;
 }
 
-std::vector<std::string> TakePasswords(Arguments& args) {
-    std::vector<std::string> passwords = TakeOpenOptions(args).passwords;
-    std::string file;
-    while (TakeOption(args, "--password-file", file)) {
-        for (std::string& line : SplitLines(ReadFileBytes(file)))
-            if (!line.empty()) passwords.push_back(PasswordTo1252(line));
-    }
-    return passwords;
-}
+std::vector<std::string> TakePasswords(Arguments& args) { return TakeOpenOptions(args).passwords; }
 
 std::string FirstOption(const Arguments& args) {
     for (const std::string& a : args)

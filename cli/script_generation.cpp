@@ -1,14 +1,18 @@
 // Library, passwords, progress and output of the script generating commands.
 #include "cli/script_generation.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/run_options.h"
 #include "cli/table_access.h"
+#include "cli/terminal_prompt.h"
 #include "editor/runner/status_messages.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
@@ -47,12 +51,57 @@ private:
     int total_ = 1, done_ = 0, shown_ = -1;
 };
 
+// Writes the file under a temporary name beside it and renames it into place, so that a full
+// disk or a kill never leaves a script cut short where the previous one stood.
+bool ReplaceFileContents(const std::string& path, const std::string& text) {
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {  // a device or pipe (-o /dev/stdout) is written as it is
+        std::ofstream out(path, std::ios::binary);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        return static_cast<bool>(out);
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const mode_t mode = exists ? existing.st_mode & 07777 : 0666 & ~mask;
+    const bool ok = done == text.size() && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const int saved = errno;
+    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const int failure = ok ? errno : saved;
+        ::unlink(temp.c_str());
+        errno = failure;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void TakeGenerationOptions(Arguments& args, GenerationSetup& setup) {
     setup.libraryDir = TakeLibraryDirectory(args);
     TakeOption(args, "-o", setup.outputFile);
     for (const std::string& password : TakePasswords(args)) paradox::Session::Default().addPassword(password);
+    // On a terminal, a protected table none of them opens asks for its password.
+    // The question takes the progress bar's line; the bar is drawn again at its next step.
+    if (PasswordPrompt ask = TerminalPasswordPrompt([] { std::fputs("\r\033[K", stderr); })) {
+        paradox::Session::Default().setPasswordEvent([ask](const std::string& table) {
+            const std::optional<std::string> password = ask(table);
+            if (!password) return paradox::PasswordReply::Abort;
+            paradox::Session::Default().addPassword(*password);
+            return paradox::PasswordReply::Retry;
+        });
+    }
     if (isatty(STDERR_FILENO))
         setup.progress = std::make_unique<TerminalProgress>();
     else
@@ -76,11 +125,8 @@ int WriteScript(const std::string& command, const dbinfo::ScriptLines& lines, co
         std::cout.flush();
         return std::cout ? 0 : 1;
     }
-    std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (out) return 0;
-    std::cerr << "vortab " << command << ": cannot write " << outputFile << "\n";
+    if (ReplaceFileContents(outputFile, text)) return 0;
+    std::cerr << "vortab " << command << ": cannot write " << outputFile << ": " << std::strerror(errno) << "\n";
     return 1;
 }
 

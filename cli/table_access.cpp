@@ -3,7 +3,9 @@
 
 #include <iostream>
 
+#include "cli/terminal_prompt.h"
 #include "editor/dbinfo/structure_model.h"
+#include "editor/runner/script_lines.h"
 #include "paradox/format/language_driver.h"
 #include "paradox/storage/table_list.h"
 #include "shared/cp1252.h"
@@ -29,6 +31,12 @@ paradox::OpenOptions TakeOpenOptions(Arguments& args) {
     paradox::OpenOptions options;
     std::string password;
     while (TakeOption(args, "--password", password)) options.passwords.push_back(PasswordTo1252(password));
+    std::string file;
+    while (TakeOption(args, "--password-file", file)) {
+        for (std::string& line : SplitLines(ReadFileBytes(file)))
+            if (!line.empty()) options.passwords.push_back(PasswordTo1252(line));
+    }
+    options.askPassword = TerminalPasswordPrompt();
     return options;
 }
 

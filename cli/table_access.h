@@ -10,8 +10,10 @@
 
 namespace vortab::cli {
 
-// Removes every "--password P" from args; the passwords (UTF-8 on the command line) are
-// handed to the engine in Windows-1252, as tables store them.
+// Removes every "--password P" and "--password-file FILE" (one password a line) from args;
+// the passwords (UTF-8) are handed to the engine in Windows-1252, as tables store them. On a
+// terminal, a protected table none of them opens asks for its password (empty gives up).
+// Throws std::runtime_error when a password file cannot be read.
 paradox::OpenOptions TakeOpenOptions(Arguments& args);
 // A password from the command line, a file or the terminal, in Windows-1252.
 std::string PasswordTo1252(const std::string& text);

@@ -3,11 +3,33 @@
 #include "cli/table_info.h"
 
 #include "cli/code_page.h"
+#include "cli/info_terms.h"
 #include "cli/table_access.h"
 #include "paradox/format/val_file.h"
 #include "paradox/table/secondary_index.h"
 
 namespace vortab::cli {
+namespace {
+
+// The names of a link's fields in its other table, or none when that table cannot be read.
+std::vector<std::string> OtherFieldNames(const std::string& dir, const paradox::RILinkDescriptor& link,
+                                         const paradox::OpenOptions& options) {
+    paradox::OpenOptions quiet{options.passwords, {}};
+    std::vector<std::string> names;
+    try {
+        const paradox::Table other = paradox::Table::open(dir, paradox::fixedText(link.otherTable), quiet);
+        TableInfo otherInfo;
+        otherInfo.properties = other.properties();
+        otherInfo.schema = other.schema();
+        for (const std::uint16_t number : LinkFieldNumbers(link, true))
+            names.push_back(FieldNameByNumber(otherInfo, number));
+    } catch (const std::exception&) {
+        names.clear();  // shown by number
+    }
+    return names;
+}
+
+}  // namespace
 
 TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::OpenOptions& options) {
     const paradox::Table table = paradox::Table::open(dir, name, options);
@@ -21,6 +43,8 @@ TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const p
         info.links = std::move(val->links);
         info.checksStale = val->stale;
     }
+    for (const paradox::RILinkDescriptor& link : info.links)
+        info.linkOtherFieldNames.push_back(OtherFieldNames(dir, link, options));
     return info;
 }
 

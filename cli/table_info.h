@@ -21,6 +21,9 @@ struct TableInfo {
     std::vector<paradox::IndexDescriptor> indexes;  // primary first, then secondary
     std::vector<paradox::ValidityCheckDescriptor> checks;
     std::vector<paradox::RILinkDescriptor> links;
+    // Per link, the names (UTF-8) of its fields in the other table; empty when that table could
+    // not be read with the given passwords (it is never asked for).
+    std::vector<std::vector<std::string>> linkOtherFieldNames;
     bool checksStale = false;  // the .VAL was written for an older version of the table
 };
 

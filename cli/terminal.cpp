@@ -15,11 +15,14 @@ namespace {
 
 std::atomic<bool> stopRequested{false};
 
-void OnInterrupt(int) {
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The first stop signal of any kind asks for a stop; the next one ends the process as usual.
+void OnStopSignal(int) {
     stopRequested = true;
     static const char note[] = "\nvortab: stopping after the current step (Ctrl-C again to kill)\n";
     [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, note, sizeof note - 1);
-    ::signal(SIGINT, SIG_DFL);
+    for (const int sig : kStopSignals) ::signal(sig, SIG_DFL);
 }
 
 // Reads one line from fd (without its line end); nullopt at end of input before any byte.
@@ -95,9 +98,9 @@ std::optional<std::string> ReadSecret(const std::string& prompt) {
 
 void StopOnInterrupt() {
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int sig : kStopSignals) ::sigaction(sig, &action, nullptr);
 }
 
 bool StopRequested() { return stopRequested; }

@@ -18,8 +18,9 @@ bool AskYesNo(const std::string& question);
 // Reads one line from the terminal with echo off (UTF-8 as typed); nullopt at end of input.
 std::optional<std::string> ReadSecret(const std::string& prompt);
 
-// After this, the first Ctrl-C only sets StopRequested() (a run stops before its next step);
-// a second one ends the process as usual.
+// After this, the first Ctrl-C, SIGTERM or SIGHUP only sets StopRequested() (a run stops
+// before its next step, and a dry run's scratch copy is removed); a second one ends the
+// process as usual.
 void StopOnInterrupt();
 bool StopRequested();
 

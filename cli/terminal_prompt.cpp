@@ -11,7 +11,7 @@ PasswordPrompt TerminalPasswordPrompt(std::function<void()> beforeAsking) {
     return [beforeAsking](const std::string& table) -> std::optional<std::string> {
         if (beforeAsking) beforeAsking();
         std::optional<std::string> typed = ReadSecret("Table " + Cp1252ToUtf8(table) + " is password protected. Password (empty gives up): ");
-        if (!typed) return std::nullopt;
+        if (!typed || typed->empty()) return std::nullopt;
         return PasswordTo1252(*typed);
     };
 }

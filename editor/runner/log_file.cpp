@@ -90,6 +90,9 @@ void LogFile::appendLine(std::string_view line) {
         if (n < 0) Fail("cannot write the log", path_);
         done += static_cast<std::size_t>(n);
     }
+    // A line marks a step as applied: it must outlive a power loss like the change it records,
+    // or the next run would apply the step again.
+    if (::fdatasync(fd_) != 0 && errno != EINVAL) Fail("cannot write the log", path_);
 }
 
 bool LogIsLocked(const std::string& path) {

@@ -36,7 +36,8 @@ public:
     // The whole file as it is now, split into lines.
     std::vector<std::string> readLines() const;
     // Appends one line and its CR LF in a single write. A last line that a killed run left
-    // without its line end is ended first, so that the new line starts a line of its own.
+    // without its line end is ended first, so that the new line starts a line of its own. The
+    // line is on disk when the call returns.
     void appendLine(std::string_view line);
 
     const std::string& path() const { return path_; }

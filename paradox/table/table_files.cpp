@@ -1,5 +1,5 @@
-// Renaming and deleting a table together with every companion file of its family. A rename is
-// one family swap: each member gets its new name through a staged hard link (a copy where the
+// Renaming and deleting a table together with every companion file of its family, each as one
+// family swap. A rename is one family swap: each member gets its new name through a staged hard link (a copy where the
 // file system has none), the old names are removed, and the .VAL files of the tables linked to
 // it (and its own, for links to itself) name it under the new name — all in one step.
 #include <algorithm>
@@ -141,15 +141,13 @@ void renameTable(const std::string& dir, const std::string& oldName, const std::
 
 void deleteTable(const std::string& dir, const std::string& name) {
     const TableLocation loc = LocateTable(dir, name);
-    const auto db = FindTableFile(loc.dir, loc.base, "DB");
-    if (!db) throw EngineError(err::kNoSuchTable, JoinPath(loc.dir, loc.base + ".DB"));
-    // The .DB goes last, so that a failure leaves a table that still opens.
-    std::vector<std::string> files = FamilyFiles(loc.dir, loc.base);
-    std::stable_partition(files.begin(), files.end(), [&](const std::string& f) { return f != *db; });
-    for (const auto& f : files) {
-        if (::unlink(f.c_str()) != 0 && errno != ENOENT)
-            throw EngineError(err::kFileDeleteFail, f + ": " + std::strerror(errno));
-    }
+    RecoverFamily(loc.dir, loc.base);
+    if (!FindTableFile(loc.dir, loc.base, "DB")) throw EngineError(err::kNoSuchTable, JoinPath(loc.dir, loc.base + ".DB"));
+    // One swap of removals: a stop at any point leaves the whole family or none of it, never a
+    // .DB without its .PX or .VAL that Paradox would refuse or read without its checks.
+    FamilySwap swap(loc.dir, loc.base);
+    for (const std::string& file : FamilyFiles(loc.dir, loc.base)) swap.remove(FileNamePart(file));
+    swap.commit();
 }
 
 }  // namespace paradox

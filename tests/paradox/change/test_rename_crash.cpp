@@ -1,6 +1,7 @@
-// A rename killed at every step: afterwards the table is found whole under its old name or its
-// new one, never part under each, with the same bytes, and the tables linked to it (its master
-// and its dependent) name it under the name it has.
+// A rename or a delete killed at every step: afterwards the renamed table is found whole under
+// its old name or its new one, never part under each, with the same bytes, and the tables linked
+// to it (its master and its dependent) name it under the name it has; a deleted one is whole or
+// gone.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -11,6 +12,7 @@
 #include "paradox/change/link_ops.h"
 #include "paradox/format/descriptor_builder.h"
 #include "paradox/format/val_file.h"
+#include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
 #include "paradox/table/database.h"
@@ -106,6 +108,33 @@ TEST(RenameCrash, OneNameAtEveryStepAndTheLinkedTablesInStep) {
         });
     EXPECT_TRUE(out.completed);
     EXPECT_GT(out.stops, 10u);
+}
+
+// A delete stopped at any step leaves the family whole, byte for byte, or gone with no file
+// left: never a .DB that lost its .PX or .VAL.
+TEST(RenameCrash, DeleteLeavesTheWholeFamilyOrNone) {
+    ScratchDir tmpl;
+    MakeTables(tmpl.str());
+    const auto before = MemberBytes(tmpl.str(), "CUSTOMER");
+    const auto setup = [&](const std::string& dir) {
+        for (const auto& e : fs::directory_iterator(tmpl.path())) fs::copy_file(e.path(), fs::path(dir) / e.path().filename());
+    };
+    const CrashOutcome out = KillAtEveryStep(
+        setup, [](const std::string& dir) { deleteTable(dir, "CUSTOMER"); },
+        [&](const std::string& dir, uint32_t step) {
+            RecoverDirectory(dir);
+            const auto now = MemberBytes(dir, "CUSTOMER");
+            if (step == 0) {
+                EXPECT_TRUE(now.empty());
+            }
+            if (!now.empty()) {
+                EXPECT_TRUE(now == before) << "step " << step;
+            }
+            for (const auto& e : fs::directory_iterator(dir))
+                EXPECT_NE(e.path().filename().string()[0], '.') << e.path() << " left at step " << step;
+        });
+    EXPECT_TRUE(out.completed);
+    EXPECT_GT(out.stops, 3u);
 }
 
 TEST(RenameCrash, TheRenamedTableReadsThroughPxlib) {
