@@ -9,9 +9,12 @@
 #include "cli/dry_run.h"
 #include "cli/lock_wait.h"
 #include "cli/run_options.h"
+#include "cli/table_access.h"
 #include "cli/terminal.h"
 #include "cli/terminal_prompt.h"
 #include "editor/runner/script_lines.h"
+#include "paradox/change/link_journal.h"
+#include "paradox/storage/table_list.h"
 
 namespace vortab::cli {
 namespace {
@@ -73,6 +76,20 @@ std::optional<ApplyOptions> ParseApply(Arguments args) {
     return o;
 }
 
+// Tells what the first step will do first: add back the links an interrupted change left
+// suspended (skipping tables that are gone), or stop at a damaged journal of them.
+void NoteSuspendedLinks(const std::string& directory) {
+    const paradox::LinkJournalState state = paradox::InspectLinkJournal(directory);
+    if (state == paradox::LinkJournalState::Damaged) WarnOfSuspendedLinks("apply", directory);
+    paradox::LinkJournal journal;
+    if (state != paradox::LinkJournalState::Left || !paradox::PeekLinkJournal(directory, journal)) return;
+    std::cerr << "vortab apply: restoring the links of dependent tables that an interrupted change left suspended\n";
+    for (const paradox::JournalTable& table : journal.tables)
+        if (paradox::ListTables(directory, table.table).empty())
+            std::cerr << "vortab apply: table " << NameToUtf8(table.table)
+                      << " no longer exists; its suspended links are not restored\n";
+}
+
 }  // namespace
 
 int RunApply(const Arguments& given) {
@@ -89,6 +106,7 @@ int RunApply(const Arguments& given) {
         return exit_code::kStepFailed;
     }
 
+    NoteSuspendedLinks(directory);
     LibraryBinding binding;
     if (const int unusable = RequireUsableLibrary(binding, o.libraryDir, "apply")) return unusable;
     StopOnInterrupt();

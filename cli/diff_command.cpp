@@ -4,6 +4,7 @@
 
 #include "cli/run_options.h"
 #include "cli/script_generation.h"
+#include "cli/table_access.h"
 #include "editor/dbinfo/diff_script.h"
 #include "paradox/storage/engine_error.h"
 
@@ -45,6 +46,8 @@ int RunDiff(const Arguments& given) {
             currentTables.push_back(currentTable);
             originalTables.push_back(originalTable);
         }
+        WarnOfSuspendedLinks("diff", args[0]);
+        WarnOfSuspendedLinks("diff", args[1]);
         std::unique_ptr<dbinfo::tdatabase_Structure> original;
         try {
             original = dbinfo::LoadDatabase(args[0], originalTables, setup.info->chain, *setup.progress);

@@ -3,6 +3,7 @@
 
 #include "cli/run_options.h"
 #include "cli/script_generation.h"
+#include "cli/table_access.h"
 #include "editor/dbinfo/create_script.h"
 
 namespace vortab::cli {
@@ -19,6 +20,7 @@ int RunDump(const Arguments& given) {
     return RunGeneration("dump", [&] {
         std::vector<std::string> tables;
         for (std::size_t i = 1; i < args.size(); ++i) tables.push_back(TableNameArgument(args[i]));
+        WarnOfSuspendedLinks("dump", args[0]);
         const auto model = dbinfo::LoadDatabase(args[0], tables, setup.info->chain, *setup.progress);
         dbinfo::ScriptLines lines;
         dbinfo::WriteCreateScript(*model, tables, lines, *setup.progress);

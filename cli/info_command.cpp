@@ -49,6 +49,7 @@ int RunInfo(const Arguments& given) {
     }
     const std::string dir = args[0];
     std::vector<std::string> names(args.begin() + 1, args.end());
+    WarnOfSuspendedLinks("info", dir);
     if (names.empty()) {
         try {
             // A rename or delete a kill left half done is settled first, so that no table is

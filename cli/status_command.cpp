@@ -5,6 +5,7 @@
 #include "cli/cli_command.h"
 #include "cli/json_writer.h"
 #include "cli/run_options.h"
+#include "cli/table_access.h"
 #include "editor/runner/log_file.h"
 #include "editor/runner/script_lines.h"
 #include "editor/runner/upgrade_log.h"
@@ -21,9 +22,11 @@ void PrintStatusHelp() {
               << "\nShows where DATABASE stands against SCRIPT: total steps, the applied step, the pending\n"
                  "steps, steps whose logged command differs from the script's line now (edited), a step\n"
                  "whose run was cut off (interrupted; the next apply repeats it) and a log ahead of the\n"
-                 "script (newer). Reads the log only.\n\n"
+                 "script (newer). Reads the log only, and warns when an interrupted change left links of\n"
+                 "dependent tables suspended (the next apply restores them).\n\n"
                  "  --log FILE  the upgrade log (default: vortab.log in the database directory)\n"
-                 "  --json      {\"total\", \"applied\", \"pending\", \"edited\", \"interrupted\", \"newer\", \"running\"}\n";
+                 "  --json      {\"total\", \"applied\", \"pending\", \"edited\", \"interrupted\", \"newer\", \"running\",\n"
+                 "              \"linksSuspended\"}\n";
 }
 
 // "5, 7-9" for a sorted list of steps.
@@ -39,7 +42,7 @@ std::string StepRanges(const std::vector<int>& steps) {
     return text;
 }
 
-void PrintJson(const UpgradeStatus& s, std::optional<int> running) {
+void PrintJson(const UpgradeStatus& s, std::optional<int> running, bool linksSuspended) {
     std::string out;
     JsonWriter json(out);
     json.beginObject();
@@ -62,6 +65,7 @@ void PrintJson(const UpgradeStatus& s, std::optional<int> running) {
     json.memberInteger("interrupted", std::optional<std::int64_t>(s.interrupted));
     json.memberBoolean("newer", s.newer);
     json.memberInteger("running", std::optional<std::int64_t>(running));
+    json.memberBoolean("linksSuspended", linksSuspended);
     json.endObject();
     std::cout << out << "\n";
 }
@@ -104,7 +108,8 @@ int RunStatus(const Arguments& given) {
         running = status.interrupted;
         status.interrupted.reset();
     }
-    if (asJson) PrintJson(status, running);
+    const bool linksSuspended = WarnOfSuspendedLinks("status", args[1]);
+    if (asJson) PrintJson(status, running, linksSuspended);
     else PrintText(status, args[1], log.path, running);
     return exit_code::kSuccess;
 }

@@ -1,4 +1,4 @@
-// What info and export share: the table options of the command line (--password, given any
+// What info, export and the other reading commands share: the table options of the command line (--password, given any
 // number of times) and the report of an engine failure on stderr (status code and its text).
 #pragma once
 #include <cstdint>
@@ -28,6 +28,11 @@ std::string NameToUtf8(const std::string& name);
 // The code page of a table's texts: the header's, else that of its language driver (level 3
 // headers carry none), else 0, which the decoder reads as Windows-1252.
 std::uint16_t TextCodePage(const paradox::TableProperties& properties);
+
+// Writes "vortab COMMAND: ..." to stderr when an interrupted change left links of dependent
+// tables suspended in the database (a directory or an alias), or their journal is damaged.
+// Returns whether it did.
+bool WarnOfSuspendedLinks(const std::string& command, const std::string& database);
 
 // The table name without directory and extension ("orders.db" -> "orders").
 std::string TableTitle(const std::string& fileName);

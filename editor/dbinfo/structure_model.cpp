@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "paradox/change/link_journal.h"
 #include "paradox/format/val_file.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
@@ -223,6 +224,15 @@ std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseNam
     for (std::size_t i = 0; i < chosen; ++i) model->ResolveDependencies(*model->tables[i]);
     model->SortByDependencies();
     return model;
+}
+
+std::string SuspendedLinksWarning(const std::string& databaseName) {
+    try {
+        const std::string dir = paradox::Session::Default().resolveDatabaseDirectory(databaseName);
+        return paradox::LinkJournalWarning(dir, paradox::InspectLinkJournal(dir));
+    } catch (const std::exception&) {
+        return {};  // a database that does not resolve is reported by whatever reads it
+    }
 }
 
 }  // namespace vortab::dbinfo

@@ -110,6 +110,10 @@ std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseNam
                                                   const IdentifierEntry* identifiers, Progress& progress,
                                                   const std::string& driver = "PARADOX");
 
+// One line when an interrupted change left links of dependent tables suspended in the database
+// (or their journal is damaged), else empty. Reads only: the next apply restores the links.
+std::string SuspendedLinksWarning(const std::string& databaseName);
+
 // Whether a check holds anything a script can state (required, a value, a picture). A check that
 // is only a table lookup does not: the generators leave it to a remark and the comparison skips it.
 bool HasScriptableParts(const paradox::ValidityCheckDescriptor& check);

@@ -48,6 +48,13 @@ std::string ToLibrary(const QString& text) { return Utf8ToCp1252(text.toStdStrin
 
 bool IsCommandLine(const QString& trimmed) { return !trimmed.isEmpty() && !trimmed.startsWith(':'); }
 
+// The generators read what is there; links an interrupted change left suspended are missing
+// from what they read until the next apply restores them, so the user is told.
+void WarnOfSuspendedLinks(QWidget* parent, const std::string& database) {
+    const std::string warning = dbinfo::SuspendedLinksWarning(database);
+    if (!warning.empty()) QMessageBox::warning(parent, ApplicationTitle(), FromLibraryText(warning));
+}
+
 }  // namespace
 
 void TKestrel::CheckScriptSyntax(const QStringList& lines, bool fromEditor) {
@@ -147,6 +154,7 @@ void TKestrel::CreateScriptFromDatabase(const QString& database, const QStringLi
     BusyScope busy(Busy);
     ReDBScriptPopup->AddHistory(database);
     const std::vector<std::string> names = ToLibraryLines(tables);
+    WarnOfSuspendedLinks(this, ToLibrary(database));
     const auto model = dbinfo::LoadDatabase(ToLibrary(database), names, libraryInfo_->chain, *this, settings_.driverName);
     dbinfo::ScriptLines lines;
     dbinfo::WriteCreateScript(*model, names, lines, *this, LibraryVersionText(libraryInfo_));
@@ -169,6 +177,8 @@ void TKestrel::DifferentialScriptCommand() {
     const std::string original = ToLibrary(originalTable), current = ToLibrary(currentTable);
     const std::vector<std::string> originalNames = allTables ? std::vector<std::string>{} : std::vector{original};
     const std::vector<std::string> currentNames = allTables ? std::vector<std::string>{} : std::vector{current};
+    WarnOfSuspendedLinks(this, ToLibrary(originalDatabase));
+    WarnOfSuspendedLinks(this, ToLibrary(currentDatabase));
     std::unique_ptr<dbinfo::tdatabase_Structure> originalModel;
     try {
         originalModel = dbinfo::LoadDatabase(ToLibrary(originalDatabase), originalNames, libraryInfo_->chain, *this,

@@ -5,6 +5,7 @@
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
+#include "library/commands/suspended_links.h"
 #include "library/engine/table_engine.h"
 #include "paradox/format/link_descriptor.h"
 #include "paradox/storage/lock_table.h"
@@ -32,8 +33,15 @@ std::vector<std::string> TablesOfChange(const std::string& table, const std::vec
 }  // namespace
 
 ChangeLocks::ChangeLocks(const std::string& table, const std::vector<std::string>& others) {
+    RestoreLeftSuspendedLinks();
+    LockAll(TablesOfChange(table, others));
+}
+
+ChangeLocks::ChangeLocks(const std::vector<std::string>& tables, Exactly) { LockAll(tables); }
+
+void ChangeLocks::LockAll(const std::vector<std::string>& tables) {
     try {
-        for (const std::string& name : TablesOfChange(table, others)) Lock(name);
+        for (const std::string& name : tables) Lock(name);
     } catch (...) {
         Release();
         throw;

@@ -4,6 +4,7 @@
 // the change) and any others the caller names (a new link's master). Taken before the table's
 // structure is read, so that no other process changes one of them between the read and the
 // write; a lock another process holds fails at once with its lock code, before anything changed.
+// Links that an interrupted change of the database left suspended are restored first.
 #pragma once
 #include <string>
 #include <vector>
@@ -13,11 +14,16 @@ namespace vortab {
 class ChangeLocks {
 public:
     explicit ChangeLocks(const std::string& table, const std::vector<std::string>& others = {});
+    // Exactly the named tables, without a dependency map and without restoring links first
+    // (the lock that the restore of suspended links itself takes).
+    enum Exactly { kExactly };
+    ChangeLocks(const std::vector<std::string>& tables, Exactly);
     ~ChangeLocks();
     ChangeLocks(const ChangeLocks&) = delete;
     ChangeLocks& operator=(const ChangeLocks&) = delete;
 
 private:
+    void LockAll(const std::vector<std::string>& tables);
     void Lock(const std::string& table);
     void Release();
 

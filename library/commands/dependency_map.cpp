@@ -8,9 +8,11 @@
 #include "library/commands/database_context.h"
 #include "library/commands/passwords.h"
 #include "library/commands/restructure_sequence.h"
+#include "library/commands/suspended_links.h"
 #include "library/engine/table_engine.h"
 #include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
+#include "paradox/storage/fault_injection.h"
 
 namespace vortab {
 namespace {
@@ -130,11 +132,12 @@ std::unique_ptr<tRintList> BuildRintList(const std::string& table) {
     return list;
 }
 
-void SuspendDependentLinks(tRintList& map) {
-    map.ForEach([](tRintClass& entry) {
+void SuspendDependentLinks(tRintList& map, const std::function<void(const tRintClass&, std::size_t)>& beforeDrop) {
+    map.ForEach([&](tRintClass& entry) {
         entry.suspended.resize(entry.links.size(), false);
         for (std::size_t i = 0; i < entry.links.size(); ++i) {
             if (!IsDependentLink(entry.links[i]) || entry.suspended[i]) continue;
+            if (beforeDrop) beforeDrop(entry, i);
             ApplyToLink(entry, entry.links[i], paradox::CRDROP);
             entry.suspended[i] = true;
         }
@@ -169,17 +172,28 @@ void WithDependentLinksSuspended(const std::string& table, const std::function<v
 
 void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change) {
     std::unique_ptr<tRintList> dependents = BuildRintList(table);
+    LinkSuspension journal(table, *dependents);
     std::exception_ptr failure;
     try {
-        SuspendDependentLinks(*dependents);
+        SuspendDependentLinks(*dependents, [&](const tRintClass& entry, std::size_t i) { journal.BeforeDrop(entry, i); });
+        paradox::fault::FaultPoint("links: suspended");
         change(*dependents);
+        paradox::fault::FaultPoint("links: master changed");
     } catch (...) {
         failure = std::current_exception();
     }
+    const auto keepFirst = [&] {
+        if (!failure) failure = std::current_exception();
+    };
     try {
         RestoreDependentLinks(*dependents);
     } catch (...) {
-        if (!failure) failure = std::current_exception();
+        keepFirst();
+    }
+    try {
+        journal.Finish();
+    } catch (...) {
+        keepFirst();
     }
     if (failure) std::rethrow_exception(failure);
 }

@@ -41,11 +41,15 @@ std::unique_ptr<tRintList> BuildRintList(const std::string& table);
 // Restore adds back exactly the links that were dropped, so a suspend that failed half-way is
 // undone by the restore that follows it. A restore that sets records aside fails with 9733; a
 // restore goes on through every link after a failure and then reports the first.
-void SuspendDependentLinks(tRintList& map);
+// beforeDrop, when given, runs just before each link is dropped (the journal records it there).
+void SuspendDependentLinks(tRintList& map,
+                           const std::function<void(const tRintClass&, std::size_t)>& beforeDrop = {});
 void RestoreDependentLinks(tRintList& map);
 
 // Runs `change` with the links of the tables that depend on `table` suspended, and restores them
-// afterwards also when the change fails; the change's failure is the one reported.
+// afterwards also when the change fails; the change's failure is the one reported. The links are
+// journaled in the database directory while they are suspended, so that a process killed
+// meanwhile leaves them for the next change to restore (suspended_links.h).
 void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change);
 // The same for a change that must edit the map before the links are restored (a rename).
 void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change);

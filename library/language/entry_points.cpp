@@ -4,6 +4,7 @@
 
 #include "library/commands/database_context.h"
 #include "library/commands/passwords.h"
+#include "library/commands/suspended_links.h"
 #include "library/engine/engine_session.h"
 #include "library/language/expression.h"
 #include "library/language/integer_conversion.h"
@@ -60,6 +61,8 @@ VORTAB_EXPORT std::int32_t VORTAB_API vortabExecLine(const char* database, const
             return code;
         if (vortab::StatusCode code = vortab::EngineVersionStatus(); code != 0) return code;
         vortab::UseDatabase(vortab::TextOf(database), driver);
+        // Links an interrupted change left suspended come back before anything else runs.
+        vortab::RestoreLeftSuspendedLinks();
         vortab::RunResult result = expr.Run();
         if (result.status != 0) return result.status;
         return vortab::LineStatus(result.value);

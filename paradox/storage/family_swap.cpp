@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "paradox/storage/crc32.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
@@ -26,15 +27,6 @@ namespace {
 
 constexpr const char* kRecordMagic = "VORTAB-FAMILY-SWAP 1";
 constexpr std::size_t kMaxRecordBytes = 1 << 16;
-
-uint32_t Crc32(const char* p, std::size_t n) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < n; ++i) {
-        c ^= static_cast<uint8_t>(p[i]);
-        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-    }
-    return ~c;
-}
 
 bool IsPlainName(const std::string& n) {
     if (n.empty() || n == "." || n == ".." || n.size() > 255) return false;

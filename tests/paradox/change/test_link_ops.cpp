@@ -7,6 +7,7 @@
 
 #include "ops_test_support.h"
 #include "paradox/change/index_ops.h"
+#include "paradox/change/link_journal.h"
 #include "paradox/change/link_ops.h"
 #include "paradox/format/val_file.h"
 #include "paradox/storage/engine_error.h"
@@ -407,6 +408,38 @@ TEST_F(OrphanTables, RestructureChangesFieldsAndLinksInOneRequest) {
     EXPECT_THROW(Lines(dir.str(), "master"), EngineError);
     EXPECT_EQ(Lines(dir.str(), "master", "secret"), (std::vector<std::string>{"1|one|"}));  // no detail 2
     ASSERT_EQ(ReadLinks(dir.str(), "master").size(), 1u);
+}
+
+// The journal of suspended links keeps every member of every descriptor, also names holding its
+// own separators, and any cut or changed byte makes it unreadable rather than different.
+TEST(LinkJournal, KeepsEveryMemberAndRefusesEveryDamage) {
+    RILinkDescriptor link{};
+    link.linkNumber = 3;
+    std::strcpy(link.name, "To%\tA\nB");
+    link.kind = 1;
+    std::strcpy(link.otherTable, "MASTER 100%.DB");
+    link.updateRule = 1;
+    link.fieldCount = kMaxKeyFields;
+    for (std::uint16_t i = 0; i < kMaxKeyFields; ++i) {
+        link.thisFields[i] = static_cast<std::uint16_t>(i + 1);
+        link.otherFields[i] = static_cast<std::uint16_t>(0xFFFF - i);
+    }
+    const LinkJournal journal{"MASTER 100%.DB", {{"B\t.DB", 0xDEADBEEF, {{link, true}, {RILinkDescriptor{}, false}}}, {"C.DB", 0, {}}}};
+    const std::string bytes = EncodeLinkJournal(journal);
+    LinkJournal back;
+    ASSERT_TRUE(DecodeLinkJournal(bytes, back));
+    EXPECT_EQ(EncodeLinkJournal(back), bytes);
+    ASSERT_EQ(back.tables.size(), 2u);
+    EXPECT_EQ(back.tables[0].table, "B\t.DB");
+    EXPECT_EQ(back.tables[0].tag, 0xDEADBEEFu);
+    EXPECT_TRUE(back.tables[0].links[0].dropped);
+    EXPECT_EQ(std::memcmp(&back.tables[0].links[0].link, &link, sizeof link), 0);
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        EXPECT_FALSE(DecodeLinkJournal(bytes.substr(0, cut), back)) << cut;
+        std::string changed = bytes;
+        changed[cut] = static_cast<char>(changed[cut] ^ 0x01);
+        EXPECT_FALSE(DecodeLinkJournal(changed, back)) << cut;
+    }
 }
 
 }  // namespace
