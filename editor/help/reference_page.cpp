@@ -77,7 +77,8 @@ private:
         for (const IdentifierEntry* e = sources_.chain; e; e = e->next) chain.push_back(e);
         // The chain runs from the last registered entry; the first entry met under a name is the
         // one a lookup finds, and the page's anchor of the bare name leads to its group.
-        for (const IdentifierEntry* e : chain) primaryGroup_.emplace(e->name, e->group);
+        // Members of the packed entries are copied out, never bound to a reference.
+        for (const IdentifierEntry* e : chain) primaryGroup_.emplace(std::string(e->name), std::string(e->group));
         std::reverse(chain.begin(), chain.end());
         for (const IdentifierEntry* e : chain) {
             const std::string key = std::string(e->group) + '\n' + e->name;
@@ -90,8 +91,9 @@ private:
                 nameAnchors_.insert(e->name);
             }
             topics_[found->second].forms.push_back(e);
-            if (std::find(chainGroups_.begin(), chainGroups_.end(), e->group) == chainGroups_.end())
-                chainGroups_.push_back(e->group);
+            const std::string group = e->group;
+            if (std::find(chainGroups_.begin(), chainGroups_.end(), group) == chainGroups_.end())
+                chainGroups_.push_back(group);
         }
         for (const ConstantFamily& family : sources_.constants)
             for (const auto& [word, value] : family.keywords) nameAnchors_.insert(word);
@@ -246,9 +248,10 @@ private:
             if (topic.group != group) continue;
             const Description* d = sources_.descriptions.find(topic.group, topic.name);
             const std::vector<std::string> names = d ? d->argumentNames : std::vector<std::string>{};
-            for (const IdentifierEntry* e : topic.forms)
-                if (placedContexts_.insert(e->helpContext).second)
-                    html += "<a id=\"" + ContextAnchor(e->helpContext) + "\"></a>";
+            for (const IdentifierEntry* e : topic.forms) {
+                const std::int32_t context = e->helpContext;
+                if (placedContexts_.insert(context).second) html += "<a id=\"" + ContextAnchor(context) + "\"></a>";
+            }
             html += "<h3 id=\"" + topic.anchor + "\"><code>" + Escaped(topic.name) + "</code></h3>\n";
             html += formsHtml(topic, names);
             if (d) html += textHtml(d->lines);
