@@ -84,10 +84,18 @@ void NoteSuspendedLinks(const std::string& directory) {
     paradox::LinkJournal journal;
     if (state != paradox::LinkJournalState::Left || !paradox::PeekLinkJournal(directory, journal)) return;
     std::cerr << "vortab apply: restoring the links of dependent tables that an interrupted change left suspended\n";
-    for (const paradox::JournalTable& table : journal.tables)
-        if (paradox::ListTables(directory, table.table).empty())
+    for (const paradox::JournalTable& table : journal.tables) {
+        if (paradox::ListTables(directory, table.table).empty()) {
             std::cerr << "vortab apply: table " << NameToUtf8(table.table)
                       << " no longer exists; its suspended links are not restored\n";
+            continue;
+        }
+        for (const paradox::JournalLink& link : table.links)
+            if (link.dropped && paradox::ListTables(directory, paradox::fixedText(link.link.otherTable)).empty())
+                std::cerr << "vortab apply: link " << NameToUtf8(paradox::fixedText(link.link.name)) << " of "
+                          << NameToUtf8(table.table) << " is not restored: its master "
+                          << NameToUtf8(paradox::fixedText(link.link.otherTable)) << " no longer exists\n";
+    }
 }
 
 }  // namespace

@@ -70,13 +70,15 @@ std::vector<std::string> TablesOf(const paradox::LinkJournal& journal) {
 }
 
 // The map of links to add back: those the journal marks dropped that their table lacks now.
-// A dependent table that no longer exists has nothing to restore.
+// A dependent table that no longer exists has nothing to restore, and a link whose master was
+// deleted since cannot be added again: both are let go, or they would block every later line.
 std::unique_ptr<tRintList> MissingLinks(const paradox::LinkJournal& journal) {
     auto map = std::make_unique<tRintList>();
+    const auto restorable = [](const paradox::JournalLink& l) {
+        return l.dropped && TableExists(paradox::fixedText(l.link.otherTable));
+    };
     for (const paradox::JournalTable& table : journal.tables) {
-        const bool anyDropped =
-            std::any_of(table.links.begin(), table.links.end(), [](const paradox::JournalLink& l) { return l.dropped; });
-        if (!anyDropped || !TableExists(table.table)) continue;
+        if (std::none_of(table.links.begin(), table.links.end(), restorable) || !TableExists(table.table)) continue;
         CommandTable opened(table.table, false);
         std::set<std::string> present;
         for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))
@@ -85,7 +87,7 @@ std::unique_ptr<tRintList> MissingLinks(const paradox::LinkJournal& journal) {
         entry->tableName = table.table;
         entry->tag = opened.tag();
         for (const paradox::JournalLink& link : table.links) {
-            if (!link.dropped || present.count(LinkKey(link.link))) continue;
+            if (!restorable(link) || present.count(LinkKey(link.link))) continue;
             entry->links.push_back(link.link);
             entry->suspended.push_back(true);
         }

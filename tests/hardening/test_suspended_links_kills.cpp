@@ -128,6 +128,31 @@ TEST_F(SuspendedLinks, AStopAtAnyStepOfAMasterChangeIsMendedByTheNextRun) {
     std::printf("%u stops, %d of them with B's link left suspended\n", outcome.stops, leftJournals);
 }
 
+// A journal whose changed master was deleted since: the link to it is let go, the others come
+// back, and the database is not blocked.
+TEST_F(SuspendedLinks, ALinkWhoseMasterIsGoneIsLetGo) {
+    const std::string d = dir.string();
+    Build(d);
+    const auto dependentLink = [&](const char* table) {
+        const auto val = paradox::ReadValFile(d, table);
+        for (const auto& link : val->links)
+            if (link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent)) return link;
+        throw std::runtime_error("no link");
+    };
+    paradox::LinkJournal journal{"A.DB", {{"B.DB", 0, {{dependentLink("B.DB"), true}}},
+                                          {"C.DB", 0, {{dependentLink("C.DB"), true}}}}};
+    binding.addPassword(kPassword.c_str());
+    ASSERT_EQ(ExecIn(d, "RI_DROP(\"C\", \"ToB\")"), 0);
+    ASSERT_EQ(ExecIn(d, "RI_DROP(\"B\", \"ToA\")"), 0);
+    ASSERT_EQ(ExecIn(d, "TBL_DROP(\"A\")"), 0);
+    std::ofstream(d + "/.vortab-links", std::ios::binary) << paradox::EncodeLinkJournal(journal);
+
+    EXPECT_EQ(ExecIn(d, "ERROR(0)"), 0);
+    EXPECT_EQ(DependentLinks(d, "B.DB"), std::vector<std::string>{});
+    EXPECT_EQ(DependentLinks(d, "C.DB"), std::vector<std::string>{"ToB->B.DB"});
+    EXPECT_EQ(JournalFiles(d), std::vector<std::string>{});
+}
+
 TEST_F(SuspendedLinks, ADamagedJournalIsReportedAndNeverActedOn) {
     const std::string d = dir.string();
     Build(d);
