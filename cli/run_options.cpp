@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "cli/table_access.h"
+#include "editor/runner/database_directory.h"
 #include "editor/runner/library_binding.h"
 #include "editor/runner/script_lines.h"
 #include "editor/runner/upgrade_log.h"
-#include "paradox/session/alias_list.h"
 
 namespace vortab::cli {
 
@@ -50,11 +50,7 @@ std::string FirstOption(const Arguments& args) {
     return {};
 }
 
-std::string DatabaseDirectory(const std::string& database) {
-    const paradox::AliasList aliases = paradox::AliasList::Load(paradox::AliasList::DefaultFile());
-    if (const paradox::Alias* alias = aliases.find(database); alias && !alias->path().empty()) return alias->path();
-    return database;
-}
+std::string DatabaseDirectory(const std::string& database) { return vortab::DatabaseDirectory(database); }
 
 LogChoice TakeLogChoice(Arguments& args, const std::string& database, bool allowNoLog) {
     LogChoice choice;

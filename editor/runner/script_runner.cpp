@@ -5,10 +5,12 @@
 #include <memory>
 #include <optional>
 
+#include "editor/runner/database_directory.h"
 #include "editor/runner/password_mask.h"
 #include "editor/runner/script_lines.h"
 #include "editor/runner/status_messages.h"
 #include "editor/runner/upgrade_log.h"
+#include "paradox/change/link_journal.h"
 
 namespace vortab {
 namespace {
@@ -59,6 +61,17 @@ StatusCode RunPendingLines(LibraryBinding& binding, const ScriptRun& run, const 
     return result;
 }
 
+// A change killed while the links of its dependents were suspended left a journal of them; the
+// library adds them back before any line it runs. A run with no step left to run still gives
+// it that chance, with a line that changes nothing.
+StatusCode RunLinkRestoringLine(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks) {
+    const StatusCode code = binding.execLine(run.database.c_str(), run.driver.c_str(), "ERROR(0)");
+    if (code <= 0) return status::kSuccess;
+    if (hooks.warning)
+        hooks.warning("the links an interrupted change left suspended could not be restored: " + StatusMessage(code));
+    return code;
+}
+
 }  // namespace
 
 StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks) {
@@ -88,15 +101,15 @@ StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHoo
     }
     record.ToApply = record.Total - applied;
     if (hooks.counted) hooks.counted(record);
-    if (record.ToApply < 0) {
-        if (hooks.warning) hooks.warning(kHigherVersionWarning);
-        return status::kSuccess;
-    }
-    if (record.ToApply == 0) return status::kSuccess;
+    if (record.ToApply < 0 && hooks.warning) hooks.warning(kHigherVersionWarning);
+    const bool linksLeft =
+        paradox::InspectLinkJournal(DatabaseDirectory(run.database)) == paradox::LinkJournalState::Left;
+    if (record.ToApply <= 0 && !linksLeft) return status::kSuccess;
 
     if (const StatusCode code = bind(); code != status::kSuccess) return code;
     PasswordPromptRegistration prompt(binding, hooks.passwordPrompt);
     for (const std::string& password : run.passwords) binding.addPassword(password.c_str());
+    if (record.ToApply <= 0) return RunLinkRestoringLine(binding, run, hooks);
     return RunPendingLines(binding, run, hooks, log.get(), applied, record);
 }
 

@@ -153,6 +153,30 @@ TEST_F(SuspendedLinks, ALinkWhoseMasterIsGoneIsLetGo) {
     EXPECT_EQ(JournalFiles(d), std::vector<std::string>{});
 }
 
+// A script with no step left to run still restores the links a killed change left suspended.
+TEST_F(SuspendedLinks, AnUpToDateApplyStillRestoresThem) {
+    const std::string d = dir.string();
+    Build(d);
+    const std::string script = d + "/upgrade.txt";
+    std::ofstream(script) << kChange << "\r\n";
+    ASSERT_EQ(cli_test::RunVortab({"apply", script, d, "--password", kPassword}).exitCode, 0);
+    // Another change of A, stopped at the first step that leaves B's link dropped.
+    const auto linkLeftDropped = [&] {
+        return paradox::InspectLinkJournal(d) == paradox::LinkJournalState::Left && DependentLinks(d, "B.DB").empty();
+    };
+    for (int step = 1; !linkLeftDropped(); ++step) {
+        ASSERT_LT(step, 60) << "no stop left a link suspended";
+        setenv("VORTAB_FAULT_STEP", std::to_string(step).c_str(), 1);
+        cli_test::RunVortab({"exec", d, "FLD_ADD(\"A\", \"More\", FLDINT32, FLDSTDEFAULT, 0, 0)", "--password", kPassword});
+        unsetenv("VORTAB_FAULT_STEP");
+    }
+    const auto run = cli_test::RunVortab({"apply", script, d, "--password", kPassword});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(DependentLinks(d, "B.DB"), std::vector<std::string>{"ToA->A.DB"});
+    EXPECT_EQ(DependentLinks(d, "C.DB"), std::vector<std::string>{"ToB->B.DB"});
+    EXPECT_EQ(JournalFiles(d), std::vector<std::string>{});
+}
+
 TEST_F(SuspendedLinks, ADamagedJournalIsReportedAndNeverActedOn) {
     const std::string d = dir.string();
     Build(d);
