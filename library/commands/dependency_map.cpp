@@ -92,6 +92,17 @@ void SortMastersFirst(tRintList& list) {
             if (list.At(i).HasMaster(&list.At(j))) list.Exchange(i, j);
 }
 
+// The engine's refusals of a link itself (its fields no longer fit the master's key, no index
+// leads them, a table is gone), as against a password, a lock or the disk, which may be
+// mended before the next try.
+bool RefusedForGood(int code) {
+    namespace err = paradox::err;
+    for (const int refusal : {err::kRintReqIndex, err::kKeyFieldTypeMismatch, err::kInvalidParam, err::kNoSuchTable,
+                              err::kNoSuchIndex, err::kInvalidRestructOp, err::kInvalidFieldDesc})
+        if (code == refusal) return true;
+    return false;
+}
+
 void ApplyToLink(tRintClass& entry, const paradox::RILinkDescriptor& link,
                  paradox::OperationCode op) {
     TableRestructure restructure(entry.tableName, ThreadDatabaseContext().driver);
@@ -155,8 +166,9 @@ void RestoreDependentLinks(tRintList& map) {
                 ApplyToLink(entry, entry.links[i], paradox::CRADD);
                 entry.suspended[i] = false;
             } catch (const paradox::EngineError& e) {
-                // 9733: the link is back, with its orphans set aside.
-                if (e.code() == paradox::err::kMasterMissing) entry.suspended[i] = false;
+                // 9733: the link is back, with its orphans set aside. A link the tables as they
+                // now stand refuse is given up: no later try could add it.
+                if (e.code() == paradox::err::kMasterMissing || RefusedForGood(e.code())) entry.suspended[i] = false;
                 if (!firstFailure) firstFailure = std::current_exception();
             } catch (...) {
                 if (!firstFailure) firstFailure = std::current_exception();

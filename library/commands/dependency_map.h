@@ -40,7 +40,9 @@ std::unique_ptr<tRintList> BuildRintList(const std::string& table);
 // Drops (suspend) or adds again (restore) every dependent-side link of the map, masters first.
 // Restore adds back exactly the links that were dropped, so a suspend that failed half-way is
 // undone by the restore that follows it. A restore that sets records aside fails with 9733; a
-// restore goes on through every link after a failure and then reports the first.
+// restore goes on through every link after a failure and then reports the first. A link the
+// engine refuses for good (its fields no longer fit the master's key, ...) is given up; one that
+// failed for a password, a lock or the disk stays marked suspended.
 // beforeDrop, when given, runs just before each link is dropped (the journal records it there).
 void SuspendDependentLinks(tRintList& map,
                            const std::function<void(const tRintClass&, std::size_t)>& beforeDrop = {});

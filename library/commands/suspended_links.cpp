@@ -54,6 +54,14 @@ bool StillSuspended(const tRintClass& entry, std::size_t i) {
     return i < entry.suspended.size() && entry.suspended[i];
 }
 
+bool AnyStillSuspended(const tRintList& map) {
+    bool any = false;
+    map.ForEach([&](const tRintClass& entry) {
+        for (std::size_t i = 0; i < entry.links.size(); ++i) any = any || StillSuspended(entry, i);
+    });
+    return any;
+}
+
 // Every table the replay may rewrite: the changed table, each dependent and each link's master.
 std::vector<std::string> TablesOf(const paradox::LinkJournal& journal) {
     std::vector<std::string> names;
@@ -102,8 +110,9 @@ void Replay(paradox::LinkJournalOwner& owner, const paradox::LinkJournal& journa
     try {
         RestoreDependentLinks(*missing);
     } catch (...) {
-        // Keep what is still missing for the next replay; a link now back is left out.
-        owner.write(JournalOf(journal.changedTable, *missing, StillSuspended));
+        // Keep what is still missing for the next replay; a link now back or given up is left out.
+        if (AnyStillSuspended(*missing)) owner.write(JournalOf(journal.changedTable, *missing, StillSuspended));
+        else owner.remove();
         throw;
     }
     owner.remove();
@@ -140,11 +149,7 @@ void LinkSuspension::BeforeDrop(const tRintClass& entry, std::size_t index) {
 void LinkSuspension::Finish() {
     if (!owner_) return;
     dropping_.clear();
-    bool anyMissing = false;
-    map_.ForEach([&](const tRintClass& entry) {
-        for (std::size_t i = 0; i < entry.links.size(); ++i) anyMissing = anyMissing || StillSuspended(entry, i);
-    });
-    if (anyMissing) Write();
+    if (AnyStillSuspended(map_)) Write();
     else owner_->remove();
     owner_.reset();
 }

@@ -317,14 +317,16 @@ void LinkJournalOwner::write(const LinkJournal& journal) {
 }
 
 void LinkJournalOwner::remove() {
-    // The owner file goes first: a journal without one reads as left behind, and a replay of a
-    // journal whose links are all back does nothing but remove it.
+    // The journal goes first and the owner file last, while the lock is still held: no other
+    // process can take the ownership in between and see (or write) a journal that is going. A
+    // stop between the two leaves an owner file without a journal, which a replay removes.
     const std::string path = PathIn(dir_, kLinkJournalName);
-    ::unlink(PathIn(dir_, kLinkJournalOwnerName).c_str());
     ::unlink(PathIn(dir_, kTempName).c_str());
-    fault::FaultPoint("links journal: remove");
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         throw EngineError(err::kFileDeleteFail, path + ": " + std::strerror(errno));
+    SyncDirectoryOf(path);
+    fault::FaultPoint("links journal: remove");
+    ::unlink(PathIn(dir_, kLinkJournalOwnerName).c_str());
     SyncDirectoryOf(path);
 }
 

@@ -29,7 +29,6 @@ namespace {
 using namespace detail;
 
 constexpr int kMasterExists = 9741;
-constexpr int kKeyFieldTypeMismatch = 9995;
 constexpr int kFieldMultiLinked = 9750;
 
 ValContents ValOrEmpty(const TableState& s) {
@@ -192,7 +191,7 @@ std::vector<uint16_t> CheckNewLink(const Schema& ds, const std::vector<RILinkDes
         const Field& a = ds.fields[mine[std::size_t(i)] - 1u];
         const Field& b = ms.fields[std::size_t(i)];
         const bool autoLong = (a.type == PxType::Long && b.type == PxType::AutoInc) || a.type == b.type;
-        if (!autoLong || a.sizeByte != b.sizeByte) throw EngineError(kKeyFieldTypeMismatch, a.name);
+        if (!autoLong || a.sizeByte != b.sizeByte) throw EngineError(err::kKeyFieldTypeMismatch, a.name);
     }
     for (const auto& l : depLinks) {
         if (l.kind != uint32_t(LinkKind::Dependent)) continue;

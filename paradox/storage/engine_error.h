@@ -44,6 +44,7 @@ inline constexpr int kDetailTablesExist = 9743;
 inline constexpr int kRintReqIndex = 9748;
 inline constexpr int kOutOfRange = 9985;
 inline constexpr int kInvalidParam = 9986;
+inline constexpr int kKeyFieldTypeMismatch = 9995;
 inline constexpr int kInvalidFileName = 9987;
 inline constexpr int kNoSuchFile = 9988;
 inline constexpr int kInvalidModifyRequest = 9996;

@@ -177,6 +177,19 @@ TEST_F(SuspendedLinks, AnUpToDateApplyStillRestoresThem) {
     EXPECT_EQ(JournalFiles(d), std::vector<std::string>{});
 }
 
+// A restore the tables refuse for good (the master's key was widened, the dependent's field was
+// not) fails the line as it did, and leaves no journal to block the lines that mend it.
+TEST_F(SuspendedLinks, ALinkRefusedForGoodDoesNotBlockTheDatabase) {
+    const std::string d = dir.string();
+    CreateTable(d, "M.DB", {{"Code", paradox::FLDZSTRING, 0, 4}}, 1);
+    CreateTable(d, "D.DB", {{"Id", paradox::FLDINT32, 0, 0}, {"Code", paradox::FLDZSTRING, 0, 4}}, 1);
+    AddSecondaryIndex(d, "D.DB", 2);
+    ASSERT_EQ(ExecIn(d, "RI_ADD(\"D\", \"Code\", \"M\", \"Code\", \"ToM\", RESTRICT)"), 0);
+    EXPECT_EQ(ExecIn(d, "FLD_CHANGE(\"M\", \"Code\", \"Code\", FLDNOCHANGE, FLDSTNOCHANGE, 8, -1)"), 9995);
+    EXPECT_EQ(JournalFiles(d), std::vector<std::string>{});
+    EXPECT_EQ(ExecIn(d, "FLD_CHANGE(\"D\", \"Code\", \"Code\", FLDNOCHANGE, FLDSTNOCHANGE, 8, -1)"), 0);
+}
+
 TEST_F(SuspendedLinks, ADamagedJournalIsReportedAndNeverActedOn) {
     const std::string d = dir.string();
     Build(d);
