@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -53,20 +54,36 @@ private:
 
 // Writes the file under a temporary name beside it and renames it into place, so that a full
 // disk or a kill never leaves a script cut short where the previous one stood.
-bool ReplaceFileContents(const std::string& path, const std::string& text) {
+bool WriteInPlace(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// A symbolic link is followed: the file it names is the one replaced.
+std::string LinkTarget(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;  // a dangling link is replaced by the file
+    std::string target = real;
+    std::free(real);
+    return target;
+}
+
+bool ReplaceFileContents(const std::string& given, const std::string& text) {
+    const std::string path = LinkTarget(given);
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {  // a device or pipe (-o /dev/stdout) is written as it is
-        std::ofstream out(path, std::ios::binary);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        return static_cast<bool>(out);
-    }
+    // A device or pipe (-o /dev/stdout) is written as it is.
+    if (exists && !S_ISREG(existing.st_mode)) return WriteInPlace(path, text);
     const mode_t mask = ::umask(0);
     ::umask(mask);
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    // A writable file in a directory that is not: written in place, as there is no other way.
+    if (fd < 0) return exists && (errno == EACCES || errno == EROFS || errno == EPERM) && WriteInPlace(path, text);
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);

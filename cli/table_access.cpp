@@ -5,6 +5,7 @@
 
 #include "cli/terminal_prompt.h"
 #include "editor/dbinfo/structure_model.h"
+#include "editor/runner/database_directory.h"
 #include "editor/runner/script_lines.h"
 #include "paradox/format/language_driver.h"
 #include "paradox/storage/table_list.h"
@@ -59,7 +60,8 @@ std::uint16_t TextCodePage(const paradox::TableProperties& properties) {
 std::string TableTitle(const std::string& fileName) { return paradox::TableBaseName(paradox::FileNamePart(fileName)); }
 
 bool WarnOfSuspendedLinks(const std::string& command, const std::string& database) {
-    const std::string warning = dbinfo::SuspendedLinksWarning(database);
+    // Resolved here: the engine session that knows the aliases is not started by every command.
+    const std::string warning = dbinfo::SuspendedLinksWarning(vortab::DatabaseDirectory(database));
     if (!warning.empty()) std::cerr << "vortab " << command << ": " << NameToUtf8(warning) << "\n";
     return !warning.empty();
 }

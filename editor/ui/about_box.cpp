@@ -23,7 +23,7 @@ QString ModulePath(const void* symbol) {
 
 QString AboutText(const LibraryBinding& binding, const LibraryInfo* info) {
     const ProgramVersion v = ProgramFileVersion();
-    const paradox::EngineVersion e = paradox::kEngineVersion;
+    const paradox::EngineVersion e = paradox::LoadedEngineVersion();
     QString text = ApplicationTitle() + QStringLiteral("\n\nProgram version %1.%2.%3.%4\n")
                                             .arg(v.major).arg(v.minor).arg(v.release).arg(v.build);
     const QString engine = ModulePath(reinterpret_cast<const void*>(&paradox::Session::Default));

@@ -10,4 +10,8 @@ struct EngineVersion {
 
 inline constexpr EngineVersion kEngineVersion{5, 0, 0, 1};
 
+// The version of the engine library actually loaded (kEngineVersion is the one a program was
+// built against).
+EngineVersion LoadedEngineVersion();
+
 }  // namespace paradox

@@ -145,8 +145,12 @@ void deleteTable(const std::string& dir, const std::string& name) {
     if (!FindTableFile(loc.dir, loc.base, "DB")) throw EngineError(err::kNoSuchTable, JoinPath(loc.dir, loc.base + ".DB"));
     // One swap of removals: a stop at any point leaves the whole family or none of it, never a
     // .DB without its .PX or .VAL that Paradox would refuse or read without its checks.
+    // The .DB goes first, so that what a reader may meet while the removals run is companion
+    // files, which no Paradox program opens as a table.
     FamilySwap swap(loc.dir, loc.base);
-    for (const std::string& file : FamilyFiles(loc.dir, loc.base)) swap.remove(FileNamePart(file));
+    std::vector<std::string> files = FamilyFiles(loc.dir, loc.base);
+    std::stable_partition(files.begin(), files.end(), [](const std::string& f) { return ToUpper1252(Extension(f)) == "DB"; });
+    for (const std::string& file : files) swap.remove(FileNamePart(file));
     swap.commit();
 }
 

@@ -1,0 +1,7 @@
+#include "paradox/session/engine_version.h"
+
+namespace paradox {
+
+EngineVersion LoadedEngineVersion() { return kEngineVersion; }
+
+}  // namespace paradox
