@@ -25,10 +25,6 @@ std::string Key(const std::string& name) {
     return UpperCase1252(WithDefaultExtension(part, ThreadDatabaseContext().driver));
 }
 
-bool IsDependentLink(const paradox::RILinkDescriptor& link) {
-    return link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
-}
-
 bool HasMasterVisiting(const tRintClass* entry, const tRintClass* other,
                        std::set<const tRintClass*>& visited) {
     if (entry == other) return true;

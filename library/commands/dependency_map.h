@@ -32,6 +32,11 @@ public:
     tRintClass* GetRintForTbl(const std::string& name) const;
 };
 
+// True for the link a dependent table holds of its master (not the master's record of it).
+inline bool IsDependentLink(const paradox::RILinkDescriptor& link) {
+    return link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
+}
+
 // The name as the context database lists it (with its extension), else the bare name.
 std::string CanonicalTableName(const std::string& name);
 

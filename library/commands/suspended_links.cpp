@@ -16,10 +16,6 @@
 namespace vortab {
 namespace {
 
-bool IsDependentLink(const paradox::RILinkDescriptor& link) {
-    return link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
-}
-
 bool HasDependentLinks(const tRintList& map) {
     bool any = false;
     map.ForEach([&](const tRintClass& entry) {
