@@ -1,6 +1,8 @@
 // Aliases from the INI file.
 #include "paradox/session/alias_list.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "paradox/session/ini_file.h"
@@ -33,6 +35,15 @@ std::string Alias::path() const {
     for (const auto& [key, value] : params)
         if (SameNameNoCase(key, "PATH")) return value;
     return {};
+}
+
+std::string Alias::directory() const {
+    const std::string p = path();
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return p;
+    const std::size_t cut = p.find_last_of('/');
+    if (cut == std::string::npos) return {};
+    return cut == 0 ? std::string("/") : p.substr(0, cut);  // the root keeps its slash
 }
 
 std::string AliasList::DefaultFile() {

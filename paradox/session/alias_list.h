@@ -20,6 +20,8 @@ struct Alias {
 
     // The "PATH" parameter ('/' separators), empty when the alias has none.
     std::string path() const;
+    // The directory of the database: PATH, or its directory part when PATH names a file.
+    std::string directory() const;
 };
 
 class AliasList {

@@ -1,7 +1,6 @@
 // Session state: start counting, aliases, passwords and the password event.
 #include "paradox/session/session.h"
 
-#include <sys/stat.h>
 
 #include "paradox/storage/engine_error.h"
 
@@ -59,20 +58,9 @@ std::vector<std::pair<std::string, std::string>> Session::aliasParams(std::strin
 }
 
 std::string Session::resolveDatabaseDirectory(std::string_view text) const {
-    std::string path;
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        const Alias* a = aliases_.find(text);
-        if (!a) return std::string(text);
-        path = a->path();
-    }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        std::size_t cut = path.find_last_of('/');
-        if (cut == std::string::npos) return {};
-        return cut == 0 ? std::string("/") : path.substr(0, cut);  // the root keeps its slash
-    }
-    return path;
+    std::lock_guard<std::mutex> guard(mutex_);
+    const Alias* a = aliases_.find(text);
+    return a ? a->directory() : std::string(text);
 }
 
 void Session::setPasswordEvent(PasswordEvent event) {
