@@ -1,7 +1,6 @@
 // Session state: start counting, aliases, passwords and the password event.
 #include "paradox/session/session.h"
 
-
 #include "paradox/storage/engine_error.h"
 
 namespace paradox {
