@@ -96,11 +96,12 @@ void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) 
         for (std::uint16_t number : LinkFieldNumbers(l, true)) json.integer(number);
         json.endArray();
         json.key("otherFieldNames");  // null when the other table could not be read
-        if (info.linkOtherFieldNames[n].empty()) {
+        const std::vector<std::string>& otherNames = OtherFieldNamesOf(info, n);
+        if (otherNames.empty()) {
             json.null();
         } else {
             json.beginArray();
-            for (const std::string& name : info.linkOtherFieldNames[n]) json.string(name);
+            for (const std::string& name : otherNames) json.string(name);
             json.endArray();
         }
         json.key("updateRule"); json.string(LinkRuleName(l.updateRule));

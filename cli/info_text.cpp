@@ -106,7 +106,7 @@ void WriteLinks(const TableInfo& info, const TextDecoder& decoder, std::string& 
         out += l.kind == 1 ? "dependent of " : "master of ";
         out += NameToUtf8(paradox::fixedText(l.otherTable));
         out += " (" + FieldList(info, LinkFieldNumbers(l, false)) + " -> ";
-        const std::vector<std::string>& names = info.linkOtherFieldNames[n];
+        const std::vector<std::string>& names = OtherFieldNamesOf(info, n);
         if (names.empty()) {
             out += "fields";
             const std::vector<std::uint16_t> other = LinkFieldNumbers(l, true);

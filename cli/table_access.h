@@ -1,5 +1,6 @@
-// What info, export and the other reading commands share: the table options of the command line (--password, given any
-// number of times) and the report of an engine failure on stderr (status code and its text).
+// What info, export and the other reading commands share: the table options of the command
+// line (--password, given any number of times) and the report of an engine failure on stderr
+// (status code and its text).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -29,6 +29,12 @@ struct TableInfo {
 
 TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::OpenOptions& options);
 
+// The names of link n's fields in its other table; empty when they are not known.
+inline const std::vector<std::string>& OtherFieldNamesOf(const TableInfo& info, std::size_t n) {
+    static const std::vector<std::string> none;
+    return n < info.linkOtherFieldNames.size() ? info.linkOtherFieldNames[n] : none;
+}
+
 // Name (UTF-8) of the field with this 1-based number, or "#n" when out of range.
 std::string FieldNameByNumber(const TableInfo& info, int number);
 
