@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
 fixtures=${VORTAB_FIXTURES_DIR:-../shared/fixtures}
-targets=(fuzz_line fuzz_db fuzz_index fuzz_mb fuzz_val fuzz_ini fuzz_reg fuzz_log)
+targets=(fuzz_line fuzz_db fuzz_index fuzz_mb fuzz_val fuzz_ini fuzz_reg fuzz_log fuzz_journal)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVORTAB_BUILD_TESTS=OFF -DVORTAB_BUILD_FUZZERS=ON -DVORTAB_SANITIZE=ON >/dev/null

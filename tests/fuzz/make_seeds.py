@@ -37,7 +37,7 @@ def family(members):
 
 def main(fixtures, out):
     fixtures, out = pathlib.Path(fixtures), pathlib.Path(out)
-    for t in ('fuzz_line', 'fuzz_db', 'fuzz_index', 'fuzz_mb', 'fuzz_val', 'fuzz_ini', 'fuzz_reg', 'fuzz_log'):
+    for t in ('fuzz_line', 'fuzz_db', 'fuzz_index', 'fuzz_mb', 'fuzz_val', 'fuzz_ini', 'fuzz_reg', 'fuzz_log', 'fuzz_journal'):
         (out / t).mkdir(parents=True, exist_ok=True)
     tables = {}
     for f in sorted(fixtures.rglob('*')) if fixtures.is_dir() else []:
