@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -84,6 +86,41 @@ inline ChildRun CopyWithCp(const std::filesystem::path& src, const std::filesyst
         ::execvp("cp", argv.data());
         return 127;
     });
+}
+
+// Prints each operation's time and peak memory at every table size (smallest first) against
+// cp of the same files, then its RATIO lines (bench/README.md) for the largest size: the time
+// over cp's, and the peak memory over that at the smallest size. `runOf(size, i)` is the run of
+// operation i at that size; each size has records, bytes and cp.
+template <typename Operation, std::size_t N, typename Size, typename RunOf>
+void PrintRunTable(const char* family, const Operation (&operations)[N], const std::vector<const Size*>& sizes,
+                   RunOf runOf) {
+    const Size& small = *sizes.front();
+    const Size& big = *sizes.back();
+    const Size& before = *sizes[sizes.size() - 2];
+    const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    for (std::size_t i = 0; i < N; ++i) {
+        std::printf("%s\n", operations[i].what);
+        for (const Size* m : sizes) {
+            const ChildRun& r = runOf(*m, i);
+            std::printf("  %9u records, %7.1f MB: %7.3f s, cp %7.3f s, ratio %6.1fx, peak RSS %ld KB\n",
+                        static_cast<unsigned>(m->records), m->bytes / 1e6, r.seconds, m->cp.seconds,
+                        ratio(r.seconds, m->cp.seconds), r.peakKb);
+        }
+        std::printf("  memory growth from %u to %u records: %ld KB\n", static_cast<unsigned>(before.records),
+                    static_cast<unsigned>(big.records), runOf(big, i).peakKb - runOf(before, i).peakKb);
+    }
+    std::printf("\n");
+    for (std::size_t i = 0; i < N; ++i) {
+        const ChildRun& r = runOf(big, i);
+        const long smallKb = runOf(small, i).peakKb;
+        std::printf("RATIO %s.%s %.2f times cp's wall time for the table's files (%u records, %.1f MB)\n", family,
+                    operations[i].name, ratio(r.seconds, big.cp.seconds), static_cast<unsigned>(big.records),
+                    big.bytes / 1e6);
+        std::printf("RATIO %s.%s.memory %.2f peak RSS at 100 %% of the records over 10 %% (%.1f MB, %.1f MB)\n", family,
+                    operations[i].name, double(r.peakKb) / double(std::max(smallKb, 1L)), r.peakKb / 1024.0,
+                    smallKb / 1024.0);
+    }
 }
 
 }  // namespace bench

@@ -81,26 +81,8 @@ int main(int argc, char** argv) {
     const Measure half = Run(root, std::max<std::uint32_t>(records / 2, 1));
     const Measure big = Run(root, records);
     std::printf("command benchmark: script lines through libvortab on a keyed ten-field table\n");
-    for (std::size_t i = 0; i < kCommandCount; ++i) {
-        std::printf("%s\n", kCommands[i].what);
-        for (const Measure* m : {&small, &half, &big}) {
-            const bench::ChildRun& r = m->commands[i];
-            std::printf("  %9u records, %7.1f MB: %7.3f s, cp %7.3f s, ratio %6.1fx, peak RSS %ld KB\n", m->records,
-                        m->bytes / 1e6, r.seconds, m->cp.seconds, m->cp.seconds > 0 ? r.seconds / m->cp.seconds : 0.0,
-                        r.peakKb);
-        }
-        std::printf("  memory growth from %u to %u records: %ld KB\n", half.records, big.records,
-                    big.commands[i].peakKb - half.commands[i].peakKb);
-    }
-    std::printf("\n");
-    for (std::size_t i = 0; i < kCommandCount; ++i) {
-        const bench::ChildRun& r = big.commands[i];
-        std::printf("RATIO commands.%s %.2f times cp's wall time for the table's files (%u records, %.1f MB)\n",
-                    kCommands[i].name, big.cp.seconds > 0 ? r.seconds / big.cp.seconds : 0.0, big.records, big.bytes / 1e6);
-        std::printf("RATIO commands.%s.memory %.2f peak RSS at 100 %% of the records over 10 %% (%.1f MB, %.1f MB)\n",
-                    kCommands[i].name, double(r.peakKb) / double(std::max(small.commands[i].peakKb, 1L)), r.peakKb / 1024.0,
-                    small.commands[i].peakKb / 1024.0);
-    }
+    bench::PrintRunTable("commands", kCommands, std::vector<const Measure*>{&small, &half, &big},
+                         [](const Measure& m, std::size_t i) -> const bench::ChildRun& { return m.commands[i]; });
     std::error_code ec;
     fs::remove_all(root, ec);
     return 0;

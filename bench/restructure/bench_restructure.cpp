@@ -206,26 +206,8 @@ int main(int argc, char** argv) {
     const Measure small = Run(root, std::max<uint32_t>(records / 10, 1));
     const Measure big = Run(root, records);
     std::printf("restructure benchmark: a keyed ten-field table (fastest of %d runs)\n", kRuns);
-    for (std::size_t i = 0; i < kStepCount; ++i) {
-        std::printf("%s\n", kSteps[i].what);
-        for (const Measure* m : {&small, &big}) {
-            const ChildRun& r = m->steps[i];
-            std::printf("  %9u records, %7.1f MB: %7.3f s, cp %7.3f s, ratio %6.1fx, peak RSS %ld KB\n", m->records,
-                        m->bytes / 1e6, r.seconds, m->cp.seconds, m->cp.seconds > 0 ? r.seconds / m->cp.seconds : 0.0,
-                        r.peakKb);
-        }
-        std::printf("  memory growth from %u to %u records: %ld KB\n", small.records, big.records,
-                    big.steps[i].peakKb - small.steps[i].peakKb);
-    }
-    std::printf("\n");
-    for (std::size_t i = 0; i < kStepCount; ++i) {
-        const ChildRun& r = big.steps[i];
-        std::printf("RATIO restructure.%s %.2f times cp's wall time for the table's files (%u records, %.1f MB)\n",
-                    kSteps[i].name, big.cp.seconds > 0 ? r.seconds / big.cp.seconds : 0.0, big.records, big.bytes / 1e6);
-        std::printf("RATIO restructure.%s.memory %.2f peak RSS at 100 %% of the records over 10 %% (%.1f MB, %.1f MB)\n",
-                    kSteps[i].name, double(r.peakKb) / double(std::max(small.steps[i].peakKb, 1L)), r.peakKb / 1024.0,
-                    small.steps[i].peakKb / 1024.0);
-    }
+    bench::PrintRunTable("restructure", kSteps, std::vector<const Measure*>{&small, &big},
+                         [](const Measure& m, std::size_t i) -> const ChildRun& { return m.steps[i]; });
     std::error_code ec;
     fs::remove_all(root, ec);
     return 0;
