@@ -149,21 +149,12 @@ std::string CrcLine(const std::string& body) {
 
 std::string PathIn(const std::string& dir, const char* name) { return JoinPath(dir, name); }
 
+// The journal's bytes: false when there is none; empty bytes (damaged) when unreadable or too big.
 bool ReadWhole(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    out.clear();
-    char buf[4096];
-    for (;;) {
-        const ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0 || out.size() + static_cast<std::size_t>(r) > kMaxJournalBytes) {
-            ::close(fd);
-            if (r != 0) out.clear();  // unreadable or oversized: reads as damaged
-            return true;
-        }
-        out.append(buf, static_cast<std::size_t>(r));
-    }
+    std::optional<std::string> bytes = ReadSmallFile(path, kMaxJournalBytes);
+    if (!bytes) return false;
+    out = std::move(*bytes);
+    return true;
 }
 
 bool LockOwnerFile(int fd) {

@@ -82,22 +82,6 @@ std::map<std::string, SwapFiles> ScanSwaps(const std::string& dir, const std::st
     return out;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    out.clear();
-    char buf[4096];
-    for (;;) {
-        const ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0 || out.size() + static_cast<std::size_t>(r) > kMaxRecordBytes) {
-            ::close(fd);
-            return r == 0;
-        }
-        out.append(buf, static_cast<std::size_t>(r));
-    }
-}
-
 // Carries out a complete record: every rename whose staged file still exists, every removal.
 void RollForward(const std::string& dir, const std::vector<FamilySwap::Entry>& entries) {
     for (const auto& e : entries) {
@@ -182,17 +166,16 @@ bool RecoverFamily(const std::string& dir, const std::string& base) {
             std::string recName;
             for (const auto& n : files.names)
                 if (n.size() >= 4 && n.compare(n.size() - 4, 4, ".rec") == 0) recName = n;
-            std::string bytes;
             std::vector<FamilySwap::Entry> entries;
             const std::string recPath = JoinPath(dir, recName);
-            if (ReadWholeFile(recPath, bytes) && DecodeSwapRecord(bytes, entries)) {
+            const std::optional<std::string> bytes = ReadSmallFile(recPath, kMaxRecordBytes);
+            if (!bytes) continue;  // vanished meanwhile: its owner finished
+            if (DecodeSwapRecord(*bytes, entries)) {
                 RollForward(dir, entries);
                 fault::FaultPoint("swap: drop record");
                 if (::unlink(recPath.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, recPath);
                 SyncDir(dir);
                 changed = true;
-            } else if (!ReadWholeFile(recPath, bytes)) {
-                continue;  // vanished meanwhile: its owner finished
             } else {
                 // A record only appears complete (by rename), so a bad one is damage from outside:
                 // leave every file for inspection rather than guess.
