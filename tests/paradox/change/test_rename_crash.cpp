@@ -50,6 +50,16 @@ void MakeTables(const std::string& dir) {
     AddLink(dir, "ORDERS", Link("OfCustomer", "CUSTOMER", 2));
 }
 
+void CopyFiles(const fs::path& from, const std::string& to) {
+    for (const auto& e : fs::directory_iterator(from)) fs::copy_file(e.path(), fs::path(to) / e.path().filename());
+}
+
+// No staged file, record or owner file of a swap is left.
+void ExpectNoDotFiles(const std::string& dir, uint32_t step) {
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path() << " left at step " << step;
+}
+
 std::map<std::string, std::vector<unsigned char>> MemberBytes(const std::string& dir, const std::string& base) {
     std::map<std::string, std::vector<unsigned char>> out;
     for (const auto& f : FamilyFiles(dir, base)) {
@@ -72,9 +82,7 @@ TEST(RenameCrash, OneNameAtEveryStepAndTheLinkedTablesInStep) {
     ScratchDir tmpl;
     MakeTables(tmpl.str());
     const auto before = MemberBytes(tmpl.str(), "CUSTOMER");
-    const auto setup = [&](const std::string& dir) {
-        for (const auto& e : fs::directory_iterator(tmpl.path())) fs::copy_file(e.path(), fs::path(dir) / e.path().filename());
-    };
+    const auto setup = [&](const std::string& dir) { CopyFiles(tmpl.path(), dir); };
     const CrashOutcome out = KillAtEveryStep(
         setup, [](const std::string& dir) { renameTable(dir, "CUSTOMER", "CLIENTS"); },
         [&](const std::string& dir, uint32_t step) {
@@ -103,8 +111,7 @@ TEST(RenameCrash, OneNameAtEveryStepAndTheLinkedTablesInStep) {
             EXPECT_EQ(LinkTargets(dir, "ORDERS", LinkKind::Dependent), std::set<std::string>{name}) << "step " << step;
             EXPECT_EQ(LinkTargets(dir, name, LinkKind::Dependent), std::set<std::string>{"REGION"});
             EXPECT_EQ(Table::open(dir, name).readAll().size(), 2u) << "step " << step;
-            for (const auto& e : fs::directory_iterator(dir))
-                EXPECT_NE(e.path().filename().string()[0], '.') << e.path() << " left at step " << step;
+            ExpectNoDotFiles(dir, step);
         });
     EXPECT_TRUE(out.completed);
     EXPECT_GT(out.stops, 10u);
@@ -116,9 +123,7 @@ TEST(RenameCrash, DeleteLeavesTheWholeFamilyOrNone) {
     ScratchDir tmpl;
     MakeTables(tmpl.str());
     const auto before = MemberBytes(tmpl.str(), "CUSTOMER");
-    const auto setup = [&](const std::string& dir) {
-        for (const auto& e : fs::directory_iterator(tmpl.path())) fs::copy_file(e.path(), fs::path(dir) / e.path().filename());
-    };
+    const auto setup = [&](const std::string& dir) { CopyFiles(tmpl.path(), dir); };
     const CrashOutcome out = KillAtEveryStep(
         setup, [](const std::string& dir) { deleteTable(dir, "CUSTOMER"); },
         [&](const std::string& dir, uint32_t step) {
@@ -130,8 +135,7 @@ TEST(RenameCrash, DeleteLeavesTheWholeFamilyOrNone) {
             if (!now.empty()) {
                 EXPECT_TRUE(now == before) << "step " << step;
             }
-            for (const auto& e : fs::directory_iterator(dir))
-                EXPECT_NE(e.path().filename().string()[0], '.') << e.path() << " left at step " << step;
+            ExpectNoDotFiles(dir, step);
         });
     EXPECT_TRUE(out.completed);
     EXPECT_GT(out.stops, 3u);
