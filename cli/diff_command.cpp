@@ -6,7 +6,7 @@
 #include "cli/script_generation.h"
 #include "cli/table_access.h"
 #include "editor/dbinfo/diff_script.h"
-#include "paradox/storage/engine_error.h"
+#include "paradox/api/engine_error.h"
 
 namespace vortab::cli {
 
@@ -51,9 +51,9 @@ int RunDiff(const Arguments& given) {
         std::unique_ptr<dbinfo::tdatabase_Structure> original;
         try {
             original = dbinfo::LoadDatabase(args[0], originalTables, setup.info->chain, *setup.progress);
-        } catch (const paradox::EngineError& e) {
+        } catch (const paradox::api::EngineError& e) {
             // A table the original database lacks is written whole, as one new to it.
-            if (!hasTable || e.code() != paradox::err::kNoSuchTable) throw;
+            if (!hasTable || e.code() != paradox::api::err::kNoSuchTable) throw;
             original = dbinfo::LoadDatabase(args[0], {}, nullptr, *setup.progress);
         }
         const auto current = dbinfo::LoadDatabase(args[1], currentTables, setup.info->chain, *setup.progress);

@@ -152,7 +152,7 @@ std::string TableNameArgument(const std::string& utf8) { return Utf8ToCp1252(utf
 int RunGeneration(const std::string& command, const std::function<int()>& body) {
     try {
         return body();
-    } catch (const paradox::EngineError& e) {
+    } catch (const paradox::api::EngineError& e) {
         return ReportEngineError(command, e);
     } catch (const dbinfo::SilentAbort&) {
         return 1;

@@ -49,6 +49,11 @@ int ReportEngineError(const std::string& command, const paradox::EngineError& er
     return 1;
 }
 
+int ReportEngineError(const std::string& command, const paradox::api::EngineError& error, const std::string& subject) {
+    std::cerr << "vortab " << command << ": " << (subject.empty() ? "" : NameToUtf8(subject) + ": ") << error.code() << " " << NameToUtf8(error.what()) << "\n";
+    return 1;
+}
+
 std::string NameToUtf8(const std::string& name) { return IsValidUtf8(name) ? name : Cp1252ToUtf8(name); }
 
 std::uint16_t TextCodePage(const paradox::TableProperties& properties) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli_command.h"
+#include "paradox/api/engine_error.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/table/table.h"
 
@@ -21,6 +22,7 @@ std::string PasswordTo1252(const std::string& text);
 
 // Writes "vortab COMMAND: [SUBJECT: ]CODE TEXT" to stderr and returns the failure exit code 1.
 int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject = {});
+int ReportEngineError(const std::string& command, const paradox::api::EngineError& error, const std::string& subject = {});
 
 // Text from the outside world (file names) as valid UTF-8: kept when it already is,
 // otherwise read as Windows-1252.

@@ -11,8 +11,8 @@
 #include <locale.h>
 
 #include "editor/dbinfo/keyword_rendering.h"
-#include "paradox/format/val_value.h"
-#include "paradox/format/value.h"
+#include "paradox/api/table_structure.h"
+#include "paradox/api/value.h"
 
 namespace vortab::dbinfo {
 
@@ -59,7 +59,7 @@ T Read(const std::uint8_t* p) {
 std::string DateText(std::int32_t days) {
     int year = 0;
     unsigned month = 0, day = 0;
-    paradox::CivilFromDays(days, year, month, day);
+    paradox::api::CivilFromDays(days, year, month, day);
     const char s = CurrentSeparators().date;
     char buffer[48];
     switch (CurrentDateOrder()) {
@@ -98,7 +98,9 @@ std::string FixedText(double v, int decimals) {
 
 // The engine's BCD record (precision, sign|decimals, 32 packed digits) as exact decimal text.
 std::string BcdText(const std::uint8_t* native) {
-    std::optional<std::string> text = paradox::NativeBcdText(native);
+    paradox::api::NativeValue value{};
+    std::memcpy(value.data(), native, value.size());
+    std::optional<std::string> text = paradox::api::NativeBcdText(value);
     if (!text) throw GenerationError("Unable to convert BCD");
     if (const std::size_t point = text->find('.'); point != std::string::npos) (*text)[point] = CurrentSeparators().decimal;
     return *text;
@@ -110,32 +112,32 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string NativeValueText(const std::uint8_t* value, const paradox::FieldDescriptor& field) {
+std::string NativeValueText(const std::uint8_t* value, const FieldDescriptor& field) {
     switch (field.type) {
-    case paradox::FLDZSTRING: {
+    case FLDZSTRING: {
         const auto* text = reinterpret_cast<const char*>(value);
-        return QuoteString(std::string(text, strnlen(text, paradox::kCheckValueSize)));
+        return QuoteString(std::string(text, strnlen(text, kCheckValueSize)));
     }
-    case paradox::FLDDATE: return DateText(Read<std::int32_t>(value));
-    case paradox::FLDBOOL: return BoolKeyword(Read<std::int16_t>(value));
-    case paradox::FLDINT16: return std::to_string(Read<std::int16_t>(value));
-    case paradox::FLDINT32:
-    case paradox::FLDUINT32: return std::to_string(Read<std::int32_t>(value));
-    case paradox::FLDFLOAT: return FixedText(Read<double>(value), field.units2);
-    case paradox::FLDBCD: return BcdText(value);
-    case paradox::FLDTIME: return TimeText(Read<std::int32_t>(value));
-    case paradox::FLDTIMESTAMP: {
+    case FLDDATE: return DateText(Read<std::int32_t>(value));
+    case FLDBOOL: return BoolKeyword(Read<std::int16_t>(value));
+    case FLDINT16: return std::to_string(Read<std::int16_t>(value));
+    case FLDINT32:
+    case FLDUINT32: return std::to_string(Read<std::int32_t>(value));
+    case FLDFLOAT: return FixedText(Read<double>(value), field.units2);
+    case FLDBCD: return BcdText(value);
+    case FLDTIME: return TimeText(Read<std::int32_t>(value));
+    case FLDTIMESTAMP: {
         const long long ms = std::llround(Read<double>(value));
         return DateText(static_cast<std::int32_t>(ms / 86400000)) + " " + TimeText(ms % 86400000);
     }
-    case paradox::FLDUINT16: return std::to_string(Read<std::uint16_t>(value));
+    case FLDUINT16: return std::to_string(Read<std::uint16_t>(value));
     default: throw GenerationError("Unknown field type");
     }
 }
 
 }  // namespace
 
-std::string VchkValueText(int kind, const std::uint8_t* value, const paradox::FieldDescriptor& field) {
+std::string VchkValueText(int kind, const std::uint8_t* value, const FieldDescriptor& field) {
     if (kind != 1) return "0";
     return Trimmed(NativeValueText(value, field));
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "editor/dbinfo/keyword_rendering.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
 
 namespace vortab::dbinfo {
 
@@ -44,35 +44,35 @@ std::string FieldWithSeparator(const tTbl_Structure& t, const std::uint16_t* num
     return {};
 }
 
-int KeyCount(const paradox::IndexDescriptor& index) { return std::min<int>(index.keyFieldCount, paradox::kMaxKeyFields); }
-int LinkFieldCount(const paradox::RILinkDescriptor& link) { return std::min<int>(link.fieldCount, paradox::kMaxKeyFields); }
+int KeyCount(const IndexDescriptor& index) { return std::min<int>(index.keyFieldCount, kMaxKeyFields); }
+int LinkFieldCount(const RILinkDescriptor& link) { return std::min<int>(link.fieldCount, kMaxKeyFields); }
 
 }  // namespace
 
 std::string TableArgument(const tTbl_Structure& t) { return QuoteString(UpperAscii(t.name())); }
 
-std::string FldAddText(const tTbl_Structure& t, const paradox::FieldDescriptor& field) {
+std::string FldAddText(const tTbl_Structure& t, const FieldDescriptor& field) {
     return RenderCommand("fld_add", Identifiers(t),
-                         {TableArgument(t), QuoteString(paradox::fixedText(field.name)), FieldTypeKeyword(field.type),
+                         {TableArgument(t), QuoteString(fixedText(field.name)), FieldTypeKeyword(field.type),
                           FieldSubtypeKeyword(field.subType), std::to_string(field.units1), std::to_string(field.units2)});
 }
 
-std::string IndexName(const tTbl_Structure& t, const paradox::IndexDescriptor& index) {
-    const std::string name = paradox::fixedText(index.name);
-    return t.owner->DriverKind == DriverKind::Dbase ? paradox::FileNamePart(name) : name;
+std::string IndexName(const tTbl_Structure& t, const IndexDescriptor& index) {
+    const std::string name = fixedText(index.name);
+    return t.owner->DriverKind == DriverKind::Dbase ? paradox::api::FileNamePart(name) : name;
 }
 
-std::string IndexLabel(const paradox::IndexDescriptor& index) {
-    const std::string name = paradox::fixedText(index.name);
+std::string IndexLabel(const IndexDescriptor& index) {
+    const std::string name = fixedText(index.name);
     return name.empty() ? "Primary index" : "index \"" + name + "\"";
 }
 
-std::string IndexAddDescription(const tTbl_Structure& t, const paradox::IndexDescriptor& index) {
+std::string IndexAddDescription(const tTbl_Structure& t, const IndexDescriptor& index) {
     const std::string name = IndexName(t, index);
     return name.empty() ? "Add primary index" : "Add index \"" + name + "\"";
 }
 
-unsigned IndexOptions(const paradox::IndexDescriptor& index) {
+unsigned IndexOptions(const IndexDescriptor& index) {
     unsigned options = 0;
     if (index.primary) options |= 1;
     if (index.unique) options |= 2;
@@ -84,7 +84,7 @@ unsigned IndexOptions(const paradox::IndexDescriptor& index) {
 
 namespace {
 
-std::string DescendingList(const tTbl_Structure& t, const paradox::IndexDescriptor& index, bool byNumber) {
+std::string DescendingList(const tTbl_Structure& t, const IndexDescriptor& index, bool byNumber) {
     std::string descending;
     for (int i = 0; i < KeyCount(index); ++i) {
         if (!index.fieldDescending[i]) continue;
@@ -96,32 +96,32 @@ std::string DescendingList(const tTbl_Structure& t, const paradox::IndexDescript
 
 }  // namespace
 
-std::string IxAddText(const tTbl_Structure& t, const paradox::IndexDescriptor& index, bool byNumber) {
+std::string IxAddText(const tTbl_Structure& t, const IndexDescriptor& index, bool byNumber) {
     return RenderCommand("ix_add", Identifiers(t),
                          {TableArgument(t), QuoteString(IndexName(t, index)),
                           QuoteString(FieldList(t, index.keyFields, KeyCount(index), byNumber, true)),
                           QuoteString(DescendingList(t, index, byNumber)), IndexOptionsText(IndexOptions(index))});
 }
 
-std::string IndexDefinition(const tTbl_Structure& t, const paradox::IndexDescriptor& index, bool byNumber) {
+std::string IndexDefinition(const tTbl_Structure& t, const IndexDescriptor& index, bool byNumber) {
     return IndexOptionsText(IndexOptions(index)) + "|" + FieldList(t, index.keyFields, KeyCount(index), byNumber, true) +
            "|" + DescendingList(t, index, byNumber);
 }
 
-std::string IndexNotExpressible(const tTbl_Structure& t, const paradox::IndexDescriptor& index) {
+std::string IndexNotExpressible(const tTbl_Structure& t, const IndexDescriptor& index) {
     const std::string field = FieldWithSeparator(t, index.keyFields, KeyCount(index));
     if (field.empty()) return {};
     return IndexLabel(index) + " is not written: its field \"" + field + "\" has a \";\" in its name";
 }
 
-std::string VchkAddDescription(const tTbl_Structure& t, const paradox::ValidityCheckDescriptor& check) {
+std::string VchkAddDescription(const tTbl_Structure& t, const ValidityCheckDescriptor& check) {
     return "Add validity check on field \"" + UpperAscii(t.FieldNameByNumber(check.fieldNumber)) + "\"";
 }
 
-std::string VchkAddText(const tTbl_Structure& t, const paradox::ValidityCheckDescriptor& check, bool byNumber,
+std::string VchkAddText(const tTbl_Structure& t, const ValidityCheckDescriptor& check, bool byNumber,
                         const std::string& tableArgument) {
     const std::string name = FieldReference(t, check.fieldNumber, byNumber, true);
-    const paradox::FieldDescriptor& field = t.fields[static_cast<std::size_t>(check.fieldNumber - 1)];
+    const FieldDescriptor& field = t.fields[static_cast<std::size_t>(check.fieldNumber - 1)];
     FixedSeparators separators;
     return RenderCommand("vchk_add", Identifiers(t),
                          {tableArgument.empty() ? TableArgument(t) : tableArgument, QuoteString(name), VchkKindKeyword(check.minimumKind),
@@ -129,27 +129,27 @@ std::string VchkAddText(const tTbl_Structure& t, const paradox::ValidityCheckDes
                           VchkValueText(check.minimumKind, check.minimum, field),
                           VchkValueText(check.maximumKind, check.maximum, field),
                           VchkValueText(check.defaultKind, check.defaultValue, field),
-                          QuoteString(paradox::fixedText(check.picture)), BoolKeyword(check.required)});
+                          QuoteString(fixedText(check.picture)), BoolKeyword(check.required)});
 }
 
-std::string VchkLostParts(const tTbl_Structure& t, const paradox::ValidityCheckDescriptor& check) {
-    const std::string lookup = paradox::fixedText(check.lookupTable);
+std::string VchkLostParts(const tTbl_Structure& t, const ValidityCheckDescriptor& check) {
+    const std::string lookup = fixedText(check.lookupTable);
     if (check.lookupKind == 0 || lookup.empty()) return {};
     return "The table lookup of field \"" + t.FieldNameByNumber(check.fieldNumber) + "\" in table " +
-           paradox::FileNamePart(lookup) + " is not reproduced by the script";
+           paradox::api::FileNamePart(lookup) + " is not reproduced by the script";
 }
 
-std::string LinkMasterName(const paradox::RILinkDescriptor& link) {
-    return paradox::TableBaseName(paradox::fixedText(link.otherTable));
+std::string LinkMasterName(const RILinkDescriptor& link) {
+    return paradox::api::TableBaseName(fixedText(link.otherTable));
 }
 
 namespace {
 
-const tTbl_Structure* LinkMaster(const tTbl_Structure& t, const paradox::RILinkDescriptor& link) {
-    return t.owner->FindTable(paradox::FileNamePart(paradox::fixedText(link.otherTable)));
+const tTbl_Structure* LinkMaster(const tTbl_Structure& t, const RILinkDescriptor& link) {
+    return t.owner->FindTable(paradox::api::FileNamePart(fixedText(link.otherTable)));
 }
 
-std::string MasterFieldList(const tTbl_Structure& t, const paradox::RILinkDescriptor& link, bool byNumber) {
+std::string MasterFieldList(const tTbl_Structure& t, const RILinkDescriptor& link, bool byNumber) {
     const tTbl_Structure* master = LinkMaster(t, link);
     if (master) return FieldList(*master, link.otherFields, LinkFieldCount(link), byNumber, false);
     std::string list;
@@ -159,24 +159,24 @@ std::string MasterFieldList(const tTbl_Structure& t, const paradox::RILinkDescri
 
 }  // namespace
 
-std::string RiDescription(const tTbl_Structure& t, const paradox::RILinkDescriptor& link) {
-    return "ref.int. \"" + paradox::fixedText(link.name) + "\": \"" + LinkMasterName(link) + "\" (field[s] \"" +
+std::string RiDescription(const tTbl_Structure& t, const RILinkDescriptor& link) {
+    return "ref.int. \"" + fixedText(link.name) + "\": \"" + LinkMasterName(link) + "\" (field[s] \"" +
            MasterFieldList(t, link, false) + "\")->\"" + t.name() + "\" (field[s] \"" +
            FieldList(t, link.thisFields, LinkFieldCount(link), false, true) + "\")";
 }
 
-std::string RiAddText(const tTbl_Structure& t, const paradox::RILinkDescriptor& link, bool byNumber,
+std::string RiAddText(const tTbl_Structure& t, const RILinkDescriptor& link, bool byNumber,
                       const std::string& tableArgument) {
     return RenderCommand("ri_add", Identifiers(t),
                          {tableArgument.empty() ? TableArgument(t) : tableArgument,
                           QuoteString(FieldList(t, link.thisFields, LinkFieldCount(link), byNumber, true)),
                           QuoteString(LinkMasterName(link)), QuoteString(MasterFieldList(t, link, byNumber)),
-                          QuoteString(paradox::fixedText(link.name)), RIQualifierKeyword(link.updateRule)});
+                          QuoteString(fixedText(link.name)), RIQualifierKeyword(link.updateRule)});
 }
 
-std::string LinkNotExpressible(const tTbl_Structure& t, const paradox::RILinkDescriptor& link) {
-    const std::string file = paradox::FileNamePart(paradox::fixedText(link.otherTable));
-    const std::string prefix = "ref.int. \"" + paradox::fixedText(link.name) + "\" is not written: ";
+std::string LinkNotExpressible(const tTbl_Structure& t, const RILinkDescriptor& link) {
+    const std::string file = paradox::api::FileNamePart(fixedText(link.otherTable));
+    const std::string prefix = "ref.int. \"" + fixedText(link.name) + "\" is not written: ";
     const tTbl_Structure* master = LinkMaster(t, link);
     if (!master) return prefix + "its master table " + file + " is not in the database";
     const int count = LinkFieldCount(link);

@@ -6,7 +6,7 @@
 
 #include "editor/dbinfo/command_texts.h"
 #include "editor/dbinfo/keyword_rendering.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
 
 namespace vortab::dbinfo {
 
@@ -36,15 +36,15 @@ void WriteHeaderRemarks(const tTbl_Structure& t, ScriptLines& lines) {
                                f.wastedBytes, f.wastedPercent) + "%)");
         lines.push_back(Printf(": Restructure version: %d", static_cast<int>(t.properties.restructureVersion)));
     }
-    const auto listLinks = [&](paradox::LinkKind kind, const std::string& heading) {
+    const auto listLinks = [&](LinkKind kind, const std::string& heading) {
         const auto links = t.LinksOfKind(kind);
         if (links.empty()) return;
         lines.push_back(OnOneLine(heading));
         for (const auto* link : links)
-            lines.push_back(":" + std::string(21, ' ') + OnOneLine(paradox::FileNamePart(paradox::fixedText(link->otherTable))));
+            lines.push_back(":" + std::string(21, ' ') + OnOneLine(paradox::api::FileNamePart(fixedText(link->otherTable))));
     };
-    listLinks(paradox::LinkKind::Master, ": The following tables depend on table " + t.name() + ":");
-    listLinks(paradox::LinkKind::Dependent, ": Table " + t.name() + " depends on the following tables:");
+    listLinks(LinkKind::Master, ": The following tables depend on table " + t.name() + ":");
+    listLinks(LinkKind::Dependent, ": Table " + t.name() + " depends on the following tables:");
     if (paradoxDriver) {
         if (t.properties.isProtected) lines.push_back(": table is password protected");
         if (t.properties.auxPasswords > 0) lines.push_back(": table has auxiliary passwords");
@@ -59,8 +59,8 @@ void WriteCreateStep(const tTbl_Structure& t, int& stepCounter, ScriptLines& lin
         WriteRemark(lines, "Table " + t.name() + " has no fields and cannot be created");
         return;
     }
-    const paradox::FieldDescriptor& first = t.fields.front();
-    const std::string firstName = paradox::fixedText(first.name);
+    const FieldDescriptor& first = t.fields.front();
+    const std::string firstName = fixedText(first.name);
     WriteStep(stepCounter, lines, "Create table \"" + t.name() + "\" with first field \"" + firstName + "\"",
               RenderCommand("tbl_create", Identifiers(t),
                             {QuoteString(t.name()), QuoteString(t.properties.languageDriver),
@@ -76,18 +76,18 @@ void WriteAttributeSteps(const tTbl_Structure& t, int& stepCounter, ScriptLines&
                                 {TableArgument(t), "BLOCK_SIZE", std::to_string(t.properties.blockSizeKb * 1024)}));
     // Also a table with the flag but no link of its own keeps it (a master may carry it).
     if (t.owner->DriverKind == DriverKind::Paradox &&
-        (t.properties.strictIntegrity || !t.LinksOfKind(paradox::LinkKind::Dependent).empty()))
+        (t.properties.strictIntegrity || !t.LinksOfKind(LinkKind::Dependent).empty()))
         WriteStep(stepCounter, lines, "Adjust strict referential integrity",
                   RenderCommand("TBL_SETATTR", Identifiers(t),
                                 {TableArgument(t), "STRICT_REFINT", BoolKeyword(t.properties.strictIntegrity)}));
 }
 
-void WriteIndexAdd(const tTbl_Structure& t, const paradox::IndexDescriptor& index, int& stepCounter, ScriptLines& lines) {
+void WriteIndexAdd(const tTbl_Structure& t, const IndexDescriptor& index, int& stepCounter, ScriptLines& lines) {
     if (const std::string why = IndexNotExpressible(t, index); !why.empty()) return WriteRemark(lines, why);
     WriteStep(stepCounter, lines, IndexAddDescription(t, index), IxAddText(t, index));
 }
 
-void WriteCheckAdd(const tTbl_Structure& t, const paradox::ValidityCheckDescriptor& check, int& stepCounter, ScriptLines& lines) {
+void WriteCheckAdd(const tTbl_Structure& t, const ValidityCheckDescriptor& check, int& stepCounter, ScriptLines& lines) {
     if (HasScriptableParts(check)) WriteStep(stepCounter, lines, VchkAddDescription(t, check), VchkAddText(t, check));
     if (const std::string lost = VchkLostParts(t, check); !lost.empty()) WriteRemark(lines, lost);
 }
@@ -141,7 +141,7 @@ std::string CreationStamp() {
     return std::string("Script created ") + buffer;
 }
 
-void WriteLinkAdd(const tTbl_Structure& t, const paradox::RILinkDescriptor& link, int& stepCounter, ScriptLines& lines,
+void WriteLinkAdd(const tTbl_Structure& t, const RILinkDescriptor& link, int& stepCounter, ScriptLines& lines,
                   const std::string& descriptionPrefix) {
     if (const std::string why = LinkNotExpressible(t, link); !why.empty()) return WriteRemark(lines, why);
     WriteStep(stepCounter, lines, descriptionPrefix + RiDescription(t, link), RiAddText(t, link));
@@ -155,12 +155,12 @@ void WriteTableBlock(const tTbl_Structure& t, int& stepCounter, ScriptLines& lin
     if (t.fields.empty()) return;
     WriteAttributeSteps(t, stepCounter, lines);
     for (std::size_t i = 1; i < t.fields.size(); ++i)
-        WriteStep(stepCounter, lines, "Add field \"" + paradox::fixedText(t.fields[i].name) + "\"", FldAddText(t, t.fields[i]));
+        WriteStep(stepCounter, lines, "Add field \"" + fixedText(t.fields[i].name) + "\"", FldAddText(t, t.fields[i]));
     for (const auto& index : t.indexes) WriteIndexAdd(t, index, stepCounter, lines);
     for (const auto& check : t.checks) WriteCheckAdd(t, check, stepCounter, lines);
     if (deferral) deferral->notYetCreated.erase(&t);
-    for (const auto* link : t.LinksOfKind(paradox::LinkKind::Dependent)) {
-        const tTbl_Structure* master = t.owner->FindTable(paradox::FileNamePart(paradox::fixedText(link->otherTable)));
+    for (const auto* link : t.LinksOfKind(LinkKind::Dependent)) {
+        const tTbl_Structure* master = t.owner->FindTable(paradox::api::FileNamePart(fixedText(link->otherTable)));
         if (deferral && master && deferral->notYetCreated.count(master)) {
             deferral->links.emplace_back(&t, link);
             continue;

@@ -43,7 +43,7 @@ void WriteCreateScript(const tdatabase_Structure& model, const std::vector<std::
 // depend on each other in a cycle): they are written after the last table block.
 struct LinkDeferral {
     std::set<const tTbl_Structure*> notYetCreated;
-    std::vector<std::pair<const tTbl_Structure*, const paradox::RILinkDescriptor*>> links;
+    std::vector<std::pair<const tTbl_Structure*, const RILinkDescriptor*>> links;
 };
 
 // One table's block.
@@ -51,7 +51,7 @@ void WriteTableBlock(const tTbl_Structure& t, int& stepCounter, ScriptLines& lin
                      const std::string& titleSuffix, LinkDeferral* deferral = nullptr);
 
 // The steps that add t's dependent link (or the remark why it cannot be written).
-void WriteLinkAdd(const tTbl_Structure& t, const paradox::RILinkDescriptor& link, int& stepCounter, ScriptLines& lines,
+void WriteLinkAdd(const tTbl_Structure& t, const RILinkDescriptor& link, int& stepCounter, ScriptLines& lines,
                   const std::string& descriptionPrefix);
 
 // The lines joined with CR LF after every line, as script files are stored.

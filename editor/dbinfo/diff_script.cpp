@@ -6,13 +6,12 @@
 
 #include "editor/dbinfo/command_texts.h"
 #include "editor/dbinfo/keyword_rendering.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
 
 namespace vortab::dbinfo {
 
 namespace {
 
-using paradox::fixedText;
 
 // Placeholder for the table argument when definitions of two tables are compared.
 const std::string kAnyTable = "\"\"";
@@ -56,18 +55,18 @@ private:
     }
 
     // The current link of the same name as an original one, and whether its definition changed.
-    const paradox::RILinkDescriptor* MatchingLink(const paradox::RILinkDescriptor& l) const {
-        for (const auto* m : c_.LinksOfKind(paradox::LinkKind::Dependent))
+    const RILinkDescriptor* MatchingLink(const RILinkDescriptor& l) const {
+        for (const auto* m : c_.LinksOfKind(LinkKind::Dependent))
             if (Equal(fixedText(m->name), fixedText(l.name))) return m;
         return nullptr;
     }
-    bool LinkChanged(const paradox::RILinkDescriptor& l, const paradox::RILinkDescriptor& m) const {
+    bool LinkChanged(const RILinkDescriptor& l, const RILinkDescriptor& m) const {
         return !Equal(RiAddText(o_, l, settings_.invariant, kAnyTable), RiAddText(c_, m, settings_.invariant, kAnyTable));
     }
 
     void DropLinks() {
-        for (const auto* l : o_.LinksOfKind(paradox::LinkKind::Dependent)) {
-            const paradox::RILinkDescriptor* m = MatchingLink(*l);
+        for (const auto* l : o_.LinksOfKind(LinkKind::Dependent)) {
+            const RILinkDescriptor* m = MatchingLink(*l);
             if (m && !LinkChanged(*l, *m)) continue;
             const std::string name = fixedText(l->name);
             const std::string drop = Command("ri_drop", {TableArgument(c_), QuoteString(name)});
@@ -81,11 +80,11 @@ private:
     }
 
     void AddLinks() {
-        for (const auto* l : o_.LinksOfKind(paradox::LinkKind::Dependent))
+        for (const auto* l : o_.LinksOfKind(LinkKind::Dependent))
             if (const auto* m = MatchingLink(*l); m && LinkChanged(*l, *m)) WriteLinkAdd(c_, *m, steps_, lines_, "Re-Add ");
-        for (const auto* m : c_.LinksOfKind(paradox::LinkKind::Dependent)) {
+        for (const auto* m : c_.LinksOfKind(LinkKind::Dependent)) {
             bool inOriginal = false;
-            for (const auto* l : o_.LinksOfKind(paradox::LinkKind::Dependent))
+            for (const auto* l : o_.LinksOfKind(LinkKind::Dependent))
                 inOriginal = inOriginal || Equal(fixedText(l->name), fixedText(m->name));
             if (!inOriginal) WriteLinkAdd(c_, *m, steps_, lines_, "Add ");
         }
@@ -108,7 +107,7 @@ private:
             SetAttribute("Adjust strict referential integrity", "STRICT_REFINT", BoolKeyword(cp.strictIntegrity));
     }
 
-    const paradox::FieldDescriptor* MatchingField(const paradox::FieldDescriptor& f) const {
+    const FieldDescriptor* MatchingField(const FieldDescriptor& f) const {
         for (const auto& g : c_.fields)
             if (settings_.invariant ? g.fieldNumber == f.fieldNumber : Equal(fixedText(g.name), fixedText(f.name))) return &g;
         return nullptr;
@@ -117,7 +116,7 @@ private:
     void CompareFields() {
         // Drops come first: a field renamed under field matching by number may take the name of
         // one that goes.
-        std::vector<std::pair<const paradox::FieldDescriptor*, const paradox::FieldDescriptor*>> matched;
+        std::vector<std::pair<const FieldDescriptor*, const FieldDescriptor*>> matched;
         for (const auto& f : o_.fields) {
             if (const auto* g = MatchingField(f)) {
                 matched.emplace_back(&f, g);
@@ -126,7 +125,7 @@ private:
             WriteStep(steps_, lines_, "Drop field \"" + std::string(fixedText(f.name)) + "\"",
                       Command("fld_drop", {TableArgument(c_), QuoteString(fixedText(f.name))}));
         }
-        std::vector<const paradox::FieldDescriptor*> working;
+        std::vector<const FieldDescriptor*> working;
         for (const auto& match : matched) working.push_back(match.second);
         ChangeFields(matched);
         for (const auto& g : c_.fields) {
@@ -142,7 +141,7 @@ private:
     // The matched fields' changes in the original order, except that a field never takes a name
     // another field still holds (fields matched by number can trade names): such a change waits
     // until the name is free, and where fields wait for each other one goes by a spare name.
-    void ChangeFields(const std::vector<std::pair<const paradox::FieldDescriptor*, const paradox::FieldDescriptor*>>& matched) {
+    void ChangeFields(const std::vector<std::pair<const FieldDescriptor*, const FieldDescriptor*>>& matched) {
         std::vector<std::string> held;
         for (const auto& match : matched) held.push_back(fixedText(match.first->name));
         const auto blocked = [&](std::size_t i) {
@@ -182,7 +181,7 @@ private:
     }
 
     // from: the name the field holds in the table when the step runs.
-    void ChangeField(const paradox::FieldDescriptor& f, const paradox::FieldDescriptor& g, const std::string& from) {
+    void ChangeField(const FieldDescriptor& f, const FieldDescriptor& g, const std::string& from) {
         const std::string oldName = fixedText(f.name), newName = fixedText(g.name);
         const bool renamed = !Equal(oldName, newName);
         if (renamed) {
@@ -202,7 +201,7 @@ private:
 
     // Moves the field farthest from its place until every field stands where the current table
     // has it; of two equally far, the one whose target lies farther from the middle goes first.
-    void MoveFields(std::vector<const paradox::FieldDescriptor*>& working) {
+    void MoveFields(std::vector<const FieldDescriptor*>& working) {
         const int middle = static_cast<int>(c_.fields.size()) / 2;
         const std::size_t limit = working.size() * working.size() + 1;
         for (std::size_t round = 0;; ++round) {
@@ -221,7 +220,7 @@ private:
             }
             if (best < 0) return;
             if (round == limit) throw GenerationError("Cannot order the fields of table " + c_.name());
-            const paradox::FieldDescriptor* field = working[static_cast<std::size_t>(best - 1)];
+            const FieldDescriptor* field = working[static_cast<std::size_t>(best - 1)];
             const int target = OriginalPosition(*field);
             WriteStep(steps_, lines_,
                       "Change field \"" + std::string(fixedText(field->name)) + "\" position from " + std::to_string(best) +
@@ -232,13 +231,13 @@ private:
         }
     }
 
-    const paradox::IndexDescriptor* IndexNamed(const tTbl_Structure& t, const std::string& name) const {
+    const IndexDescriptor* IndexNamed(const tTbl_Structure& t, const std::string& name) const {
         for (const auto& x : t.indexes)
             if (Equal(fixedText(x.name), name)) return &x;
         return nullptr;
     }
 
-    void AddIndex(const paradox::IndexDescriptor& y) {
+    void AddIndex(const IndexDescriptor& y) {
         if (const std::string why = IndexNotExpressible(c_, y); !why.empty()) return WriteRemark(lines_, why);
         WriteStep(steps_, lines_, IndexAddDescription(c_, y), IxAddText(c_, y));
     }
@@ -247,7 +246,7 @@ private:
         for (const auto& x : o_.indexes) {
             const std::string label = IndexLabel(x);
             const auto drop = [&] { return Command("ix_drop", {TableArgument(c_), QuoteString(fixedText(x.name))}); };
-            const paradox::IndexDescriptor* y = IndexNamed(c_, fixedText(x.name));
+            const IndexDescriptor* y = IndexNamed(c_, fixedText(x.name));
             if (!y) {
                 WriteStep(steps_, lines_, "Drop " + label, drop());
                 continue;
@@ -266,7 +265,7 @@ private:
         return it == renames.RenameMap.end() ? name : fixedText(it->second->name);
     }
 
-    void AddCheck(const paradox::ValidityCheckDescriptor& w) {
+    void AddCheck(const ValidityCheckDescriptor& w) {
         if (!HasScriptableParts(w)) return;
         WriteStep(steps_, lines_, VchkAddDescription(c_, w), VchkAddText(c_, w));
         if (const std::string lost = VchkLostParts(c_, w); !lost.empty()) WriteRemark(lines_, lost);
@@ -279,7 +278,7 @@ private:
             if (c_.FieldPosition(name) <= 0) continue;  // the field went, and its check with it
             const auto drop = [&] { return Command("vchk_drop", {TableArgument(c_), QuoteString(name)}); };
             const std::string dropDescription = "Drop validity check for field \"" + name + "\"";
-            const paradox::ValidityCheckDescriptor* w = c_.VchkForField(name);
+            const ValidityCheckDescriptor* w = c_.VchkForField(name);
             if (!w) {
                 WriteStep(steps_, lines_, dropDescription, drop());
                 continue;

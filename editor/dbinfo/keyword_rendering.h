@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "editor/dbinfo/structure_model.h"
-#include "paradox/format/descriptors.h"
+#include "shared/engine_records.h"
 #include "shared/identifier_entry.h"
 
 namespace vortab::dbinfo {
@@ -34,7 +34,7 @@ std::string BoolKeyword(int flag);
 std::string BatchModeKeyword(int mode);
 
 // A check's minimum, maximum or default as a literal of the field's type ("0" unless kind is 1).
-std::string VchkValueText(int kind, const std::uint8_t* value, const paradox::FieldDescriptor& field);
+std::string VchkValueText(int kind, const std::uint8_t* value, const FieldDescriptor& field);
 
 // The date, time and decimal separators used for check values, fixed while a check is rendered
 // (".", ":" and "."); the previous ones come back when the scope ends, also on failure.

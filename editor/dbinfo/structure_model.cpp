@@ -1,18 +1,16 @@
-// Reading tables into the structure model and ordering them by their links.
+// Reading tables into the structure model and ordering them by their links. The engine's face
+// reports a table in plain types; they become the model's packed records here, as it is read.
 #include "editor/dbinfo/structure_model.h"
 
 #include <algorithm>
 #include <set>
 
-#include "paradox/change/link_journal.h"
-#include "paradox/format/val_file.h"
-#include "paradox/session/session.h"
-#include "paradox/storage/engine_error.h"
-#include "paradox/storage/family_swap.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
+#include "paradox/api/engine_error.h"
+#include "paradox/api/interface_records.h"
+#include "paradox/api/session.h"
+#include "paradox/api/suspended_links.h"
 #include "paradox/storage/text_case.h"
-#include "paradox/table/database.h"
-#include "paradox/table/secondary_index.h"
 
 namespace vortab::dbinfo {
 
@@ -24,25 +22,27 @@ std::string UpperAscii(std::string text) {
 
 bool SameNameNoCase(const std::string& a, const std::string& b) { return paradox::EqualsIgnoreCase1252(a, b); }
 
-bool HasScriptableParts(const paradox::ValidityCheckDescriptor& check) {
+bool HasScriptableParts(const ValidityCheckDescriptor& check) {
     return check.required || check.minimumKind || check.maximumKind || check.defaultKind || check.picture[0] != '\0';
 }
 
 namespace {
 
+namespace records = paradox::api::records;
+
 // The name a table goes by in scripts: its file name without ".DB", unless what remains holds
 // a dot of its own (then the file name stays whole, so that no reader takes a part for the
 // extension).
 std::string ScriptTableName(const std::string& fileName) {
-    const std::string base = paradox::TableBaseName(fileName);
+    const std::string base = paradox::api::TableBaseName(fileName);
     return base.find('.') == std::string::npos ? base : fileName;
 }
 
 // Keeps the engine session started for as long as a model is being read.
 class SessionUse {
 public:
-    SessionUse() { paradox::Session::Default().start(); }
-    ~SessionUse() { paradox::Session::Default().stop(); }
+    SessionUse() { paradox::api::Session::Default().start(); }
+    ~SessionUse() { paradox::api::Session::Default().stop(); }
     SessionUse(const SessionUse&) = delete;
     SessionUse& operator=(const SessionUse&) = delete;
 };
@@ -61,36 +61,38 @@ void tTbl_Structure::ReadTable(const std::string& directory, const std::string& 
     links.clear();
     missingMasters.clear();
     RenameMap.clear();
-    properties = paradox::TableProperties{};
+    properties = paradox::api::TableProperties{};
 
     SessionUse session;
-    paradox::Database database(paradox::Session::Default(), {}, paradox::DatabaseAccess::ReadOnly);
+    paradox::api::Database database(paradox::api::Session::Default(), {}, paradox::api::DatabaseAccess::ReadOnly);
     database.setDirectory(directory);
-    const paradox::OpenedTable opened = database.openTable(file);
+    const paradox::api::OpenedTable opened = database.openTable(file);
     properties = opened.table.properties();
     fileName = properties.name;
     properties.name = ScriptTableName(fileName);
-    fields = opened.table.fieldDescriptors();
-    for (std::size_t i = 0; i < fields.size(); ++i) fields[i].unused[0] = static_cast<std::uint16_t>(i + 1);
-    indexes = paradox::ReadIndexDescriptors(directory, fileName, opened.table.schema());
-    if (auto val = paradox::ReadValFile(directory, fileName)) {
-        checks = std::move(val->checks);
-        links = std::move(val->links);
+    for (const paradox::api::Field& f : opened.table.fields()) {
+        fields.push_back(records::FieldRecord<FieldDescriptor>(f));
+        fields.back().unused[0] = static_cast<std::uint16_t>(fields.size());
+    }
+    for (const paradox::api::Index& x : opened.table.indexes()) indexes.push_back(records::IndexRecord<IndexDescriptor>(x));
+    if (const auto val = opened.table.validity()) {
+        for (const paradox::api::Check& c : val->checks) checks.push_back(records::CheckRecord<ValidityCheckDescriptor>(c));
+        for (const paradox::api::Link& l : val->links) links.push_back(records::LinkRecord<RILinkDescriptor>(l));
     }
 }
 
 std::string tTbl_Structure::FieldNameByNumber(int n) const {
     if (n < 1 || n > static_cast<int>(fields.size())) throw GenerationError("Invalid field number");
-    return paradox::fixedText(fields[static_cast<std::size_t>(n - 1)].name);
+    return fixedText(fields[static_cast<std::size_t>(n - 1)].name);
 }
 
 int tTbl_Structure::FieldPosition(const std::string& name) const {
     for (std::size_t i = 0; i < fields.size(); ++i)
-        if (SameNameNoCase(paradox::fixedText(fields[i].name), name)) return static_cast<int>(i + 1);
+        if (SameNameNoCase(fixedText(fields[i].name), name)) return static_cast<int>(i + 1);
     return -1;
 }
 
-const paradox::ValidityCheckDescriptor* tTbl_Structure::VchkForField(const std::string& name) const {
+const ValidityCheckDescriptor* tTbl_Structure::VchkForField(const std::string& name) const {
     const int position = FieldPosition(name);
     if (position <= 0) return nullptr;
     for (const auto& check : checks)
@@ -113,8 +115,8 @@ bool tTbl_Structure::DependsOn(const tTbl_Structure& other) const {
     return false;
 }
 
-std::vector<const paradox::RILinkDescriptor*> tTbl_Structure::LinksOfKind(paradox::LinkKind kind) const {
-    std::vector<const paradox::RILinkDescriptor*> result;
+std::vector<const RILinkDescriptor*> tTbl_Structure::LinksOfKind(LinkKind kind) const {
+    std::vector<const RILinkDescriptor*> result;
     for (const auto& link : links)
         if (link.kind == static_cast<std::uint32_t>(kind)) result.push_back(&link);
     return result;
@@ -141,7 +143,7 @@ tdatabase_Structure::tdatabase_Structure(const IdentifierEntry* identifiers, con
       DefaultExtension(vortab::DefaultExtension(driver, true)) {}
 
 std::string tdatabase_Structure::NormalizedName(const std::string& name) const {
-    std::string upper = paradox::ToUpper1252(paradox::FileNamePart(name));
+    std::string upper = paradox::ToUpper1252(paradox::api::FileNamePart(name));
     const std::string ext = paradox::ToUpper1252(DefaultExtension);
     if (upper.size() < ext.size() || upper.compare(upper.size() - ext.size(), ext.size(), ext) != 0) upper += ext;
     return upper;
@@ -155,8 +157,8 @@ tTbl_Structure* tdatabase_Structure::FindTable(const std::string& name) const {
 }
 
 void tdatabase_Structure::ResolveDependencies(tTbl_Structure& t) {
-    for (const paradox::RILinkDescriptor* link : t.LinksOfKind(paradox::LinkKind::Dependent)) {
-        const std::string master = paradox::FileNamePart(paradox::fixedText(link->otherTable));
+    for (const RILinkDescriptor* link : t.LinksOfKind(LinkKind::Dependent)) {
+        const std::string master = paradox::api::FileNamePart(fixedText(link->otherTable));
         if (tTbl_Structure* found = FindTable(master)) {
             t.DependsOnList.push_back(found);
             continue;
@@ -164,9 +166,9 @@ void tdatabase_Structure::ResolveDependencies(tTbl_Structure& t) {
         std::unique_ptr<tTbl_Structure> read;
         try {
             read = std::make_unique<tTbl_Structure>(*this, directory, master);
-        } catch (const paradox::EngineError& e) {
+        } catch (const paradox::api::EngineError& e) {
             // A master that is not in the database: its links cannot be written as steps.
-            if (e.code() != paradox::err::kNoSuchTable) throw;
+            if (e.code() != paradox::api::err::kNoSuchTable) throw;
             t.missingMasters.push_back(NormalizedName(master));
             continue;
         }
@@ -202,13 +204,13 @@ std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseNam
     if (!identifiers) return model;
     SessionUse session;
     model->databaseName = databaseName;
-    model->directory = paradox::Session::Default().resolveDatabaseDirectory(databaseName);
+    model->directory = paradox::api::Session::Default().resolveDatabaseDirectory(databaseName);
 
     std::vector<std::string> names;
-    for (const std::string& name : tableNames) names.push_back(paradox::FileNamePart(name));
+    for (const std::string& name : tableNames) names.push_back(paradox::api::FileNamePart(name));
     if (names.empty()) {
-        paradox::RecoverDirectoryQuietly(model->directory);  // no table listed under two names
-        names = paradox::ListTables(model->directory, "*" + model->DefaultExtension);
+        paradox::api::RecoverDirectory(model->directory);  // no table listed under two names
+        names = paradox::api::ListTables(model->directory, "*" + model->DefaultExtension);
     }
     if (names.empty()) return model;
 
@@ -228,8 +230,8 @@ std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseNam
 
 std::string SuspendedLinksWarning(const std::string& databaseName) {
     try {
-        const std::string dir = paradox::Session::Default().resolveDatabaseDirectory(databaseName);
-        return paradox::LinkJournalWarning(dir, paradox::InspectLinkJournal(dir));
+        const std::string dir = paradox::api::Session::Default().resolveDatabaseDirectory(databaseName);
+        return paradox::api::SuspendedLinksWarning(dir, paradox::api::QuerySuspendedLinks(dir).state);
     } catch (const std::exception&) {
         return {};  // a database that does not resolve is reported by whatever reads it
     }

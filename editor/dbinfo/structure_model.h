@@ -1,8 +1,9 @@
 // The structure model of a database: tdatabase_Structure, an owning list of tTbl_Structure in
 // dependency order (masters before the tables that depend on them), each holding a table's
-// properties and its field, index, validity-check and link descriptors as the engine reports them.
-// Tables are read through the engine directly (read-only, shared); engine failures propagate as
-// paradox::EngineError, model lookups fail with GenerationError.
+// properties and its field, index, validity-check and link descriptors as the engine reports them,
+// kept in the original engine's packed records (filled from the engine's face as each table is
+// read). Tables are read read-only, shared; engine failures propagate as paradox::api::EngineError,
+// model lookups fail with GenerationError.
 #pragma once
 #include <map>
 #include <memory>
@@ -11,12 +12,9 @@
 #include <vector>
 
 #include "editor/dbinfo/progress.h"
-#include "paradox/format/check_descriptor.h"
-#include "paradox/format/descriptors.h"
-#include "paradox/format/index_descriptor.h"
-#include "paradox/format/link_descriptor.h"
-#include "paradox/table/table.h"
+#include "paradox/api/table_structure.h"
 #include "shared/driver_kind.h"
+#include "shared/engine_records.h"
 #include "shared/identifier_entry.h"
 
 namespace vortab::dbinfo {
@@ -30,7 +28,7 @@ public:
 class tdatabase_Structure;
 
 // The 1-based position a field had when its table was read (kept in the descriptor's spare slot).
-inline std::uint16_t OriginalPosition(const paradox::FieldDescriptor& f) { return f.unused[0]; }
+inline std::uint16_t OriginalPosition(const FieldDescriptor& f) { return f.unused[0]; }
 
 // The figures of a table shown in its script header.
 struct TableFigures {
@@ -56,25 +54,25 @@ public:
     // 1-based position of the first field of that name (case ignored); -1 if none.
     int FieldPosition(const std::string& name) const;
     // The check on the field of that name; null when there is none (or only a table lookup).
-    const paradox::ValidityCheckDescriptor* VchkForField(const std::string& name) const;
+    const ValidityCheckDescriptor* VchkForField(const std::string& name) const;
     // True when this table is other, or depends on it directly or through its masters.
     bool DependsOn(const tTbl_Structure& other) const;
     // Links in which this table is the dependent (kind 1) or the master (kind 0).
-    std::vector<const paradox::RILinkDescriptor*> LinksOfKind(paradox::LinkKind kind) const;
+    std::vector<const RILinkDescriptor*> LinksOfKind(LinkKind kind) const;
     TableFigures Figures() const;
 
     tdatabase_Structure* owner;
     std::string fileName;                 // the .DB file as found on disk
-    paradox::TableProperties properties;  // properties.name: the table's name without ".DB"
-    std::vector<paradox::FieldDescriptor> fields;
-    std::vector<paradox::IndexDescriptor> indexes;
-    std::vector<paradox::ValidityCheckDescriptor> checks;
-    std::vector<paradox::RILinkDescriptor> links;
+    paradox::api::TableProperties properties;  // properties.name: the table's name without ".DB"
+    std::vector<FieldDescriptor> fields;
+    std::vector<IndexDescriptor> indexes;
+    std::vector<ValidityCheckDescriptor> checks;
+    std::vector<RILinkDescriptor> links;
     std::vector<tTbl_Structure*> DependsOnList;
     // Masters named by links that are not in the database (file-name parts, upper case).
     std::vector<std::string> missingMasters;
     // Field renames found by the differential comparison: upper-cased old name -> field.
-    std::map<std::string, const paradox::FieldDescriptor*> RenameMap;
+    std::map<std::string, const FieldDescriptor*> RenameMap;
 
     const std::string& name() const { return properties.name; }
 };
@@ -116,7 +114,7 @@ std::string SuspendedLinksWarning(const std::string& databaseName);
 
 // Whether a check holds anything a script can state (required, a value, a picture). A check that
 // is only a table lookup does not: the generators leave it to a remark and the comparison skips it.
-bool HasScriptableParts(const paradox::ValidityCheckDescriptor& check);
+bool HasScriptableParts(const ValidityCheckDescriptor& check);
 
 // ASCII letters upper-cased; other bytes kept, so that names with accented letters still match
 // whatever case rule the reader of the script applies.

@@ -1,12 +1,11 @@
 #include "editor/runner/database_directory.h"
 
-#include "paradox/session/alias_list.h"
+#include "paradox/api/session.h"
 
 namespace vortab {
 
 std::string DatabaseDirectory(const std::string& database) {
-    const paradox::AliasList aliases = paradox::AliasList::Load(paradox::AliasList::DefaultFile());
-    if (const paradox::Alias* alias = aliases.find(database); alias && !alias->path().empty()) return alias->directory();
+    if (const auto alias = paradox::api::FindAlias(database); alias && !alias->path.empty()) return alias->directory;
     return database;
 }
 

@@ -7,13 +7,13 @@
 #include <stdexcept>
 
 #include "editor/runner/status_messages.h"
-#include "paradox/session/session.h"
+#include "paradox/api/session.h"
 
 namespace vortab {
 
 LibraryBinding::~LibraryBinding() {
     Unload();
-    if (sessionStarted_) paradox::Session::Default().stop();
+    if (sessionStarted_) paradox::api::Session::Default().stop();
 }
 
 std::string LibraryPath(const std::string& directory) {
@@ -30,7 +30,7 @@ StatusCode LibraryBinding::BindLibrary(const std::string& directory) {
     useCount_ = 0;
     if (!sessionStarted_) {
         try {
-            paradox::Session::Default().start();
+            paradox::api::Session::Default().start();
             sessionStarted_ = true;
         } catch (...) {
             return status::kEngineNotInitialised;

@@ -10,7 +10,7 @@
 #include "editor/runner/script_lines.h"
 #include "editor/runner/status_messages.h"
 #include "editor/runner/upgrade_log.h"
-#include "paradox/change/link_journal.h"
+#include "paradox/api/suspended_links.h"
 
 namespace vortab {
 namespace {
@@ -103,7 +103,7 @@ StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHoo
     if (hooks.counted) hooks.counted(record);
     if (record.ToApply < 0 && hooks.warning) hooks.warning(kHigherVersionWarning);
     const bool linksLeft =
-        paradox::InspectLinkJournal(DatabaseDirectory(run.database)) == paradox::LinkJournalState::Left;
+        paradox::api::QuerySuspendedLinks(DatabaseDirectory(run.database)).state == paradox::api::SuspendedLinksState::Left;
     if (record.ToApply <= 0 && !linksLeft) return status::kSuccess;
 
     if (const StatusCode code = bind(); code != status::kSuccess) return code;

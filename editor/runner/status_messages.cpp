@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "paradox/storage/engine_error.h"
+#include "paradox/api/engine_error.h"
 
 namespace vortab {
 namespace {
@@ -36,7 +36,7 @@ constexpr std::pair<StatusCode, const char*> kTexts[] = {
 };
 
 std::string BaseText(StatusCode code) {
-    if (code >= status::kFirstEngineCode) return paradox::ErrorText(code);
+    if (code >= status::kFirstEngineCode) return paradox::api::ErrorText(code);
     for (const auto& [c, text] : kTexts)
         if (c == code) return text;
     return "Unknown error (" + std::to_string(code) + ")";

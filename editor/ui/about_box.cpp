@@ -6,8 +6,7 @@
 
 #include "editor/runner/library_binding.h"
 #include "editor/ui/program_version.h"
-#include "paradox/session/engine_version.h"
-#include "paradox/session/session.h"
+#include "paradox/api/session.h"
 
 namespace vortab::ui {
 namespace {
@@ -23,10 +22,10 @@ QString ModulePath(const void* symbol) {
 
 QString AboutText(const LibraryBinding& binding, const LibraryInfo* info) {
     const ProgramVersion v = ProgramFileVersion();
-    const paradox::EngineVersion e = paradox::LoadedEngineVersion();
+    const paradox::api::EngineVersion e = paradox::api::LoadedEngineVersion();
     QString text = ApplicationTitle() + QStringLiteral("\n\nProgram version %1.%2.%3.%4\n")
                                             .arg(v.major).arg(v.minor).arg(v.release).arg(v.build);
-    const QString engine = ModulePath(reinterpret_cast<const void*>(&paradox::Session::Default));
+    const QString engine = ModulePath(reinterpret_cast<const void*>(&paradox::api::LoadedEngineVersion));
     text += QStringLiteral("\nDatabase engine version %1.%2.%3.%4\n%5\n")
                 .arg(e.major).arg(e.minor).arg(e.release).arg(e.build)
                 .arg(engine.isEmpty() ? QStringLiteral("NOT LOADED") : engine);

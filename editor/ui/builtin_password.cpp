@@ -3,7 +3,7 @@
 #include <array>
 #include <exception>
 
-#include "paradox/session/session.h"
+#include "paradox/api/session.h"
 
 namespace vortab::ui {
 
@@ -17,7 +17,7 @@ std::string BuiltInTablePassword() {
 
 bool AddBuiltInTablePassword(std::string& error) {
     try {
-        paradox::Session::Default().addPassword(BuiltInTablePassword());
+        paradox::api::Session::Default().addPassword(BuiltInTablePassword());
         return true;
     } catch (const std::exception& e) {
         error = e.what();

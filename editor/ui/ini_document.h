@@ -1,5 +1,5 @@
 // IniDocument: an editable INI file held in memory. Reading follows the profile rules of
-// paradox::IniFile (sections and keys without regard to case, trimmed values); Save writes the
+// paradox::api::IniFile (sections and keys without regard to case, trimmed values); Save writes the
 // whole file to a temporary name and renames it into place, so a crash never leaves it half
 // written. Users load, change and save it around each use, keeping other users' sections.
 #pragma once

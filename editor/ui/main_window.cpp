@@ -32,7 +32,7 @@
 #include "editor/ui/script_printer.h"
 #include "editor/ui/select_database_dialog.h"
 #include "editor/ui/upgrade_info_window.h"
-#include "paradox/session/session.h"
+#include "paradox/api/session.h"
 
 namespace vortab::ui {
 namespace {
@@ -58,11 +58,11 @@ TKestrel::TKestrel(QWidget* parent) : QMainWindow(parent) {
 
     // A protected table the editor reads (to generate a script) asks for its password, as the
     // library's runs do.
-    paradox::Session::Default().setPasswordEvent([](const std::string& table) {
+    paradox::api::Session::Default().setPasswordEvent([](const std::string& table) {
         const std::optional<std::string> password = AskTablePassword(table);
-        if (!password) return paradox::PasswordReply::Abort;
-        paradox::Session::Default().addPassword(*password);
-        return paradox::PasswordReply::Retry;
+        if (!password) return paradox::api::PasswordReply::Abort;
+        paradox::api::Session::Default().addPassword(*password);
+        return paradox::api::PasswordReply::Retry;
     });
     LoadSettings(settings_);
     SaveSettings(settings_);
@@ -102,7 +102,7 @@ TKestrel::TKestrel(QWidget* parent) : QMainWindow(parent) {
 }
 
 TKestrel::~TKestrel() {
-    paradox::Session::Default().setPasswordEvent({});
+    paradox::api::Session::Default().setPasswordEvent({});
     MainEdit->setAcceptDrops(false);
     selection_.reset();
     binding_.ReleaseLibrary();

@@ -24,8 +24,8 @@
 #include "editor/ui/select_database_dialog.h"
 #include "editor/ui/upgrade_info_window.h"
 #include "editor/ui/upgrade_run.h"
-#include "paradox/session/session.h"
-#include "paradox/storage/engine_error.h"
+#include "paradox/api/engine_error.h"
+#include "paradox/api/session.h"
 #include "shared/cp1252.h"
 #include "shared/driver_kind.h"
 
@@ -112,7 +112,7 @@ void TKestrel::ApplySelectionCommand() {
 
 void TKestrel::ApplyScriptToDatabase(const QString& database, const QStringList& lines) {
     const std::string name = ToLibrary(database);
-    const QString directory = FromLibraryText(paradox::Session::Default().resolveDatabaseDirectory(name));
+    const QString directory = FromLibraryText(paradox::api::Session::Default().resolveDatabaseDirectory(name));
 
     QFileDialog logDialog(this, QStringLiteral("Use log file"), directory,
                           QStringLiteral("Log file (*.log);;Text files (*.txt);;All files (*)"));
@@ -183,9 +183,9 @@ void TKestrel::DifferentialScriptCommand() {
     try {
         originalModel = dbinfo::LoadDatabase(ToLibrary(originalDatabase), originalNames, libraryInfo_->chain, *this,
                                              settings_.driverName);
-    } catch (const paradox::EngineError& e) {
+    } catch (const paradox::api::EngineError& e) {
         // A table the original database lacks is written whole, as one new to it.
-        if (allTables || e.code() != paradox::err::kNoSuchTable) throw;
+        if (allTables || e.code() != paradox::api::err::kNoSuchTable) throw;
         originalModel = dbinfo::LoadDatabase(ToLibrary(originalDatabase), {}, nullptr, *this, settings_.driverName);
     }
     const auto currentModel =

@@ -18,9 +18,8 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/ini_document.h"
-#include "paradox/session/alias_list.h"
-#include "paradox/storage/family_swap.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
+#include "paradox/api/session.h"
 #include "shared/driver_kind.h"
 
 namespace vortab::ui {
@@ -104,9 +103,8 @@ TFrmSelDatabase::~TFrmSelDatabase() { SaveHistory(); }
 void TFrmSelDatabase::FillAliasList() {
     AliasCombo->clear();
     try {
-        const auto aliases = paradox::AliasList::Load(paradox::AliasList::DefaultFile());
-        for (const paradox::Alias& alias : aliases.all())
-            if (paradox::SameNameNoCase(alias.type, "STANDARD")) AliasCombo->addItem(ToQ(alias.name));
+        for (const paradox::api::Alias& alias : paradox::api::ListAliases())
+            if (paradox::api::SameNameNoCase(alias.type, "STANDARD")) AliasCombo->addItem(ToQ(alias.name));
     } catch (...) {
         // An unreadable aliases file offers no aliases.
     }
@@ -164,17 +162,16 @@ QString TFrmSelDatabase::GetSelectedDatabase() const {
 
 QString TFrmSelDatabase::databaseDirectory(const QString& database) const {
     if (!byAlias->isChecked()) return database;
-    const auto aliases = paradox::AliasList::Load(paradox::AliasList::DefaultFile());
-    const paradox::Alias* alias = aliases.find(Std(database));
-    return alias ? ToQ(alias->path()) : database;
+    const std::optional<paradox::api::Alias> alias = paradox::api::FindAlias(Std(database));
+    return alias ? ToQ(alias->path) : database;
 }
 
 void TFrmSelDatabase::FillTableList(const QString& database) {
     if (tableHidden_ || tableCombo->count() > 0) return;
     const std::string pattern = "*." + DefaultExtension(driver_, false);
     const std::string directory = Std(databaseDirectory(database));
-    paradox::RecoverDirectoryQuietly(directory);  // no table listed under two names
-    const std::vector<std::string> names = paradox::ListTables(directory, pattern);
+    paradox::api::RecoverDirectory(directory);  // no table listed under two names
+    const std::vector<std::string> names = paradox::api::ListTables(directory, pattern);
     if (names.empty()) return;
     for (const std::string& name : names) tableCombo->addItem(ToQ(name));
     if (!compareTable_.isEmpty()) {

@@ -34,11 +34,11 @@ private:
     std::deque<IdentifierEntry> entries_;
 };
 
-inline paradox::FieldDescriptor Field(int number, const std::string& name, int type, int subType = 0, int units1 = 0,
-                                      int units2 = 0) {
-    paradox::FieldDescriptor f{};
+inline vortab::FieldDescriptor Field(int number, const std::string& name, int type, int subType = 0, int units1 = 0,
+                                     int units2 = 0) {
+    vortab::FieldDescriptor f{};
     f.fieldNumber = static_cast<std::uint16_t>(number);
-    paradox::copyFixedText(f.name, name);
+    vortab::copyFixedText(f.name, name);
     f.type = static_cast<std::int16_t>(type);
     f.subType = static_cast<std::int16_t>(subType);
     f.units1 = static_cast<std::int16_t>(units1);
@@ -62,9 +62,11 @@ inline vortab::dbinfo::tTbl_Structure& AddTable(vortab::dbinfo::tdatabase_Struct
     return *model.tables.back();
 }
 
-inline paradox::IndexDescriptor Index(const std::string& name, std::vector<int> keys, bool primary = false) {
-    paradox::IndexDescriptor x{};
-    paradox::copyFixedText(x.name, name);
+// An index record of the model, or of the engine (Record = paradox::IndexDescriptor).
+template <class Record = vortab::IndexDescriptor>
+Record Index(const std::string& name, std::vector<int> keys, bool primary = false) {
+    Record x{};
+    vortab::copyFixedText(x.name, name);
     x.primary = primary;
     x.unique = primary;
     x.maintained = 1;
@@ -73,12 +75,14 @@ inline paradox::IndexDescriptor Index(const std::string& name, std::vector<int> 
     return x;
 }
 
-inline paradox::RILinkDescriptor Link(const std::string& name, paradox::LinkKind kind, const std::string& other,
-                                      std::vector<int> thisFields, std::vector<int> otherFields) {
-    paradox::RILinkDescriptor l{};
-    paradox::copyFixedText(l.name, name);
+// A link record of the model, or of the engine (Record = paradox::RILinkDescriptor).
+template <class Record = vortab::RILinkDescriptor, typename Kind>
+Record Link(const std::string& name, Kind kind, const std::string& other, std::vector<int> thisFields,
+            std::vector<int> otherFields) {
+    Record l{};
+    vortab::copyFixedText(l.name, name);
     l.kind = static_cast<std::uint32_t>(kind);
-    paradox::copyFixedText(l.otherTable, other);
+    vortab::copyFixedText(l.otherTable, other);
     l.fieldCount = static_cast<std::uint16_t>(thisFields.size());
     for (std::size_t i = 0; i < thisFields.size(); ++i) {
         l.thisFields[i] = static_cast<std::uint16_t>(thisFields[i]);

@@ -27,7 +27,7 @@ TEST(WriteBanner, CentresAndCuts) {
 TEST(WriteTableBlock, OneFieldTableAndItsFigures) {
     dbinfo_test::CommandChain chain;
     tdatabase_Structure model(chain.head());
-    auto& t = AddTable(model, "Single", {{"Name", paradox::FLDZSTRING}});
+    auto& t = AddTable(model, "Single", {{"Name", vortab::FLDZSTRING}});
     t.properties.restructureVersion = 3;
     ScriptLines lines;
     int steps = 0;
@@ -55,7 +55,7 @@ TEST(WriteTableBlock, OneFieldTableAndItsFigures) {
 TEST(WriteTableBlock, DbaseHeaderHasNoBlockFigures) {
     dbinfo_test::CommandChain chain;
     tdatabase_Structure model(chain.head(), "DBASE");
-    auto& t = AddTable(model, "Parts", {{"Id", paradox::FLDINT32}});
+    auto& t = AddTable(model, "Parts", {{"Id", vortab::FLDINT32}});
     t.indexes.push_back(dbinfo_test::Index("sub/PARTNO.NDX", {1}));
     ScriptLines lines;
     int steps = 0;
@@ -71,20 +71,20 @@ struct OrdersModel {
     dbinfo_test::CommandChain chain;
     tdatabase_Structure model{chain.head()};
     OrdersModel() {
-        auto& customer = AddTable(model, "Customer", {{"Id", paradox::FLDINT32}, {"State/Prov", paradox::FLDZSTRING}});
+        auto& customer = AddTable(model, "Customer", {{"Id", vortab::FLDINT32}, {"State/Prov", vortab::FLDZSTRING}});
         customer.indexes.push_back(dbinfo_test::Index("", {1}, true));
-        customer.links.push_back(dbinfo_test::Link("CustRef", paradox::LinkKind::Master, "ORDERS.DB", {1}, {2}));
-        auto& orders = AddTable(model, "Orders", {{"No", paradox::FLDINT32}, {"CustId", paradox::FLDINT32}});
-        orders.fields[1].type = paradox::FLDFLOAT;
-        orders.fields[1].subType = paradox::FLDSTMONEY;
+        customer.links.push_back(dbinfo_test::Link("CustRef", vortab::LinkKind::Master, "ORDERS.DB", {1}, {2}));
+        auto& orders = AddTable(model, "Orders", {{"No", vortab::FLDINT32}, {"CustId", vortab::FLDINT32}});
+        orders.fields[1].type = vortab::FLDFLOAT;
+        orders.fields[1].subType = vortab::FLDSTMONEY;
         orders.indexes.push_back(dbinfo_test::Index("ByCust", {2, 1}));
         orders.indexes.back().fieldDescending[1] = 1;
-        paradox::ValidityCheckDescriptor check{};
+        vortab::ValidityCheckDescriptor check{};
         check.fieldNumber = 2;
         check.required = 1;
         check.minimumKind = 2;
         orders.checks.push_back(check);
-        orders.links.push_back(dbinfo_test::Link("CustRef", paradox::LinkKind::Dependent, "customer.db", {2}, {1}));
+        orders.links.push_back(dbinfo_test::Link("CustRef", vortab::LinkKind::Dependent, "customer.db", {2}, {1}));
         orders.properties.strictIntegrity = true;
         model.tables[1]->DependsOnList.push_back(model.tables[0].get());
     }
@@ -134,8 +134,8 @@ TEST(WriteCreateScript, WholeDatabaseHeader) {
 TEST(WriteCreateScript, WhatCannotBeWrittenBecomesARemark) {
     OrdersModel m;
     auto& orders = *m.model.tables[1];
-    orders.links.push_back(dbinfo_test::Link("Gone", paradox::LinkKind::Dependent, "LOST.DB", {1}, {1}));
-    paradox::copyFixedText(orders.fields[0].name, "A;B");
+    orders.links.push_back(dbinfo_test::Link("Gone", vortab::LinkKind::Dependent, "LOST.DB", {1}, {1}));
+    vortab::copyFixedText(orders.fields[0].name, "A;B");
     ScriptLines lines;
     NoProgress progress;
     WriteCreateScript(m.model, {"ORDERS"}, lines, progress);
@@ -149,7 +149,7 @@ TEST(WriteCreateScript, WhatCannotBeWrittenBecomesARemark) {
 
 TEST(WriteCreateScript, NoNameBreaksTheScriptsLines) {
     OrdersModel m;
-    paradox::copyFixedText(m.model.tables[1]->fields[1].name, "x\r\n TBL_DROP(\"A\")");
+    vortab::copyFixedText(m.model.tables[1]->fields[1].name, "x\r\n TBL_DROP(\"A\")");
     ScriptLines lines;
     NoProgress progress;
     WriteCreateScript(m.model, {"ORDERS"}, lines, progress);
@@ -175,10 +175,10 @@ TEST(WriteCreateScript, StrictIntegrityOfAMasterIsKept) {
 TEST(WriteCreateScript, LinksOfACycleComeAfterBothTables) {
     dbinfo_test::CommandChain chain;
     tdatabase_Structure model(chain.head());
-    auto& a = AddTable(model, "A", {{"Id", paradox::FLDINT32}});
-    auto& b = AddTable(model, "B", {{"Id", paradox::FLDINT32}});
-    a.links.push_back(dbinfo_test::Link("AtoB", paradox::LinkKind::Dependent, "B.DB", {1}, {1}));
-    b.links.push_back(dbinfo_test::Link("BtoA", paradox::LinkKind::Dependent, "A.DB", {1}, {1}));
+    auto& a = AddTable(model, "A", {{"Id", vortab::FLDINT32}});
+    auto& b = AddTable(model, "B", {{"Id", vortab::FLDINT32}});
+    a.links.push_back(dbinfo_test::Link("AtoB", vortab::LinkKind::Dependent, "B.DB", {1}, {1}));
+    b.links.push_back(dbinfo_test::Link("BtoA", vortab::LinkKind::Dependent, "A.DB", {1}, {1}));
     a.DependsOnList.push_back(&b);
     b.DependsOnList.push_back(&a);
     ScriptLines lines;

@@ -26,7 +26,7 @@ struct TwoModels {
 };
 
 const std::vector<std::pair<std::string, int>> kFive = {
-    {"A", paradox::FLDINT32}, {"B", paradox::FLDINT32}, {"C", paradox::FLDINT32}, {"D", paradox::FLDINT32}, {"E", paradox::FLDINT32}};
+    {"A", vortab::FLDINT32}, {"B", vortab::FLDINT32}, {"C", vortab::FLDINT32}, {"D", vortab::FLDINT32}, {"E", vortab::FLDINT32}};
 
 TEST(WriteDiffScript, IdenticalTablesAreUnchanged) {
     TwoModels m;
@@ -44,8 +44,8 @@ TEST(WriteDiffScript, IdenticalTablesAreUnchanged) {
 
 TEST(WriteDiffScript, RenamedFieldUnderBothMatchingRules) {
     TwoModels m;
-    AddTable(m.original, "T", {{"Id", paradox::FLDINT32}, {"Old", paradox::FLDINT32}});
-    AddTable(m.current, "T", {{"Id", paradox::FLDINT32}, {"New", paradox::FLDINT32}});
+    AddTable(m.original, "T", {{"Id", vortab::FLDINT32}, {"Old", vortab::FLDINT32}});
+    AddTable(m.current, "T", {{"Id", vortab::FLDINT32}, {"New", vortab::FLDINT32}});
     EXPECT_EQ(m.DiffCommands({true, false}),
               std::vector<std::string>{"FLD_CHANGE(\"T\",\"Old\",\"New\",FLDNOCHANGE,FLDSTNOCHANGE,-1,-1)"});
     EXPECT_EQ(m.DiffCommands({false, false}),
@@ -54,16 +54,16 @@ TEST(WriteDiffScript, RenamedFieldUnderBothMatchingRules) {
 
 TEST(WriteDiffScript, LetterCaseOfNames) {
     TwoModels m;
-    AddTable(m.original, "T", {{"Id", paradox::FLDINT32}, {"name", paradox::FLDINT32}});
-    AddTable(m.current, "t", {{"Id", paradox::FLDINT32}, {"NAME", paradox::FLDINT32}});
+    AddTable(m.original, "T", {{"Id", vortab::FLDINT32}, {"name", vortab::FLDINT32}});
+    AddTable(m.current, "t", {{"Id", vortab::FLDINT32}, {"NAME", vortab::FLDINT32}});
     EXPECT_TRUE(m.DiffCommands({false, true}).empty());
     EXPECT_EQ(m.DiffCommands({false, false}).size(), 2u);
 }
 
 TEST(WriteDiffScript, SubtypeChangeAndItsNotes) {
     TwoModels m;
-    AddTable(m.original, "ORDERS", {{"Freight", paradox::FLDFLOAT}}).fields[0].subType = paradox::FLDSTMONEY;
-    AddTable(m.current, "ORDERS", {{"Freight", paradox::FLDFLOAT}});
+    AddTable(m.original, "ORDERS", {{"Freight", vortab::FLDFLOAT}}).fields[0].subType = vortab::FLDSTMONEY;
+    AddTable(m.current, "ORDERS", {{"Freight", vortab::FLDFLOAT}});
     const ScriptLines lines = m.Diff();
     const ScriptLines tail(lines.end() - 4, lines.end());
     EXPECT_EQ(tail, (ScriptLines{":#1 Field \"Freight\" attributes changed",
@@ -114,18 +114,18 @@ TEST(WriteDiffScript, PrimaryIndexWithOtherKeysIsDroppedAndAdded) {
 
 TEST(WriteDiffScript, CheckFollowsItsRenamedField) {
     TwoModels m;
-    paradox::ValidityCheckDescriptor check{};
+    vortab::ValidityCheckDescriptor check{};
     check.fieldNumber = 2;
     check.required = 1;
-    AddTable(m.original, "T", {{"Id", paradox::FLDINT32}, {"Old", paradox::FLDINT32}}).checks.push_back(check);
-    AddTable(m.current, "T", {{"Id", paradox::FLDINT32}, {"New", paradox::FLDINT32}}).checks.push_back(check);
+    AddTable(m.original, "T", {{"Id", vortab::FLDINT32}, {"Old", vortab::FLDINT32}}).checks.push_back(check);
+    AddTable(m.current, "T", {{"Id", vortab::FLDINT32}, {"New", vortab::FLDINT32}}).checks.push_back(check);
     EXPECT_EQ(m.DiffCommands().size(), 1u);  // the rename only
-    paradox::copyFixedText(m.current.tables[0]->checks[0].picture, "##");
+    vortab::copyFixedText(m.current.tables[0]->checks[0].picture, "##");
     const auto commands = m.DiffCommands();
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[1], "VCHK_DROP(\"T\",\"New\")");
     EXPECT_EQ(commands[2], "VCHK_ADD(\"T\",\"NEW\",VCHKFALSE,VCHKFALSE,VCHKFALSE,0,0,0,\"##\",TRUE)");
-    m.current.tables[0]->checks[0] = paradox::ValidityCheckDescriptor{};  // a lookup alone: no check a script has
+    m.current.tables[0]->checks[0] = vortab::ValidityCheckDescriptor{};  // a lookup alone: no check a script has
     m.current.tables[0]->checks[0].fieldNumber = 2;
     m.current.tables[0]->checks[0].lookupKind = 1;
     EXPECT_EQ(m.DiffCommands().back(), "VCHK_DROP(\"T\",\"New\")");
@@ -134,13 +134,13 @@ TEST(WriteDiffScript, CheckFollowsItsRenamedField) {
 TEST(WriteDiffScript, LinksDroppedFirstAndAddedLast) {
     TwoModels m;
     for (auto* model : {&m.original, &m.current}) {
-        AddTable(*model, "M", {{"Id", paradox::FLDINT32}});
-        AddTable(*model, "D", {{"Id", paradox::FLDINT32}, {"MId", paradox::FLDINT32}});
+        AddTable(*model, "M", {{"Id", vortab::FLDINT32}});
+        AddTable(*model, "D", {{"Id", vortab::FLDINT32}, {"MId", vortab::FLDINT32}});
     }
-    m.original.tables[1]->links.push_back(dbinfo_test::Link("L", paradox::LinkKind::Dependent, "M.DB", {2}, {1}));
-    m.current.tables[1]->links.push_back(dbinfo_test::Link("L", paradox::LinkKind::Dependent, "M.DB", {2}, {1}));
+    m.original.tables[1]->links.push_back(dbinfo_test::Link("L", vortab::LinkKind::Dependent, "M.DB", {2}, {1}));
+    m.current.tables[1]->links.push_back(dbinfo_test::Link("L", vortab::LinkKind::Dependent, "M.DB", {2}, {1}));
     m.current.tables[1]->links.back().updateRule = 1;
-    m.current.tables[1]->fields.push_back(dbinfo_test::Field(3, "Extra", paradox::FLDINT16));
+    m.current.tables[1]->fields.push_back(dbinfo_test::Field(3, "Extra", vortab::FLDINT16));
     EXPECT_EQ(m.DiffCommands(), (std::vector<std::string>{"RI_DROP(\"D\",\"L\")", "FLD_ADD(\"D\",\"Extra\",FLDINT16,FLDSTDEFAULT,0,0)",
                                                           "RI_ADD(\"D\",\"MID\",\"M\",\"Id\",\"L\",CASCADE)"}));
 }

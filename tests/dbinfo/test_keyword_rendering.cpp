@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/dbinfo/keyword_rendering.h"
+#include "paradox/api/value.h"
 #include "model_builder.h"
 
 namespace {
@@ -65,7 +66,7 @@ std::vector<std::uint8_t> Bytes(T value) {
 
 TEST(VchkValueText, EveryFieldType) {
     setenv("VORTAB_DATE_ORDER", "DMY", 1);
-    const std::int32_t day = paradox::DaysFromCivil(2000, 2, 1);
+    const std::int32_t day = paradox::api::DaysFromCivil(2000, 2, 1);
     const double stamp = (day * 86400.0 + 12 * 3600 + 30 * 60 + 5) * 1000.0;
     std::vector<std::uint8_t> bcd(18, 0);
     bcd[0] = 32;
@@ -73,18 +74,18 @@ TEST(VchkValueText, EveryFieldType) {
     bcd[16] = 0x12;
     bcd[17] = 0x50;  // ...1250 -> -12.50
     const ValueCase cases[] = {
-        {paradox::FLDZSTRING, 0, {'a', '"', 'b', 0}, "\"a\"\"b\""},
-        {paradox::FLDDATE, 0, Bytes(day), "01.02.2000"},
-        {paradox::FLDBOOL, 0, Bytes<std::int16_t>(1), "TRUE"},
-        {paradox::FLDINT16, 0, Bytes<std::int16_t>(-5), "-5"},
-        {paradox::FLDINT32, 0, Bytes<std::int32_t>(-70000), "-70000"},
-        {paradox::FLDUINT32, 0, Bytes<std::uint32_t>(0xFFFFFFFF), "-1"},
-        {paradox::FLDUINT16, 0, Bytes<std::uint16_t>(65535), "65535"},
-        {paradox::FLDFLOAT, 0, Bytes(0.5), "0.5"},  // no decimals stated: the value still reads back
-        {paradox::FLDFLOAT, 2, Bytes(12.0), "12.00"},
-        {paradox::FLDBCD, 2, bcd, "-12.50"},
-        {paradox::FLDTIME, 0, Bytes<std::int32_t>((8 * 3600 + 5) * 1000), "08:00:05"},
-        {paradox::FLDTIMESTAMP, 0, Bytes(stamp), "01.02.2000 12:30:05"},
+        {vortab::FLDZSTRING, 0, {'a', '"', 'b', 0}, "\"a\"\"b\""},
+        {vortab::FLDDATE, 0, Bytes(day), "01.02.2000"},
+        {vortab::FLDBOOL, 0, Bytes<std::int16_t>(1), "TRUE"},
+        {vortab::FLDINT16, 0, Bytes<std::int16_t>(-5), "-5"},
+        {vortab::FLDINT32, 0, Bytes<std::int32_t>(-70000), "-70000"},
+        {vortab::FLDUINT32, 0, Bytes<std::uint32_t>(0xFFFFFFFF), "-1"},
+        {vortab::FLDUINT16, 0, Bytes<std::uint16_t>(65535), "65535"},
+        {vortab::FLDFLOAT, 0, Bytes(0.5), "0.5"},  // no decimals stated: the value still reads back
+        {vortab::FLDFLOAT, 2, Bytes(12.0), "12.00"},
+        {vortab::FLDBCD, 2, bcd, "-12.50"},
+        {vortab::FLDTIME, 0, Bytes<std::int32_t>((8 * 3600 + 5) * 1000), "08:00:05"},
+        {vortab::FLDTIMESTAMP, 0, Bytes(stamp), "01.02.2000 12:30:05"},
     };
     for (const ValueCase& c : cases) {
         std::uint8_t buffer[256] = {};
@@ -102,7 +103,7 @@ TEST(VchkValueText, SeparatorsComeBackAfterAFailure) {
     std::uint8_t buffer[256] = {};
     try {
         FixedSeparators fixed;
-        VchkValueText(1, buffer, dbinfo_test::Field(1, "F", paradox::FLDBLOB, paradox::FLDSTMEMO));
+        VchkValueText(1, buffer, dbinfo_test::Field(1, "F", vortab::FLDBLOB, vortab::FLDSTMEMO));
         ADD_FAILURE() << "a memo has no check value";
     } catch (const GenerationError& e) {
         EXPECT_STREQ(e.what(), "Unknown field type");

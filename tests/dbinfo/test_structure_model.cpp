@@ -47,9 +47,9 @@ protected:
         for (const std::string& m : masters) b.field(m + "Id", paradox::FLDINT32);
         paradox::createTable(dir(), b.descriptor(), {1, false});
         for (std::size_t i = 0; i < masters.size(); ++i) {
-            paradox::AddIndex(dir(), name, dbinfo_test::Index(masters[i] + "Id", {static_cast<int>(i + 2)}));
+            paradox::AddIndex(dir(), name, dbinfo_test::Index<paradox::IndexDescriptor>(masters[i] + "Id", {static_cast<int>(i + 2)}));
             paradox::AddLink(dir(), name,
-                             dbinfo_test::Link("To" + masters[i], paradox::LinkKind::Dependent, masters[i] + ".DB",
+                             dbinfo_test::Link<paradox::RILinkDescriptor>("To" + masters[i], paradox::LinkKind::Dependent, masters[i] + ".DB",
                                                {static_cast<int>(i + 2)}, {1}));
         }
     }
@@ -79,11 +79,11 @@ TEST_F(StructureModel, ChosenTableBringsItsMastersFirst) {
     EXPECT_EQ(dep->fields.size(), 3u);
     EXPECT_EQ(OriginalPosition(dep->fields[2]), 3);
     EXPECT_EQ(dep->indexes.size(), 3u);
-    EXPECT_EQ(dep->LinksOfKind(paradox::LinkKind::Dependent).size(), 2u);
+    EXPECT_EQ(dep->LinksOfKind(vortab::LinkKind::Dependent).size(), 2u);
     EXPECT_EQ(dep->FieldPosition("maid"), 2);
     EXPECT_EQ(dep->FieldPosition("nothing"), -1);
     EXPECT_THROW(dep->FieldNameByNumber(4), GenerationError);
-    EXPECT_EQ(model->FindTable("MA")->LinksOfKind(paradox::LinkKind::Master).size(), 1u);
+    EXPECT_EQ(model->FindTable("MA")->LinksOfKind(vortab::LinkKind::Master).size(), 1u);
 
     EXPECT_EQ(LoadDatabase(dir(), {}, chain_.head(), progress)->tables.size(), 4u);
     EXPECT_TRUE(LoadDatabase(dir(), {}, nullptr, progress)->tables.empty());  // no library: nothing read
@@ -109,7 +109,7 @@ TEST_F(StructureModel, AMasterThatIsGoneIsRecordedNotFatal) {
 TEST(SortByDependencies, SelfLinksAndCyclesEndAndKeepOutsideMastersFirst) {
     dbinfo_test::CommandChain chain;
     tdatabase_Structure model(chain.head());
-    for (const char* name : {"Self", "CycA", "CycB", "Base"}) dbinfo_test::AddTable(model, name, {{"Id", paradox::FLDINT32}});
+    for (const char* name : {"Self", "CycA", "CycB", "Base"}) dbinfo_test::AddTable(model, name, {{"Id", vortab::FLDINT32}});
     auto& self = *model.tables[0];
     auto& a = *model.tables[1];
     auto& b = *model.tables[2];
