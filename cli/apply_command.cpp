@@ -13,8 +13,8 @@
 #include "cli/terminal.h"
 #include "cli/terminal_prompt.h"
 #include "editor/runner/script_lines.h"
-#include "paradox/change/link_journal.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
+#include "paradox/api/suspended_links.h"
 
 namespace vortab::cli {
 namespace {
@@ -79,22 +79,22 @@ std::optional<ApplyOptions> ParseApply(Arguments args) {
 // Tells what the first step will do first: add back the links an interrupted change left
 // suspended (skipping tables that are gone), or stop at a damaged journal of them.
 void NoteSuspendedLinks(const std::string& directory) {
-    const paradox::LinkJournalState state = paradox::InspectLinkJournal(directory);
-    if (state == paradox::LinkJournalState::Damaged) WarnOfSuspendedLinks("apply", directory);
-    paradox::LinkJournal journal;
-    if (state != paradox::LinkJournalState::Left || !paradox::PeekLinkJournal(directory, journal)) return;
+    const paradox::api::SuspendedLinks suspended = paradox::api::QuerySuspendedLinks(directory);
+    if (suspended.state == paradox::api::SuspendedLinksState::Damaged) WarnOfSuspendedLinks("apply", directory);
+    const paradox::api::LinkJournal& journal = suspended.journal;
+    if (suspended.state != paradox::api::SuspendedLinksState::Left || journal.tables.empty()) return;
     std::cerr << "vortab apply: restoring the links of dependent tables that an interrupted change left suspended\n";
-    for (const paradox::JournalTable& table : journal.tables) {
-        if (paradox::ListTables(directory, table.table).empty()) {
+    for (const paradox::api::JournalTable& table : journal.tables) {
+        if (paradox::api::ListTables(directory, table.table).empty()) {
             std::cerr << "vortab apply: table " << NameToUtf8(table.table)
                       << " no longer exists; its suspended links are not restored\n";
             continue;
         }
-        for (const paradox::JournalLink& link : table.links)
-            if (link.dropped && paradox::ListTables(directory, paradox::fixedText(link.link.otherTable)).empty())
-                std::cerr << "vortab apply: link " << NameToUtf8(paradox::fixedText(link.link.name)) << " of "
+        for (const paradox::api::JournalLink& link : table.links)
+            if (link.dropped && paradox::api::ListTables(directory, link.link.otherTable).empty())
+                std::cerr << "vortab apply: link " << NameToUtf8(link.link.name) << " of "
                           << NameToUtf8(table.table) << " is not restored: its master "
-                          << NameToUtf8(paradox::fixedText(link.link.otherTable)) << " no longer exists\n";
+                          << NameToUtf8(link.link.otherTable) << " no longer exists\n";
     }
 }
 

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "paradox/format/val_value.h"
 
 namespace vortab::cli {
 namespace {
@@ -18,34 +17,36 @@ T Read(const std::uint8_t* p) {
     return v;
 }
 
-paradox::Value BcdValue(const std::uint8_t* native) {
-    const std::optional<std::string> text = paradox::NativeBcdText(native);
-    return text ? paradox::Value::bcd(*text) : paradox::Value::null();
+paradox::api::Value BcdValue(const paradox::api::NativeValue& native) {
+    const std::optional<std::string> text = paradox::api::NativeBcdText(native);
+    return text ? paradox::api::Value::bcd(*text) : paradox::api::Value::null();
 }
 
 }  // namespace
 
-paradox::Value NativeCheckValue(const paradox::Field& field, const std::uint8_t (&native)[paradox::kCheckValueSize]) {
-    using paradox::PxType;
-    using paradox::Value;
-    switch (field.type) {
-    case PxType::Alpha: {
-        const auto* text = reinterpret_cast<const char*>(native);
-        return Value::text(std::string(text, strnlen(text, paradox::kCheckValueSize)));
+paradox::api::Value NativeCheckValue(const paradox::api::Field& field, const paradox::api::NativeValue& native) {
+    using paradox::api::kCheckValueSize;
+    using paradox::api::ParadoxType;
+    using paradox::api::Value;
+    const std::uint8_t* bytes = native.data();
+    switch (field.paradoxType) {
+    case ParadoxType::Alpha: {
+        const auto* text = reinterpret_cast<const char*>(bytes);
+        return Value::text(std::string(text, strnlen(text, kCheckValueSize)));
     }
-    case PxType::Short: return Value::integer(Read<std::int16_t>(native));
-    case PxType::Long:
-    case PxType::AutoInc: return Value::integer(Read<std::int32_t>(native));
-    case PxType::Date: return Value::date(Read<std::int32_t>(native));
-    case PxType::Time: return Value::time(Read<std::int32_t>(native));
-    case PxType::Number:
-    case PxType::Money: return Value::number(Read<double>(native));
-    case PxType::Timestamp: return Value::timestamp(Read<double>(native));
-    case PxType::Logical: return Value::boolean(Read<std::int16_t>(native) != 0);
-    case PxType::Bcd: return BcdValue(native);
+    case ParadoxType::Short: return Value::integer(Read<std::int16_t>(bytes));
+    case ParadoxType::Long:
+    case ParadoxType::AutoInc: return Value::integer(Read<std::int32_t>(bytes));
+    case ParadoxType::Date: return Value::date(Read<std::int32_t>(bytes));
+    case ParadoxType::Time: return Value::time(Read<std::int32_t>(bytes));
+    case ParadoxType::Number:
+    case ParadoxType::Money: return Value::number(Read<double>(bytes));
+    case ParadoxType::Timestamp: return Value::timestamp(Read<double>(bytes));
+    case ParadoxType::Logical: return Value::boolean(Read<std::int16_t>(bytes) != 0);
+    case ParadoxType::Bcd: return BcdValue(native);
     default: {
-        const std::size_t n = field.sizeByte < paradox::kCheckValueSize ? field.sizeByte : paradox::kCheckValueSize;
-        return Value::bytes(std::string(reinterpret_cast<const char*>(native), n));
+        const std::size_t n = field.sizeByte < kCheckValueSize ? field.sizeByte : kCheckValueSize;
+        return Value::bytes(std::string(reinterpret_cast<const char*>(bytes), n));
     }
     }
 }

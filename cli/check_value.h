@@ -1,16 +1,12 @@
 // A validity check's minimum, maximum or default value, held by the engine in the native form
-// of its field (ValidityCheckDescriptor buffers), as a Value that the output formats can show.
+// of its field, as a Value that the output formats can show.
 #pragma once
-#include <cstddef>
-#include <cstdint>
-
-#include "paradox/format/check_descriptor.h"
-#include "paradox/format/schema.h"
-#include "paradox/format/value.h"
+#include "paradox/api/table_structure.h"
+#include "paradox/api/value.h"
 
 namespace vortab::cli {
 
-// The value of a native buffer of kCheckValueSize bytes for this field.
-paradox::Value NativeCheckValue(const paradox::Field& field, const std::uint8_t (&native)[paradox::kCheckValueSize]);
+// The value of a native check value for this field.
+paradox::api::Value NativeCheckValue(const paradox::api::Field& field, const paradox::api::NativeValue& native);
 
 }  // namespace vortab::cli

@@ -10,8 +10,8 @@
 #include "cli/json_writer.h"
 #include "cli/table_access.h"
 #include "cli/value_text.h"
-#include "paradox/format/index_descriptor.h"
-#include "paradox/table/table.h"
+#include "paradox/api/engine_error.h"
+#include "paradox/api/table.h"
 
 namespace vortab::cli {
 namespace {
@@ -40,13 +40,14 @@ void Flush(std::string& out, bool force) {
 }
 
 // Blobs other than memos have no text form; CSV leaves their columns out.
-bool InCsv(const paradox::Field& f) {
-    return f.type != paradox::PxType::Blob && f.type != paradox::PxType::Ole && f.type != paradox::PxType::Graphic;
+bool InCsv(const paradox::api::Field& f) {
+    using paradox::api::ParadoxType;
+    return f.paradoxType != ParadoxType::Blob && f.paradoxType != ParadoxType::Ole && f.paradoxType != ParadoxType::Graphic;
 }
 
-void ExportCsv(const paradox::Table& table, std::string& out) {
+void ExportCsv(const paradox::api::Table& table, std::string& out) {
     const TextDecoder decoder(TextCodePage(table.properties()));
-    const auto& fields = table.schema().fields;
+    const auto& fields = table.fields();
     std::vector<int> columns;
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (InCsv(fields[i])) columns.push_back(static_cast<int>(i));
@@ -55,31 +56,30 @@ void ExportCsv(const paradox::Table& table, std::string& out) {
         AppendCsvText(out, decoder.toUtf8(fields[static_cast<std::size_t>(columns[c])].name));
     }
     out += "\r\n";
-    paradox::RecordReader reader = table.records();
+    paradox::api::RecordReader reader = table.records();
     while (reader.next()) {
-        const paradox::RecordView& record = reader.record();
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (c > 0) out += ',';
-            AppendCsvCell(out, record.value(columns[c]), decoder);
+            AppendCsvCell(out, reader.value(columns[c]), decoder);
         }
         out += "\r\n";
         Flush(out, false);
     }
 }
 
-void ExportJson(const paradox::Table& table, std::string& out) {
+void ExportJson(const paradox::api::Table& table, std::string& out) {
     const TextDecoder decoder(TextCodePage(table.properties()));
-    const std::vector<paradox::FieldDescriptor> descriptors = table.fieldDescriptors();
+    const std::vector<paradox::api::Field>& fields = table.fields();
     JsonWriter json(out);
     json.beginObject();
     json.key("table");
     json.string(NameToUtf8(TableTitle(table.properties().name)));
     json.key("fields");
     json.beginArray();
-    for (const paradox::FieldDescriptor& f : descriptors) {
+    for (const paradox::api::Field& f : fields) {
         json.beginObject();
         json.key("name");
-        json.string(decoder.toUtf8(paradox::fixedText(f.name)));
+        json.string(decoder.toUtf8(f.name));
         json.key("type");
         json.string(FieldTypeName(f.type));
         json.key("subtype");
@@ -93,15 +93,14 @@ void ExportJson(const paradox::Table& table, std::string& out) {
     json.endArray();
     json.key("records");
     json.beginArray();
-    const int fieldCount = static_cast<int>(table.schema().fields.size());
-    paradox::RecordReader reader = table.records();
+    const int fieldCount = static_cast<int>(fields.size());
+    paradox::api::RecordReader reader = table.records();
     std::string row;
     while (reader.next()) {
-        const paradox::RecordView& record = reader.record();
         row = "\n[";
         for (int i = 0; i < fieldCount; ++i) {
             if (i > 0) row += ',';
-            AppendJsonValue(row, record.value(i), decoder);
+            AppendJsonValue(row, reader.value(i), decoder);
         }
         row += ']';
         json.raw(row);
@@ -122,7 +121,7 @@ int RunExport(const Arguments& given) {
     }
     std::string format = "csv";
     TakeOption(args, "--format", format);
-    const paradox::OpenOptions options = TakeOpenOptions(args);
+    const paradox::api::OpenOptions options = TakeOpenOptions(args);
     if (format != "csv" && format != "json") {
         std::cerr << "vortab export: unknown format '" << format << "'\n" << kUsage;
         return 2;
@@ -133,12 +132,12 @@ int RunExport(const Arguments& given) {
     }
     std::string out;
     try {
-        const paradox::Table table = paradox::Table::open(args[0], args[1], options);
+        const paradox::api::Table table = paradox::api::Table::Open(args[0], args[1], options);
         if (format == "csv")
             ExportCsv(table, out);
         else
             ExportJson(table, out);
-    } catch (const paradox::EngineError& e) {
+    } catch (const paradox::api::EngineError& e) {
         Flush(out, true);
         std::cout.flush();
         return ReportEngineError("export", e, args[1]);

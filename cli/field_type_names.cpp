@@ -1,45 +1,47 @@
 // Code -> keyword tables for field types and subtypes.
 #include "cli/field_type_names.h"
 
-#include "paradox/format/descriptors.h"
-
 namespace vortab::cli {
 namespace {
 
+using paradox::api::FieldSubtype;
+using paradox::api::FieldType;
+
+template <typename Code>
 struct Name {
-    std::int16_t code;
+    Code code;
     const char* text;
 };
 
-constexpr Name kTypes[] = {
-    {paradox::FLDUNKNOWN, "FLDUNKNOWN"},     {paradox::FLDZSTRING, "FLDZSTRING"},
-    {paradox::FLDDATE, "FLDDATE"},           {paradox::FLDBLOB, "FLDBLOB"},
-    {paradox::FLDBOOL, "FLDBOOL"},           {paradox::FLDINT16, "FLDINT16"},
-    {paradox::FLDINT32, "FLDINT32"},         {paradox::FLDFLOAT, "FLDFLOAT"},
-    {paradox::FLDBCD, "FLDBCD"},             {paradox::FLDBYTES, "FLDBYTES"},
-    {paradox::FLDTIME, "FLDTIME"},           {paradox::FLDTIMESTAMP, "FLDTIMESTAMP"},
-    {paradox::FLDUINT16, "FLDUINT16"},       {paradox::FLDUINT32, "FLDUINT32"},
-    {paradox::FLDFLOATIEEE, "FLDFLOATIEEE"}, {paradox::FLDVARBYTES, "FLDVARBYTES"},
+constexpr Name<FieldType> kTypes[] = {
+    {FieldType::Unknown, "FLDUNKNOWN"},     {FieldType::ZString, "FLDZSTRING"},
+    {FieldType::Date, "FLDDATE"},           {FieldType::Blob, "FLDBLOB"},
+    {FieldType::Bool, "FLDBOOL"},           {FieldType::Int16, "FLDINT16"},
+    {FieldType::Int32, "FLDINT32"},         {FieldType::Float, "FLDFLOAT"},
+    {FieldType::Bcd, "FLDBCD"},             {FieldType::Bytes, "FLDBYTES"},
+    {FieldType::Time, "FLDTIME"},           {FieldType::Timestamp, "FLDTIMESTAMP"},
+    {FieldType::UInt16, "FLDUINT16"},       {FieldType::UInt32, "FLDUINT32"},
+    {FieldType::FloatIeee, "FLDFLOATIEEE"}, {FieldType::VarBytes, "FLDVARBYTES"},
 };
 
-constexpr Name kSubtypes[] = {
-    {paradox::FLDSTNONE, "FLDSTDEFAULT"},         {paradox::FLDSTMONEY, "FLDSTMONEY"},
-    {paradox::FLDSTMEMO, "FLDSTMEMO"},            {paradox::FLDSTBINARY, "FLDSTBINARY"},
-    {paradox::FLDSTFMTMEMO, "FLDSTFMTMEMO"},      {paradox::FLDSTOLEOBJ, "FLDSTOLEOBJ"},
-    {paradox::FLDSTGRAPHIC, "FLDSTGRAPHIC"},      {paradox::FLDSTDBSOLEOBJ, "FLDSTDBSOLEOBJ"},
-    {paradox::FLDSTTYPEDBINARY, "FLDSTTYPEDBINARY"}, {paradox::FLDSTAUTOINC, "FLDSTAUTOINC"},
+constexpr Name<FieldSubtype> kSubtypes[] = {
+    {FieldSubtype::None, "FLDSTDEFAULT"},           {FieldSubtype::Money, "FLDSTMONEY"},
+    {FieldSubtype::Memo, "FLDSTMEMO"},              {FieldSubtype::Binary, "FLDSTBINARY"},
+    {FieldSubtype::FmtMemo, "FLDSTFMTMEMO"},        {FieldSubtype::OleObject, "FLDSTOLEOBJ"},
+    {FieldSubtype::Graphic, "FLDSTGRAPHIC"},        {FieldSubtype::DbSoleObject, "FLDSTDBSOLEOBJ"},
+    {FieldSubtype::TypedBinary, "FLDSTTYPEDBINARY"}, {FieldSubtype::AutoInc, "FLDSTAUTOINC"},
 };
 
-template <std::size_t N>
-std::string Lookup(const Name (&names)[N], std::int16_t code) {
-    for (const Name& n : names)
+template <typename Code, std::size_t N>
+std::string Lookup(const Name<Code> (&names)[N], Code code) {
+    for (const Name<Code>& n : names)
         if (n.code == code) return n.text;
-    return std::to_string(code);
+    return std::to_string(static_cast<int>(code));
 }
 
 }  // namespace
 
-std::string FieldTypeName(std::int16_t type) { return Lookup(kTypes, type); }
-std::string FieldSubtypeName(std::int16_t subType) { return Lookup(kSubtypes, subType); }
+std::string FieldTypeName(FieldType type) { return Lookup(kTypes, type); }
+std::string FieldSubtypeName(FieldSubtype subType) { return Lookup(kSubtypes, subType); }
 
 }  // namespace vortab::cli

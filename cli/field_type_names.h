@@ -2,12 +2,13 @@
 // ("FLDZSTRING", "FLDSTMONEY", ...), so that info and export describe fields in the words an
 // upgrade script uses. Unknown codes are written as their number.
 #pragma once
-#include <cstdint>
 #include <string>
+
+#include "paradox/api/table_structure.h"
 
 namespace vortab::cli {
 
-std::string FieldTypeName(std::int16_t type);
-std::string FieldSubtypeName(std::int16_t subType);
+std::string FieldTypeName(paradox::api::FieldType type);
+std::string FieldSubtypeName(paradox::api::FieldSubtype subType);
 
 }  // namespace vortab::cli

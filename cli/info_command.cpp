@@ -7,8 +7,7 @@
 #include "cli/cli_command.h"
 #include "cli/table_access.h"
 #include "cli/table_info.h"
-#include "paradox/storage/family_swap.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
 
 namespace vortab::cli {
 namespace {
@@ -36,7 +35,7 @@ int RunInfo(const Arguments& given) {
         return 0;
     }
     const bool asJson = TakeFlag(args, "--json");
-    const paradox::OpenOptions options = TakeOpenOptions(args);
+    const paradox::api::OpenOptions options = TakeOpenOptions(args);
     if (args.empty() || args[0].rfind("--", 0) == 0) {
         std::cerr << kUsage;
         return 2;
@@ -54,9 +53,9 @@ int RunInfo(const Arguments& given) {
         try {
             // A rename or delete a kill left half done is settled first, so that no table is
             // listed under two names (or one that is already gone).
-            paradox::RecoverDirectoryQuietly(dir);
-            names = paradox::ListTables(dir, "*.DB");
-        } catch (const paradox::EngineError& e) {
+            paradox::api::RecoverDirectory(dir);
+            names = paradox::api::ListTables(dir, "*.DB");
+        } catch (const paradox::api::EngineError& e) {
             return ReportEngineError("info", e);
         }
     }
@@ -82,7 +81,7 @@ int RunInfo(const Arguments& given) {
                 WriteInfoText(info, out);
             }
             first = false;
-        } catch (const paradox::EngineError& e) {
+        } catch (const paradox::api::EngineError& e) {
             exitCode = ReportEngineError("info", e, name);
         }
         std::cout << out;

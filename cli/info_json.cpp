@@ -19,19 +19,16 @@ void Fields(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json)
     json.key("fields");
     json.beginArray();
     for (std::size_t i = 0; i < info.fields.size(); ++i) {
-        const paradox::FieldDescriptor& f = info.fields[i];
+        const paradox::api::Field& f = info.fields[i];
         json.beginObject();
-        json.key("number"); json.integer(f.fieldNumber);
-        json.key("name"); json.string(decoder.toUtf8(paradox::fixedText(f.name)));
+        json.key("number"); json.integer(f.number);
+        json.key("name"); json.string(decoder.toUtf8(f.name));
         json.key("type"); json.string(FieldTypeName(f.type));
         json.key("subtype"); json.string(FieldSubtypeName(f.subType));
         json.key("size"); json.integer(f.units1);
         json.key("decimals"); json.integer(f.units2);
-        if (i < info.schema.fields.size()) {
-            json.key("paradoxType");
-            json.string(ParadoxTypeForm(info.schema.fields[i]));
-        }
-        json.key("key"); json.boolean(i < info.schema.keyFields);
+        json.key("paradoxType"); json.string(ParadoxTypeForm(f));
+        json.key("key"); json.boolean(i < info.properties.keyFields);
         json.endObject();
     }
     json.endArray();
@@ -40,21 +37,21 @@ void Fields(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json)
 void Indexes(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) {
     json.key("indexes");
     json.beginArray();
-    for (const paradox::IndexDescriptor& x : info.indexes) {
+    for (const paradox::api::Index& x : info.indexes) {
         json.beginObject();
-        json.key("name"); json.string(decoder.toUtf8(paradox::fixedText(x.name)));
+        json.key("name"); json.string(decoder.toUtf8(x.name));
         json.key("primary"); json.boolean(x.primary);
         json.key("unique"); json.boolean(x.unique);
         json.key("descending"); json.boolean(x.descending);
         json.key("caseInsensitive"); json.boolean(x.caseInsensitive);
         json.key("maintained"); json.boolean(x.maintained);
-        json.key("fields"); FieldNames(info, KeyFieldNumbers(x), json);
+        json.key("fields"); FieldNames(info, x.keyFields, json);
         json.endObject();
     }
     json.endArray();
 }
 
-void CheckPartJson(const TableInfo& info, const TextDecoder& decoder, const paradox::ValidityCheckDescriptor& c,
+void CheckPartJson(const TableInfo& info, const TextDecoder& decoder, const paradox::api::Check& c,
                    CheckPart part, const char* name, JsonWriter& json) {
     json.key(std::string(name) + "Kind"); json.string(CheckValueKindName(CheckPartKind(c, part)));
     std::string value;
@@ -66,15 +63,15 @@ void Checks(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json)
     json.key("checksStale"); json.boolean(info.checksStale);
     json.key("checks");
     json.beginArray();
-    for (const paradox::ValidityCheckDescriptor& c : info.checks) {
+    for (const paradox::api::Check& c : info.checks) {
         json.beginObject();
         json.key("field"); json.string(FieldNameByNumber(info, c.fieldNumber));
         json.key("required"); json.boolean(c.required);
         CheckPartJson(info, decoder, c, CheckPart::Minimum, "minimum", json);
         CheckPartJson(info, decoder, c, CheckPart::Maximum, "maximum", json);
         CheckPartJson(info, decoder, c, CheckPart::Default, "default", json);
-        json.key("picture"); json.string(decoder.toUtf8(paradox::fixedText(c.picture)));
-        json.key("lookupTable"); json.string(NameToUtf8(paradox::fixedText(c.lookupTable)));
+        json.key("picture"); json.string(decoder.toUtf8(c.picture));
+        json.key("lookupTable"); json.string(NameToUtf8(c.lookupTable));
         json.key("lookupKind"); json.string(LookupKindName(c.lookupKind));
         json.endObject();
     }
@@ -85,15 +82,15 @@ void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) 
     json.key("links");
     json.beginArray();
     for (std::size_t n = 0; n < info.links.size(); ++n) {
-        const paradox::RILinkDescriptor& l = info.links[n];
+        const paradox::api::Link& l = info.links[n];
         json.beginObject();
-        json.key("name"); json.string(decoder.toUtf8(paradox::fixedText(l.name)));
+        json.key("name"); json.string(decoder.toUtf8(l.name));
         json.key("kind"); json.string(LinkKindName(l.kind));
-        json.key("otherTable"); json.string(NameToUtf8(paradox::fixedText(l.otherTable)));
-        json.key("fields"); FieldNames(info, LinkFieldNumbers(l, false), json);
+        json.key("otherTable"); json.string(NameToUtf8(l.otherTable));
+        json.key("fields"); FieldNames(info, l.thisFields, json);
         json.key("otherFields");
         json.beginArray();
-        for (std::uint16_t number : LinkFieldNumbers(l, true)) json.integer(number);
+        for (std::uint16_t number : l.otherFields) json.integer(number);
         json.endArray();
         json.key("otherFieldNames");  // null when the other table could not be read
         const std::vector<std::string>& otherNames = OtherFieldNamesOf(info, n);
@@ -114,7 +111,7 @@ void Links(const TableInfo& info, const TextDecoder& decoder, JsonWriter& json) 
 }  // namespace
 
 void WriteInfoJson(const TableInfo& info, JsonWriter& json) {
-    const paradox::TableProperties& p = info.properties;
+    const paradox::api::TableProperties& p = info.properties;
     const TextDecoder decoder(TextCodePage(p));
     json.beginObject();
     json.key("name"); json.string(NameToUtf8(TableTitle(p.name)));

@@ -1,84 +1,75 @@
 // Shared terms of the info renderings.
 #include "cli/info_terms.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "cli/check_value.h"
 
 namespace vortab::cli {
 
-std::string ParadoxTypeForm(const paradox::Field& field) {
-    std::string form(1, paradox::PxTypeLetter(field.type));
-    if (field.type == paradox::PxType::Alpha || field.type == paradox::PxType::Bytes)
+using paradox::api::CheckValueKind;
+using paradox::api::LinkKind;
+using paradox::api::LinkRule;
+using paradox::api::LookupKind;
+using paradox::api::ParadoxType;
+
+std::string ParadoxTypeForm(const paradox::api::Field& field) {
+    std::string form(1, paradox::api::ParadoxTypeLetter(field.paradoxType));
+    if (field.paradoxType == ParadoxType::Alpha || field.paradoxType == ParadoxType::Bytes)
         form += std::to_string(field.sizeByte);
-    else if (paradox::IsBlobType(field.type))
+    else if (paradox::api::IsBlobType(field.paradoxType))
         form += std::to_string(field.leader());
-    else if (field.type == paradox::PxType::Bcd)
+    else if (field.paradoxType == ParadoxType::Bcd)
         form += std::to_string(field.sizeByte);
     return form;
 }
 
-const char* CheckValueKindName(std::uint16_t kind) {
+const char* CheckValueKindName(CheckValueKind kind) {
     switch (kind) {
-    case 0: return "none";
-    case 1: return "value";
-    case 2: return "today";
-    case 3: return "now";
-    default: return "unknown";
+    case CheckValueKind::None: return "none";
+    case CheckValueKind::Value: return "value";
+    case CheckValueKind::Today: return "today";
+    case CheckValueKind::Now: return "now";
     }
+    return "unknown";
 }
 
-const char* LookupKindName(std::uint32_t kind) {
+const char* LookupKindName(LookupKind kind) {
     switch (kind) {
-    case 0: return "none";
-    case 1: return "private";
-    case 2: return "all corresponding";
-    case 3: return "help";
-    case 4: return "all corresponding with help";
-    default: return "unknown";
+    case LookupKind::None: return "none";
+    case LookupKind::Private: return "private";
+    case LookupKind::AllCorresponding: return "all corresponding";
+    case LookupKind::Help: return "help";
+    case LookupKind::AllCorrespondingHelp: return "all corresponding with help";
     }
+    return "unknown";
 }
 
-const char* LinkRuleName(std::uint32_t rule) { return rule == 0 ? "restrict" : rule == 1 ? "cascade" : "unknown"; }
-const char* LinkKindName(std::uint32_t kind) { return kind == 0 ? "master" : kind == 1 ? "dependent" : "unknown"; }
-
-namespace {
-std::vector<std::uint16_t> Unpack(const void* packed, int count) {
-    std::vector<std::uint16_t> numbers(static_cast<std::size_t>(std::clamp(count, 0, paradox::kMaxKeyFields)));
-    std::memcpy(numbers.data(), packed, numbers.size() * sizeof(std::uint16_t));
-    return numbers;
+const char* LinkRuleName(LinkRule rule) {
+    return rule == LinkRule::Restrict ? "restrict" : rule == LinkRule::Cascade ? "cascade" : "unknown";
 }
-}  // namespace
-
-std::vector<std::uint16_t> KeyFieldNumbers(const paradox::IndexDescriptor& index) {
-    return Unpack(&index.keyFields, index.keyFieldCount);
+const char* LinkKindName(LinkKind kind) {
+    return kind == LinkKind::Master ? "master" : kind == LinkKind::Dependent ? "dependent" : "unknown";
 }
 
-std::vector<std::uint16_t> LinkFieldNumbers(const paradox::RILinkDescriptor& link, bool otherTable) {
-    return Unpack(otherTable ? static_cast<const void*>(&link.otherFields) : &link.thisFields, link.fieldCount);
-}
-
-std::uint16_t CheckPartKind(const paradox::ValidityCheckDescriptor& check, CheckPart part) {
+CheckValueKind CheckPartKind(const paradox::api::Check& check, CheckPart part) {
     switch (part) {
     case CheckPart::Minimum: return check.minimumKind;
     case CheckPart::Maximum: return check.maximumKind;
     case CheckPart::Default: return check.defaultKind;
     }
-    return 0;
+    return CheckValueKind::None;
 }
 
-paradox::Value CheckPartValue(const TableInfo& info, const paradox::ValidityCheckDescriptor& check, CheckPart part) {
+paradox::api::Value CheckPartValue(const TableInfo& info, const paradox::api::Check& check, CheckPart part) {
     const int number = check.fieldNumber;
-    if (CheckPartKind(check, part) != 1 || number < 1 || number > static_cast<int>(info.schema.fields.size()))
-        return paradox::Value::null();
-    const paradox::Field& field = info.schema.fields[static_cast<std::size_t>(number - 1)];
+    if (CheckPartKind(check, part) != CheckValueKind::Value || number < 1 || number > static_cast<int>(info.fields.size()))
+        return paradox::api::Value::null();
+    const paradox::api::Field& field = info.fields[static_cast<std::size_t>(number - 1)];
     switch (part) {
     case CheckPart::Minimum: return NativeCheckValue(field, check.minimum);
     case CheckPart::Maximum: return NativeCheckValue(field, check.maximum);
     case CheckPart::Default: return NativeCheckValue(field, check.defaultValue);
     }
-    return paradox::Value::null();
+    return paradox::api::Value::null();
 }
 
 }  // namespace vortab::cli

@@ -34,30 +34,30 @@ void WriteFields(const TableInfo& info, const TextDecoder& decoder, std::string&
     out += "  fields (" + std::to_string(info.fields.size()) + "):\n";
     out += "     no  name                         type          subtype           size  dec  paradox\n";
     for (std::size_t i = 0; i < info.fields.size(); ++i) {
-        const paradox::FieldDescriptor& f = info.fields[i];
+        const paradox::api::Field& f = info.fields[i];
         char number[16];
-        std::snprintf(number, sizeof number, "    %3u  ", static_cast<unsigned>(f.fieldNumber));
+        std::snprintf(number, sizeof number, "    %3u  ", static_cast<unsigned>(f.number));
         out += number;
-        std::string name = decoder.toUtf8(paradox::fixedText(f.name));
-        if (i < info.schema.keyFields) name += " *";
+        std::string name = decoder.toUtf8(f.name);
+        if (i < info.properties.keyFields) name += " *";
         Pad(out, name, 29);
         Pad(out, FieldTypeName(f.type), 14);
         Pad(out, FieldSubtypeName(f.subType), 16);
         char sizes[32];
         std::snprintf(sizes, sizeof sizes, "%5d %4d  ", f.units1, f.units2);
         out += sizes;
-        if (i < info.schema.fields.size()) out += ParadoxTypeForm(info.schema.fields[i]);
+        out += ParadoxTypeForm(f);
         out += "\n";
     }
-    if (info.schema.keyFields > 0) out += "     (* key field)\n";
+    if (info.properties.keyFields > 0) out += "     (* key field)\n";
 }
 
 void WriteIndexes(const TableInfo& info, const TextDecoder& decoder, std::string& out) {
     out += "  indexes (" + std::to_string(info.indexes.size()) + "):\n";
-    for (const paradox::IndexDescriptor& x : info.indexes) {
+    for (const paradox::api::Index& x : info.indexes) {
         out += "    ";
-        Pad(out, x.primary ? std::string("primary") : decoder.toUtf8(paradox::fixedText(x.name)), 24);
-        out += " on (" + FieldList(info, KeyFieldNumbers(x)) + ")";
+        Pad(out, x.primary ? std::string("primary") : decoder.toUtf8(x.name), 24);
+        out += " on (" + FieldList(info, x.keyFields) + ")";
         if (x.unique) out += ", unique";
         if (x.descending) out += ", descending";
         if (x.caseInsensitive) out += ", case-insensitive";
@@ -66,12 +66,12 @@ void WriteIndexes(const TableInfo& info, const TextDecoder& decoder, std::string
     }
 }
 
-void WriteCheckPart(const TableInfo& info, const TextDecoder& decoder, const paradox::ValidityCheckDescriptor& c,
+void WriteCheckPart(const TableInfo& info, const TextDecoder& decoder, const paradox::api::Check& c,
                     CheckPart part, const char* label, std::string& out) {
-    const std::uint16_t kind = CheckPartKind(c, part);
-    if (kind == 0) return;
+    const paradox::api::CheckValueKind kind = CheckPartKind(c, part);
+    if (kind == paradox::api::CheckValueKind::None) return;
     out += std::string(", ") + label + " ";
-    if (kind != 1) {
+    if (kind != paradox::api::CheckValueKind::Value) {
         out += CheckValueKindName(kind);
         return;
     }
@@ -83,16 +83,16 @@ void WriteCheckPart(const TableInfo& info, const TextDecoder& decoder, const par
 void WriteChecks(const TableInfo& info, const TextDecoder& decoder, std::string& out) {
     out += "  validity checks (" + std::to_string(info.checks.size()) + ")";
     out += info.checksStale ? ", from a .VAL older than the table:\n" : ":\n";
-    for (const paradox::ValidityCheckDescriptor& c : info.checks) {
+    for (const paradox::api::Check& c : info.checks) {
         out += "    " + FieldNameByNumber(info, c.fieldNumber) + ":";
         std::string parts;
         if (c.required) parts += ", required";
         WriteCheckPart(info, decoder, c, CheckPart::Minimum, "minimum", parts);
         WriteCheckPart(info, decoder, c, CheckPart::Maximum, "maximum", parts);
         WriteCheckPart(info, decoder, c, CheckPart::Default, "default", parts);
-        if (c.picture[0] != '\0') parts += ", picture " + Quoted(decoder.toUtf8(paradox::fixedText(c.picture)));
-        if (c.lookupKind != 0 || c.lookupTable[0] != '\0')
-            parts += ", lookup " + NameToUtf8(paradox::fixedText(c.lookupTable)) + " (" + LookupKindName(c.lookupKind) + ")";
+        if (!c.picture.empty()) parts += ", picture " + Quoted(decoder.toUtf8(c.picture));
+        if (c.lookupKind != paradox::api::LookupKind::None || !c.lookupTable.empty())
+            parts += ", lookup " + NameToUtf8(c.lookupTable) + " (" + LookupKindName(c.lookupKind) + ")";
         out += parts.empty() ? std::string(" none") : " " + parts.substr(2);
         out += "\n";
     }
@@ -101,15 +101,15 @@ void WriteChecks(const TableInfo& info, const TextDecoder& decoder, std::string&
 void WriteLinks(const TableInfo& info, const TextDecoder& decoder, std::string& out) {
     out += "  links (" + std::to_string(info.links.size()) + "):\n";
     for (std::size_t n = 0; n < info.links.size(); ++n) {
-        const paradox::RILinkDescriptor& l = info.links[n];
-        out += "    " + Quoted(decoder.toUtf8(paradox::fixedText(l.name))) + ": ";
-        out += l.kind == 1 ? "dependent of " : "master of ";
-        out += NameToUtf8(paradox::fixedText(l.otherTable));
-        out += " (" + FieldList(info, LinkFieldNumbers(l, false)) + " -> ";
+        const paradox::api::Link& l = info.links[n];
+        out += "    " + Quoted(decoder.toUtf8(l.name)) + ": ";
+        out += l.kind == paradox::api::LinkKind::Dependent ? "dependent of " : "master of ";
+        out += NameToUtf8(l.otherTable);
+        out += " (" + FieldList(info, l.thisFields) + " -> ";
         const std::vector<std::string>& names = OtherFieldNamesOf(info, n);
         if (names.empty()) {
             out += "fields";
-            const std::vector<std::uint16_t> other = LinkFieldNumbers(l, true);
+            const std::vector<std::uint16_t>& other = l.otherFields;
             for (std::size_t i = 0; i < other.size(); ++i) out += (i ? ", " : " ") + std::to_string(other[i]);
         } else {
             for (std::size_t i = 0; i < names.size(); ++i) out += (i ? ", " : "") + names[i];
@@ -121,7 +121,7 @@ void WriteLinks(const TableInfo& info, const TextDecoder& decoder, std::string& 
 }  // namespace
 
 void WriteInfoText(const TableInfo& info, std::string& out) {
-    const paradox::TableProperties& p = info.properties;
+    const paradox::api::TableProperties& p = info.properties;
     const TextDecoder decoder(TextCodePage(p));
     out += "table " + NameToUtf8(TableTitle(p.name)) + " (" + NameToUtf8(p.name) + ")\n";
     out += "  driver " + p.driverType + ", level " + std::to_string(p.level) + " (file version " +

@@ -15,8 +15,8 @@
 #include "cli/table_access.h"
 #include "cli/terminal_prompt.h"
 #include "editor/runner/status_messages.h"
-#include "paradox/session/session.h"
-#include "paradox/storage/engine_error.h"
+#include "paradox/api/engine_error.h"
+#include "paradox/api/session.h"
 #include "shared/cp1252.h"
 
 namespace vortab::cli {
@@ -108,15 +108,15 @@ bool ReplaceFileContents(const std::string& given, const std::string& text) {
 void TakeGenerationOptions(Arguments& args, GenerationSetup& setup) {
     setup.libraryDir = TakeLibraryDirectory(args);
     TakeOption(args, "-o", setup.outputFile);
-    for (const std::string& password : TakePasswords(args)) paradox::Session::Default().addPassword(password);
+    for (const std::string& password : TakePasswords(args)) paradox::api::Session::Default().addPassword(password);
     // On a terminal, a protected table none of them opens asks for its password.
     // The question takes the progress bar's line; the bar is drawn again at its next step.
     if (PasswordPrompt ask = TerminalPasswordPrompt([] { std::fputs("\r\033[K", stderr); })) {
-        paradox::Session::Default().setPasswordEvent([ask](const std::string& table) {
+        paradox::api::Session::Default().setPasswordEvent([ask](const std::string& table) {
             const std::optional<std::string> password = ask(table);
-            if (!password) return paradox::PasswordReply::Abort;
-            paradox::Session::Default().addPassword(*password);
-            return paradox::PasswordReply::Retry;
+            if (!password) return paradox::api::PasswordReply::Abort;
+            paradox::api::Session::Default().addPassword(*password);
+            return paradox::api::PasswordReply::Retry;
         });
     }
     if (isatty(STDERR_FILENO))

@@ -7,8 +7,7 @@
 #include "editor/dbinfo/structure_model.h"
 #include "editor/runner/database_directory.h"
 #include "editor/runner/script_lines.h"
-#include "paradox/format/language_driver.h"
-#include "paradox/storage/table_list.h"
+#include "paradox/api/database.h"
 #include "shared/cp1252.h"
 
 namespace vortab::cli {
@@ -28,8 +27,8 @@ bool IsValidUtf8(std::string_view s) {
 
 }  // namespace
 
-paradox::OpenOptions TakeOpenOptions(Arguments& args) {
-    paradox::OpenOptions options;
+paradox::api::OpenOptions TakeOpenOptions(Arguments& args) {
+    paradox::api::OpenOptions options;
     std::string password;
     while (TakeOption(args, "--password", password)) options.passwords.push_back(PasswordTo1252(password));
     std::string file;
@@ -44,11 +43,6 @@ paradox::OpenOptions TakeOpenOptions(Arguments& args) {
 // A password that is not UTF-8 was typed in a Windows-1252 terminal: its bytes are kept.
 std::string PasswordTo1252(const std::string& text) { return IsValidUtf8(text) ? Utf8ToCp1252(text) : text; }
 
-int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject) {
-    std::cerr << "vortab " << command << ": " << (subject.empty() ? "" : NameToUtf8(subject) + ": ") << error.code() << " " << NameToUtf8(error.what()) << "\n";
-    return 1;
-}
-
 int ReportEngineError(const std::string& command, const paradox::api::EngineError& error, const std::string& subject) {
     std::cerr << "vortab " << command << ": " << (subject.empty() ? "" : NameToUtf8(subject) + ": ") << error.code() << " " << NameToUtf8(error.what()) << "\n";
     return 1;
@@ -56,13 +50,12 @@ int ReportEngineError(const std::string& command, const paradox::api::EngineErro
 
 std::string NameToUtf8(const std::string& name) { return IsValidUtf8(name) ? name : Cp1252ToUtf8(name); }
 
-std::uint16_t TextCodePage(const paradox::TableProperties& properties) {
+std::uint16_t TextCodePage(const paradox::api::TableProperties& properties) {
     if (properties.codePage != 0) return properties.codePage;
-    const auto driver = paradox::FindLanguageDriver(properties.languageDriver);
-    return driver ? driver->codePage : 0;
+    return paradox::api::LanguageDriverCodePage(properties.languageDriver);
 }
 
-std::string TableTitle(const std::string& fileName) { return paradox::TableBaseName(paradox::FileNamePart(fileName)); }
+std::string TableTitle(const std::string& fileName) { return paradox::api::TableBaseName(paradox::api::FileNamePart(fileName)); }
 
 bool WarnOfSuspendedLinks(const std::string& command, const std::string& database) {
     // Resolved here: the engine session that knows the aliases is not started by every command.

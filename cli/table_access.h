@@ -7,8 +7,7 @@
 
 #include "cli/cli_command.h"
 #include "paradox/api/engine_error.h"
-#include "paradox/storage/engine_error.h"
-#include "paradox/table/table.h"
+#include "paradox/api/table.h"
 
 namespace vortab::cli {
 
@@ -16,12 +15,11 @@ namespace vortab::cli {
 // the passwords (UTF-8) are handed to the engine in Windows-1252, as tables store them. On a
 // terminal, a protected table none of them opens asks for its password (empty gives up).
 // Throws std::runtime_error when a password file cannot be read.
-paradox::OpenOptions TakeOpenOptions(Arguments& args);
+paradox::api::OpenOptions TakeOpenOptions(Arguments& args);
 // A password from the command line, a file or the terminal, in Windows-1252.
 std::string PasswordTo1252(const std::string& text);
 
 // Writes "vortab COMMAND: [SUBJECT: ]CODE TEXT" to stderr and returns the failure exit code 1.
-int ReportEngineError(const std::string& command, const paradox::EngineError& error, const std::string& subject = {});
 int ReportEngineError(const std::string& command, const paradox::api::EngineError& error, const std::string& subject = {});
 
 // Text from the outside world (file names) as valid UTF-8: kept when it already is,
@@ -30,7 +28,7 @@ std::string NameToUtf8(const std::string& name);
 
 // The code page of a table's texts: the header's, else that of its language driver (level 3
 // headers carry none), else 0, which the decoder reads as Windows-1252.
-std::uint16_t TextCodePage(const paradox::TableProperties& properties);
+std::uint16_t TextCodePage(const paradox::api::TableProperties& properties);
 
 // Writes "vortab COMMAND: ..." to stderr when an interrupted change left links of dependent
 // tables suspended in the database (a directory or an alias), or their journal is damaged.

@@ -5,23 +5,21 @@
 #include "cli/code_page.h"
 #include "cli/info_terms.h"
 #include "cli/table_access.h"
-#include "paradox/format/val_file.h"
-#include "paradox/table/secondary_index.h"
 
 namespace vortab::cli {
 namespace {
 
 // The names of a link's fields in its other table, or none when that table cannot be read.
-std::vector<std::string> OtherFieldNames(const std::string& dir, const paradox::RILinkDescriptor& link,
-                                         const paradox::OpenOptions& options) {
-    paradox::OpenOptions quiet{options.passwords, {}};
+std::vector<std::string> OtherFieldNames(const std::string& dir, const paradox::api::Link& link,
+                                         const paradox::api::OpenOptions& options) {
+    paradox::api::OpenOptions quiet{options.passwords, {}};
     std::vector<std::string> names;
     try {
-        const paradox::Table other = paradox::Table::open(dir, paradox::fixedText(link.otherTable), quiet);
+        const paradox::api::Table other = paradox::api::Table::Open(dir, link.otherTable, quiet);
         TableInfo otherInfo;
         otherInfo.properties = other.properties();
-        otherInfo.schema = other.schema();
-        for (const std::uint16_t number : LinkFieldNumbers(link, true))
+        otherInfo.fields = other.fields();
+        for (const std::uint16_t number : link.otherFields)
             names.push_back(FieldNameByNumber(otherInfo, number));
     } catch (const std::exception&) {
         names.clear();  // shown by number
@@ -31,26 +29,25 @@ std::vector<std::string> OtherFieldNames(const std::string& dir, const paradox::
 
 }  // namespace
 
-TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::OpenOptions& options) {
-    const paradox::Table table = paradox::Table::open(dir, name, options);
+TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::api::OpenOptions& options) {
+    const paradox::api::Table table = paradox::api::Table::Open(dir, name, options);
     TableInfo info;
     info.properties = table.properties();
-    info.schema = table.schema();
-    info.fields = table.fieldDescriptors();
-    info.indexes = paradox::ReadIndexDescriptors(dir, info.properties.name, info.schema);
-    if (auto val = paradox::ReadValFile(dir, info.properties.name)) {
+    info.fields = table.fields();
+    info.indexes = table.indexes();
+    if (auto val = table.validity()) {
         info.checks = std::move(val->checks);
         info.links = std::move(val->links);
         info.checksStale = val->stale;
     }
-    for (const paradox::RILinkDescriptor& link : info.links)
+    for (const paradox::api::Link& link : info.links)
         info.linkOtherFieldNames.push_back(OtherFieldNames(dir, link, options));
     return info;
 }
 
 std::string FieldNameByNumber(const TableInfo& info, int number) {
-    if (number < 1 || number > static_cast<int>(info.schema.fields.size())) return "#" + std::to_string(number);
-    return TextDecoder(TextCodePage(info.properties)).toUtf8(info.schema.fields[static_cast<std::size_t>(number - 1)].name);
+    if (number < 1 || number > static_cast<int>(info.fields.size())) return "#" + std::to_string(number);
+    return TextDecoder(TextCodePage(info.properties)).toUtf8(info.fields[static_cast<std::size_t>(number - 1)].name);
 }
 
 }  // namespace vortab::cli

@@ -6,28 +6,23 @@
 #include <vector>
 
 #include "cli/json_writer.h"
-#include "paradox/format/check_descriptor.h"
-#include "paradox/format/descriptors.h"
-#include "paradox/format/index_descriptor.h"
-#include "paradox/format/link_descriptor.h"
-#include "paradox/table/table.h"
+#include "paradox/api/table.h"
 
 namespace vortab::cli {
 
 struct TableInfo {
-    paradox::TableProperties properties;
-    paradox::Schema schema;
-    std::vector<paradox::FieldDescriptor> fields;
-    std::vector<paradox::IndexDescriptor> indexes;  // primary first, then secondary
-    std::vector<paradox::ValidityCheckDescriptor> checks;
-    std::vector<paradox::RILinkDescriptor> links;
+    paradox::api::TableProperties properties;
+    std::vector<paradox::api::Field> fields;
+    std::vector<paradox::api::Index> indexes;  // primary first, then secondary
+    std::vector<paradox::api::Check> checks;
+    std::vector<paradox::api::Link> links;
     // Per link, the names (UTF-8) of its fields in the other table; empty when that table could
     // not be read with the given passwords (it is never asked for).
     std::vector<std::vector<std::string>> linkOtherFieldNames;
     bool checksStale = false;  // the .VAL was written for an older version of the table
 };
 
-TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::OpenOptions& options);
+TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::api::OpenOptions& options);
 
 // The names of link n's fields in its other table; empty when they are not known.
 inline const std::vector<std::string>& OtherFieldNamesOf(const TableInfo& info, std::size_t n) {

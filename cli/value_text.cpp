@@ -14,8 +14,8 @@ constexpr std::int64_t kMsPerDay = 86400000;
 
 }  // namespace
 
-bool AppendPlainText(std::string& out, const paradox::Value& v, const TextDecoder& decoder) {
-    using paradox::ValueKind;
+bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+    using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Null: return false;
     case ValueKind::Integer: out += std::to_string(v.asInt()); return true;
@@ -45,7 +45,7 @@ bool AppendPlainText(std::string& out, const paradox::Value& v, const TextDecode
 std::string DateText(std::int64_t days) {
     int y = 0;
     unsigned m = 0, d = 0;
-    paradox::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
+    paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
     // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
     char buf[32];
     std::snprintf(buf, sizeof buf, "%s%04d-%02u-%02u", y < 0 ? "-" : "", y < 0 ? -y : y, m, d);
@@ -68,8 +68,8 @@ std::string TimestampText(double ms) {
     return DateText(total / kMsPerDay) + "T" + TimeText(total % kMsPerDay);
 }
 
-void AppendJsonValue(std::string& out, const paradox::Value& v, const TextDecoder& decoder) {
-    using paradox::ValueKind;
+void AppendJsonValue(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+    using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Integer:
     case ValueKind::Float:
@@ -100,7 +100,7 @@ void AppendCsvText(std::string& out, std::string_view utf8) {
     out += '"';
 }
 
-void AppendCsvCell(std::string& out, const paradox::Value& v, const TextDecoder& decoder) {
+void AppendCsvCell(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
     std::string text;
     if (AppendPlainText(text, v, decoder)) AppendCsvText(out, text);
 }

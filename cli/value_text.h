@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/code_page.h"
-#include "paradox/format/value.h"
+#include "paradox/api/value.h"
 
 namespace vortab::cli {
 
@@ -17,14 +17,14 @@ std::string TimestampText(double ms);
 
 // Appends v's content as plain text (no quoting); false (nothing appended) for null and for
 // values that have no valid form.
-bool AppendPlainText(std::string& out, const paradox::Value& v, const TextDecoder& decoder);
+bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder);
 
 // Appends v as a JSON value: null, number, true/false, or a string.
-void AppendJsonValue(std::string& out, const paradox::Value& v, const TextDecoder& decoder);
+void AppendJsonValue(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder);
 
 // Appends v as one CSV cell (RFC 4180): empty for null, quoted when it holds a comma, a quote,
 // CR or LF (quotes doubled).
-void AppendCsvCell(std::string& out, const paradox::Value& v, const TextDecoder& decoder);
+void AppendCsvCell(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder);
 // Appends a UTF-8 text as one CSV cell with the same quoting rule.
 void AppendCsvText(std::string& out, std::string_view utf8);
 

@@ -8,7 +8,7 @@
 #include "cli/cli_command.h"
 #include "cli/run_options.h"
 #include "editor/runner/library_binding.h"
-#include "paradox/session/engine_version.h"
+#include "paradox/api/session.h"
 
 namespace vortab::cli {
 namespace {
@@ -29,10 +29,10 @@ int RunVersion(const Arguments& given) {
         std::cerr << "vortab --version: unexpected argument '" << args.front() << "'\n";
         return exit_code::kUsage;
     }
-    const paradox::EngineVersion e = paradox::LoadedEngineVersion();
+    const paradox::api::EngineVersion e = paradox::api::LoadedEngineVersion();
     std::cout << "vortab " << VORTAB_VERSION_TEXT << "\n"
               << "engine   libparadox.so " << e.major << '.' << e.minor << '.' << e.release << '.' << e.build << "  "
-              << ModuleFile(reinterpret_cast<const void*>(&paradox::LoadedEngineVersion)) << "\n";
+              << ModuleFile(reinterpret_cast<const void*>(&paradox::api::LoadedEngineVersion)) << "\n";
     LibraryBinding binding;
     try {
         const LibraryInfo* info = binding.OpenLibraryInfo(directory);
