@@ -5,7 +5,6 @@
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
-#include "library/commands/suspended_links.h"
 #include "library/engine/table_engine.h"
 #include "paradox/format/link_descriptor.h"
 #include "paradox/storage/lock_table.h"
@@ -33,7 +32,6 @@ std::vector<std::string> TablesOfChange(const std::string& table, const std::vec
 }  // namespace
 
 ChangeLocks::ChangeLocks(const std::string& table, const std::vector<std::string>& others) {
-    RestoreLeftSuspendedLinks();
     LockAll(TablesOfChange(table, others));
 }
 
