@@ -13,12 +13,12 @@
 namespace vortab {
 namespace {
 
-// The tables whose files a change of `table` may rewrite, the table itself first.
-std::vector<std::string> TablesOfChange(const std::string& table, const std::vector<std::string>& others) {
-    std::vector<std::string> names{table};
-    names.insert(names.end(), others.begin(), others.end());
-    const std::unique_ptr<tRintList> map = BuildRintList(table);
-    map->ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
+// The other tables whose files a change of `table` may rewrite: those named, the tables of its
+// dependency map, and the masters its own links name.
+std::vector<std::string> OtherTablesOfChange(const std::string& table, const std::vector<std::string>& others,
+                                             const tRintList& dependents) {
+    std::vector<std::string> names = others;
+    dependents.ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
     try {
         CommandTable opened(table, false);
         for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))
@@ -32,10 +32,20 @@ std::vector<std::string> TablesOfChange(const std::string& table, const std::vec
 }  // namespace
 
 ChangeLocks::ChangeLocks(const std::string& table, const std::vector<std::string>& others) {
-    LockAll(TablesOfChange(table, others));
+    try {
+        Lock(table);
+        dependents_ = BuildRintList(table);
+        for (const std::string& name : OtherTablesOfChange(table, others, *dependents_)) Lock(name);
+    } catch (...) {
+        Release();
+        throw;
+    }
 }
 
-ChangeLocks::ChangeLocks(const std::vector<std::string>& tables, Exactly) { LockAll(tables); }
+ChangeLocks::ChangeLocks(const std::vector<std::string>& tables, Exactly)
+    : dependents_(std::make_unique<tRintList>()) {
+    LockAll(tables);
+}
 
 void ChangeLocks::LockAll(const std::vector<std::string>& tables) {
     try {

@@ -7,10 +7,13 @@
 // (Links that an interrupted change left suspended are back by then: the entry points restore
 // them whenever they open the database.)
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vortab {
+
+class tRintList;
 
 class ChangeLocks {
 public:
@@ -23,12 +26,18 @@ public:
     ChangeLocks(const ChangeLocks&) = delete;
     ChangeLocks& operator=(const ChangeLocks&) = delete;
 
+    // The table's dependency map, built once, after the table itself is locked (no link to it
+    // can come or go from then on); the change suspends and restores its links. Empty for the
+    // exact form.
+    tRintList& dependents() { return *dependents_; }
+
 private:
     void LockAll(const std::vector<std::string>& tables);
     void Lock(const std::string& table);
     void Release();
 
     std::vector<std::string> held_;  // file names, in the order locked
+    std::unique_ptr<tRintList> dependents_;
 };
 
 }  // namespace vortab

@@ -179,13 +179,17 @@ void WithDependentLinksSuspended(const std::string& table, const std::function<v
 }
 
 void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change) {
-    std::unique_ptr<tRintList> dependents = BuildRintList(table);
-    LinkSuspension journal(table, *dependents);
+    const std::unique_ptr<tRintList> dependents = BuildRintList(table);
+    WithDependentLinksSuspended(table, *dependents, [&] { change(*dependents); });
+}
+
+void WithDependentLinksSuspended(const std::string& table, tRintList& dependents, const std::function<void()>& change) {
+    LinkSuspension journal(table, dependents);
     std::exception_ptr failure;
     try {
-        SuspendDependentLinks(*dependents, [&](const tRintClass& entry, std::size_t i) { journal.BeforeDrop(entry, i); });
+        SuspendDependentLinks(dependents, [&](const tRintClass& entry, std::size_t i) { journal.BeforeDrop(entry, i); });
         paradox::fault::FaultPoint("links: suspended");
-        change(*dependents);
+        change();
         paradox::fault::FaultPoint("links: master changed");
     } catch (...) {
         failure = std::current_exception();
@@ -194,7 +198,7 @@ void WithDependentMapSuspended(const std::string& table, const std::function<voi
         if (!failure) failure = std::current_exception();
     };
     try {
-        RestoreDependentLinks(*dependents);
+        RestoreDependentLinks(dependents);
     } catch (...) {
         keepFirst();
     }

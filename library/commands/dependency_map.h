@@ -58,6 +58,8 @@ void RestoreDependentLinks(tRintList& map);
 // journaled in the database directory while they are suspended, so that a process killed
 // meanwhile leaves them for the next change to restore (suspended_links.h).
 void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change);
+// The same with the table's map already built (ChangeLocks::dependents).
+void WithDependentLinksSuspended(const std::string& table, tRintList& dependents, const std::function<void()>& change);
 // The same for a change that must edit the map before the links are restored (a rename).
 void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change);
 

@@ -76,7 +76,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         InvalidParameter("field lists");
     if (masterList.size() > paradox::kMaxKeyFields) InvalidParameter("more than 16 fields");
 
-    const ChangeLocks locks(dependent, {master});
+    ChangeLocks locks(dependent, {master});
     paradox::RILinkDescriptor link{};
     CopyName(link.name, sizeof link.name, linkName);
     {
@@ -105,7 +105,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
     restructure.links.push_back(link);
     restructure.linkOps.push_back(paradox::CRADD);
     char keyViolation[261] = {};
-    WithDependentLinksSuspended(dependent, [&] {
+    WithDependentLinksSuspended(dependent, locks.dependents(), [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure, keyViolation);
     });
