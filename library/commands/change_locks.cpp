@@ -15,17 +15,11 @@ namespace {
 
 // The other tables whose files a change of `table` may rewrite: those named, the tables of its
 // dependency map, and the masters its own links name.
-std::vector<std::string> OtherTablesOfChange(const std::string& table, const std::vector<std::string>& others,
-                                             const tRintList& dependents) {
+std::vector<std::string> OtherTablesOfChange(const std::vector<std::string>& others, const tRintList& dependents) {
     std::vector<std::string> names = others;
     dependents.ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
-    try {
-        CommandTable opened(table, false);
-        for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))
-            if (link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent)) names.push_back(link.otherTable);
-    } catch (...) {
-        // a table that does not open has no links to follow; its command reports why
-    }
+    for (const paradox::RILinkDescriptor& link : dependents.startLinks)
+        if (IsDependentLink(link)) names.push_back(link.otherTable);
     return names;
 }
 
@@ -35,7 +29,7 @@ ChangeLocks::ChangeLocks(const std::string& table, const std::vector<std::string
     try {
         Lock(table);
         dependents_ = BuildRintList(table);
-        for (const std::string& name : OtherTablesOfChange(table, others, *dependents_)) Lock(name);
+        for (const std::string& name : OtherTablesOfChange(others, *dependents_)) Lock(name);
     } catch (...) {
         Release();
         throw;

@@ -56,6 +56,7 @@ public:
     void Walk(const std::string& name) {
         if (!walked_.insert(Key(name)).second) return;
         std::unique_ptr<tRintClass> entry = ReadLinks(name);
+        if (Key(name) == start_) list_.startLinks = entry->links;
         if (entry->links.empty()) return;
         std::vector<std::string> dependents;
         for (const paradox::RILinkDescriptor& link : entry->links)

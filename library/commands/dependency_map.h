@@ -30,6 +30,10 @@ public:
 class tRintList : public tObjectList<tRintClass> {
 public:
     tRintClass* GetRintForTbl(const std::string& name) const;
+
+    // The mapped table's own links (other-table names made canonical), read while the map was
+    // built: the table itself is no entry of its map.
+    std::vector<paradox::RILinkDescriptor> startLinks;
 };
 
 // True for the link a dependent table holds of its master (not the master's record of it).
