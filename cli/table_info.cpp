@@ -2,11 +2,11 @@
 // for index descriptors and the .VAL for validity checks and links.
 #include "cli/table_info.h"
 
-#include "cli/code_page.h"
 #include "cli/info_terms.h"
 #include "cli/table_access.h"
 #include "paradox/format/val_file.h"
 #include "paradox/table/secondary_index.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::cli {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "editor/dbinfo/command_texts.h"
 #include "editor/dbinfo/keyword_rendering.h"
-#include "paradox/storage/table_list.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::dbinfo {
 

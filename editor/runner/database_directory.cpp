@@ -5,9 +5,7 @@
 namespace vortab {
 
 std::string DatabaseDirectory(const std::string& database) {
-    const paradox::AliasList aliases = paradox::AliasList::Load(paradox::AliasList::DefaultFile());
-    if (const paradox::Alias* alias = aliases.find(database); alias && !alias->path().empty()) return alias->directory();
-    return database;
+    return paradox::AliasList::Load(paradox::AliasList::DefaultFile()).databaseDirectory(database);
 }
 
 }  // namespace vortab

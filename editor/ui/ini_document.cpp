@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "paradox/session/ini_file.h"
-#include "paradox/storage/table_list.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::ui {
 
@@ -24,7 +24,7 @@ IniDocument IniDocument::Load(const std::string& path) {
 
 IniDocument::Section* IniDocument::find(std::string_view section) {
     for (Section& s : sections_)
-        if (paradox::SameNameNoCase(s.name, section)) return &s;
+        if (vortab::SameNameNoCase(s.name, section)) return &s;
     return nullptr;
 }
 
@@ -35,7 +35,7 @@ const IniDocument::Section* IniDocument::find(std::string_view section) const {
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const {
     if (const Section* s = find(section))
         for (const auto& [k, v] : s->entries)
-            if (paradox::SameNameNoCase(k, key)) return v;
+            if (vortab::SameNameNoCase(k, key)) return v;
     return std::nullopt;
 }
 
@@ -63,7 +63,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     Section* s = find(section);
     if (!s) s = &sections_.emplace_back(Section{std::string(section), {}});
     for (auto& [k, v] : s->entries)
-        if (paradox::SameNameNoCase(k, key)) {
+        if (vortab::SameNameNoCase(k, key)) {
             v = std::move(value);
             return;
         }
@@ -79,7 +79,7 @@ void IniDocument::setBoolean(std::string_view section, std::string_view key, boo
 }
 
 void IniDocument::eraseSection(std::string_view section) {
-    std::erase_if(sections_, [&](const Section& s) { return paradox::SameNameNoCase(s.name, section); });
+    std::erase_if(sections_, [&](const Section& s) { return vortab::SameNameNoCase(s.name, section); });
 }
 
 bool IniDocument::hasSection(std::string_view section) const { return find(section) != nullptr; }

@@ -26,8 +26,8 @@
 #include "editor/ui/upgrade_run.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
-#include "shared/cp1252.h"
 #include "shared/driver_kind.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 namespace {

@@ -5,7 +5,7 @@
 #include <QSaveFile>
 #include <stdexcept>
 
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 

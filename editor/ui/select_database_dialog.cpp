@@ -22,6 +22,7 @@
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_list.h"
 #include "shared/driver_kind.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::ui {
 namespace {
@@ -106,7 +107,7 @@ void TFrmSelDatabase::FillAliasList() {
     try {
         const auto aliases = paradox::AliasList::Load(paradox::AliasList::DefaultFile());
         for (const paradox::Alias& alias : aliases.all())
-            if (paradox::SameNameNoCase(alias.type, "STANDARD")) AliasCombo->addItem(ToQ(alias.name));
+            if (vortab::SameNameNoCase(alias.type, "STANDARD")) AliasCombo->addItem(ToQ(alias.name));
     } catch (...) {
         // An unreadable aliases file offers no aliases.
     }

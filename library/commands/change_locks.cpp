@@ -8,7 +8,7 @@
 #include "library/engine/table_engine.h"
 #include "paradox/format/link_descriptor.h"
 #include "paradox/storage/lock_table.h"
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
@@ -66,7 +66,7 @@ void ChangeLocks::Release() {
 
 void ChangeLocks::Lock(const std::string& table) {
     const std::string file = WithDefaultExtension(table, ThreadDatabaseContext().driver);
-    const auto same = [&](const std::string& held) { return paradox::EqualsIgnoreCase1252(held, file); };
+    const auto same = [&](const std::string& held) { return vortab::SameNameNoCase(held, file); };
     if (std::any_of(held_.begin(), held_.end(), same)) return;
     ContextDatabase().lockTable(file, paradox::LockMode::Exclusive);
     held_.push_back(file);

@@ -10,9 +10,9 @@
 #include "library/commands/restructure_sequence.h"
 #include "library/commands/suspended_links.h"
 #include "library/engine/table_engine.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
