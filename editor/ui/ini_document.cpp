@@ -1,10 +1,10 @@
 #include "editor/ui/ini_document.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
+#include "editor/ui/script_file.h"
 #include "paradox/session/ini_file.h"
 #include "shared/text/case_fold.h"
 
@@ -90,27 +90,16 @@ std::vector<std::pair<std::string, std::string>> IniDocument::entries(std::strin
 }
 
 bool IniDocument::Save() const {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target(path_);
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        for (const Section& s : sections_) {
-            out << '[' << s.name << "]\r\n";
-            for (const auto& [k, v] : s.entries) out << k << '=' << v << "\r\n";
-            out << "\r\n";
-        }
-        out.flush();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
+    QDir().mkpath(QFileInfo(QString::fromStdString(path_)).absolutePath());
+    std::string text;
+    for (const Section& s : sections_) {
+        text += '[' + s.name + "]\r\n";
+        for (const auto& [k, v] : s.entries) text += k + '=' + v + "\r\n";
+        text += "\r\n";
     }
-    fs::rename(temp, target, ec);
-    if (ec) fs::remove(temp, ec);
-    return !ec;
+    QSaveFile file(QString::fromStdString(path_));
+    return file.open(QIODevice::WriteOnly) && file.write(text.data(), static_cast<qint64>(text.size())) >= 0 &&
+           CommitDurably(file);
 }
 
 }  // namespace vortab::ui
