@@ -5,7 +5,7 @@
 
 #include "cli/json_writer.h"
 #include "cli/terminal.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 namespace {

@@ -9,7 +9,7 @@
 #include "editor/runner/password_mask.h"
 #include "editor/runner/script_lines.h"
 #include "editor/runner/status_messages.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 namespace {

@@ -1,20 +1,17 @@
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
 #include <stdexcept>
 
 #include "cli/cli_command.h"
+#include "shared/text/whole_file.h"
 
 namespace vortab::cli {
 
 std::string ReadFileBytes(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw std::runtime_error(path + " is a directory, not a file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    WholeFile file = ReadWholeFile(path, kNoSizeLimit, FileKinds::StreamsToo);
+    if (file.error == FileReadError::NotAFile && file.errorNumber == EISDIR)
+        throw std::runtime_error(path + " is a directory, not a file");
+    if (!file.ok()) throw std::runtime_error("cannot read " + path);
+    return std::move(file.bytes);
 }
 
 bool TakeOption(Arguments& args, const std::string& name, std::string& value) {

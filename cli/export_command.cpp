@@ -5,13 +5,13 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
-#include "cli/code_page.h"
 #include "cli/field_type_names.h"
 #include "cli/json_writer.h"
 #include "cli/table_access.h"
 #include "cli/value_text.h"
 #include "paradox/api/engine_error.h"
 #include "paradox/api/table.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::cli {
 namespace {
@@ -132,7 +132,7 @@ int RunExport(const Arguments& given) {
     }
     std::string out;
     try {
-        const paradox::api::Table table = paradox::api::Table::Open(args[0], args[1], options);
+        const paradox::api::Table table = paradox::api::Table::Open(args[0], TableNameIn(args[0], args[1]), options);
         if (format == "csv")
             ExportCsv(table, out);
         else

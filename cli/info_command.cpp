@@ -47,7 +47,8 @@ int RunInfo(const Arguments& given) {
         }
     }
     const std::string dir = args[0];
-    std::vector<std::string> names(args.begin() + 1, args.end());
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < args.size(); ++i) names.push_back(TableNameIn(dir, args[i]));
     WarnOfSuspendedLinks("info", dir);
     if (names.empty()) {
         try {

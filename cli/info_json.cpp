@@ -1,10 +1,10 @@
 // The JSON rendering of a table's structure for `vortab info --json`.
-#include "cli/code_page.h"
 #include "cli/field_type_names.h"
 #include "cli/info_terms.h"
 #include "cli/table_access.h"
 #include "cli/table_info.h"
 #include "cli/value_text.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "cli/terminal.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 namespace {

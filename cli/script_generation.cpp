@@ -17,7 +17,7 @@
 #include "editor/runner/status_messages.h"
 #include "paradox/api/engine_error.h"
 #include "paradox/api/session.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 

@@ -10,7 +10,7 @@
 #include "editor/runner/script_lines.h"
 #include "editor/runner/upgrade_log.h"
 #include "editor/runner/upgrade_status.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 namespace {

@@ -8,7 +8,7 @@
 #include "editor/runner/database_directory.h"
 #include "editor/runner/script_lines.h"
 #include "paradox/api/database.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 namespace {
@@ -49,6 +49,17 @@ int ReportEngineError(const std::string& command, const paradox::api::EngineErro
 }
 
 std::string NameToUtf8(const std::string& name) { return IsValidUtf8(name) ? name : Cp1252ToUtf8(name); }
+
+std::string TableNameIn(const std::string& dir, const std::string& argument) {
+    const std::string name = IsValidUtf8(argument) ? Utf8ToCp1252(argument) : argument;
+    if (name == argument) return name;
+    try {
+        if (paradox::api::ListTables(dir, name).empty() && !paradox::api::ListTables(dir, argument).empty()) return argument;
+    } catch (const paradox::api::EngineError&) {
+        // An unreadable directory is reported when the table is opened.
+    }
+    return name;
+}
 
 std::uint16_t TextCodePage(const paradox::api::TableProperties& properties) {
     if (properties.codePage != 0) return properties.codePage;

@@ -25,6 +25,10 @@ int ReportEngineError(const std::string& command, const paradox::api::EngineErro
 // Text from the outside world (file names) as valid UTF-8: kept when it already is,
 // otherwise read as Windows-1252.
 std::string NameToUtf8(const std::string& name);
+// The table a command-line argument names in dir. Arguments are UTF-8 and table names
+// Windows-1252, so it is the argument's Windows-1252 form, unless only the bytes as given name
+// a table there (a file name written in UTF-8, which NameToUtf8 lists unchanged).
+std::string TableNameIn(const std::string& dir, const std::string& argument);
 
 // The code page of a table's texts: the header's, else that of its language driver (level 3
 // headers carry none), else 0, which the decoder reads as Windows-1252.

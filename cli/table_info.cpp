@@ -2,9 +2,9 @@
 // for index descriptors and the .VAL for validity checks and links.
 #include "cli/table_info.h"
 
-#include "cli/code_page.h"
 #include "cli/info_terms.h"
 #include "cli/table_access.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::cli {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "cli/table_access.h"
 #include "cli/terminal.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 

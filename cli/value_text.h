@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/code_page.h"
 #include "paradox/api/value.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::cli {
 

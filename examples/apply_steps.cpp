@@ -1,28 +1,25 @@
 // apply_steps DATABASE SCRIPT: an application embedding libvortab. It loads the library at run
 // time and executes every step of the script against the database in order, printing each
 // step's status: 0 done, -1 already done before, anything else stops the run there.
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "editor/runner/library_binding.h"
 #include "editor/runner/script_lines.h"
 #include "editor/runner/status_messages.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
+#include "shared/text/whole_file.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::cerr << "usage: apply_steps DATABASE SCRIPT\n";
         return 2;
     }
-    std::ifstream in(argv[2], std::ios::binary);
-    if (!in) {
+    const vortab::WholeFile script = vortab::ReadWholeFile(argv[2], vortab::kNoSizeLimit, vortab::FileKinds::StreamsToo);
+    if (!script.ok()) {
         std::cerr << "apply_steps: cannot read " << argv[2] << "\n";
         return 1;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    const auto steps = vortab::ScriptSteps(vortab::SplitLines(text.str()));
+    const auto steps = vortab::ScriptSteps(vortab::SplitLines(script.bytes));
 
     vortab::LibraryBinding library;
     if (const vortab::StatusCode code = library.BindLibrary(vortab::DefaultLibraryDirectory()); code != 0) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need (run as root).
+# Installs the Debian packages the build, the tests and the package check need (run as root):
+# dpkg-dev gives dpkg-shlibdeps (the package's Depends), man-db and file what the check runs.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev pxlib-dev locales qt6-base-dev libqscintilla2-qt6-dev
-          poppler-utils fonts-dejavu-core)
+          poppler-utils fonts-dejavu-core dpkg-dev man-db file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -18,6 +18,12 @@ void VORTAB_API vortabAddPassword(const char* password);
 VortabPasswordCallback VORTAB_API vortabRegisterPswdCallback(VortabPasswordCallback callback);
 const LibraryInfo* VORTAB_API vortabGetInfo(const char* reserved);
 
+// Beyond the five: opens the database as vortabExecLine does, which adds back the links of
+// dependent tables that an interrupted change left suspended, and runs nothing. For a run that
+// has no line left to execute. A binding treats it as optional (older libraries lack it).
+std::int32_t VORTAB_API vortabRestoreLinks(const char* database, const char* driver);
+inline constexpr const char* kVortabRestoreLinksName = "vortabRestoreLinks";
+
 // Names under which a binding resolves the entry points (ordinals 1 to 5 in this order).
 inline constexpr const char* kVortabEntryPointNames[5] = {
     "vortabExecLine", "vortabCheckSyntax", "vortabAddPassword", "vortabRegisterPswdCallback",

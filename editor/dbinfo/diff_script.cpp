@@ -7,6 +7,7 @@
 #include "editor/dbinfo/command_texts.h"
 #include "editor/dbinfo/keyword_rendering.h"
 #include "paradox/api/database.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::dbinfo {
 

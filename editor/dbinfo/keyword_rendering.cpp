@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::dbinfo {
 
@@ -49,13 +49,13 @@ std::string Formatted(const char* format, int value) {
 
 std::string CommandTemplate(const std::string& command, const IdentifierEntry* identifiers) {
     for (const IdentifierEntry* e = identifiers; e; e = e->next) {
-        if (!e->name || !paradox::EqualsIgnoreCase1252(e->name, command)) continue;
+        if (!e->name || !vortab::SameNameNoCase(e->name, command)) continue;
         int count = 0;
         while (count < 10 && e->argTypes[count] != 0) ++count;
         if (count == 0) return command;
         std::string placeholders = "%s";
         for (int i = 1; i < count; ++i) placeholders += ",%s";
-        return paradox::ToUpper1252(command) + "(" + placeholders + ")";
+        return vortab::UpperCase1252(command) + "(" + placeholders + ")";
     }
     throw GenerationError("Cannot find command");
 }

@@ -10,7 +10,7 @@
 #include "paradox/api/interface_records.h"
 #include "paradox/api/session.h"
 #include "paradox/api/suspended_links.h"
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::dbinfo {
 
@@ -19,8 +19,6 @@ std::string UpperAscii(std::string text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
-
-bool SameNameNoCase(const std::string& a, const std::string& b) { return paradox::EqualsIgnoreCase1252(a, b); }
 
 bool HasScriptableParts(const ValidityCheckDescriptor& check) {
     return check.required || check.minimumKind || check.maximumKind || check.defaultKind || check.picture[0] != '\0';
@@ -143,8 +141,8 @@ tdatabase_Structure::tdatabase_Structure(const IdentifierEntry* identifiers, con
       DefaultExtension(vortab::DefaultExtension(driver, true)) {}
 
 std::string tdatabase_Structure::NormalizedName(const std::string& name) const {
-    std::string upper = paradox::ToUpper1252(paradox::api::FileNamePart(name));
-    const std::string ext = paradox::ToUpper1252(DefaultExtension);
+    std::string upper = vortab::UpperCase1252(paradox::api::FileNamePart(name));
+    const std::string ext = vortab::UpperCase1252(DefaultExtension);
     if (upper.size() < ext.size() || upper.compare(upper.size() - ext.size(), ext.size(), ext) != 0) upper += ext;
     return upper;
 }

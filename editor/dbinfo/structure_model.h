@@ -119,6 +119,5 @@ bool HasScriptableParts(const ValidityCheckDescriptor& check);
 // ASCII letters upper-cased; other bytes kept, so that names with accented letters still match
 // whatever case rule the reader of the script applies.
 std::string UpperAscii(std::string text);
-bool SameNameNoCase(const std::string& a, const std::string& b);
 
 }  // namespace vortab::dbinfo

@@ -11,15 +11,14 @@
 #include "editor/help/reference_page.h"
 #include "library/language/identifier_table.h"
 #include "library/language/keywords.h"
+#include "shared/text/whole_file.h"
 
 namespace {
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    vortab::WholeFile file = vortab::ReadWholeFile(path);
+    if (!file.ok()) throw std::runtime_error("cannot read " + path);
+    return std::move(file.bytes);
 }
 
 std::string ValueText(const vortab::Keyword& keyword) {

@@ -5,8 +5,7 @@
 namespace vortab {
 
 std::string DatabaseDirectory(const std::string& database) {
-    if (const auto alias = paradox::api::FindAlias(database); alias && !alias->path.empty()) return alias->directory;
-    return database;
+    return paradox::api::DatabaseDirectory(database);
 }
 
 }  // namespace vortab

@@ -1,5 +1,5 @@
-// The directory a database name stands for: the PATH of the engine alias of that name (its
-// directory part when it names a file), else the name itself (a directory).
+// The directory a database name stands for, by the engine's rule (AliasList::databaseDirectory):
+// the PATH of the alias of that name (its directory part when it names a file), else the name.
 #pragma once
 #include <string>
 

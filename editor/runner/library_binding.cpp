@@ -48,6 +48,7 @@ StatusCode LibraryBinding::BindLibrary(const std::string& directory) {
         Unload();
         return status::kLibraryNotLoaded;
     }
+    restoreLinks = reinterpret_cast<decltype(restoreLinks)>(dlsym(module_, kVortabRestoreLinksName));
     useCount_ = 1;
     return status::kSuccess;
 }
@@ -67,6 +68,7 @@ void LibraryBinding::Unload() {
     addPassword = nullptr;
     registerPswdCallback = nullptr;
     getInfo = nullptr;
+    restoreLinks = nullptr;
 }
 
 const LibraryInfo* LibraryBinding::OpenLibraryInfo(const std::string& directory) {

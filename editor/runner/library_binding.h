@@ -35,6 +35,7 @@ public:
     decltype(&vortabAddPassword) addPassword = nullptr;
     decltype(&vortabRegisterPswdCallback) registerPswdCallback = nullptr;
     decltype(&vortabGetInfo) getInfo = nullptr;
+    decltype(&vortabRestoreLinks) restoreLinks = nullptr;  // optional: null in older libraries
 
 private:
     void Unload();

@@ -62,10 +62,11 @@ StatusCode RunPendingLines(LibraryBinding& binding, const ScriptRun& run, const 
 }
 
 // A change killed while the links of its dependents were suspended left a journal of them; the
-// library adds them back before any line it runs. A run with no step left to run still gives
-// it that chance, with a line that changes nothing.
-StatusCode RunLinkRestoringLine(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks) {
-    const StatusCode code = binding.execLine(run.database.c_str(), run.driver.c_str(), "ERROR(0)");
+// library adds them back whenever it opens the database. A run with no step left to run still
+// gives it that chance, by the library's call made for it (absent from older libraries).
+StatusCode RestoreLinks(LibraryBinding& binding, const ScriptRun& run, const RunHooks& hooks) {
+    if (!binding.restoreLinks) return status::kSuccess;
+    const StatusCode code = binding.restoreLinks(run.database.c_str(), run.driver.c_str());
     if (code <= 0) return status::kSuccess;
     if (hooks.warning)
         hooks.warning("the links an interrupted change left suspended could not be restored: " + StatusMessage(code));
@@ -109,7 +110,7 @@ StatusCode RunScript(LibraryBinding& binding, const ScriptRun& run, const RunHoo
     if (const StatusCode code = bind(); code != status::kSuccess) return code;
     PasswordPromptRegistration prompt(binding, hooks.passwordPrompt);
     for (const std::string& password : run.passwords) binding.addPassword(password.c_str());
-    if (record.ToApply <= 0) return RunLinkRestoringLine(binding, run, hooks);
+    if (record.ToApply <= 0) return RestoreLinks(binding, run, hooks);
     return RunPendingLines(binding, run, hooks, log.get(), applied, record);
 }
 

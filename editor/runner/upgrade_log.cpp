@@ -5,12 +5,11 @@
 
 #include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "editor/runner/script_lines.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
+#include "shared/text/whole_file.h"
 
 namespace vortab {
 namespace {
@@ -90,14 +89,10 @@ int AppliedStepOf(const std::vector<std::string>& logLines) {
 }
 
 std::vector<std::string> ReadLogLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (errno == ENOENT) return {};
-        throw std::system_error(errno, std::generic_category(), "cannot read the log " + path);
-    }
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
-    if (in.bad()) throw std::system_error(EIO, std::generic_category(), "cannot read the log " + path);
-    return SplitLines(text);
+    const WholeFile log = ReadWholeFile(path, kNoSizeLimit, FileKinds::StreamsToo);
+    if (log.error == FileReadError::CannotOpen && log.errorNumber == ENOENT) return {};
+    if (!log.ok()) throw std::system_error(log.errorNumber, std::generic_category(), "cannot read the log " + path);
+    return SplitLines(log.bytes);
 }
 
 int ReadAppliedStep(const std::string& path) {

@@ -1,12 +1,12 @@
 #include "editor/ui/ini_document.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
-#include "paradox/api/database.h"
+#include "editor/ui/script_file.h"
 #include "paradox/api/ini_file.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::ui {
 
@@ -24,7 +24,7 @@ IniDocument IniDocument::Load(const std::string& path) {
 
 IniDocument::Section* IniDocument::find(std::string_view section) {
     for (Section& s : sections_)
-        if (paradox::api::SameNameNoCase(s.name, section)) return &s;
+        if (vortab::SameNameNoCase(s.name, section)) return &s;
     return nullptr;
 }
 
@@ -35,7 +35,7 @@ const IniDocument::Section* IniDocument::find(std::string_view section) const {
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const {
     if (const Section* s = find(section))
         for (const auto& [k, v] : s->entries)
-            if (paradox::api::SameNameNoCase(k, key)) return v;
+            if (vortab::SameNameNoCase(k, key)) return v;
     return std::nullopt;
 }
 
@@ -63,7 +63,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     Section* s = find(section);
     if (!s) s = &sections_.emplace_back(Section{std::string(section), {}});
     for (auto& [k, v] : s->entries)
-        if (paradox::api::SameNameNoCase(k, key)) {
+        if (vortab::SameNameNoCase(k, key)) {
             v = std::move(value);
             return;
         }
@@ -79,7 +79,7 @@ void IniDocument::setBoolean(std::string_view section, std::string_view key, boo
 }
 
 void IniDocument::eraseSection(std::string_view section) {
-    std::erase_if(sections_, [&](const Section& s) { return paradox::api::SameNameNoCase(s.name, section); });
+    std::erase_if(sections_, [&](const Section& s) { return vortab::SameNameNoCase(s.name, section); });
 }
 
 bool IniDocument::hasSection(std::string_view section) const { return find(section) != nullptr; }
@@ -90,27 +90,16 @@ std::vector<std::pair<std::string, std::string>> IniDocument::entries(std::strin
 }
 
 bool IniDocument::Save() const {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target(path_);
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        for (const Section& s : sections_) {
-            out << '[' << s.name << "]\r\n";
-            for (const auto& [k, v] : s.entries) out << k << '=' << v << "\r\n";
-            out << "\r\n";
-        }
-        out.flush();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
+    QDir().mkpath(QFileInfo(QString::fromStdString(path_)).absolutePath());
+    std::string text;
+    for (const Section& s : sections_) {
+        text += '[' + s.name + "]\r\n";
+        for (const auto& [k, v] : s.entries) text += k + '=' + v + "\r\n";
+        text += "\r\n";
     }
-    fs::rename(temp, target, ec);
-    if (ec) fs::remove(temp, ec);
-    return !ec;
+    QSaveFile file(QString::fromStdString(path_));
+    return file.open(QIODevice::WriteOnly) && file.write(text.data(), static_cast<qint64>(text.size())) >= 0 &&
+           CommitDurably(file);
 }
 
 }  // namespace vortab::ui

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/ui_thread.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 namespace {

@@ -2,12 +2,6 @@
 
 #include "shared/identifier_entry.h"
 
-#ifndef VORTEDIT_VERSION_MAJOR
-#define VORTEDIT_VERSION_MAJOR 0
-#define VORTEDIT_VERSION_MINOR 0
-#define VORTEDIT_VERSION_RELEASE 0
-#endif
-
 namespace vortab::ui {
 
 ProgramVersion ProgramFileVersion() {

@@ -26,8 +26,9 @@
 #include "editor/ui/upgrade_run.h"
 #include "paradox/api/engine_error.h"
 #include "paradox/api/session.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 #include "shared/driver_kind.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 namespace {

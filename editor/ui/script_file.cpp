@@ -1,11 +1,13 @@
 #include "editor/ui/script_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <fcntl.h>
 #include <stdexcept>
+#include <unistd.h>
 
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 
@@ -22,8 +24,18 @@ void WriteScriptFile(const QString& path, const QStringList& lines) {
     for (const QString& line : lines) bytes += Utf8ToCp1252(line.toStdString()) + "\r\n";
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
-        !file.commit())
+        !CommitDurably(file))
         throw std::runtime_error("Cannot write file " + path.toStdString() + ": " + file.errorString().toStdString());
+}
+
+bool CommitDurably(QSaveFile& file) {
+    if (!file.commit()) return false;
+    const QByteArray directory = QFile::encodeName(QFileInfo(file.fileName()).absolutePath());
+    const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 QStringList SplitLines(const QString& text) {

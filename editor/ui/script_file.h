@@ -1,7 +1,9 @@
 // Script files as the editor reads and writes them: Windows-1252 text, lines ended by CR LF
-// (a lone LF or CR is read as a line end too). Writing goes to a temporary name that replaces
-// the file only once it is complete, so a failed save never loses the old script.
+// (a lone LF or CR is read as a line end too). Writing goes to a temporary name that is synced
+// and then replaces the file, and the directory is synced after the rename: a failed save, or a
+// power cut at any moment, leaves the old script or the new one, whole.
 #pragma once
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -13,6 +15,10 @@ namespace vortab::ui {
 QString ReadScriptFile(const QString& path);
 // Throws std::runtime_error when the file cannot be written.
 void WriteScriptFile(const QString& path, const QStringList& lines);
+
+// Commits a save file (Qt syncs its data before the rename) and then syncs its directory, so
+// that the rename itself survives a power cut. False, with the file's error, when either fails.
+bool CommitDurably(QSaveFile& file);
 
 // The lines of an editor text (line ends removed).
 QStringList SplitLines(const QString& text);

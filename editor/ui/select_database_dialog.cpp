@@ -21,6 +21,7 @@
 #include "paradox/api/database.h"
 #include "paradox/api/session.h"
 #include "shared/driver_kind.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab::ui {
 namespace {
@@ -104,7 +105,7 @@ void TFrmSelDatabase::FillAliasList() {
     AliasCombo->clear();
     try {
         for (const paradox::api::Alias& alias : paradox::api::ListAliases())
-            if (paradox::api::SameNameNoCase(alias.type, "STANDARD")) AliasCombo->addItem(ToQ(alias.name));
+            if (vortab::SameNameNoCase(alias.type, "STANDARD")) AliasCombo->addItem(ToQ(alias.name));
     } catch (...) {
         // An unreadable aliases file offers no aliases.
     }

@@ -17,7 +17,7 @@
 
 #include "editor/runner/status_messages.h"
 #include "editor/ui/ui_thread.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 namespace {

@@ -7,7 +7,7 @@
 #include "editor/ui/password_dialog.h"
 #include "editor/ui/ui_thread.h"
 #include "editor/ui/upgrade_info_window.h"
-#include "shared/cp1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 namespace {

@@ -5,39 +5,41 @@
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
-#include "library/commands/suspended_links.h"
 #include "library/engine/table_engine.h"
 #include "paradox/format/link_descriptor.h"
 #include "paradox/storage/lock_table.h"
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
 
-// The tables whose files a change of `table` may rewrite, the table itself first.
-std::vector<std::string> TablesOfChange(const std::string& table, const std::vector<std::string>& others) {
-    std::vector<std::string> names{table};
-    names.insert(names.end(), others.begin(), others.end());
-    const std::unique_ptr<tRintList> map = BuildRintList(table);
-    map->ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
-    try {
-        CommandTable opened(table, false);
-        for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))
-            if (link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent)) names.push_back(link.otherTable);
-    } catch (...) {
-        // a table that does not open has no links to follow; its command reports why
-    }
+// The other tables whose files a change of `table` may rewrite: those named, the tables of its
+// dependency map, and the masters its own links name.
+std::vector<std::string> OtherTablesOfChange(const std::vector<std::string>& others, const tRintList& dependents) {
+    std::vector<std::string> names = others;
+    dependents.ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
+    for (const paradox::RILinkDescriptor& link : dependents.startLinks)
+        if (IsDependentLink(link)) names.push_back(link.otherTable);
     return names;
 }
 
 }  // namespace
 
 ChangeLocks::ChangeLocks(const std::string& table, const std::vector<std::string>& others) {
-    RestoreLeftSuspendedLinks();
-    LockAll(TablesOfChange(table, others));
+    try {
+        Lock(table);
+        dependents_ = BuildRintList(table);
+        for (const std::string& name : OtherTablesOfChange(others, *dependents_)) Lock(name);
+    } catch (...) {
+        Release();
+        throw;
+    }
 }
 
-ChangeLocks::ChangeLocks(const std::vector<std::string>& tables, Exactly) { LockAll(tables); }
+ChangeLocks::ChangeLocks(const std::vector<std::string>& tables, Exactly)
+    : dependents_(std::make_unique<tRintList>()) {
+    LockAll(tables);
+}
 
 void ChangeLocks::LockAll(const std::vector<std::string>& tables) {
     try {
@@ -64,7 +66,7 @@ void ChangeLocks::Release() {
 
 void ChangeLocks::Lock(const std::string& table) {
     const std::string file = WithDefaultExtension(table, ThreadDatabaseContext().driver);
-    const auto same = [&](const std::string& held) { return paradox::EqualsIgnoreCase1252(held, file); };
+    const auto same = [&](const std::string& held) { return vortab::SameNameNoCase(held, file); };
     if (std::any_of(held_.begin(), held_.end(), same)) return;
     ContextDatabase().lockTable(file, paradox::LockMode::Exclusive);
     held_.push_back(file);

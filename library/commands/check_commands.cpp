@@ -30,7 +30,7 @@ using CheckEditStep = std::function<void(CheckEdit&, const paradox::FieldDescrip
 
 void CheckRestructure(const std::string& tableName, const std::string& fieldName,
                       const CheckEditStep& step) {
-    const ChangeLocks locks(tableName);
+    ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     TableRestructure restructure(tableName, ThreadDatabaseContext().driver);
     {
@@ -50,7 +50,7 @@ void CheckRestructure(const std::string& tableName, const std::string& fieldName
             restructure.checkOps.push_back(edit.op);
         }
     }
-    WithDependentLinksSuspended(tableName, [&] {
+    WithDependentLinksSuspended(tableName, locks.dependents(), [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure);
     });

@@ -10,9 +10,9 @@
 #include "library/commands/restructure_sequence.h"
 #include "library/commands/suspended_links.h"
 #include "library/engine/table_engine.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
@@ -56,6 +56,7 @@ public:
     void Walk(const std::string& name) {
         if (!walked_.insert(Key(name)).second) return;
         std::unique_ptr<tRintClass> entry = ReadLinks(name);
+        if (Key(name) == start_) list_.startLinks = entry->links;
         if (entry->links.empty()) return;
         std::vector<std::string> dependents;
         for (const paradox::RILinkDescriptor& link : entry->links)
@@ -179,13 +180,17 @@ void WithDependentLinksSuspended(const std::string& table, const std::function<v
 }
 
 void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change) {
-    std::unique_ptr<tRintList> dependents = BuildRintList(table);
-    LinkSuspension journal(table, *dependents);
+    const std::unique_ptr<tRintList> dependents = BuildRintList(table);
+    WithDependentLinksSuspended(table, *dependents, [&] { change(*dependents); });
+}
+
+void WithDependentLinksSuspended(const std::string& table, tRintList& dependents, const std::function<void()>& change) {
+    LinkSuspension journal(table, dependents);
     std::exception_ptr failure;
     try {
-        SuspendDependentLinks(*dependents, [&](const tRintClass& entry, std::size_t i) { journal.BeforeDrop(entry, i); });
+        SuspendDependentLinks(dependents, [&](const tRintClass& entry, std::size_t i) { journal.BeforeDrop(entry, i); });
         paradox::fault::FaultPoint("links: suspended");
-        change(*dependents);
+        change();
         paradox::fault::FaultPoint("links: master changed");
     } catch (...) {
         failure = std::current_exception();
@@ -194,7 +199,7 @@ void WithDependentMapSuspended(const std::string& table, const std::function<voi
         if (!failure) failure = std::current_exception();
     };
     try {
-        RestoreDependentLinks(*dependents);
+        RestoreDependentLinks(dependents);
     } catch (...) {
         keepFirst();
     }

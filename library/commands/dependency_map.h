@@ -30,6 +30,10 @@ public:
 class tRintList : public tObjectList<tRintClass> {
 public:
     tRintClass* GetRintForTbl(const std::string& name) const;
+
+    // The mapped table's own links (other-table names made canonical), read while the map was
+    // built: the table itself is no entry of its map.
+    std::vector<paradox::RILinkDescriptor> startLinks;
 };
 
 // True for the link a dependent table holds of its master (not the master's record of it).
@@ -58,6 +62,8 @@ void RestoreDependentLinks(tRintList& map);
 // journaled in the database directory while they are suspended, so that a process killed
 // meanwhile leaves them for the next change to restore (suspended_links.h).
 void WithDependentLinksSuspended(const std::string& table, const std::function<void()>& change);
+// The same with the table's map already built (ChangeLocks::dependents).
+void WithDependentLinksSuspended(const std::string& table, tRintList& dependents, const std::function<void()>& change);
 // The same for a change that must edit the map before the links are restored (a rename).
 void WithDependentMapSuspended(const std::string& table, const std::function<void(tRintList&)>& change);
 

@@ -19,7 +19,7 @@ namespace {
 using EditStep = std::function<void(FieldEdit&, const std::vector<paradox::FieldDescriptor>&)>;
 
 void FieldRestructure(const std::string& tableName, const EditStep& edit) {
-    const ChangeLocks locks(tableName);
+    ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     TableRestructure restructure(tableName, ThreadDatabaseContext().driver);
     {
@@ -31,7 +31,7 @@ void FieldRestructure(const std::string& tableName, const EditStep& edit) {
         restructure.fields = std::move(fields.fields);
         restructure.fieldOps = std::move(fields.ops);
     }
-    WithDependentLinksSuspended(tableName, [&] {
+    WithDependentLinksSuspended(tableName, locks.dependents(), [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure);
     });

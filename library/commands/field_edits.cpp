@@ -5,15 +5,11 @@
 
 #include "library/commands/table_descriptor.h"
 #include "library/language/errors.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
-
-bool SameNameIgnoringCase(const char* a, const std::string& b) {
-    return UpperCase1252(std::string_view(a)) == UpperCase1252(b);
-}
 
 [[noreturn]] void InvalidParameter(const std::string& what) {
     throw paradox::EngineError(paradox::err::kInvalidParam, what);
@@ -44,7 +40,7 @@ FieldEdit StartFieldEdit(const std::vector<paradox::FieldDescriptor>& current) {
 
 int FindFieldIndex(const std::vector<paradox::FieldDescriptor>& fields, const std::string& name) {
     for (std::size_t i = 0; i < fields.size(); ++i)
-        if (SameNameIgnoringCase(fields[i].name, name)) return static_cast<int>(i);
+        if (SameNameNoCase(fields[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

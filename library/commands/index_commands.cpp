@@ -12,8 +12,8 @@
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
@@ -40,7 +40,7 @@ int FieldNumber(const std::vector<paradox::FieldDescriptor>& fields, const std::
 
 bool HasIndexNamed(const paradox::Table& table, const std::string& name) {
     for (const paradox::IndexDescriptor& index : IndexDescriptors(table))
-        if (UpperCase1252(paradox::fixedText(index.name)) == UpperCase1252(name)) return true;
+        if (SameNameNoCase(paradox::fixedText(index.name), name)) return true;
     return false;
 }
 

@@ -14,8 +14,8 @@
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
@@ -60,10 +60,6 @@ void RequireLeadingIndex(const paradox::Table& table, const std::vector<std::uin
     throw paradox::EngineError(paradox::err::kRintReqIndex);
 }
 
-bool SameName(const char* a, const std::string& b) {
-    return UpperCase1252(std::string_view(a)) == UpperCase1252(b);
-}
-
 void AddLink(const std::string& dependentName, const std::string& dependentFields,
              const std::string& masterName, const std::string& masterFields,
              const std::string& linkName, std::uint32_t updateRule) {
@@ -76,7 +72,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         InvalidParameter("field lists");
     if (masterList.size() > paradox::kMaxKeyFields) InvalidParameter("more than 16 fields");
 
-    const ChangeLocks locks(dependent, {master});
+    ChangeLocks locks(dependent, {master});
     paradox::RILinkDescriptor link{};
     CopyName(link.name, sizeof link.name, linkName);
     {
@@ -93,7 +89,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         RequireLeadingIndex(dependentTable.table(), numbers);
         StorePacked(link.thisFields, numbers);
         for (const paradox::RILinkDescriptor& existing : LinkDescriptors(dependentTable.table()))
-            if (SameName(existing.name, linkName)) throw EAlreadyUpdated();
+            if (SameNameNoCase(existing.name, linkName)) throw EAlreadyUpdated();
     }
     link.kind = static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
     CopyName(link.otherTable, sizeof link.otherTable, CanonicalTableName(master));
@@ -105,7 +101,7 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
     restructure.links.push_back(link);
     restructure.linkOps.push_back(paradox::CRADD);
     char keyViolation[261] = {};
-    WithDependentLinksSuspended(dependent, [&] {
+    WithDependentLinksSuspended(dependent, locks.dependents(), [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure, keyViolation);
     });
@@ -128,7 +124,7 @@ void DropLink(const std::string& tableName, const std::string& linkName) {
     if (links.empty()) return;
     bool found = false;
     for (const paradox::RILinkDescriptor& link : links) {
-        const bool match = SameName(link.name, linkName);
+        const bool match = SameNameNoCase(link.name, linkName);
         found = found || match;
         ops.push_back(match ? paradox::CRDROP : paradox::CRNOOP);
     }

@@ -13,8 +13,8 @@
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
@@ -47,10 +47,6 @@ paradox::SecurityDescriptor NewEntry(const PasswordRequest& request,
     return entry;
 }
 
-bool SamePassword(const char* stored, const std::string& given) {
-    return UpperCase1252(std::string_view(stored)) == UpperCase1252(given);
-}
-
 }  // namespace
 
 void ChangeTablePasswords(const PasswordRequest& request) {
@@ -80,7 +76,7 @@ void ChangeTablePasswords(const PasswordRequest& request) {
     const bool auxGiven = !request.auxiliary.empty();
     if (auxGiven) {
         std::erase_if(existing, [&](const paradox::SecurityDescriptor& e) {
-            return !SamePassword(e.password, request.auxiliary);
+            return !SameNameNoCase(e.password, request.auxiliary);  // found as names are, in any case
         });
     }
     const bool found = !existing.empty();

@@ -10,8 +10,8 @@
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
 #include "library/engine/table_engine.h"
-#include "library/language/text_1252.h"
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {

@@ -14,9 +14,9 @@
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "library/language/text_1252.h"
 #include "paradox/change/batch_move.h"
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
@@ -94,7 +94,7 @@ std::optional<long> WholeNumber(const std::string& text) {
 bool AttributeInForce(const paradox::TableProperties& p, const std::string& attribute,
                       const std::string& value) {
     if (attribute == "STRICTINTEGRTY") return (value == "TRUE") == p.strictIntegrity;
-    if (attribute == "LANGDRIVER") return UpperCase1252(value) == UpperCase1252(p.languageDriver);
+    if (attribute == "LANGDRIVER") return SameNameNoCase(value, p.languageDriver);
     const std::optional<long> number = WholeNumber(value);
     if (!number) return false;
     if (attribute == "LEVEL") return *number == p.level;

@@ -5,23 +5,16 @@
 #include "library/commands/database_context.h"
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
-#include "library/language/text_1252.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
-namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    return UpperCase1252(a) == UpperCase1252(b);
-}
-
-}  // namespace
 
 void RenameTable(const std::string& table, const std::string& newName) {
     const std::string& driver = ThreadDatabaseContext().driver;
     const std::string oldFile = WithDefaultExtension(table, driver);
     const std::string newFile = WithDefaultExtension(newName, driver);
     CommandTable(table, false).Close();  // the table opens: its password and driver are in order
-    if (SameName(oldFile, newFile)) throw EAlreadyUpdated();
+    if (SameNameNoCase(oldFile, newFile)) throw EAlreadyUpdated();
     const ChangeLocks locks(oldFile, {newFile});
 
     // The engine renames the family and makes the .VAL of every table linked to it name the new

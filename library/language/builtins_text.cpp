@@ -6,7 +6,7 @@
 #include "library/language/integer_conversion.h"
 #include "library/language/locale_settings.h"
 #include "library/language/number_format.h"
-#include "library/language/text_1252.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 

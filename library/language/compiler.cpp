@@ -14,12 +14,30 @@
 #include "library/language/identifier_table.h"
 #include "library/language/keywords.h"
 #include "library/language/literals.h"
-#include "library/language/text_1252.h"
 #include "library/language/thread_driver.h"
 #include "shared/status_code.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
+
+// "$", digits, "@", letters and "_".
+bool IsIdentifierChar(unsigned char c) {
+    return c == '$' || c == '@' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+           (c >= 'a' && c <= 'z');
+}
+
+// Every byte but space, double quote, "$", parentheses, ",", ".", digits, ":", ";", "@",
+// letters and "_": control characters, 127..255 and the printable operator symbols.
+bool IsOperatorSymbolChar(unsigned char c) {
+    if (IsIdentifierChar(c)) return false;
+    switch (c) {
+        case ' ': case '"': case '(': case ')': case ',': case '.': case ':': case ';':
+            return false;
+        default:
+            return true;
+    }
+}
 
 // Deeper nesting than this is reported as compile error 8 instead of exhausting the stack.
 constexpr int kMaxNesting = 1000;

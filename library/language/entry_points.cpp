@@ -44,6 +44,15 @@ StatusCode EngineVersionStatus() {
     return status::kSuccess;
 }
 
+// What every call that works on a database does first: the engine's version, the database as
+// the calling thread's, and the links that an interrupted change left suspended added back.
+StatusCode OpenDatabase(const char* database, const char* driver) {
+    if (StatusCode code = EngineVersionStatus(); code != 0) return code;
+    UseDatabase(TextOf(database), driver);
+    RestoreLeftSuspendedLinks();
+    return status::kSuccess;
+}
+
 // The line's value as a status: empty is 0, anything else rounded to a 32-bit integer.
 StatusCode LineStatus(const Value& value) {
     if (value.isEmpty()) return status::kSuccess;
@@ -59,13 +68,19 @@ VORTAB_EXPORT std::int32_t VORTAB_API vortabExecLine(const char* database, const
         vortab::TExpressionSV expr;
         if (vortab::StatusCode code = vortab::CompileCommand(driver, line, expr); code != 0)
             return code;
-        if (vortab::StatusCode code = vortab::EngineVersionStatus(); code != 0) return code;
-        vortab::UseDatabase(vortab::TextOf(database), driver);
-        // Links an interrupted change left suspended come back before anything else runs.
-        vortab::RestoreLeftSuspendedLinks();
+        if (vortab::StatusCode code = vortab::OpenDatabase(database, driver); code != 0) return code;
         vortab::RunResult result = expr.Run();
         if (result.status != 0) return result.status;
         return vortab::LineStatus(result.value);
+    } catch (...) {
+        return vortab::FailureStatus(std::current_exception());
+    }
+}
+
+VORTAB_EXPORT std::int32_t VORTAB_API vortabRestoreLinks(const char* database, const char* driver) {
+    try {
+        if (!driver || std::strcmp(driver, vortab::kParadoxDriver) != 0) return vortab::status::kWrongDriver;
+        return vortab::OpenDatabase(database, driver);
     } catch (...) {
         return vortab::FailureStatus(std::current_exception());
     }

@@ -11,7 +11,7 @@
 #include <cctype>
 #include <cwchar>
 
-#include "library/language/text_1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab {
 
@@ -61,7 +61,7 @@ std::string ViaIconv(const std::string& text, const std::string& codeset) {
     }
     iconv_close(cd);
     out.resize(out.size() - outLeft);
-    return Utf8To1252(out);
+    return Utf8ToCp1252(out);
 }
 
 std::string Langinfo(nl_item item, locale_t handle, const std::string& codeset) {
@@ -108,7 +108,7 @@ std::string SeparatorOf(const std::string& format) {
 
 std::string LocaleTextTo1252(const std::string& text, const std::string& codeset) {
     const std::string cs = NormalizedCodeset(codeset);
-    if (cs == "UTF8") return Utf8To1252(text);
+    if (cs == "UTF8") return Utf8ToCp1252(text);
     if (cs == "CP1252" || cs == "WINDOWS1252") return text;
     bool ascii = true;
     for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;

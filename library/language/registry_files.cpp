@@ -1,11 +1,11 @@
 #include "library/language/registry_files.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
-#include "library/language/text_1252.h"
-#include "shared/cp1252.h"
+#include "shared/text/case_fold.h"
+#include "shared/text/cp1252.h"
+#include "shared/text/whole_file.h"
 
 namespace vortab {
 namespace {
@@ -177,17 +177,8 @@ std::string KeyPath(std::string path, bool wine) {
     return path;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::string bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > kMaxFileSize) return {};
-    }
-    return bytes;
-}
+// The file's bytes; empty when it is missing, unreadable or too large.
+std::string ReadFile(const std::string& path) { return ReadWholeFile(path, kMaxFileSize).bytes; }
 
 struct Source {
     std::string path, defaultHive;
@@ -270,12 +261,9 @@ std::vector<RegistryEntry> ParseRegistryFile(const std::string& bytes, const std
 std::optional<RegistryValue> LookUpRegistry(const std::string& hive, const std::string& key,
                                            const std::string& valueName) {
     const std::string wantedHive = UpperCase1252(hive);
-    const std::string wantedKey = UpperCase1252(key);
-    const std::string wantedName = UpperCase1252(valueName);
     for (const Source& source : Sources()) {
         for (RegistryEntry& entry : ParseRegistryFile(ReadFile(source.path), source.defaultHive)) {
-            if (entry.hive == wantedHive && UpperCase1252(entry.key) == wantedKey &&
-                UpperCase1252(entry.name) == wantedName)
+            if (entry.hive == wantedHive && SameNameNoCase(entry.key, key) && SameNameNoCase(entry.name, valueName))
                 return std::move(entry.value);
         }
     }

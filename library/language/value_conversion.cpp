@@ -9,6 +9,7 @@
 #include "library/language/locale_settings.h"
 #include "library/language/number_format.h"
 #include "library/language/value.h"
+#include "shared/text/case_fold.h"
 
 namespace vortab {
 
@@ -17,16 +18,6 @@ namespace {
 double Finite(double v) {
     if (!std::isfinite(v)) throw EVariantError();
     return v;
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
-    if (text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        if (c != word[i]) return false;
-    }
-    return true;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -70,8 +61,8 @@ bool Value::toBoolean() const {
         case ValueKind::Boolean: return boolean_;
         case ValueKind::Text: {
             const std::string_view word = Trim(text_);
-            if (EqualsIgnoringCase(word, "TRUE")) return true;
-            if (EqualsIgnoringCase(word, "FALSE")) return false;
+            if (SameNameNoCase(word, "TRUE")) return true;
+            if (SameNameNoCase(word, "FALSE")) return false;
             return NumberFromText(text_) != 0;
         }
         case ValueKind::Null: break;

@@ -66,6 +66,5 @@ void RecoverDirectory(const std::string& dir) noexcept { paradox::RecoverDirecto
 
 std::string FileNamePart(std::string_view path) { return paradox::FileNamePart(path); }
 std::string TableBaseName(std::string_view path) { return paradox::TableBaseName(path); }
-bool SameNameNoCase(std::string_view a, std::string_view b) { return paradox::SameNameNoCase(a, b); }
 
 }  // namespace paradox::api

@@ -70,7 +70,5 @@ PARADOX_API void RecoverDirectory(const std::string& dir) noexcept;
 PARADOX_API std::string FileNamePart(std::string_view path);
 // The file-name part without its extension.
 PARADOX_API std::string TableBaseName(std::string_view path);
-// ASCII case-insensitive equality of two names.
-PARADOX_API bool SameNameNoCase(std::string_view a, std::string_view b);
 
 }  // namespace paradox::api

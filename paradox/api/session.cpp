@@ -77,4 +77,6 @@ std::optional<Alias> FindAlias(std::string_view name) {
     return std::nullopt;
 }
 
+std::string DatabaseDirectory(std::string_view database) { return LoadAliases().databaseDirectory(database); }
+
 }  // namespace paradox::api

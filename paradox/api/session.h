@@ -69,5 +69,7 @@ struct Alias {
 PARADOX_API std::vector<Alias> ListAliases();
 // The alias of that name (case ignored), read now from the aliases file.
 PARADOX_API std::optional<Alias> FindAlias(std::string_view name);
+// The directory a database name stands for: an alias's directory, else the name itself.
+PARADOX_API std::string DatabaseDirectory(std::string_view database);
 
 }  // namespace paradox::api

@@ -7,8 +7,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <cstring>
 #include <functional>
 
@@ -23,11 +23,12 @@
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/storage/work_directory.h"
 #include "paradox/table/index_maintenance.h"
 #include "paradox/table/table_state.h"
 #include "paradox/table/table_writer.h"
+#include "shared/text/case_fold.h"
+#include "shared/text/whole_file.h"
 
 namespace paradox {
 
@@ -202,7 +203,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
     }
     if (dest && replaceFamily) {
         for (const std::string& f : FamilyFileNames(dir, destBase)) {
-            const std::string ext = ToUpper1252(f.substr(f.rfind('.') + 1));
+            const std::string ext = vortab::UpperCase1252(f.substr(f.rfind('.') + 1));
             if (ext != "DB" && ext != "PX" && ext != "MB") swap.remove(f);
         }
     } else if (dest) {
@@ -346,14 +347,17 @@ void ForEachPlanned(const Table& t, std::size_t planned, const std::function<voi
 }  // namespace
 
 std::vector<std::string> ReadMappingFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw EngineError(err::kInvalidParam, "mapping file not found: " + path);
+    constexpr std::size_t kMaxMappingLines = 4096, kMaxMappingBytes = 4u << 20;
+    const vortab::WholeFile file = vortab::ReadWholeFile(path, kMaxMappingBytes);
+    if (file.error == vortab::FileReadError::TooLarge) throw EngineError(err::kInvalidParam, "mapping file too long");
+    if (!file.ok()) throw EngineError(err::kInvalidParam, "mapping file not found: " + path);
     std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (lines.size() > 4096) throw EngineError(err::kInvalidParam, "mapping file too long");
-        line = Trim(line);
-        if (!line.empty()) lines.push_back(line);
+    for (std::size_t start = 0; start < file.bytes.size();) {
+        const std::size_t end = std::min(file.bytes.find('\n', start), file.bytes.size());
+        if (lines.size() > kMaxMappingLines) throw EngineError(err::kInvalidParam, "mapping file too long");
+        std::string line = Trim(file.bytes.substr(start, end - start));
+        if (!line.empty()) lines.push_back(std::move(line));
+        start = end + 1;
     }
     return lines;
 }

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "paradox/storage/engine_error.h"
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -247,9 +247,9 @@ Value FromText(const std::string& raw, const Field& to) {
         return Value::timestamp(static_cast<double>(days) * kMsPerDay + ms);
     }
     case Family::Logical:
-        if (EqualsIgnoreCase1252(s, "True") || EqualsIgnoreCase1252(s, "T") || EqualsIgnoreCase1252(s, "Yes"))
+        if (vortab::SameNameNoCase(s, "True") || vortab::SameNameNoCase(s, "T") || vortab::SameNameNoCase(s, "Yes"))
             return Value::boolean(true);
-        if (EqualsIgnoreCase1252(s, "False") || EqualsIgnoreCase1252(s, "F") || EqualsIgnoreCase1252(s, "No"))
+        if (vortab::SameNameNoCase(s, "False") || vortab::SameNameNoCase(s, "F") || vortab::SameNameNoCase(s, "No"))
             return Value::boolean(false);
         fail();
         return {};

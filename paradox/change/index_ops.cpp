@@ -22,13 +22,13 @@
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/index_maintenance.h"
 #include "paradox/table/primary_index.h"
 #include "paradox/table/secondary_index.h"
 #include "paradox/table/secondary_index_writer.h"
 #include "paradox/table/table_state.h"
 #include "paradox/table/table_writer.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -55,7 +55,7 @@ void CheckNoLinkNeeds(const TableState& s, const std::string& name) {
         bool served = false, servedByOther = false;
         for (const IndexDescriptor& d : indexes) {
             if (!LedBy(d, link)) continue;
-            const bool isThis = name.empty() ? d.primary != 0 : d.primary == 0 && EqualsIgnoreCase1252(fixedText(d.name), name);
+            const bool isThis = name.empty() ? d.primary != 0 : d.primary == 0 && vortab::SameNameNoCase(fixedText(d.name), name);
             (isThis ? served : servedByOther) = true;
         }
         if (served && !servedByOther)
@@ -190,7 +190,7 @@ AddIndexResult AddIndex(const std::string& dir, const std::string& table, const 
         copyFixedText(desc.name, name);
     }
     for (const IndexDescriptor& e : ReadIndexDescriptors(s->dir, s->base, sc))
-        if (!e.primary && EqualsIgnoreCase1252(fixedText(e.name), name)) throw EngineError(err::kIndexExists, name);
+        if (!e.primary && vortab::SameNameNoCase(fixedText(e.name), name)) throw EngineError(err::kIndexExists, name);
     if (sc.keyFields == 0) desc.maintained = 0;  // only a keyed table can keep an index up to date
 
     std::vector<std::string> exts;
@@ -215,7 +215,7 @@ void DeleteIndex(const std::string& dir, const std::string& table, const std::st
         return;
     }
     for (const SecondaryIndexDef& def : ReadSecondaryIndexDefs(s->dir, s->base)) {
-        if (!EqualsIgnoreCase1252(fixedText(def.desc.name), name)) continue;
+        if (!vortab::SameNameNoCase(fixedText(def.desc.name), name)) continue;
         CheckNoLinkNeeds(*s, name);
         FamilySwap swap(s->dir, s->base);
         swap.remove(MemberFile(*s, def.extension));

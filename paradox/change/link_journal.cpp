@@ -17,6 +17,7 @@
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/file_io.h"
 #include "paradox/storage/table_family.h"
+#include "shared/text/whole_file.h"
 
 namespace paradox {
 namespace {
@@ -151,9 +152,9 @@ std::string PathIn(const std::string& dir, const char* name) { return JoinPath(d
 
 // The journal's bytes: false when there is none; empty bytes (damaged) when unreadable or too big.
 bool ReadWhole(const std::string& path, std::string& out) {
-    std::optional<std::string> bytes = ReadSmallFile(path, kMaxJournalBytes);
-    if (!bytes) return false;
-    out = std::move(*bytes);
+    vortab::WholeFile journal = vortab::ReadWholeFile(path, kMaxJournalBytes);
+    if (journal.error == vortab::FileReadError::CannotOpen) return false;
+    out = std::move(journal.bytes);
     return true;
 }
 

@@ -17,10 +17,10 @@
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/primary_index.h"
 #include "paradox/table/secondary_index.h"
 #include "paradox/table/secondary_index_writer.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -195,7 +195,7 @@ std::vector<uint16_t> CheckNewLink(const Schema& ds, const std::vector<RILinkDes
     }
     for (const auto& l : depLinks) {
         if (l.kind != uint32_t(LinkKind::Dependent)) continue;
-        if (EqualsIgnoreCase1252(fixedText(l.name), name)) throw EngineError(kMasterExists, name);
+        if (vortab::SameNameNoCase(fixedText(l.name), name)) throw EngineError(kMasterExists, name);
         for (int i = 0; i < l.fieldCount; ++i)
             if (std::find(mine.begin(), mine.end(), static_cast<uint16_t>(l.thisFields[i])) != mine.end()) throw EngineError(kFieldMultiLinked, name);
     }
@@ -212,7 +212,7 @@ std::vector<std::shared_ptr<TableState>> CheckLinkRequests(const std::string& di
     std::vector<std::shared_ptr<TableState>> masters;
     for (const RILinkDescriptor& link : adds) {
         auto mas = OpenTableState(loc.dir, fixedText(link.otherTable), options);
-        if (EqualsIgnoreCase1252(mas->dir, loc.dir) && EqualsIgnoreCase1252(mas->base, loc.base))
+        if (vortab::SameNameNoCase(mas->dir, loc.dir) && vortab::SameNameNoCase(mas->base, loc.base))
             throw EngineError(err::kInvalidParam, "a table cannot be its own master");
         CheckMayChangeStructure(*mas);
         CheckNewLink(dependentSchema, dependentLinks, *mas, link);
@@ -319,9 +319,9 @@ void StageMasterSides(FamilySwap& swap, const std::string& depDir, const std::st
     // nullptr for a master that is gone or has no .VAL.
     const auto masterOf = [&](const RILinkDescriptor& link, bool create) -> std::pair<TableState*, ValContents*> {
         const std::string masterBase = TableBaseName(fixedText(link.otherTable));
-        if (EqualsIgnoreCase1252(masterBase, depBase) || !FindTableFile(depDir, masterBase, "DB")) return {nullptr, nullptr};
+        if (vortab::SameNameNoCase(masterBase, depBase) || !FindTableFile(depDir, masterBase, "DB")) return {nullptr, nullptr};
         auto at = std::find_if(masters.begin(), masters.end(),
-                               [&](const auto& m) { return EqualsIgnoreCase1252(m.first->base, masterBase); });
+                               [&](const auto& m) { return vortab::SameNameNoCase(m.first->base, masterBase); });
         if (at == masters.end()) {
             auto mas = OpenTableState(depDir, masterBase, options);
             CheckMayChangeStructure(*mas);  // its .VAL changes too
@@ -337,8 +337,8 @@ void StageMasterSides(FamilySwap& swap, const std::string& depDir, const std::st
         ValContents* v = masterOf(link, false).second;
         if (!v) return {nullptr, nullptr};
         auto mit = std::find_if(v->links.begin(), v->links.end(), [&](const RILinkDescriptor& l) {
-            return l.kind == uint32_t(LinkKind::Master) && EqualsIgnoreCase1252(fixedText(l.name), fixedText(link.name)) &&
-                   EqualsIgnoreCase1252(TableBaseName(fixedText(l.otherTable)), depBase);
+            return l.kind == uint32_t(LinkKind::Master) && vortab::SameNameNoCase(fixedText(l.name), fixedText(link.name)) &&
+                   vortab::SameNameNoCase(TableBaseName(fixedText(l.otherTable)), depBase);
         });
         return {v, mit == v->links.end() ? nullptr : &*mit};
     };
@@ -373,7 +373,7 @@ void DropLinks(const std::string& dir, const std::string& dependent, const std::
     for (const std::string& name : names) {
         if (!depVal) throw EngineError(err::kInvalidParam, "the table has no links");
         auto it = std::find_if(depVal->links.begin(), depVal->links.end(), [&](const RILinkDescriptor& l) {
-            return l.kind == uint32_t(LinkKind::Dependent) && EqualsIgnoreCase1252(fixedText(l.name), name);
+            return l.kind == uint32_t(LinkKind::Dependent) && vortab::SameNameNoCase(fixedText(l.name), name);
         });
         if (it == depVal->links.end()) throw EngineError(err::kInvalidParam, "no link named " + name);
         dropped.push_back(*it);

@@ -26,10 +26,10 @@
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/primary_index.h"
 #include "paradox/table/security.h"
 #include "paradox/table/table_state.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -305,7 +305,7 @@ void ReportKeyViolationTable(const RestructureResult& result, char* keyViolation
 std::string KeyViolationTableName(const std::string& dir, const char* keyViolationName) {
     if (!keyViolationName) return {};
     std::string requested(keyViolationName, strnlen(keyViolationName, kKeyViolNameSize));
-    if (requested.size() > 3 && EqualsIgnoreCase1252(requested.substr(requested.size() - 3), ".DB"))
+    if (requested.size() > 3 && vortab::SameNameNoCase(requested.substr(requested.size() - 3), ".DB"))
         requested.resize(requested.size() - 3);
     return ChooseKeyViolationName(dir, requested);
 }
@@ -345,7 +345,7 @@ NewLinks CheckNewLinks(const TableState& old, const RestructurePlan& plan, const
     for (std::size_t k = 0; k < adds.size(); ++k) {
         const RILinkDescriptor& l = adds[k];
         std::shared_ptr<TableState>& mas = masters[k];
-        if (!EqualsIgnoreCase1252(mas->dir, old.dir))
+        if (!vortab::SameNameNoCase(mas->dir, old.dir))
             throw EngineError(err::kInvalidParam, "the master of link " + fixedText(l.name) + " must be in the table's directory");
         for (int i = 0; i < l.fieldCount; ++i) {
             const std::size_t f = l.thisFields[i] - 1u;

@@ -8,8 +8,8 @@
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/table_state.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -18,7 +18,7 @@ namespace {
 bool IsIndexFile(const std::string& name) {
     const auto dot = name.find_last_of('.');
     if (dot == std::string::npos) return false;
-    const char c = UpperCase1252(name[dot + 1]);
+    const char c = vortab::UpperCase1252(name[dot + 1]);
     return (c == 'X' || c == 'Y') && name.size() - dot - 1 == 3;
 }
 
@@ -122,7 +122,7 @@ CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, co
         std::erase_if(v.links, [&](const RILinkDescriptor& l) {
             return l.kind == uint32_t(LinkKind::Dependent) &&
                    std::any_of(droppedLinks.begin(), droppedLinks.end(), [&](const RILinkDescriptor& d) {
-                       return EqualsIgnoreCase1252(fixedText(d.name), fixedText(l.name));
+                       return vortab::SameNameNoCase(fixedText(d.name), fixedText(l.name));
                    });
         });
         for (auto& link : v.links)
@@ -163,8 +163,8 @@ void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPla
         // An existing file of that extension keeps its spelling.
         std::string xTarget = xName, yTarget = yName;
         for (const auto& f : c.oldIndexFiles) {
-            if (EqualsIgnoreCase1252(f, xName)) xTarget = f;
-            if (EqualsIgnoreCase1252(f, yName)) yTarget = f;
+            if (vortab::SameNameNoCase(f, xName)) xTarget = f;
+            if (vortab::SameNameNoCase(f, yName)) yTarget = f;
         }
         fault::FaultPoint("restructure: build index");
         BuildIndexFiles(stagedDb, checksum, def, old.base, swap.reserve(xTarget), swap.reserve(yTarget));

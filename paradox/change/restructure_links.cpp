@@ -5,8 +5,8 @@
 
 #include "paradox/format/val_file.h"
 #include "paradox/storage/engine_error.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/table_state.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -23,7 +23,7 @@ LinkChanges SortLinkEntries(const TableState& old, const TableDescriptor& desc) 
         if (op == CRDROP || op == CRMODIFY) {
             const std::string name = fixedText(l.name);
             const auto matches = [&](const RILinkDescriptor& x) {
-                return x.kind == uint32_t(LinkKind::Dependent) && EqualsIgnoreCase1252(fixedText(x.name), name);
+                return x.kind == uint32_t(LinkKind::Dependent) && vortab::SameNameNoCase(fixedText(x.name), name);
             };
             const bool gone = std::any_of(c.drops.begin(), c.drops.end(), matches);
             const RILinkDescriptor* found = nullptr;

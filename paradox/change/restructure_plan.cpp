@@ -9,9 +9,9 @@
 #include "paradox/format/db_header.h"
 #include "paradox/format/field_mapping.h"
 #include "paradox/storage/engine_error.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/table_options.h"
 #include "paradox/table/table_state.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 

@@ -1,7 +1,7 @@
 // The table of Paradox language drivers (sort order, short name, code page).
 #include "paradox/format/language_driver.h"
 
-#include <cctype>
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -59,19 +59,11 @@ constexpr LanguageDriver kDrivers[] = {
     {"BLLT1SV0", 0x38, 1252, "Borland SVE Latin-1"},
     {"BLROM800", 0x14, 0, "SQL Link ROMAN8"},
 };
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 }  // namespace
 
 std::optional<LanguageDriver> FindLanguageDriver(std::string_view name) {
     for (const auto& d : kDrivers)
-        if (EqualNoCase(d.name, name)) return d;
+        if (vortab::SameNameNoCase(d.name, name)) return d;
     return std::nullopt;
 }
 

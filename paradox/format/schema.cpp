@@ -1,7 +1,7 @@
 // Field-type facts (widths, letters, blob types) and name lookup in a Schema.
 #include "paradox/format/schema.h"
 
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -52,7 +52,7 @@ uint16_t FieldWidth(PxType t, uint8_t sizeByte) {
 
 int Schema::find(std::string_view name) const {
     for (std::size_t i = 0; i < fields.size(); ++i)
-        if (EqualsIgnoreCase1252(fields[i].name, name)) return static_cast<int>(i);
+        if (vortab::SameNameNoCase(fields[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -3,18 +3,17 @@
 #include "paradox/format/val_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 
 #include "paradox/format/secondary_index_header.h"
 #include "paradox/format/val_value.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/table_list.h"
+#include "shared/text/whole_file.h"
 
 namespace paradox {
 namespace {
@@ -253,24 +252,10 @@ std::optional<ValContents> ReadValFile(const std::string& dir, const std::string
     auto valName = FindFileNoCase(dir, base + ".VAL");
     if (!valName) return std::nullopt;
     const std::string path = PathInDir(dir, *valName);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EngineError(err::kValFileCorrupt, path + ": " + std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_size < 0 || std::size_t(st.st_size) > kMaxValSize) {
-        ::close(fd);
-        throw EngineError(err::kValFileCorrupt, path + ": unreasonable size");
-    }
-    std::vector<std::uint8_t> bytes(std::size_t(st.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += std::size_t(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    ValContents out = ParseValFile(bytes);
+    const vortab::WholeFile file = vortab::ReadWholeFile(path, kMaxValSize);
+    if (file.error == vortab::FileReadError::TooLarge) throw EngineError(err::kValFileCorrupt, path + ": unreasonable size");
+    if (!file.ok()) throw EngineError(err::kValFileCorrupt, path + ": " + std::strerror(file.errorNumber));
+    ValContents out = ParseValFile(std::vector<std::uint8_t>(file.bytes.begin(), file.bytes.end()));
 
     if (auto db = FindFileNoCase(dir, base + ".DB")) {
         std::vector<std::uint8_t> head(0x2F, 0);

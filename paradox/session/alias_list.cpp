@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "paradox/session/ini_file.h"
-#include "paradox/storage/table_list.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 namespace {
@@ -14,12 +14,6 @@ namespace {
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? std::string(v) : std::string();
-}
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
 }
 
 }  // namespace
@@ -33,7 +27,7 @@ std::string SlashPath(std::string_view path) {
 
 std::string Alias::path() const {
     for (const auto& [key, value] : params)
-        if (SameNameNoCase(key, "PATH")) return value;
+        if (vortab::SameNameNoCase(key, "PATH")) return value;
     return {};
 }
 
@@ -59,11 +53,11 @@ AliasList AliasList::FromParsed(const IniFile& ini) {
         if (section.empty()) continue;
         Alias a;
         a.name = section;
-        a.type = UpperAscii(ini.value(section, "TYPE").value_or("STANDARD"));
+        a.type = vortab::UpperCase1252(ini.value(section, "TYPE").value_or("STANDARD"));
         for (const auto& [key, value] : ini.entries(section)) {
-            if (SameNameNoCase(key, "PATH"))
+            if (vortab::SameNameNoCase(key, "PATH"))
                 a.params.emplace_back("PATH", SlashPath(value));
-            else if (!SameNameNoCase(key, "TYPE"))
+            else if (!vortab::SameNameNoCase(key, "TYPE"))
                 a.params.emplace_back(key, value);
         }
         list.aliases_.push_back(std::move(a));
@@ -80,8 +74,13 @@ AliasList AliasList::FromIni(std::string_view text) { return FromParsed(IniFile:
 
 const Alias* AliasList::find(std::string_view name) const {
     for (const Alias& a : aliases_)
-        if (SameNameNoCase(a.name, name)) return &a;
+        if (vortab::SameNameNoCase(a.name, name)) return &a;
     return nullptr;
+}
+
+std::string AliasList::databaseDirectory(std::string_view database) const {
+    const Alias* a = find(database);
+    return a ? a->directory() : std::string(database);
 }
 
 }  // namespace paradox

@@ -20,7 +20,8 @@ struct Alias {
 
     // The "PATH" parameter ('/' separators), empty when the alias has none.
     std::string path() const;
-    // The directory of the database: PATH, or its directory part when PATH names a file.
+    // The directory of the database: PATH, or its directory part when PATH names a file; empty
+    // (the current directory) when the alias has no PATH.
     std::string directory() const;
 };
 
@@ -34,6 +35,9 @@ public:
 
     const std::vector<Alias>& all() const { return aliases_; }
     const Alias* find(std::string_view name) const;
+    // The directory a database text stands for: the directory() of the alias of that name, else
+    // the text itself. Every part of the system turns aliases into directories by this rule.
+    std::string databaseDirectory(std::string_view database) const;
 
 private:
     static AliasList FromParsed(const IniFile& ini);

@@ -1,14 +1,9 @@
 // INI parsing with the profile functions' rules.
 #include "paradox/session/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "paradox/storage/engine_error.h"
-#include "paradox/storage/table_list.h"
+#include "shared/text/case_fold.h"
+#include "shared/text/whole_file.h"
 
 namespace paradox {
 namespace {
@@ -58,46 +53,29 @@ IniFile IniFile::Parse(std::string_view text) {
         std::string key(Trim(line.substr(0, eq)));
         std::string value = eq == std::string_view::npos ? std::string() : CleanValue(line.substr(eq + 1));
         bool dup = false;
-        for (const auto& kv : current->entries) dup = dup || SameNameNoCase(kv.first, key);
+        for (const auto& kv : current->entries) dup = dup || vortab::SameNameNoCase(kv.first, key);
         if (!dup) current->entries.emplace_back(std::move(key), std::move(value));
     }
     return ini;
 }
 
 IniFile IniFile::Load(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return IniFile{};
-        throw EngineError(err::kFileNoAccess, path);
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::size_t(st.st_size) > kMaxFileSize) {
-        ::close(fd);
-        throw EngineError(err::kFileNoAccess, path);
-    }
-    std::string text(std::size_t(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += std::size_t(n);
-    }
-    ::close(fd);
-    text.resize(got);
-    return Parse(text);
+    const vortab::WholeFile file = vortab::ReadWholeFile(path, kMaxFileSize);
+    if (file.missing()) return IniFile{};
+    if (!file.ok()) throw EngineError(err::kFileNoAccess, path);
+    return Parse(file.bytes);
 }
 
 const IniFile::Section* IniFile::find(std::string_view section) const {
     for (const auto& s : sections_)
-        if (SameNameNoCase(s.name, section)) return &s;
+        if (vortab::SameNameNoCase(s.name, section)) return &s;
     return nullptr;
 }
 
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
     if (const Section* s = find(section))
         for (const auto& kv : s->entries)
-            if (SameNameNoCase(kv.first, key)) return kv.second;
+            if (vortab::SameNameNoCase(kv.first, key)) return kv.second;
     return std::nullopt;
 }
 

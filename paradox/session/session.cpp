@@ -56,10 +56,16 @@ std::vector<std::pair<std::string, std::string>> Session::aliasParams(std::strin
     return a->params;
 }
 
+std::string Session::aliasDirectory(std::string_view name) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    const Alias* a = aliases_.find(name);
+    if (!a) throw EngineError(session_err::kUnknownDatabase, "Unknown database: " + std::string(name));
+    return a->directory();
+}
+
 std::string Session::resolveDatabaseDirectory(std::string_view text) const {
     std::lock_guard<std::mutex> guard(mutex_);
-    const Alias* a = aliases_.find(text);
-    return a ? a->directory() : std::string(text);
+    return aliases_.databaseDirectory(text);
 }
 
 void Session::setPasswordEvent(PasswordEvent event) {

@@ -57,6 +57,8 @@ public:
     bool isAlias(std::string_view name) const;
     // Parameters of an alias, "PATH" among them; 10014 for an unknown alias.
     std::vector<std::pair<std::string, std::string>> aliasParams(std::string_view name) const;
+    // The directory of an alias (Alias::directory); 10014 for an unknown alias.
+    std::string aliasDirectory(std::string_view name) const;
     // An alias's PATH (the directory part when PATH names a file), else the text itself.
     std::string resolveDatabaseDirectory(std::string_view text) const;
 

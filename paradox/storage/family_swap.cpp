@@ -18,8 +18,9 @@
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/storage/work_directory.h"
+#include "shared/text/case_fold.h"
+#include "shared/text/whole_file.h"
 
 namespace paradox {
 
@@ -67,7 +68,7 @@ std::map<std::string, SwapFiles> ScanSwaps(const std::string& dir, const std::st
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         if (name.size() < pre + 9 || name[0] != '.' || name[pre - 1] != '.') continue;
-        if (!EqualsIgnoreCase1252(std::string_view(name).substr(1, base.size()), base)) continue;
+        if (!vortab::SameNameNoCase(std::string_view(name).substr(1, base.size()), base)) continue;
         const std::string token = name.substr(pre, 8);
         bool hex = name[pre + 8] == '.';
         for (char c : token) hex = hex && std::isxdigit(static_cast<unsigned char>(c));
@@ -168,9 +169,10 @@ bool RecoverFamily(const std::string& dir, const std::string& base) {
                 if (n.size() >= 4 && n.compare(n.size() - 4, 4, ".rec") == 0) recName = n;
             std::vector<FamilySwap::Entry> entries;
             const std::string recPath = JoinPath(dir, recName);
-            const std::optional<std::string> bytes = ReadSmallFile(recPath, kMaxRecordBytes);
-            if (!bytes) continue;  // vanished meanwhile: its owner finished
-            if (DecodeSwapRecord(*bytes, entries)) {
+            const vortab::WholeFile record = vortab::ReadWholeFile(recPath, kMaxRecordBytes);
+            if (record.error == vortab::FileReadError::CannotOpen) continue;  // vanished meanwhile: its owner finished
+            // An unreadable or oversized record decodes as the empty one: damage.
+            if (DecodeSwapRecord(record.bytes, entries)) {
                 RollForward(dir, entries);
                 fault::FaultPoint("swap: drop record");
                 if (::unlink(recPath.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, recPath);
@@ -283,7 +285,7 @@ std::string FamilySwap::memberName(const std::string& ext) const {
 File& FamilySwap::stage(const std::string& targetName) {
     if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
     for (const auto& e : entries_)
-        if (EqualsIgnoreCase1252(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
+        if (vortab::SameNameNoCase(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
     Entry e;
     e.target = targetName;
     e.staged = "." + base_ + "." + token_ + "." + std::to_string(entries_.size()) + ".new";
@@ -298,7 +300,7 @@ File& FamilySwap::stage(const std::string& targetName) {
 std::string FamilySwap::reserve(const std::string& targetName) {
     if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
     for (const auto& e : entries_)
-        if (EqualsIgnoreCase1252(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
+        if (vortab::SameNameNoCase(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
     Entry e;
     e.target = targetName;
     e.staged = "." + base_ + "." + token_ + "." + std::to_string(entries_.size()) + ".new";
@@ -312,7 +314,7 @@ std::string FamilySwap::reserve(const std::string& targetName) {
 void FamilySwap::remove(const std::string& targetName) {
     if (committed_ || !IsPlainName(targetName)) throw EngineError(err::kInvalidParam, targetName);
     for (const auto& e : entries_)
-        if (EqualsIgnoreCase1252(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
+        if (vortab::SameNameNoCase(e.target, targetName)) throw EngineError(err::kInvalidParam, "staged twice: " + targetName);
     entries_.push_back(Entry{targetName, {}});
     stagedPaths_.emplace_back();
     files_.push_back(nullptr);

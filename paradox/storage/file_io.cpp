@@ -179,21 +179,4 @@ void SyncDirectoryOf(const std::string& path) {
     }
 }
 
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string out;
-    char buf[4096];
-    for (;;) {
-        const ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0 || out.size() + static_cast<std::size_t>(r) > maxBytes) {
-            ::close(fd);
-            if (r != 0) out.clear();
-            return out;
-        }
-        out.append(buf, static_cast<std::size_t>(r));
-    }
-}
-
 }  // namespace paradox

@@ -4,7 +4,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -76,10 +75,5 @@ void CopyFileContents(const File& src, File& dst);
 
 // fsync of the directory holding path, so that renames survive a crash.
 void SyncDirectoryOf(const std::string& path);
-
-// Reads a small file whole (the engine's own records). Nullopt when it cannot be opened; an
-// empty text when it cannot be read or holds more than maxBytes, which a checked decoder then
-// takes for damage.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes);
 
 }  // namespace paradox

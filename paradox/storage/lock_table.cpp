@@ -10,6 +10,7 @@
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/lock_probe.h"
 #include "paradox/storage/table_list.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 namespace {
@@ -29,12 +30,6 @@ bool SetLock(int fd, short type, long long start, long long len) {
     }
 }
 
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
-}
-
 void CloseAll(std::vector<int>& fds) {
     for (int fd : fds) ::close(fd);
     fds.clear();
@@ -45,7 +40,7 @@ void CloseAll(std::vector<int>& fds) {
 long long TableLock::MarkerOffset(const std::string& tableBase) {
     // FNV-1a of the upper-cased name; a rare collision only makes two tables share a lock.
     std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : UpperAscii(tableBase)) {
+    for (unsigned char c : vortab::UpperCase1252(tableBase)) {
         h ^= c;
         h *= 1099511628211ull;
     }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "paradox/storage/engine_error.h"
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -42,7 +42,7 @@ std::string DirectoryPart(const std::string& path) {
 }
 
 bool IsFamilyExtension(const std::string& extIn) {
-    const std::string ext = ToUpper1252(extIn);
+    const std::string ext = vortab::UpperCase1252(extIn);
     if (ext == "DB" || ext == "PX" || ext == "MB" || ext == "VAL" || ext == "TV" || ext == "FAM") return true;
     if (ext == "VTS") return true;  // our auxiliary-password store (aux_password.h)
     if (ext.size() == 3 && (ext[0] == 'X' || ext[0] == 'Y')) {
@@ -66,7 +66,7 @@ TableLocation LocateTable(const std::string& dir, const std::string& nameIn) {
         name = name.substr(slash + 1);
     }
     const auto dot = name.find_last_of('.');
-    if (dot != std::string::npos && EqualsIgnoreCase1252(name.substr(dot + 1), "DB")) name.resize(dot);
+    if (dot != std::string::npos && vortab::SameNameNoCase(name.substr(dot + 1), "DB")) name.resize(dot);
     if (name.empty() || name.size() > 255 || name.find('\0') != std::string::npos)
         throw EngineError(err::kInvalidTableName, nameIn);
     for (char c : name)
@@ -81,7 +81,7 @@ std::optional<std::string> FindTableFile(const std::string& dir, const std::stri
     std::optional<std::string> found;
     ForEachEntry(dir, [&](const std::string& entry) {
         if (entry == wanted) found = JoinPath(dir, entry);  // an exact match wins
-        else if (!found && EqualsIgnoreCase1252(entry, wanted)) found = JoinPath(dir, entry);
+        else if (!found && vortab::SameNameNoCase(entry, wanted)) found = JoinPath(dir, entry);
     });
     return found;
 }
@@ -91,7 +91,7 @@ std::vector<std::string> FamilyFiles(const std::string& dir, const std::string& 
     ForEachEntry(dir, [&](const std::string& entry) {
         const auto dot = entry.find_last_of('.');
         if (dot == std::string::npos) return;
-        if (!EqualsIgnoreCase1252(entry.substr(0, dot), base)) return;
+        if (!vortab::SameNameNoCase(entry.substr(0, dot), base)) return;
         if (IsFamilyExtension(entry.substr(dot + 1))) out.push_back(JoinPath(dir, entry));
     });
     return out;

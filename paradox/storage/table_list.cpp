@@ -8,19 +8,10 @@
 #include <cctype>
 
 #include "paradox/storage/engine_error.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 namespace {
-
-char FoldAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = FoldAscii(c);
-    return out;
-}
 
 bool IsHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
@@ -28,7 +19,7 @@ bool IsHexDigit(char c) {
 
 // Names the engine keeps for itself in a shared directory; never tables.
 bool IsControlFile(std::string_view name) {
-    std::string u = Upper(name);
+    std::string u = vortab::UpperCase1252(name);
     return u.rfind("PDOXUSRS.", 0) == 0 || u.rfind("PARADOX.", 0) == 0 || u == ".VORTAB-LOCKS";
 }
 
@@ -51,24 +42,17 @@ std::vector<std::string> DirectoryEntries(const std::string& dir) {
 }
 
 bool LessNoCase(const std::string& a, const std::string& b) {
-    std::string ua = Upper(a), ub = Upper(b);
+    std::string ua = vortab::UpperCase1252(a), ub = vortab::UpperCase1252(b);
     return ua != ub ? ua < ub : a < b;
 }
 
 }  // namespace
 
-bool SameNameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
-}
-
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
     // Iterative wildcard match with one backtrack point: linear in practice, never recursive.
     std::size_t n = 0, p = 0, star = std::string_view::npos, mark = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
+        if (p < pattern.size() && (pattern[p] == '?' || vortab::UpperCase1252(pattern[p]) == vortab::UpperCase1252(name[n]))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -125,12 +109,12 @@ std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_vi
     }
     std::sort(names.begin(), names.end());  // deterministic choice among case variants
     for (const std::string& n : names)
-        if (SameNameNoCase(n, fileName) && IsRegularFile(PathInDir(dir, n))) return n;
+        if (vortab::SameNameNoCase(n, fileName) && IsRegularFile(PathInDir(dir, n))) return n;
     return std::nullopt;
 }
 
 bool IsFamilyFileExtension(std::string_view ext) {
-    std::string u = Upper(ext);
+    std::string u = vortab::UpperCase1252(ext);
     if (u == "DB" || u == "PX" || u == "MB" || u == "VAL" || u == "TV" || u == "FAM") return true;
     if (u == "VTS") return true;  // our auxiliary-password store (aux_password.h)
     if (u.size() == 3 && (u[0] == 'X' || u[0] == 'Y')) {
@@ -145,7 +129,7 @@ std::vector<std::string> FamilyFileNames(const std::string& dir, std::string_vie
     for (const std::string& n : DirectoryEntries(dir)) {
         std::size_t dot = n.rfind('.');
         if (dot == std::string::npos) continue;
-        if (!SameNameNoCase(std::string_view(n).substr(0, dot), base)) continue;
+        if (!vortab::SameNameNoCase(std::string_view(n).substr(0, dot), base)) continue;
         if (!IsFamilyFileExtension(std::string_view(n).substr(dot + 1))) continue;
         if (IsRegularFile(PathInDir(dir, n))) out.push_back(n);
     }

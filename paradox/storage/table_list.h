@@ -9,10 +9,7 @@
 
 namespace paradox {
 
-// ASCII case-insensitive equality of two names.
-bool SameNameNoCase(std::string_view a, std::string_view b);
-
-// Wildcard match ('*' any run, '?' one character), ASCII case-insensitive.
+// Wildcard match ('*' any run, '?' one character), without regard to case.
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 
 // The file-name part of a path written with '/' or '\' separators (and a drive colon).

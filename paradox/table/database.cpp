@@ -29,9 +29,7 @@ Database::Database(Session& session, std::string_view name, DatabaseAccess acces
         dir_ = CurrentDirectory();
         return;
     }
-    for (const auto& [key, value] : session.aliasParams(name))  // 10014 when unknown
-        if (SameNameNoCase(key, "PATH")) dir_ = value;
-    setDirectory(dir_);
+    setDirectory(session.aliasDirectory(name));  // 10014 when unknown
 }
 
 Database::~Database() { close(); }

@@ -4,14 +4,12 @@
 #include "paradox/session/alias_list.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/table_list.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
 std::string DatabaseLocks::Key(std::string_view tableName) {
-    std::string s = TableBaseName(SlashPath(tableName));
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
+    return vortab::UpperCase1252(TableBaseName(SlashPath(tableName)));
 }
 
 void DatabaseLocks::lock(const std::string& dir, std::string_view tableName, LockMode mode) {

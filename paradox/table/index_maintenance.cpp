@@ -11,16 +11,16 @@
 #include "paradox/storage/file_io.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/secondary_index.h"
 #include "paradox/table/secondary_index_writer.h"
 #include "paradox/table/table_state.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
 namespace {
 
-std::string ExtensionOf(const std::string& fileName) { return ToUpper1252(fileName.substr(fileName.rfind('.') + 1)); }
+std::string ExtensionOf(const std::string& fileName) { return vortab::UpperCase1252(fileName.substr(fileName.rfind('.') + 1)); }
 
 std::string HexNumber(unsigned n) {
     char buf[8];
@@ -43,7 +43,7 @@ std::vector<SecondaryIndexDef> ReadSecondaryIndexDefs(const std::string& dir, co
 std::string ChooseIndexExtension(const IndexDescriptor& d, const Schema& schema, const std::vector<std::string>& existing) {
     auto taken = [&](const std::string& ext) {
         for (const auto& e : existing)
-            if (EqualsIgnoreCase1252(e, ext)) return true;
+            if (vortab::SameNameNoCase(e, ext)) return true;
         return false;
     };
     if (d.keyFieldCount >= 1 && d.keyFields[0] >= 1 && d.keyFields[0] <= schema.fields.size() &&

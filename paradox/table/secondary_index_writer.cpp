@@ -12,9 +12,9 @@
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/external_sort.h"
 #include "paradox/storage/table_family.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/primary_index.h"
 #include "paradox/table/table_state.h"
+#include "shared/text/key_fold.h"
 
 namespace paradox {
 
@@ -29,7 +29,7 @@ constexpr uint16_t kDescendingBit = 0x8000;
 struct KeyColumn {
     uint16_t offset = 0;
     uint16_t width = 0;
-    bool foldCase = false;
+    const vortab::ByteFold* fold = nullptr;  // Alpha keys of a case-insensitive index
     bool descending = false;
     bool indexField = false;  // part of the index fields proper (unique check)
 };
@@ -49,9 +49,10 @@ int CompareColumn(const KeyColumn& c, const uint8_t* a, const uint8_t* b) {
     const uint8_t* pa = a + c.offset;
     const uint8_t* pb = b + c.offset;
     int r = 0;
-    if (c.foldCase) {
+    if (c.fold) {
+        const vortab::ByteFold& fold = *c.fold;
         for (uint16_t i = 0; i < c.width && r == 0; ++i)
-            if (pa[i] != pb[i]) r = int(detail::kUpper1252[pa[i]]) - int(detail::kUpper1252[pb[i]]);
+            if (pa[i] != pb[i]) r = int(fold[pa[i]]) - int(fold[pb[i]]);
     } else {
         r = std::memcmp(pa, pb, c.width);
     }
@@ -157,10 +158,11 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
     Schema xs;
     std::vector<KeyColumn> cols;
     std::vector<uint16_t> srcOffsets;  // record offset in the table of each copied field
+    const vortab::ByteFold& keyFold = vortab::AlphaKeyFold(h.codePage);
     auto add = [&](Field f, bool key, bool fold, bool desc, bool indexField, int srcOffset) {
         f.offset = xs.recordSize;
         xs.recordSize = static_cast<uint16_t>(xs.recordSize + f.width);
-        if (key) cols.push_back({f.offset, f.width, fold, desc, indexField});
+        if (key) cols.push_back({f.offset, f.width, fold ? &keyFold : nullptr, desc, indexField});
         srcOffsets.push_back(static_cast<uint16_t>(srcOffset < 0 ? 0xFFFF : srcOffset));
         xs.fields.push_back(std::move(f));
     };

@@ -93,21 +93,37 @@ uint32_t RecordsInBlock(const DbHeader& h, const uint8_t* block, const std::stri
     return n;
 }
 
-void CheckPassword(const std::string& table, uint32_t checksum, const OpenOptions& options) {
-    if (checksum == 0) return;
-    for (const auto& p : options.passwords)
-        if (PasswordChecksum(p) == checksum) return;
-    if (options.askPassword) {
-        while (auto p = options.askPassword(table))
-            if (PasswordChecksum(*p) == checksum) return;
+namespace {
+
+// True when password is the table's master password, or an auxiliary password of it (the table
+// then opens with that password's rights).
+bool Unlocks(TableState& s, const std::string& password, bool auxiliary) {
+    if (!auxiliary) {
+        if (PasswordChecksum(password) != s.header.checksum) return false;
+        s.checksum = s.header.checksum;
+        return true;
     }
-    throw EngineError(err::kNotSufficientTableRights, table);
+    const std::optional<AuxGrant> grant = CheckAuxPassword(s.dir, s.base, password);
+    if (!grant || grant->masterChecksum != s.header.checksum) return false;
+    s.checksum = grant->masterChecksum;
+    s.tableRights = grant->tableRights;
+    s.fieldRights = grant->fieldRights;
+    s.openedWithAuxPassword = true;
+    return true;
 }
 
-namespace {
-uint32_t PasswordChecksumFor(const std::string& table, uint32_t stored, const OpenOptions& options) {
-    CheckPassword(table, stored, options);
-    return stored;
+// The given passwords (a master password before any auxiliary one), then each answer of the
+// callback, master or auxiliary alike; 10498 when none opens the table.
+void UnlockTable(TableState& s, const OpenOptions& options) {
+    if (s.header.checksum == 0) return;
+    for (const bool auxiliary : {false, true})
+        for (const auto& p : options.passwords)
+            if (Unlocks(s, p, auxiliary)) return;
+    if (options.askPassword) {
+        while (auto p = options.askPassword(s.base))
+            if (Unlocks(s, *p, false) || Unlocks(s, *p, true)) return;
+    }
+    throw EngineError(err::kNotSufficientTableRights, s.base);
 }
 
 TableProperties MakeProperties(const TableState& s) {
@@ -156,20 +172,7 @@ std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::st
     s->db = File::openRead(*path);
     s->fileSize = s->db.size();
     s->header = ReadDbHeader(s->db, false);
-    try {
-        s->checksum = PasswordChecksumFor(s->base, s->header.checksum, options);
-    } catch (const EngineError& e) {
-        // Not the master password: an auxiliary password opens the table with its rights.
-        if (e.code() != err::kNotSufficientTableRights) throw;
-        std::optional<AuxGrant> grant;
-        for (const auto& p : options.passwords)
-            if (!grant) grant = CheckAuxPassword(loc.dir, s->base, p);
-        if (!grant || grant->masterChecksum != s->header.checksum) throw;
-        s->checksum = grant->masterChecksum;
-        s->tableRights = grant->tableRights;
-        s->fieldRights = grant->fieldRights;
-        s->openedWithAuxPassword = true;
-    }
+    UnlockTable(*s, options);
     s->props = MakeProperties(*s);
     try {
         if (s->props.auxPasswords == 0) s->props.auxPasswords = AuxPasswordCount(loc.dir, s->base);

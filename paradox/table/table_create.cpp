@@ -14,11 +14,11 @@
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/primary_index.h"
 #include "paradox/table/security.h"
 #include "paradox/table/table_options.h"
 #include "paradox/table/table_writer.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -49,7 +49,7 @@ void createTable(const std::string& dir, const TableDescriptor& desc, const Crea
     const std::string tableName(desc.tableName, strnlen(desc.tableName, sizeof desc.tableName));
     const TableLocation loc = LocateTable(dir, tableName);
     const std::string driver(desc.driverType, strnlen(desc.driverType, sizeof desc.driverType));
-    if (!driver.empty() && !EqualsIgnoreCase1252(driver, "PARADOX"))
+    if (!driver.empty() && !vortab::SameNameNoCase(driver, "PARADOX"))
         throw EngineError(err::kNotSupported, "driver " + driver);
 
     // Fields.

@@ -15,8 +15,8 @@
 #include "paradox/storage/file_io.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
-#include "paradox/storage/text_case.h"
 #include "paradox/table/table_writer.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -65,7 +65,7 @@ bool RenameLinkTargets(ValContents& v, const std::string& from, const std::strin
     bool changed = false;
     for (RILinkDescriptor& link : v.links) {
         const std::string other = fixedText(link.otherTable);
-        if (!EqualsIgnoreCase1252(TableBaseName(other), from)) continue;
+        if (!vortab::SameNameNoCase(TableBaseName(other), from)) continue;
         const std::size_t cut = other.find_last_of("/\\");
         copyFixedText(link.otherTable, (cut == std::string::npos ? std::string() : other.substr(0, cut + 1)) + toFile);
         changed = true;
@@ -78,8 +78,8 @@ std::vector<std::string> LinkedTables(const ValContents& v, const std::string& d
     std::vector<std::string> out;
     for (const RILinkDescriptor& link : v.links) {
         const std::string other = TableBaseName(fixedText(link.otherTable));
-        if (EqualsIgnoreCase1252(other, base) || !FindTableFile(dir, other, "DB")) continue;
-        if (std::none_of(out.begin(), out.end(), [&](const std::string& o) { return EqualsIgnoreCase1252(o, other); }))
+        if (vortab::SameNameNoCase(other, base) || !FindTableFile(dir, other, "DB")) continue;
+        if (std::none_of(out.begin(), out.end(), [&](const std::string& o) { return vortab::SameNameNoCase(o, other); }))
             out.push_back(other);
     }
     return out;
@@ -114,7 +114,7 @@ void renameTable(const std::string& dir, const std::string& oldName, const std::
     to.dir = from.dir;
     const std::string oldBase = TableBaseName(FileNamePart(*oldDb));
     const std::vector<std::string> files = FamilyFiles(from.dir, oldBase);
-    if (EqualsIgnoreCase1252(from.base, to.base)) return RenameCase(files, to);
+    if (vortab::SameNameNoCase(from.base, to.base)) return RenameCase(files, to);
     if (FindTableFile(to.dir, to.base, "DB")) throw EngineError(err::kFileExists, newName);
     for (const auto& f : FamilyFiles(to.dir, to.base))  // leftovers of a table that no longer exists
         throw EngineError(err::kFileExists, f);
@@ -125,7 +125,7 @@ void renameTable(const std::string& dir, const std::string& oldName, const std::
     const bool ownValChanges = ownVal && RenameLinkTargets(*ownVal, oldBase, newDbFile);
     for (const auto& f : files) {
         const std::string target = to.base + "." + Extension(f);
-        if (ownValChanges && EqualsIgnoreCase1252(Extension(f), "VAL")) StageVal(swap, from.dir, oldBase, target, *ownVal);
+        if (ownValChanges && vortab::SameNameNoCase(Extension(f), "VAL")) StageVal(swap, from.dir, oldBase, target, *ownVal);
         else StageMember(swap, f, target);
         swap.remove(FileNamePart(f));
     }
@@ -149,7 +149,7 @@ void deleteTable(const std::string& dir, const std::string& name) {
     // files, which no Paradox program opens as a table.
     FamilySwap swap(loc.dir, loc.base);
     std::vector<std::string> files = FamilyFiles(loc.dir, loc.base);
-    std::stable_partition(files.begin(), files.end(), [](const std::string& f) { return ToUpper1252(Extension(f)) == "DB"; });
+    std::stable_partition(files.begin(), files.end(), [](const std::string& f) { return vortab::UpperCase1252(Extension(f)) == "DB"; });
     for (const std::string& file : files) swap.remove(FileNamePart(file));
     swap.commit();
 }

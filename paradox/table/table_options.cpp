@@ -5,7 +5,7 @@
 #include <string>
 
 #include "paradox/storage/engine_error.h"
-#include "paradox/storage/text_case.h"
+#include "shared/text/case_fold.h"
 
 namespace paradox {
 
@@ -31,23 +31,23 @@ TableOptions ReadTableOptions(const TableDescriptor& d) {
     for (int i = 0; i < d.optionCount; ++i) {
         const std::string name(d.options[i].name, strnlen(d.options[i].name, sizeof d.options[i].name));
         const std::string value = OptionValue(d, i);
-        if (EqualsIgnoreCase1252(name, "LEVEL")) {
+        if (vortab::SameNameNoCase(name, "LEVEL")) {
             if (value == "3" || value == "4" || value == "5" || value == "7") r.level = value[0] - '0';
             else throw EngineError(err::kInvalidOptParam, "LEVEL " + value);
-        } else if (EqualsIgnoreCase1252(name, "BLOCK SIZE")) {
+        } else if (vortab::SameNameNoCase(name, "BLOCK SIZE")) {
             const long v = Digits(value);
             if (v != 1024 && v != 2048 && v != 4096 && v != 8192 && v != 16384 && v != 32768)
                 throw EngineError(err::kInvalidOptParam, "BLOCK SIZE " + value);
             r.blockSize = static_cast<uint32_t>(v);
-        } else if (EqualsIgnoreCase1252(name, "FILL FACTOR")) {
+        } else if (vortab::SameNameNoCase(name, "FILL FACTOR")) {
             const long v = Digits(value);
             if (v < 1 || v > 100) throw EngineError(err::kInvalidOptParam, "FILL FACTOR " + value);
             r.fillFactor = static_cast<int>(v);
-        } else if (EqualsIgnoreCase1252(name, "LANGDRIVER")) {
+        } else if (vortab::SameNameNoCase(name, "LANGDRIVER")) {
             r.driver = FindLanguageDriver(value);
             if (!r.driver) throw EngineError(err::kInvalidLangDriver, value);
-        } else if (EqualsIgnoreCase1252(name, "STRICTINTEGRTY")) {
-            const std::string v = ToUpper1252(value);
+        } else if (vortab::SameNameNoCase(name, "STRICTINTEGRTY")) {
+            const std::string v = vortab::UpperCase1252(value);
             if (v == "TRUE" || v == "1" || v == "YES") r.strictIntegrity = true;
             else if (v == "FALSE" || v == "0" || v == "NO") r.strictIntegrity = false;
             else throw EngineError(err::kInvalidOptParam, "STRICTINTEGRTY " + value);

@@ -68,9 +68,6 @@ private:
 // Records in a block from its header; 8962 when the count is impossible.
 uint32_t RecordsInBlock(const DbHeader& h, const uint8_t* block, const std::string& path);
 
-// Chooses the password for a protected table (candidates, then the callback); 10498 when none fits.
-void CheckPassword(const std::string& table, uint32_t checksum, const OpenOptions& options);
-
 // Opens the table's files and checks them; shared by Table::open and TableWriter::open.
 std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::string& name, const OpenOptions& options);
 

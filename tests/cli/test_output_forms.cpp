@@ -8,10 +8,10 @@
 
 #include "cli/base64.h"
 #include "cli/check_value.h"
-#include "cli/code_page.h"
 #include "cli/json_writer.h"
 #include "cli/value_text.h"
 #include "json_check.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::cli {
 namespace {

@@ -8,7 +8,7 @@
 #include "library/language/date_text.h"
 #include "library/language/locale_settings.h"
 #include "library/language/number_format.h"
-#include "library/language/text_1252.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab {
 namespace {
@@ -56,9 +56,9 @@ TEST(LocaleSettings, CodesetTextToWindows1252) {
 TEST(Text1252, EveryByteSurvivesUtf8) {
     std::string all;
     for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
-    const std::string utf8 = Utf8From1252(all);
-    EXPECT_EQ(Utf8To1252(utf8), all);
-    EXPECT_EQ(Utf8From1252("\x80\xE4\x9F"), "\xE2\x82\xAC\xC3\xA4\xC5\xB8");
+    const std::string utf8 = Cp1252ToUtf8(all);
+    EXPECT_EQ(Utf8ToCp1252(utf8), all);
+    EXPECT_EQ(Cp1252ToUtf8("\x80\xE4\x9F"), "\xE2\x82\xAC\xC3\xA4\xC5\xB8");
 }
 
 TEST(Text1252, MalformedUtf8BecomesQuestionMarks) {
@@ -75,7 +75,7 @@ TEST(Text1252, MalformedUtf8BecomesQuestionMarks) {
         {"\xF0\x9F\x98\x80", "?"},     // valid, not in Windows-1252
         {"\xFF", "?"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Utf8To1252(c.utf8), c.expected);
+    for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1252(c.utf8), c.expected);
 }
 
 TEST(LocaleSettings, PinnedDateOrderIsReadOnEveryCall) {

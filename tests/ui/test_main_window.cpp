@@ -30,16 +30,11 @@ std::int32_t CountingCheck(const char*, const char* line) {
     return std::string_view(line).find("BAD") != std::string_view::npos ? 2 : 0;
 }
 
-// Answers the next file dialog with path, after prepare has seen the dialog. The name goes into
-// the dialog's edit too: selectFile leaves it alone when the edit has the focus.
+// Answers the next file dialog with path, after prepare has seen the dialog.
 void ChooseFile(const QString& path, const std::function<void(QDialog*)>& prepare = {}) {
     OnNextModal([path, prepare](QDialog* d) {
-        auto* dialog = qobject_cast<QFileDialog*>(d);
-        QVERIFY(dialog);
         if (prepare) prepare(d);
-        dialog->selectFile(path);
-        if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(path);
-        d->accept();
+        AnswerFileDialog(d, path);
     });
 }
 
@@ -326,13 +321,8 @@ private slots:
             d->reject();
         });
         window_->Preview();
-        QTimer::singleShot(500, [&] {
-            for (QWidget* box : QApplication::topLevelWidgets())
-                if (box->objectName() == "aboutBox" && box->isVisible()) {
-                    shoot("about-box", box);
-                    qobject_cast<QDialog*>(box)->done(0);
-                }
-        });
+        MessageBoxWatcher about;
+        about.beforeAnswer = [&](QMessageBox* box) { shoot("about-box", box); };
         window_->ShowAbout();
         edit()->setModified(false);
     }

@@ -158,14 +158,7 @@ private slots:
         TfrmUpgrInfo w;
         w.StartUpgrade("db");
         MessageBoxWatcher boxes;
-        std::atomic<bool> running{false}, pressed{false};
-        QTimer press;
-        connect(&press, &QTimer::timeout, &w, [&] {
-            if (!running || pressed) return;
-            w.btnAbort->click();
-            pressed = true;
-        });
-        press.start(5);
+        std::atomic<bool> pressed{false};
         ProgressRecord r;
         r.ToApply = 3;
         bool goesOn = true;
@@ -175,7 +168,12 @@ private slots:
             r.Line = "FLD_ADD(\"ORDERS\",\"Notes\",FLDZSTRING,FLDSTDEFAULT,40,0)";
             r.Before = true;
             if (!progress(r)) return 0;
-            running = true;
+            // The user presses Abort while the line runs: the click is queued to the
+            // interface thread, and the line ends once it has been made.
+            QMetaObject::invokeMethod(&w, [&] {
+                w.btnAbort->click();
+                pressed = true;
+            }, Qt::QueuedConnection);
             while (!pressed) std::this_thread::sleep_for(std::chrono::milliseconds(2));  // the long line
             r.Before = false;
             r.Executed = 1;

@@ -20,7 +20,8 @@ class DatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* n : {"Orders.DB", "orders.PX", "CUSTOMER.db", "notes.txt"}) meta_test::WriteText(dir.file(n), "x");
-        meta_test::WriteText(dir.file("aliases.ini"), "[Shop]\nPATH=" + dir.str() + "/\n[Gone]\nPATH=/nonexistent/vortab\n");
+        meta_test::WriteText(dir.file("aliases.ini"), "[Shop]\nPATH=" + dir.str() + "/\n[Gone]\nPATH=/nonexistent/vortab\n"
+                                                      "[Notes]\nPATH=" + dir.file("notes.txt") + "\n");
         session.start();
     }
     meta_test::ScratchDir dir;
@@ -34,6 +35,7 @@ TEST_F(DatabaseTest, OpeningNeedsAStartedSessionAndAKnownAlias) {
     EXPECT_EQ(CodeOf([&] { Database db(session, "gone"); }), session_err::kInvalidDirectory);
     Database shop(session, "SHOP");
     EXPECT_EQ(shop.directory(), dir.str());  // trailing '/' dropped
+    EXPECT_EQ(Database(session, "notes").directory(), dir.str());  // PATH names a file: its directory
     Database standard(session);
     EXPECT_FALSE(standard.directory().empty());
 }

@@ -102,6 +102,19 @@ TEST_F(Protected, OpeningWithAnAuxiliaryPasswordHonoursItsRights) {
     }
     EXPECT_THROW(Table::open(dir.str(), "staff", Pw("Clerk")), EngineError);  // case matters
     EXPECT_NO_THROW(TableWriter::open(dir.str(), "staff", Pw("boss")));
+
+    // Typed at the prompt it opens the table as given: after a wrong answer, with its rights.
+    OpenOptions asked;
+    std::vector<std::string> answers{"wrong", "clerk"};
+    asked.askPassword = [&](const std::string&) -> std::optional<std::string> {
+        if (answers.empty()) return std::nullopt;
+        std::string next = answers.front();
+        answers.erase(answers.begin());
+        return next;
+    };
+    const Table prompted = Table::open(dir.str(), "staff", asked);
+    EXPECT_TRUE(answers.empty());
+    EXPECT_TRUE(prompted.readAll()[0][2].isNull());
 }
 
 TEST_F(Protected, RekeyingFollowsTheMasterPassword) {

@@ -15,6 +15,8 @@ int Cp1252FromUnicode(char32_t cp);
 std::string Cp1252ToUtf8(std::string_view text);
 // Malformed UTF-8 sequences count as one unmappable character each.
 std::string Utf8ToCp1252(std::string_view text);
+// Windows-1252 text as wide (Unicode) characters, for the C library's wide collation.
+std::wstring WideFrom1252(std::string_view text);
 
 void AppendUtf8(std::string& out, char32_t cp);
 // Decodes one UTF-8 sequence at text[i] and advances i; a malformed or overlong sequence yields

@@ -1,15 +1,9 @@
-#include "shared/cp1252.h"
+// Windows-1252 text to and from Unicode; the page itself is the one of shared/text/code_pages.
+#include "shared/text/cp1252.h"
+
+#include "shared/text/code_pages.h"
 
 namespace vortab {
-
-
-// Code points of 0x80-0x9F; the undefined positions hold their own value.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -72,14 +66,13 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 }
 
 char32_t UnicodeFrom1252(unsigned char c) {
-    if (c >= 0x80 && c <= 0x9F) return kHighControls[c - 0x80];
-    return c;
+    return c < 0x80 ? c : kUpperHalf1252[c - 0x80];
 }
 
 int Cp1252FromUnicode(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
     for (int k = 0; k < 32; ++k)
-        if (kHighControls[k] == cp) return 0x80 + k;
+        if (kUpperHalf1252[k] == cp) return 0x80 + k;
     // Spaces that locales use as thousands separators but Windows-1252 lacks.
     if (cp == 0x202F || cp == 0x2009 || cp == 0x2007) return 0xA0;
     return -1;
@@ -102,5 +95,11 @@ std::string Utf8ToCp1252(std::string_view text) {
     return out;
 }
 
+std::wstring WideFrom1252(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (char ch : text) out += static_cast<wchar_t>(UnicodeFrom1252(static_cast<unsigned char>(ch)));
+    return out;
+}
 
 }  // namespace vortab
