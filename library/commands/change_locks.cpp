@@ -6,10 +6,10 @@
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
 #include "library/commands/suspended_links.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
-#include "paradox/format/link_descriptor.h"
-#include "paradox/storage/lock_table.h"
 #include "paradox/storage/text_case.h"
+#include "shared/engine_records.h"
 
 namespace vortab {
 namespace {
@@ -22,8 +22,8 @@ std::vector<std::string> TablesOfChange(const std::string& table, const std::vec
     map->ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
     try {
         CommandTable opened(table, false);
-        for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))
-            if (link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent)) names.push_back(link.otherTable);
+        for (const RILinkDescriptor& link : LinkDescriptors(opened.table()))
+            if (link.kind == static_cast<std::uint32_t>(LinkKind::Dependent)) names.push_back(link.otherTable);
     } catch (...) {
         // a table that does not open has no links to follow; its command reports why
     }
@@ -51,10 +51,10 @@ void ChangeLocks::LockAll(const std::vector<std::string>& tables) {
 ChangeLocks::~ChangeLocks() { Release(); }
 
 void ChangeLocks::Release() {
-    paradox::Database& db = ContextDatabase();
+    engine::Database& db = ContextDatabase();
     for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
         try {
-            db.unlockTable(*it, paradox::LockMode::Exclusive);
+            db.unlockTable(*it, engine::LockMode::Exclusive);
         } catch (...) {
             // a lock the handle no longer holds is gone already
         }
@@ -66,7 +66,7 @@ void ChangeLocks::Lock(const std::string& table) {
     const std::string file = WithDefaultExtension(table, ThreadDatabaseContext().driver);
     const auto same = [&](const std::string& held) { return paradox::EqualsIgnoreCase1252(held, file); };
     if (std::any_of(held_.begin(), held_.end(), same)) return;
-    ContextDatabase().lockTable(file, paradox::LockMode::Exclusive);
+    ContextDatabase().lockTable(file, engine::LockMode::Exclusive);
     held_.push_back(file);
 }
 

@@ -1,5 +1,6 @@
 // Case-insensitive comparison of 8-bit names (table, field and file names) with the
-// Windows-1252 upper-case mapping, as the engine compares names.
+// Windows-1252 upper-case mapping, as the engine compares names. Inline: the script library and
+// the structure reader use it too, and libparadox.so exports only the engine's face.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -26,7 +27,18 @@ inline constexpr std::array<std::uint8_t, 256> kUpper1252 = [] {
 }  // namespace detail
 
 inline char UpperCase1252(char c) { return static_cast<char>(detail::kUpper1252[static_cast<unsigned char>(c)]); }
-std::string ToUpper1252(std::string_view s);
-bool EqualsIgnoreCase1252(std::string_view a, std::string_view b);
+
+inline std::string ToUpper1252(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = UpperCase1252(c);
+    return out;
+}
+
+inline bool EqualsIgnoreCase1252(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperCase1252(a[i]) != UpperCase1252(b[i])) return false;
+    return true;
+}
 
 }  // namespace paradox
