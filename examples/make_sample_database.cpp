@@ -3,27 +3,49 @@
 // on the customer it names), each with a few records, and the site's settings (site.ini, as in
 // this folder) that the script reads; --orders makes ORDERS that large, so that its restructures
 // take a while. Refuses a directory that is not empty.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <vector>
 
-#include "paradox/change/index_ops.h"
-#include "paradox/format/descriptor_builder.h"
-#include "paradox/storage/engine_error.h"
-#include "paradox/table/table_writer.h"
+#include "paradox/api/engine_error.h"
+#include "paradox/api/table.h"
+#include "paradox/api/table_changes.h"
 
 namespace {
 
-using paradox::Value;
+namespace px = paradox::api;
+using px::Value;
+
+px::Field NewField(const std::string& name, px::FieldType type, px::FieldSubtype subType = px::FieldSubtype::None,
+                   std::int16_t size = 0) {
+    px::Field f;
+    f.name = name;
+    f.type = type;
+    f.subType = subType;
+    f.units1 = size;
+    return f;
+}
+
+// A new table of these fields, keyed by the first.
+void CreateKeyed(const std::string& dir, const std::string& name, std::vector<px::Field> fields) {
+    px::TableRequest request;
+    request.tableName = name;
+    request.fields = std::move(fields);
+    for (std::size_t i = 0; i < request.fields.size(); ++i) request.fields[i].number = static_cast<std::uint16_t>(i + 1);
+    request.fieldOps.assign(request.fields.size(), px::Operation::Add);
+    px::CreateTable(dir, request, {1, false});
+}
 
 void CreateCustomers(const std::string& dir) {
-    paradox::DescriptorBuilder b("CUSTOMER");
-    b.field("Id", paradox::FLDINT32).field("Name", paradox::FLDZSTRING, 0, 30).field("City", paradox::FLDZSTRING, 0, 20);
-    paradox::createTable(dir, b.descriptor(), {1, false});
-    paradox::TableWriter w = paradox::TableWriter::open(dir, "CUSTOMER");
+    CreateKeyed(dir, "CUSTOMER",
+                {NewField("Id", px::FieldType::Int32), NewField("Name", px::FieldType::ZString, px::FieldSubtype::None, 30),
+                 NewField("City", px::FieldType::ZString, px::FieldSubtype::None, 20)});
+    px::RecordWriter w = px::RecordWriter::Open(dir, "CUSTOMER");
     w.insert({Value::integer(1), Value::text("Meier & Sohn"), Value::text("Hamburg")});
     w.insert({Value::integer(2), Value::text("Dupont SA"), Value::text("Lyon")});
     w.insert({Value::integer(3), Value::text("Rossi Srl"), Value::text("Torino")});
@@ -31,13 +53,10 @@ void CreateCustomers(const std::string& dir) {
 }
 
 void CreateOrders(const std::string& dir, int count) {
-    paradox::DescriptorBuilder b("ORDERS");
-    b.field("OrderNo", paradox::FLDINT32)
-        .field("CustId", paradox::FLDINT32)
-        .field("Amount", paradox::FLDFLOAT, paradox::FLDSTMONEY)
-        .field("Placed", paradox::FLDDATE);
-    paradox::createTable(dir, b.descriptor(), {1, false});
-    paradox::TableWriter w = paradox::TableWriter::open(dir, "ORDERS");
+    CreateKeyed(dir, "ORDERS",
+                {NewField("OrderNo", px::FieldType::Int32), NewField("CustId", px::FieldType::Int32),
+                 NewField("Amount", px::FieldType::Float, px::FieldSubtype::Money), NewField("Placed", px::FieldType::Date)});
+    px::RecordWriter w = px::RecordWriter::Open(dir, "ORDERS");
     const int32_t day = 730000;  // days since 1.1.0001: a day in 1999
     w.insert({Value::integer(1001), Value::integer(1), Value::number(250.5), Value::date(day)});
     w.insert({Value::integer(1002), Value::integer(2), Value::number(99.0), Value::date(day + 40)});
@@ -46,12 +65,11 @@ void CreateOrders(const std::string& dir, int count) {
         w.insert({Value::integer(1001 + n), Value::integer(1 + n % 3), Value::number(10.0 + n % 1000), Value::date(day + n % 3650)});
     w.commit();
     // A link needs an index led by its fields on the dependent table.
-    paradox::IndexDescriptor byCustomer{};
-    std::snprintf(byCustomer.name, sizeof byCustomer.name, "CustId");
-    byCustomer.keyFieldCount = 1;
-    byCustomer.keyFields[0] = 2;
-    byCustomer.maintained = 1;
-    paradox::AddIndex(dir, "ORDERS", byCustomer);
+    px::Index byCustomer;
+    byCustomer.name = "CustId";
+    byCustomer.keyFields = {2};
+    byCustomer.maintained = true;
+    px::AddIndex(dir, "ORDERS", byCustomer);
 }
 
 void WriteSiteSettings(const std::string& dir) {
@@ -78,7 +96,7 @@ int main(int argc, char** argv) {
         CreateCustomers(dir);
         CreateOrders(dir, orders);
         WriteSiteSettings(dir);
-    } catch (const paradox::EngineError& e) {
+    } catch (const px::EngineError& e) {
         std::fprintf(stderr, "make_sample_database: %d %s\n", e.code(), e.what());
         return 1;
     } catch (const std::exception& e) {

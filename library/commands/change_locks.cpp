@@ -5,9 +5,9 @@
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
-#include "paradox/format/link_descriptor.h"
-#include "paradox/storage/lock_table.h"
+#include "shared/engine_records.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
@@ -18,7 +18,7 @@ namespace {
 std::vector<std::string> OtherTablesOfChange(const std::vector<std::string>& others, const tRintList& dependents) {
     std::vector<std::string> names = others;
     dependents.ForEach([&](const tRintClass& entry) { names.push_back(entry.tableName); });
-    for (const paradox::RILinkDescriptor& link : dependents.startLinks)
+    for (const RILinkDescriptor& link : dependents.startLinks)
         if (IsDependentLink(link)) names.push_back(link.otherTable);
     return names;
 }
@@ -53,10 +53,10 @@ void ChangeLocks::LockAll(const std::vector<std::string>& tables) {
 ChangeLocks::~ChangeLocks() { Release(); }
 
 void ChangeLocks::Release() {
-    paradox::Database& db = ContextDatabase();
+    engine::Database& db = ContextDatabase();
     for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
         try {
-            db.unlockTable(*it, paradox::LockMode::Exclusive);
+            db.unlockTable(*it, engine::LockMode::Exclusive);
         } catch (...) {
             // a lock the handle no longer holds is gone already
         }
@@ -68,7 +68,7 @@ void ChangeLocks::Lock(const std::string& table) {
     const std::string file = WithDefaultExtension(table, ThreadDatabaseContext().driver);
     const auto same = [&](const std::string& held) { return vortab::SameNameNoCase(held, file); };
     if (std::any_of(held_.begin(), held_.end(), same)) return;
-    ContextDatabase().lockTable(file, paradox::LockMode::Exclusive);
+    ContextDatabase().lockTable(file, engine::LockMode::Exclusive);
     held_.push_back(file);
 }
 

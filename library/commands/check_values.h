@@ -6,14 +6,13 @@
 #include <cstdint>
 
 #include "library/language/value.h"
-#include "paradox/format/check_descriptor.h"
-#include "paradox/format/descriptors.h"
+#include "shared/engine_records.h"
 
 namespace vortab {
 
 // Fills the zero-filled buffer; 9986 for a field type that takes no check value or a value
 // the buffer or the field cannot hold.
-void NativeCheckValue(const paradox::FieldDescriptor& field, const Value& value,
-                      std::uint8_t (&out)[paradox::kCheckValueSize]);
+void NativeCheckValue(const FieldDescriptor& field, const Value& value,
+                      std::uint8_t (&out)[kCheckValueSize]);
 
 }  // namespace vortab

@@ -2,9 +2,9 @@
 
 #include <limits>
 
+#include "library/engine/engine.h"
 #include "library/language/integer_conversion.h"
 #include "library/language/status_map.h"
-#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 
@@ -21,7 +21,7 @@ void RunCommand(Value& result, const std::function<void()>& body) {
 std::int16_t Int16Argument(const Value& v) {
     const std::int32_t n = RoundToInt32(v.toNumber());
     if (n < std::numeric_limits<std::int16_t>::min() || n > std::numeric_limits<std::int16_t>::max())
-        throw paradox::EngineError(paradox::err::kInvalidParam, "number out of range");
+        throw engine::EngineError(engine::err::kInvalidParam, "number out of range");
     return static_cast<std::int16_t>(n);
 }
 

@@ -4,9 +4,9 @@
 
 #include "library/commands/database_context.h"
 #include "library/commands/passwords.h"
+#include "library/engine/engine.h"
 #include "library/engine/engine_session.h"
 #include "library/language/errors.h"
-#include "paradox/storage/lock_table.h"
 
 namespace vortab {
 
@@ -49,16 +49,16 @@ void CommandTable::AfterTableOpen() {
 void CommandTable::Open() {
     if (table_) return;
     BeforeTableOpen();
-    paradox::Database& db = ContextDatabase();
+    engine::Database& db = ContextDatabase();
     const std::string fileName = WithDefaultExtension(name_, ThreadDatabaseContext().driver);
     if (exclusive_) {
-        db.lockTable(fileName, paradox::LockMode::Exclusive);
+        db.lockTable(fileName, engine::LockMode::Exclusive);
         locked_ = true;
     }
     try {
-        paradox::OpenOptions options;
-        options.passwords = EngineSession().passwords().all();
-        table_.emplace(paradox::Table::open(db.directory(), fileName, options));
+        engine::OpenOptions options;
+        options.passwords = EngineSession().knownPasswords();
+        table_.emplace(engine::Table::Open(db.directory(), fileName, options));
         AfterTableOpen();
     } catch (...) {
         Close();
@@ -71,7 +71,7 @@ void CommandTable::Close() {
     if (locked_) {
         locked_ = false;
         ContextDatabase().unlockTable(WithDefaultExtension(name_, ThreadDatabaseContext().driver),
-                                      paradox::LockMode::Exclusive);
+                                      engine::LockMode::Exclusive);
     }
 }
 

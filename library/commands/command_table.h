@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "paradox/table/table.h"
+#include "library/engine/engine.h"
 #include "shared/driver_kind.h"
 
 namespace vortab {
@@ -23,7 +23,7 @@ public:
     CommandTable(const CommandTable&) = delete;
     CommandTable& operator=(const CommandTable&) = delete;
 
-    const paradox::Table& table() const { return *table_; }
+    const engine::Table& table() const { return *table_; }
     const std::string& name() const { return name_; }
     std::uint32_t tag() const { return tag_; }  // header password checksum, 0 when unprotected
     bool exclusive() const { return exclusive_; }
@@ -43,7 +43,7 @@ private:
     bool exclusive_ = false;
     bool locked_ = false;
     std::uint32_t tag_ = 0;
-    std::optional<paradox::Table> table_;
+    std::optional<engine::Table> table_;
 };
 
 }  // namespace vortab

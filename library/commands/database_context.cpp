@@ -1,7 +1,7 @@
 #include "library/commands/database_context.h"
 
+#include "library/engine/engine.h"
 #include "library/engine/engine_session.h"
-#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 
@@ -16,7 +16,7 @@ std::string ResolveDatabaseDirectory(const std::string& database) {
 
 void CloseDatabase() {
     DatabaseContext& ctx = ThreadDatabaseContext();
-    std::unique_ptr<paradox::Database> handle = std::move(ctx.handle);
+    std::unique_ptr<engine::Database> handle = std::move(ctx.handle);
     ctx = DatabaseContext{};
     if (handle) handle->close();
 }
@@ -30,7 +30,7 @@ void UseDatabase(const std::string& database, const std::string& driver) {
         ctx.driver = driver;
         ctx.driverKind = DriverKindOf(driver);
         ctx.directory = ResolveDatabaseDirectory(database);
-        auto handle = std::make_unique<paradox::Database>(EngineSession());
+        auto handle = std::make_unique<engine::Database>(EngineSession());
         handle->setDirectory(ctx.directory);
         ctx.handle = std::move(handle);
     } catch (...) {
@@ -39,9 +39,9 @@ void UseDatabase(const std::string& database, const std::string& driver) {
     }
 }
 
-paradox::Database& ContextDatabase() {
+engine::Database& ContextDatabase() {
     DatabaseContext& ctx = ThreadDatabaseContext();
-    if (!ctx.handle) throw paradox::EngineError(paradox::err::kInvalidParam, "no open database");
+    if (!ctx.handle) throw engine::EngineError(engine::err::kInvalidParam, "no open database");
     return *ctx.handle;
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "paradox/table/database.h"
+#include "library/engine/engine.h"
 #include "shared/driver_kind.h"
 
 namespace vortab {
@@ -15,7 +15,7 @@ struct DatabaseContext {
     std::string driver;     // as given
     std::string database;   // as given
     std::string directory;  // what the database text resolved to
-    std::unique_ptr<paradox::Database> handle;
+    std::unique_ptr<engine::Database> handle;
 };
 
 DatabaseContext& ThreadDatabaseContext();
@@ -25,7 +25,7 @@ void UseDatabase(const std::string& database, const std::string& driver);
 // Clears the context and closes its database handle.
 void CloseDatabase();
 // The open database of the calling thread (9986 when there is none).
-paradox::Database& ContextDatabase();
+engine::Database& ContextDatabase();
 
 // An alias's "PATH" (the directory part when it names a file), otherwise the text itself.
 std::string ResolveDatabaseDirectory(const std::string& database);

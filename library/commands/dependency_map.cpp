@@ -9,9 +9,8 @@
 #include "library/commands/passwords.h"
 #include "library/commands/restructure_sequence.h"
 #include "library/commands/suspended_links.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
-#include "paradox/storage/engine_error.h"
-#include "paradox/storage/fault_injection.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
@@ -41,7 +40,7 @@ std::unique_ptr<tRintClass> ReadLinks(const std::string& name) {
     entry->tableName = name;
     entry->tag = table.tag();
     entry->links = LinkDescriptors(table.table());
-    for (paradox::RILinkDescriptor& link : entry->links) {
+    for (RILinkDescriptor& link : entry->links) {
         const std::string canonical = CanonicalTableName(link.otherTable);
         std::memset(link.otherTable, 0, sizeof link.otherTable);
         std::strncpy(link.otherTable, canonical.c_str(), sizeof link.otherTable - 1);
@@ -59,8 +58,8 @@ public:
         if (Key(name) == start_) list_.startLinks = entry->links;
         if (entry->links.empty()) return;
         std::vector<std::string> dependents;
-        for (const paradox::RILinkDescriptor& link : entry->links)
-            if (link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Master))
+        for (const RILinkDescriptor& link : entry->links)
+            if (link.kind == static_cast<std::uint32_t>(LinkKind::Master))
                 dependents.emplace_back(link.otherTable);
         if (Key(name) != start_) list_.Add(std::move(entry));
         for (const std::string& dependent : dependents) Walk(dependent);
@@ -74,7 +73,7 @@ private:
 
 void LinkMasters(tRintList& list) {
     list.ForEach([&](tRintClass& entry) {
-        for (const paradox::RILinkDescriptor& link : entry.links) {
+        for (const RILinkDescriptor& link : entry.links) {
             if (!IsDependentLink(link)) continue;
             if (tRintClass* master = list.GetRintForTbl(link.otherTable))
                 if (master != &entry) entry.MyMasters.push_back(master);
@@ -93,15 +92,15 @@ void SortMastersFirst(tRintList& list) {
 // leads them, a table is gone), as against a password, a lock or the disk, which may be
 // mended before the next try.
 bool RefusedForGood(int code) {
-    namespace err = paradox::err;
+    namespace err = engine::err;
     for (const int refusal : {err::kRintReqIndex, err::kKeyFieldTypeMismatch, err::kInvalidParam, err::kNoSuchTable,
                               err::kNoSuchIndex, err::kInvalidRestructOp, err::kInvalidFieldDesc})
         if (code == refusal) return true;
     return false;
 }
 
-void ApplyToLink(tRintClass& entry, const paradox::RILinkDescriptor& link,
-                 paradox::OperationCode op) {
+void ApplyToLink(tRintClass& entry, const RILinkDescriptor& link,
+                 OperationCode op) {
     TableRestructure restructure(entry.tableName, ThreadDatabaseContext().driver);
     restructure.links.push_back(link);
     restructure.linkOps.push_back(op);
@@ -109,7 +108,7 @@ void ApplyToLink(tRintClass& entry, const paradox::RILinkDescriptor& link,
     char keyViolation[261] = {};
     RunRestructureSequence(restructure, keyViolation);
     if (keyViolation[0] != '\0')
-        throw paradox::EngineError(paradox::err::kMasterMissing, keyViolation);
+        throw engine::EngineError(engine::err::kMasterMissing, keyViolation);
 }
 
 }  // namespace
@@ -146,7 +145,7 @@ void SuspendDependentLinks(tRintList& map, const std::function<void(const tRintC
         for (std::size_t i = 0; i < entry.links.size(); ++i) {
             if (!IsDependentLink(entry.links[i]) || entry.suspended[i]) continue;
             if (beforeDrop) beforeDrop(entry, i);
-            ApplyToLink(entry, entry.links[i], paradox::CRDROP);
+            ApplyToLink(entry, entry.links[i], CRDROP);
             entry.suspended[i] = true;
         }
     });
@@ -160,12 +159,12 @@ void RestoreDependentLinks(tRintList& map) {
         for (std::size_t i = 0; i < entry.links.size(); ++i) {
             if (!entry.suspended[i]) continue;
             try {
-                ApplyToLink(entry, entry.links[i], paradox::CRADD);
+                ApplyToLink(entry, entry.links[i], CRADD);
                 entry.suspended[i] = false;
-            } catch (const paradox::EngineError& e) {
+            } catch (const engine::EngineError& e) {
                 // 9733: the link is back, with its orphans set aside. A link the tables as they
                 // now stand refuse is given up: no later try could add it.
-                if (e.code() == paradox::err::kMasterMissing || RefusedForGood(e.code())) entry.suspended[i] = false;
+                if (e.code() == engine::err::kMasterMissing || RefusedForGood(e.code())) entry.suspended[i] = false;
                 if (!firstFailure) firstFailure = std::current_exception();
             } catch (...) {
                 if (!firstFailure) firstFailure = std::current_exception();
@@ -189,9 +188,9 @@ void WithDependentLinksSuspended(const std::string& table, tRintList& dependents
     std::exception_ptr failure;
     try {
         SuspendDependentLinks(dependents, [&](const tRintClass& entry, std::size_t i) { journal.BeforeDrop(entry, i); });
-        paradox::fault::FaultPoint("links: suspended");
+        engine::FaultPoint("links: suspended");
         change();
-        paradox::fault::FaultPoint("links: master changed");
+        engine::FaultPoint("links: master changed");
     } catch (...) {
         failure = std::current_exception();
     }

@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "library/language/object_list.h"
-#include "paradox/format/link_descriptor.h"
+#include "shared/engine_records.h"
 
 namespace vortab {
 
 class tRintClass {
 public:
     std::string tableName;
-    std::vector<paradox::RILinkDescriptor> links;  // other-table names made canonical
+    std::vector<RILinkDescriptor> links;  // other-table names made canonical
     std::uint32_t tag = 0;                         // the table's password checksum
     std::vector<tRintClass*> MyMasters;            // not owned
     std::vector<bool> suspended;                   // per link: dropped by SuspendDependentLinks
@@ -33,12 +33,12 @@ public:
 
     // The mapped table's own links (other-table names made canonical), read while the map was
     // built: the table itself is no entry of its map.
-    std::vector<paradox::RILinkDescriptor> startLinks;
+    std::vector<RILinkDescriptor> startLinks;
 };
 
 // True for the link a dependent table holds of its master (not the master's record of it).
-inline bool IsDependentLink(const paradox::RILinkDescriptor& link) {
-    return link.kind == static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
+inline bool IsDependentLink(const RILinkDescriptor& link) {
+    return link.kind == static_cast<std::uint32_t>(LinkKind::Dependent);
 }
 
 // The name as the context database lists it (with its extension), else the bare name.

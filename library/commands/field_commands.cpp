@@ -16,7 +16,7 @@
 namespace vortab {
 namespace {
 
-using EditStep = std::function<void(FieldEdit&, const std::vector<paradox::FieldDescriptor>&)>;
+using EditStep = std::function<void(FieldEdit&, const std::vector<FieldDescriptor>&)>;
 
 void FieldRestructure(const std::string& tableName, const EditStep& edit) {
     ChangeLocks locks(tableName);
@@ -25,7 +25,7 @@ void FieldRestructure(const std::string& tableName, const EditStep& edit) {
     {
         CommandTable table(tableName, false);
         tag = table.tag();
-        const std::vector<paradox::FieldDescriptor> current = FieldDescriptors(table.table());
+        const std::vector<FieldDescriptor> current = FieldDescriptors(table.table());
         FieldEdit fields = StartFieldEdit(current);
         edit(fields, current);
         restructure.fields = std::move(fields.fields);

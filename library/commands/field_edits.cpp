@@ -4,24 +4,24 @@
 #include <cstring>
 
 #include "library/commands/table_descriptor.h"
+#include "library/engine/engine.h"
 #include "library/language/errors.h"
-#include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
 
 [[noreturn]] void InvalidParameter(const std::string& what) {
-    throw paradox::EngineError(paradox::err::kInvalidParam, what);
+    throw engine::EngineError(engine::err::kInvalidParam, what);
 }
 
 // Types whose size attributes are part of what makes two fields the same.
 bool SizeMatters(std::int16_t type) {
-    return type == paradox::FLDZSTRING || type == paradox::FLDBLOB ||
-           type == paradox::FLDBYTES || type == paradox::FLDVARBYTES;
+    return type == FLDZSTRING || type == FLDBLOB ||
+           type == FLDBYTES || type == FLDVARBYTES;
 }
 
-bool SameField(const paradox::FieldDescriptor& a, const paradox::FieldDescriptor& existing) {
+bool SameField(const FieldDescriptor& a, const FieldDescriptor& existing) {
     if (std::strcmp(a.name, existing.name) != 0) return false;
     if (a.type != existing.type || a.subType != existing.subType) return false;
     if (SizeMatters(existing.type))
@@ -31,21 +31,21 @@ bool SameField(const paradox::FieldDescriptor& a, const paradox::FieldDescriptor
 
 }  // namespace
 
-FieldEdit StartFieldEdit(const std::vector<paradox::FieldDescriptor>& current) {
-    FieldEdit edit{current, std::vector<paradox::OperationCode>(current.size(), paradox::CRNOOP)};
+FieldEdit StartFieldEdit(const std::vector<FieldDescriptor>& current) {
+    FieldEdit edit{current, std::vector<OperationCode>(current.size(), CRNOOP)};
     for (std::size_t i = 0; i < edit.fields.size(); ++i)
         edit.fields[i].fieldNumber = static_cast<std::uint16_t>(i + 1);
     return edit;
 }
 
-int FindFieldIndex(const std::vector<paradox::FieldDescriptor>& fields, const std::string& name) {
+int FindFieldIndex(const std::vector<FieldDescriptor>& fields, const std::string& name) {
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (SameNameNoCase(fields[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 
-paradox::FieldDescriptor NewFieldDescriptor(const std::string& name, const FieldSpec& spec) {
-    paradox::FieldDescriptor field{};
+FieldDescriptor NewFieldDescriptor(const std::string& name, const FieldSpec& spec) {
+    FieldDescriptor field{};
     CopyName(field.name, sizeof field.name, name);
     field.type = spec.type;
     field.subType = spec.subType;
@@ -57,31 +57,31 @@ paradox::FieldDescriptor NewFieldDescriptor(const std::string& name, const Field
 void EditAddField(FieldEdit& edit, const std::string& name, const FieldSpec& spec) {
     if (FindFieldIndex(edit.fields, name) >= 0) throw EAlreadyUpdated();
     edit.fields.push_back(NewFieldDescriptor(name, spec));
-    edit.ops.push_back(paradox::CRADD);
+    edit.ops.push_back(CRADD);
 }
 
 void EditDropField(FieldEdit& edit, const std::string& name) {
     const int index = FindFieldIndex(edit.fields, name);
     if (index < 0) throw EAlreadyUpdated();
     if (edit.fields.size() < 2)
-        throw paradox::EngineError(paradox::err::kInvalidModifyRequest, "last field");
+        throw engine::EngineError(engine::err::kInvalidModifyRequest, "last field");
     edit.fields.erase(edit.fields.begin() + index);
     edit.ops.erase(edit.ops.begin() + index);
 }
 
-void EditChangeField(FieldEdit& edit, const std::vector<paradox::FieldDescriptor>& current,
+void EditChangeField(FieldEdit& edit, const std::vector<FieldDescriptor>& current,
                      const std::string& name, const std::string& newName, const FieldSpec& spec) {
     const int index = FindFieldIndex(edit.fields, name);
     if (index < 0) InvalidParameter("no field " + name);
-    paradox::FieldDescriptor& field = edit.fields[static_cast<std::size_t>(index)];
+    FieldDescriptor& field = edit.fields[static_cast<std::size_t>(index)];
     if (!newName.empty()) CopyName(field.name, sizeof field.name, newName);
     if (spec.type >= 0) field.type = spec.type;
     if (spec.subType >= 0) field.subType = spec.subType;
     if (spec.size >= 0) field.units1 = spec.size;
     if (spec.decimals >= 0) field.units2 = spec.decimals;
-    for (const paradox::FieldDescriptor& existing : current)
+    for (const FieldDescriptor& existing : current)
         if (SameField(field, existing)) throw EAlreadyUpdated();
-    edit.ops[static_cast<std::size_t>(index)] = paradox::CRMODIFY;
+    edit.ops[static_cast<std::size_t>(index)] = CRMODIFY;
 }
 
 void EditMoveField(FieldEdit& edit, const std::string& name, int position) {
@@ -91,11 +91,11 @@ void EditMoveField(FieldEdit& edit, const std::string& name, int position) {
     if (from < 0) InvalidParameter("no field " + name);
     const int to = position - 1;
     if (from == to) throw EAlreadyUpdated();
-    const paradox::FieldDescriptor moved = edit.fields[static_cast<std::size_t>(from)];
+    const FieldDescriptor moved = edit.fields[static_cast<std::size_t>(from)];
     edit.fields.erase(edit.fields.begin() + from);
     edit.fields.insert(edit.fields.begin() + to, moved);
     for (int i = std::min(from, to); i <= std::max(from, to); ++i)
-        edit.ops[static_cast<std::size_t>(i)] = paradox::CRCOPY;
+        edit.ops[static_cast<std::size_t>(i)] = CRCOPY;
 }
 
 }  // namespace vortab

@@ -7,32 +7,32 @@
 #include <string>
 #include <vector>
 
-#include "paradox/format/descriptors.h"
+#include "shared/engine_records.h"
 
 namespace vortab {
 
 struct FieldEdit {
-    std::vector<paradox::FieldDescriptor> fields;
-    std::vector<paradox::OperationCode> ops;
+    std::vector<FieldDescriptor> fields;
+    std::vector<OperationCode> ops;
 };
 
 // Field numbers 1..n in table order, every operation code 0.
-FieldEdit StartFieldEdit(const std::vector<paradox::FieldDescriptor>& current);
+FieldEdit StartFieldEdit(const std::vector<FieldDescriptor>& current);
 
 // Position (0-based) of the field named `name` (without regard to case), or -1.
-int FindFieldIndex(const std::vector<paradox::FieldDescriptor>& fields, const std::string& name);
+int FindFieldIndex(const std::vector<FieldDescriptor>& fields, const std::string& name);
 
 struct FieldSpec {
     std::int16_t type = 0, subType = 0, size = 0, decimals = 0;
 };
 
 // A zero-filled descriptor of a new field (9986 for a name longer than 31 bytes).
-paradox::FieldDescriptor NewFieldDescriptor(const std::string& name, const FieldSpec& spec);
+FieldDescriptor NewFieldDescriptor(const std::string& name, const FieldSpec& spec);
 
 void EditAddField(FieldEdit& edit, const std::string& name, const FieldSpec& spec);
 void EditDropField(FieldEdit& edit, const std::string& name);
 // Negative values of spec keep the field's current ones; an empty newName keeps the name.
-void EditChangeField(FieldEdit& edit, const std::vector<paradox::FieldDescriptor>& current,
+void EditChangeField(FieldEdit& edit, const std::vector<FieldDescriptor>& current,
                      const std::string& name, const std::string& newName, const FieldSpec& spec);
 // position is 1-based.
 void EditMoveField(FieldEdit& edit, const std::string& name, int position);

@@ -9,17 +9,17 @@
 #include "library/commands/field_edits.h"
 #include "library/commands/field_list.h"
 #include "library/commands/table_descriptor.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
 
 [[noreturn]] void InvalidParameter(const std::string& what) {
-    throw paradox::EngineError(paradox::err::kInvalidParam, what);
+    throw engine::EngineError(engine::err::kInvalidParam, what);
 }
 
 // Members of the packed record are written through memcpy: they may lie at odd addresses.
@@ -32,15 +32,15 @@ std::uint16_t Get16(const std::uint16_t* array, std::size_t i) {
     return value;
 }
 
-int FieldNumber(const std::vector<paradox::FieldDescriptor>& fields, const std::string& name) {
+int FieldNumber(const std::vector<FieldDescriptor>& fields, const std::string& name) {
     const int index = FindFieldIndex(fields, name);
     if (index < 0) InvalidParameter("no field " + name);
     return index + 1;
 }
 
-bool HasIndexNamed(const paradox::Table& table, const std::string& name) {
-    for (const paradox::IndexDescriptor& index : IndexDescriptors(table))
-        if (SameNameNoCase(paradox::fixedText(index.name), name)) return true;
+bool HasIndexNamed(const engine::Table& table, const std::string& name) {
+    for (const IndexDescriptor& index : IndexDescriptors(table))
+        if (SameNameNoCase(fixedText(index.name), name)) return true;
     return false;
 }
 
@@ -48,7 +48,7 @@ void AddIndex(const std::string& tableName, const std::string& name, const std::
               const std::string& descending, std::uint32_t options) {
     const ChangeLocks locks(tableName);
     CommandTable table(tableName, false);
-    const paradox::IndexDescriptor index =
+    const IndexDescriptor index =
         BuildIndexDescriptor(FieldDescriptors(table.table()), name, keys, descending, options);
     if (HasIndexNamed(table.table(), name)) throw EAlreadyUpdated();
     table.ReopenExclusive();
@@ -56,7 +56,7 @@ void AddIndex(const std::string& tableName, const std::string& name, const std::
                                                   table.table().properties().name, index);
     // A primary key moved records with repeated keys out of the table: not a plain success.
     if (setAside > 0)
-        throw paradox::EngineError(paradox::err::kMasterMissing, "records with repeated keys set aside");
+        throw engine::EngineError(engine::err::kMasterMissing, "records with repeated keys set aside");
 }
 
 void DropIndex(const std::string& tableName, const std::string& name) {
@@ -69,14 +69,14 @@ void DropIndex(const std::string& tableName, const std::string& name) {
 
 }  // namespace
 
-paradox::IndexDescriptor BuildIndexDescriptor(const std::vector<paradox::FieldDescriptor>& fields,
+IndexDescriptor BuildIndexDescriptor(const std::vector<FieldDescriptor>& fields,
                                               const std::string& name, const std::string& keys,
                                               const std::string& descending, std::uint32_t options) {
-    paradox::IndexDescriptor d{};
+    IndexDescriptor d{};
     CopyName(d.name, sizeof d.name, name);
     const std::vector<std::string> keyNames = SplitFieldList(keys);
     const std::vector<std::string> descendingNames = SplitFieldList(descending);
-    if (keyNames.size() > paradox::kMaxKeyFields) InvalidParameter("more than 16 key fields");
+    if (keyNames.size() > kMaxKeyFields) InvalidParameter("more than 16 key fields");
     const bool primary = (options & ixopt::kPrimary) != 0;
     std::uint16_t wholeDescending =
         (options & ixopt::kDescending) != 0 && descendingNames.empty() ? 1 : 0;

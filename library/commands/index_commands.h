@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "library/language/handler.h"
-#include "paradox/format/descriptors.h"
-#include "paradox/format/index_descriptor.h"
+#include "shared/engine_records.h"
 
 namespace vortab {
 
@@ -19,7 +18,7 @@ inline constexpr std::uint32_t kPrimary = 1, kUnique = 2, kDescending = 4,
 
 // The descriptor IX_ADD hands the engine; 9986 for a field the table lacks or a list of more
 // than 16 key fields.
-paradox::IndexDescriptor BuildIndexDescriptor(const std::vector<paradox::FieldDescriptor>& fields,
+IndexDescriptor BuildIndexDescriptor(const std::vector<FieldDescriptor>& fields,
                                               const std::string& name, const std::string& keys,
                                               const std::string& descending, std::uint32_t options);
 

@@ -11,23 +11,23 @@
 #include "library/commands/field_list.h"
 #include "library/commands/passwords.h"
 #include "library/commands/restructure_sequence.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
 
 [[noreturn]] void InvalidParameter(const std::string& what) {
-    throw paradox::EngineError(paradox::err::kInvalidParam, what);
+    throw engine::EngineError(engine::err::kInvalidParam, what);
 }
 
 // 1-based field numbers of the named fields; 9986 for a field the table lacks.
-std::vector<std::uint16_t> FieldNumbers(const paradox::Table& table,
+std::vector<std::uint16_t> FieldNumbers(const engine::Table& table,
                                         const std::vector<std::string>& names) {
-    const std::vector<paradox::FieldDescriptor> fields = FieldDescriptors(table);
+    const std::vector<FieldDescriptor> fields = FieldDescriptors(table);
     std::vector<std::uint16_t> numbers;
     for (const std::string& name : names) {
         const int index = FindFieldIndex(fields, name);
@@ -49,15 +49,15 @@ void StorePacked(std::uint16_t* array, const std::vector<std::uint16_t>& values)
 }
 
 // Some index of the table must have these fields, in this order, as its leading key fields.
-void RequireLeadingIndex(const paradox::Table& table, const std::vector<std::uint16_t>& numbers) {
-    for (const paradox::IndexDescriptor& index : IndexDescriptors(table)) {
+void RequireLeadingIndex(const engine::Table& table, const std::vector<std::uint16_t>& numbers) {
+    for (const IndexDescriptor& index : IndexDescriptors(table)) {
         if (std::uint16_t{index.keyFieldCount} < numbers.size()) continue;
         bool leads = true;
         for (std::size_t i = 0; i < numbers.size() && leads; ++i)
             leads = PackedElement(index.keyFields, i) == numbers[i];
         if (leads) return;
     }
-    throw paradox::EngineError(paradox::err::kRintReqIndex);
+    throw engine::EngineError(engine::err::kRintReqIndex);
 }
 
 void AddLink(const std::string& dependentName, const std::string& dependentFields,
@@ -70,10 +70,10 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
     const std::vector<std::string> dependentList = SplitFieldList(dependentFields);
     if (masterList.empty() || masterList.size() != dependentList.size())
         InvalidParameter("field lists");
-    if (masterList.size() > paradox::kMaxKeyFields) InvalidParameter("more than 16 fields");
+    if (masterList.size() > kMaxKeyFields) InvalidParameter("more than 16 fields");
 
     ChangeLocks locks(dependent, {master});
-    paradox::RILinkDescriptor link{};
+    RILinkDescriptor link{};
     CopyName(link.name, sizeof link.name, linkName);
     {
         CommandTable masterTable(master, false);
@@ -88,33 +88,33 @@ void AddLink(const std::string& dependentName, const std::string& dependentField
         const auto numbers = FieldNumbers(dependentTable.table(), dependentList);
         RequireLeadingIndex(dependentTable.table(), numbers);
         StorePacked(link.thisFields, numbers);
-        for (const paradox::RILinkDescriptor& existing : LinkDescriptors(dependentTable.table()))
+        for (const RILinkDescriptor& existing : LinkDescriptors(dependentTable.table()))
             if (SameNameNoCase(existing.name, linkName)) throw EAlreadyUpdated();
     }
-    link.kind = static_cast<std::uint32_t>(paradox::LinkKind::Dependent);
+    link.kind = static_cast<std::uint32_t>(LinkKind::Dependent);
     CopyName(link.otherTable, sizeof link.otherTable, CanonicalTableName(master));
     link.updateRule = updateRule;
-    link.deleteRule = static_cast<std::uint32_t>(paradox::LinkRule::Restrict);
+    link.deleteRule = static_cast<std::uint32_t>(LinkRule::Restrict);
     link.fieldCount = static_cast<std::uint16_t>(masterList.size());
 
     TableRestructure restructure(dependent, driver);
     restructure.links.push_back(link);
-    restructure.linkOps.push_back(paradox::CRADD);
+    restructure.linkOps.push_back(CRADD);
     char keyViolation[261] = {};
     WithDependentLinksSuspended(dependent, locks.dependents(), [&] {
         MasterPasswordFor(tag, restructure.descriptor());
         RunRestructureSequence(restructure, keyViolation);
     });
     if (keyViolation[0] != '\0')
-        throw paradox::EngineError(paradox::err::kMasterMissing, keyViolation);
+        throw engine::EngineError(engine::err::kMasterMissing, keyViolation);
 }
 
 void DropLink(const std::string& tableName, const std::string& linkName) {
     const ChangeLocks locks(tableName);
     std::uint32_t tag = 0;
     std::string driverType;
-    std::vector<paradox::RILinkDescriptor> links;
-    std::vector<paradox::OperationCode> ops;
+    std::vector<RILinkDescriptor> links;
+    std::vector<OperationCode> ops;
     {
         CommandTable table(tableName, false);
         tag = table.tag();
@@ -123,10 +123,10 @@ void DropLink(const std::string& tableName, const std::string& linkName) {
     }
     if (links.empty()) return;
     bool found = false;
-    for (const paradox::RILinkDescriptor& link : links) {
+    for (const RILinkDescriptor& link : links) {
         const bool match = SameNameNoCase(link.name, linkName);
         found = found || match;
-        ops.push_back(match ? paradox::CRDROP : paradox::CRNOOP);
+        ops.push_back(match ? CRDROP : CRNOOP);
     }
     if (!found) throw EAlreadyUpdated();
     TableRestructure restructure(tableName, driverType);

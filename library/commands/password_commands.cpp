@@ -10,40 +10,40 @@
 #include "library/commands/field_list.h"
 #include "library/commands/passwords.h"
 #include "library/commands/restructure_sequence.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
 namespace {
 
 [[noreturn]] void InvalidParameter(const std::string& what) {
-    throw paradox::EngineError(paradox::err::kInvalidParam, what);
+    throw engine::EngineError(engine::err::kInvalidParam, what);
 }
 
-void SetFieldRights(paradox::SecurityDescriptor& entry,
-                    const std::vector<paradox::FieldDescriptor>& fields, const std::string& list,
+void SetFieldRights(SecurityDescriptor& entry,
+                    const std::vector<FieldDescriptor>& fields, const std::string& list,
                     std::uint32_t right) {
     for (const std::string& name : SplitFieldList(list)) {
         const int index = FindFieldIndex(fields, name);
         if (index < 0) InvalidParameter("no field " + name);
-        if (index >= paradox::kMaxFieldRights) InvalidParameter("field beyond the rights list");
+        if (index >= kMaxFieldRights) InvalidParameter("field beyond the rights list");
         entry.fieldRights[index] = right;
     }
 }
 
-paradox::SecurityDescriptor NewEntry(const PasswordRequest& request,
-                                     const std::vector<paradox::FieldDescriptor>& fields) {
-    paradox::SecurityDescriptor entry{};
+SecurityDescriptor NewEntry(const PasswordRequest& request,
+                                     const std::vector<FieldDescriptor>& fields) {
+    SecurityDescriptor entry{};
     entry.entryNumber = 0;
     entry.tableRights = request.rights;
-    entry.familyRights = paradox::rights::kAllFamily;
+    entry.familyRights = rights::kAllFamily;
     CopyName(entry.password, sizeof entry.password, request.auxiliary);
-    for (std::uint32_t& right : entry.fieldRights) right = paradox::rights::kFieldFull;
-    SetFieldRights(entry, fields, request.readOnlyFields, paradox::rights::kFieldReadOnly);
-    SetFieldRights(entry, fields, request.hiddenFields, paradox::rights::kFieldNone);
+    for (std::uint32_t& right : entry.fieldRights) right = rights::kFieldFull;
+    SetFieldRights(entry, fields, request.readOnlyFields, rights::kFieldReadOnly);
+    SetFieldRights(entry, fields, request.hiddenFields, rights::kFieldNone);
     return entry;
 }
 
@@ -57,7 +57,7 @@ void ChangeTablePasswords(const PasswordRequest& request) {
 
     std::uint32_t tag = 0;
     std::string fileName;
-    paradox::SecurityDescriptor entry{};
+    SecurityDescriptor entry{};
     {
         CommandTable table(request.table, false);
         tag = table.tag();
@@ -66,30 +66,30 @@ void ChangeTablePasswords(const PasswordRequest& request) {
     }
     // An auxiliary password is added under the master password in force: any other would
     // silently become the table's new master password.
-    if (!master && tag != 0 && paradox::PasswordChecksum(request.password) != tag)
-        throw paradox::EngineError(paradox::err::kNotSufficientTableRights,
+    if (!master && tag != 0 && engine::PasswordChecksum(request.password) != tag)
+        throw engine::EngineError(engine::err::kNotSufficientTableRights,
                                    "not the table's master password");
     const std::string& dir = ContextDatabase().directory();
-    std::vector<paradox::SecurityDescriptor> existing;
+    std::vector<SecurityDescriptor> existing;
     if (!master && tag != 0) existing = EngineAuxPasswords(dir, fileName);
     const bool hasAux = !existing.empty();
     const bool auxGiven = !request.auxiliary.empty();
     if (auxGiven) {
-        std::erase_if(existing, [&](const paradox::SecurityDescriptor& e) {
+        std::erase_if(existing, [&](const SecurityDescriptor& e) {
             return !SameNameNoCase(e.password, request.auxiliary);  // found as names are, in any case
         });
     }
     const bool found = !existing.empty();
     const bool removing = request.rights == kRemoveRights;
 
-    if (paradox::PasswordChecksum(request.password) == tag) {
+    if (engine::PasswordChecksum(request.password) == tag) {
         if (master) throw EAlreadyUpdated();
         if (!auxGiven && !hasAux) throw EAlreadyUpdated();
         if (auxGiven && found != removing) throw EAlreadyUpdated();
     }
 
     TableRestructure restructure(request.table, ThreadDatabaseContext().driver);
-    paradox::TableDescriptor& descriptor = restructure.descriptor();
+    TableDescriptor& descriptor = restructure.descriptor();
     if (!request.password.empty()) {
         CopyName(descriptor.password, sizeof descriptor.password, request.password);
         descriptor.protectedFlag = 1;
@@ -98,16 +98,16 @@ void ChangeTablePasswords(const PasswordRequest& request) {
         if (auxGiven && !removing) {
             const bool listsGiven =
                 !request.readOnlyFields.empty() || !request.hiddenFields.empty();
-            if ((request.rights == paradox::rights::kInsertDelete ||
-                 request.rights == paradox::rights::kFull) && listsGiven)
+            if ((request.rights == rights::kInsertDelete ||
+                 request.rights == rights::kFull) && listsGiven)
                 InvalidParameter("field rights with insert-and-delete or full rights");
             restructure.security.push_back(entry);
-            restructure.securityOps.push_back(paradox::CRADD);
+            restructure.securityOps.push_back(CRADD);
         } else if (hasAux) {
             // One named auxiliary password, or every one when none is named.
-            for (const paradox::SecurityDescriptor& e : existing) {
+            for (const SecurityDescriptor& e : existing) {
                 restructure.security.push_back(e);
-                restructure.securityOps.push_back(paradox::CRDROP);
+                restructure.securityOps.push_back(CRDROP);
             }
         }
     }

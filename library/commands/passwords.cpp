@@ -6,9 +6,8 @@
 #include <fstream>
 #include <set>
 
+#include "library/engine/engine.h"
 #include "library/engine/engine_session.h"
-#include "paradox/storage/engine_error.h"
-#include "paradox/table/table.h"
 
 namespace vortab {
 namespace {
@@ -25,7 +24,7 @@ std::uint32_t LittleEndian32(const unsigned char* p) {
 void AddKnownPassword(const std::string& password) { EngineSession().addPassword(password); }
 
 bool IsKnownChecksum(std::uint32_t checksum) {
-    return EngineSession().passwords().knows(checksum);
+    return EngineSession().knowsPassword(checksum);
 }
 
 VortabPasswordCallback ExchangePasswordCallback(VortabPasswordCallback callback) {
@@ -38,22 +37,22 @@ std::string RequestPassword(const std::string& tableName, std::uint32_t checksum
     std::set<std::string> wrongAnswers;
     for (;;) {
         const VortabPasswordCallback callback = passwordCallback.load();
-        if (!callback) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+        if (!callback) throw engine::EngineError(engine::err::kNotSufficientTableRights);
         const char* answer = callback(tableName.c_str());
-        if (!answer) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+        if (!answer) throw engine::EngineError(engine::err::kNotSufficientTableRights);
         std::string password(answer);
-        if (!password.empty() && paradox::PasswordChecksum(password) == checksum) return password;
+        if (!password.empty() && engine::PasswordChecksum(password) == checksum) return password;
         if (!wrongAnswers.insert(std::move(password)).second)
-            throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+            throw engine::EngineError(engine::err::kNotSufficientTableRights);
     }
 }
 
-void MasterPasswordFor(std::uint32_t checksum, paradox::TableDescriptor& descriptor) {
+void MasterPasswordFor(std::uint32_t checksum, TableDescriptor& descriptor) {
     std::memset(descriptor.password, 0, sizeof descriptor.password);
     descriptor.protectedFlag = 0;
     if (checksum == 0) return;
-    const std::optional<std::string> password = EngineSession().passwords().find(checksum);
-    if (!password) throw paradox::EngineError(paradox::err::kNotSufficientTableRights);
+    const std::optional<std::string> password = EngineSession().findPassword(checksum);
+    if (!password) throw engine::EngineError(engine::err::kNotSufficientTableRights);
     const std::size_t n = std::min(password->size(), sizeof descriptor.password - 1);
     std::memcpy(descriptor.password, password->data(), n);
     descriptor.protectedFlag = 1;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "paradox/format/descriptors.h"
+#include "shared/engine_records.h"
 #include "shared/vortab_api.h"
 
 namespace vortab {
@@ -24,7 +24,7 @@ std::string RequestPassword(const std::string& tableName, std::uint32_t checksum
 
 // Fills the master-password members of a descriptor for a table whose header holds
 // `checksum` (0: unprotected); 10498 when no known password has that checksum.
-void MasterPasswordFor(std::uint32_t checksum, paradox::TableDescriptor& descriptor);
+void MasterPasswordFor(std::uint32_t checksum, TableDescriptor& descriptor);
 
 // The password checksum a table file's header holds (0 for none): bytes 37..40 for file
 // versions below 5, else bytes 92..95; a file shorter than 120 bytes counts as zero-padded.

@@ -9,9 +9,9 @@
 namespace vortab {
 
 void WithTableLocked(const std::string& tableName, const std::function<void()>& body) {
-    paradox::Database& db = ContextDatabase();
+    engine::Database& db = ContextDatabase();
     const std::string lockName = WithDefaultExtension(tableName, ThreadDatabaseContext().driver);
-    db.lockTable(lockName, paradox::LockMode::Exclusive);
+    db.lockTable(lockName, engine::LockMode::Exclusive);
     std::exception_ptr failure;
     try {
         body();
@@ -19,7 +19,7 @@ void WithTableLocked(const std::string& tableName, const std::function<void()>& 
         failure = std::current_exception();
     }
     try {
-        db.unlockTable(lockName, paradox::LockMode::Exclusive);
+        db.unlockTable(lockName, engine::LockMode::Exclusive);
     } catch (...) {
         if (!failure) throw;
     }

@@ -9,8 +9,8 @@
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/dependency_map.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
-#include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
@@ -19,12 +19,12 @@ namespace {
 bool HasDependentLinks(const tRintList& map) {
     bool any = false;
     map.ForEach([&](const tRintClass& entry) {
-        for (const paradox::RILinkDescriptor& link : entry.links) any = any || IsDependentLink(link);
+        for (const RILinkDescriptor& link : entry.links) any = any || IsDependentLink(link);
     });
     return any;
 }
 
-std::string LinkKey(const paradox::RILinkDescriptor& link) {
+std::string LinkKey(const RILinkDescriptor& link) {
     return UpperCase1252(std::string(link.name, strnlen(link.name, sizeof link.name)));
 }
 
@@ -34,11 +34,11 @@ bool TableExists(const std::string& name) {
 
 // The journal of a map: each entry's dependent links, marked dropped when `dropped` says so.
 template <typename Dropped>
-paradox::LinkJournal JournalOf(const std::string& changedTable, const tRintList& map, const Dropped& dropped) {
-    paradox::LinkJournal journal;
+LinkJournal JournalOf(const std::string& changedTable, const tRintList& map, const Dropped& dropped) {
+    LinkJournal journal;
     journal.changedTable = changedTable;
     map.ForEach([&](const tRintClass& entry) {
-        paradox::JournalTable table{entry.tableName, entry.tag, {}};
+        JournalTable table{entry.tableName, entry.tag, {}};
         for (std::size_t i = 0; i < entry.links.size(); ++i)
             if (IsDependentLink(entry.links[i])) table.links.push_back({entry.links[i], dropped(entry, i)});
         if (!table.links.empty()) journal.tables.push_back(std::move(table));
@@ -59,15 +59,15 @@ bool AnyStillSuspended(const tRintList& map) {
 }
 
 // Every table the replay may rewrite: the changed table, each dependent and each link's master.
-std::vector<std::string> TablesOf(const paradox::LinkJournal& journal) {
+std::vector<std::string> TablesOf(const LinkJournal& journal) {
     std::vector<std::string> names;
     const auto add = [&](const std::string& name) {
         if (!name.empty() && TableExists(name)) names.push_back(name);
     };
     add(journal.changedTable);
-    for (const paradox::JournalTable& table : journal.tables) {
+    for (const JournalTable& table : journal.tables) {
         add(table.table);
-        for (const paradox::JournalLink& link : table.links)
+        for (const JournalLink& link : table.links)
             if (link.dropped) add(link.link.otherTable);
     }
     return names;
@@ -76,21 +76,21 @@ std::vector<std::string> TablesOf(const paradox::LinkJournal& journal) {
 // The map of links to add back: those the journal marks dropped that their table lacks now.
 // A dependent table that no longer exists has nothing to restore, and a link whose master was
 // deleted since cannot be added again: both are let go, or they would block every later line.
-std::unique_ptr<tRintList> MissingLinks(const paradox::LinkJournal& journal) {
+std::unique_ptr<tRintList> MissingLinks(const LinkJournal& journal) {
     auto map = std::make_unique<tRintList>();
-    const auto restorable = [](const paradox::JournalLink& l) {
-        return l.dropped && TableExists(paradox::fixedText(l.link.otherTable));
+    const auto restorable = [](const JournalLink& l) {
+        return l.dropped && TableExists(fixedText(l.link.otherTable));
     };
-    for (const paradox::JournalTable& table : journal.tables) {
+    for (const JournalTable& table : journal.tables) {
         if (std::none_of(table.links.begin(), table.links.end(), restorable) || !TableExists(table.table)) continue;
         CommandTable opened(table.table, false);
         std::set<std::string> present;
-        for (const paradox::RILinkDescriptor& link : LinkDescriptors(opened.table()))
+        for (const RILinkDescriptor& link : LinkDescriptors(opened.table()))
             if (IsDependentLink(link)) present.insert(LinkKey(link));
         auto entry = std::make_unique<tRintClass>();
         entry->tableName = table.table;
         entry->tag = opened.tag();
-        for (const paradox::JournalLink& link : table.links) {
+        for (const JournalLink& link : table.links) {
             if (!restorable(link) || present.count(LinkKey(link.link))) continue;
             entry->links.push_back(link.link);
             entry->suspended.push_back(true);
@@ -100,7 +100,7 @@ std::unique_ptr<tRintList> MissingLinks(const paradox::LinkJournal& journal) {
     return map;
 }
 
-void Replay(paradox::LinkJournalOwner& owner, const paradox::LinkJournal& journal) {
+void Replay(LinkJournalOwner& owner, const LinkJournal& journal) {
     const ChangeLocks locks(TablesOf(journal), ChangeLocks::kExactly);
     const std::unique_ptr<tRintList> missing = MissingLinks(journal);
     try {
@@ -120,10 +120,10 @@ LinkSuspension::LinkSuspension(const std::string& changedTable, const tRintList&
     : changedTable_(changedTable), map_(map) {
     if (!HasDependentLinks(map)) return;
     const std::string dir = ThreadDatabaseContext().directory;
-    owner_ = paradox::LinkJournalOwner::TryAcquire(dir);
-    paradox::LinkJournal left;
+    owner_ = LinkJournalOwner::TryAcquire(dir);
+    LinkJournal left;
     if (!owner_ || owner_->read(left))
-        throw paradox::EngineError(paradox::err::kDirBusy,
+        throw engine::EngineError(engine::err::kDirBusy,
                                    dir + ": another change keeps links of dependent tables suspended");
     Write();
 }
@@ -152,10 +152,10 @@ void LinkSuspension::Finish() {
 
 void RestoreLeftSuspendedLinks() {
     const std::string dir = ThreadDatabaseContext().directory;
-    if (!paradox::LinkJournalPresent(dir)) return;
-    const std::unique_ptr<paradox::LinkJournalOwner> owner = paradox::LinkJournalOwner::TryAcquire(dir);
+    if (!LinkJournalPresent(dir)) return;
+    const std::unique_ptr<LinkJournalOwner> owner = LinkJournalOwner::TryAcquire(dir);
     if (!owner) return;  // a live change: it restores its links itself
-    paradox::LinkJournal journal;
+    LinkJournal journal;
     if (owner->read(journal)) Replay(*owner, journal);
     else owner->remove();  // an owner file its process left before it wrote a journal
 }

@@ -1,6 +1,6 @@
 // Suspended dependent links made durable: a master's change journals the links it drops before
 // the first drop and removes the journal when all are back; a journal a dead process left is
-// replayed before the next change or script line runs (format: paradox/change/link_journal.h).
+// replayed before the next change or script line runs (format: doc/crash-safety.md).
 #pragma once
 #include <cstddef>
 #include <memory>
@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "paradox/change/link_journal.h"
+#include "library/engine/link_journal.h"
 
 namespace vortab {
 
@@ -35,7 +35,7 @@ private:
 
     std::string changedTable_;
     const tRintList& map_;
-    std::unique_ptr<paradox::LinkJournalOwner> owner_;
+    std::unique_ptr<LinkJournalOwner> owner_;
     std::set<std::pair<const tRintClass*, std::size_t>> dropping_;
 };
 

@@ -7,15 +7,14 @@
 #include "library/commands/command_table.h"
 #include "library/commands/database_context.h"
 #include "library/commands/field_commands.h"
-#include "library/commands/passwords.h"
 #include "library/commands/password_commands.h"
+#include "library/commands/passwords.h"
 #include "library/commands/restructure_sequence.h"
 #include "library/commands/table_rename.h"
+#include "library/engine/engine.h"
 #include "library/engine/table_engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
-#include "paradox/change/batch_move.h"
-#include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab {
@@ -25,7 +24,7 @@ namespace {
 constexpr std::size_t kCreateOptionArea = 30;
 
 [[noreturn]] void InvalidParameter(const std::string& what) {
-    throw paradox::EngineError(paradox::err::kInvalidParam, what);
+    throw engine::EngineError(engine::err::kInvalidParam, what);
 }
 
 bool HasHighBytes(const std::string& text) {
@@ -38,8 +37,8 @@ bool TableOpens(const std::string& table) {
     try {
         CommandTable opened(table, false);
         return true;
-    } catch (const paradox::EngineError& e) {
-        if (e.code() != paradox::err::kNoSuchTable) throw;
+    } catch (const engine::EngineError& e) {
+        if (e.code() != engine::err::kNoSuchTable) throw;
         return false;
     }
 }
@@ -68,8 +67,8 @@ void DropTable(const std::string& table) {
         opened.Close();
         EngineDeleteTable(ContextDatabase().directory(),
                           WithDefaultExtension(table, ThreadDatabaseContext().driver));
-    } catch (const paradox::EngineError& e) {
-        if (e.code() == paradox::err::kNoSuchTable) throw EAlreadyUpdated();
+    } catch (const engine::EngineError& e) {
+        if (e.code() == engine::err::kNoSuchTable) throw EAlreadyUpdated();
         throw;
     }
 }
@@ -91,7 +90,7 @@ std::optional<long> WholeNumber(const std::string& text) {
     return std::stol(text);
 }
 
-bool AttributeInForce(const paradox::TableProperties& p, const std::string& attribute,
+bool AttributeInForce(const engine::TableProperties& p, const std::string& attribute,
                       const std::string& value) {
     if (attribute == "STRICTINTEGRTY") return (value == "TRUE") == p.strictIntegrity;
     if (attribute == "LANGDRIVER") return SameNameNoCase(value, p.languageDriver);
@@ -119,7 +118,7 @@ void SetAttribute(const std::string& table, const std::string& attributeText,
     }
     const ChangeLocks locks(table);
     std::uint32_t tag = 0;
-    paradox::TableProperties properties;
+    engine::TableProperties properties;
     {
         CommandTable opened(table, false);
         tag = opened.tag();
@@ -144,12 +143,12 @@ void BatchMove(const std::string& destination, const std::string& sourceDatabase
     // The destination's password and driver are checked as for every command; a copy may
     // create the destination.
     std::error_code ec;
-    if (mode != static_cast<std::uint8_t>(paradox::BatchMode::Copy) ||
+    if (mode != static_cast<std::uint8_t>(engine::BatchMode::Copy) ||
         std::filesystem::exists(ContextDatabase().tablePath(spec.destTable), ec))
         CommandTable(destination, false).Close();
     if (!mappingFile.empty()) {
         if (!std::filesystem::is_regular_file(mappingFile, ec)) InvalidParameter("mapping file");
-        spec.mappings = paradox::ReadMappingFile(mappingFile);
+        spec.mappings = engine::ReadMappingFile(mappingFile);
     }
     EngineBatchMove(spec);
 }

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "paradox/storage/engine_error.h"
+#include "library/engine/engine.h"
 
 namespace vortab {
 
 void CopyName(char* target, std::size_t size, const std::string& text) {
-    if (text.size() >= size) throw paradox::EngineError(paradox::err::kInvalidParam, text);
+    if (text.size() >= size) throw engine::EngineError(engine::err::kInvalidParam, text);
     std::memset(target, 0, size);
     std::memcpy(target, text.data(), text.size());
 }
@@ -18,8 +18,8 @@ TableRestructure::TableRestructure(const std::string& tableName, const std::stri
     CopyName(descriptor_.driverType, sizeof descriptor_.driverType, driver);
 }
 
-paradox::TableDescriptor& TableRestructure::descriptor() {
-    paradox::TableDescriptor& d = descriptor_;
+TableDescriptor& TableRestructure::descriptor() {
+    TableDescriptor& d = descriptor_;
     // Members of the packed record are assigned one by one: no reference may point into it.
     d.fieldCount = static_cast<std::uint16_t>(fields.size());
     d.fields = fields.empty() ? nullptr : fields.data();
@@ -34,7 +34,7 @@ paradox::TableDescriptor& TableRestructure::descriptor() {
     d.security = security.empty() ? nullptr : security.data();
     d.securityOps = securityOps.empty() ? nullptr : securityOps.data();
 
-    optionRecords_.assign(options.size(), paradox::OptionalParameter{});
+    optionRecords_.assign(options.size(), OptionalParameter{});
     optionData_.clear();
     for (std::size_t i = 0; i < options.size(); ++i) {
         CopyName(optionRecords_[i].name, sizeof optionRecords_[i].name, options[i].first);

@@ -6,10 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "paradox/format/check_descriptor.h"
-#include "paradox/format/descriptors.h"
-#include "paradox/format/link_descriptor.h"
-#include "paradox/format/security_descriptor.h"
+#include "shared/engine_records.h"
 
 namespace vortab {
 
@@ -17,24 +14,24 @@ class TableRestructure {
 public:
     TableRestructure(const std::string& tableName, const std::string& driver);
 
-    std::vector<paradox::FieldDescriptor> fields;
-    std::vector<paradox::OperationCode> fieldOps;
-    std::vector<paradox::RILinkDescriptor> links;
-    std::vector<paradox::OperationCode> linkOps;
-    std::vector<paradox::ValidityCheckDescriptor> checks;
-    std::vector<paradox::OperationCode> checkOps;
-    std::vector<paradox::SecurityDescriptor> security;
-    std::vector<paradox::OperationCode> securityOps;
+    std::vector<FieldDescriptor> fields;
+    std::vector<OperationCode> fieldOps;
+    std::vector<RILinkDescriptor> links;
+    std::vector<OperationCode> linkOps;
+    std::vector<ValidityCheckDescriptor> checks;
+    std::vector<OperationCode> checkOps;
+    std::vector<SecurityDescriptor> security;
+    std::vector<OperationCode> securityOps;
     std::vector<std::pair<std::string, std::string>> options;  // engine option name, value
 
     // The descriptor pointing into the arrays above; valid until they change.
-    paradox::TableDescriptor& descriptor();
+    TableDescriptor& descriptor();
     const std::string& tableName() const { return tableName_; }
 
 private:
     std::string tableName_;
-    paradox::TableDescriptor descriptor_{};
-    std::vector<paradox::OptionalParameter> optionRecords_;
+    TableDescriptor descriptor_{};
+    std::vector<OptionalParameter> optionRecords_;
     std::vector<char> optionData_;
 };
 

@@ -1,19 +1,17 @@
 #include "library/engine/engine_session.h"
 
-#include "paradox/table/table.h"
-
 namespace vortab {
 namespace {
 
 struct LoadedEngine {
-    paradox::Session session{&paradox::PasswordChecksum};
+    engine::Session session;
     bool started = false;
 
     LoadedEngine() {
         try {
             session.start();
             // NoDefaultpassword: a protected table without a known password fails to open.
-            session.setPasswordEvent([](const std::string&) { return paradox::PasswordReply::Abort; });
+            session.setPasswordEvent([](const std::string&) { return engine::PasswordReply::Abort; });
             started = true;
         } catch (...) {
             started = false;
@@ -29,8 +27,8 @@ struct LoadedEngine {
 };
 
 LoadedEngine& Engine() {
-    static LoadedEngine engine;
-    return engine;
+    static LoadedEngine loaded;
+    return loaded;
 }
 
 // Starts the engine as soon as the library is loaded.
@@ -38,10 +36,10 @@ LoadedEngine& Engine() {
 
 }  // namespace
 
-paradox::Session& EngineSession() { return Engine().session; }
+engine::Session& EngineSession() { return Engine().session; }
 bool EngineStarted() { return Engine().started; }
-paradox::EngineVersion LoadedEngineVersion() {
-    return EngineStarted() ? paradox::kEngineVersion : paradox::EngineVersion{0, 0, 0, 0};
+engine::EngineVersion LoadedEngineVersion() {
+    return EngineStarted() ? engine::LoadedEngineVersion() : engine::EngineVersion{0, 0, 0, 0};
 }
 
 }  // namespace vortab

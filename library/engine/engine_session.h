@@ -2,14 +2,13 @@
 // unloaded. Its password event always answers "give up", so the engine never asks anyone for a
 // password itself; the library asks its caller (see passwords.h).
 #pragma once
-#include "paradox/session/engine_version.h"
-#include "paradox/session/session.h"
+#include "library/engine/engine.h"
 
 namespace vortab {
 
-paradox::Session& EngineSession();
+engine::Session& EngineSession();
 // Whether the engine started at load; the version is all zero when it did not.
 bool EngineStarted();
-paradox::EngineVersion LoadedEngineVersion();
+engine::EngineVersion LoadedEngineVersion();
 
 }  // namespace vortab

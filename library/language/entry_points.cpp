@@ -5,13 +5,13 @@
 #include "library/commands/database_context.h"
 #include "library/commands/passwords.h"
 #include "library/commands/suspended_links.h"
+#include "library/engine/engine.h"
 #include "library/engine/engine_session.h"
 #include "library/language/expression.h"
 #include "library/language/integer_conversion.h"
 #include "library/language/library_state.h"
 #include "library/language/status_map.h"
 #include "library/language/thread_driver.h"
-#include "paradox/session/engine_version.h"
 #include "shared/vortab_api.h"
 
 #define VORTAB_EXPORT extern "C" __attribute__((visibility("default")))
@@ -34,7 +34,7 @@ StatusCode CompileCommand(const char* driver, const char* line, TExpressionSV& e
 
 // The engine must be at least 3.5.0.21.
 StatusCode EngineVersionStatus() {
-    const paradox::EngineVersion v = LoadedEngineVersion();
+    const engine::EngineVersion v = LoadedEngineVersion();
     if (v.major == 0) return status::kEngineNotInitialised;
     const std::uint16_t have[4] = {v.major, v.minor, v.release, v.build};
     const std::uint16_t need[4] = {3, 5, 0, 21};

@@ -12,10 +12,10 @@
 #include <limits>
 
 #include "library/commands/database_context.h"
+#include "library/engine/engine.h"
 #include "library/language/errors.h"
 #include "library/language/integer_conversion.h"
 #include "library/language/registry_files.h"
-#include "paradox/session/ini_file.h"
 
 namespace vortab {
 namespace {
@@ -88,7 +88,7 @@ std::optional<std::string> ProfileText(const Value* args) {
     const std::string file = args[0].toText();
     std::error_code ec;
     if (file.empty() || !std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    return paradox::IniFile::Load(file).value(args[1].toText(), args[2].toText()).value_or("");
+    return engine::IniFile::Load(file).value(args[1].toText(), args[2].toText()).value_or("");
 }
 
 // The registry root value as its hive's name; empty for a root that has no export files.

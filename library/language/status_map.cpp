@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "library/engine/engine.h"
 #include "library/language/errors.h"
-#include "paradox/storage/engine_error.h"
 
 namespace vortab {
 namespace {
@@ -34,7 +34,7 @@ StatusCode FailureStatus(std::exception_ptr failure) noexcept {
     if (!failure) return status::kSuccess;
     try {
         std::rethrow_exception(failure);
-    } catch (const paradox::EngineError& e) {
+    } catch (const engine::EngineError& e) {
         return e.code();
     } catch (const EAlreadyUpdated&) {
         return status::kAlreadyUpdated;
@@ -58,7 +58,7 @@ StatusCode EvaluationStatus(std::exception_ptr failure) noexcept {
     if (!failure) return status::kSuccess;
     try {
         std::rethrow_exception(failure);
-    } catch (const paradox::EngineError& e) {
+    } catch (const engine::EngineError& e) {
         return e.code();  // a test function such as EXISTS_FIELD failed in the engine
     } catch (...) {
     }

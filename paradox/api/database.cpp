@@ -17,7 +17,7 @@ paradox::LockMode EngineLockMode(LockMode mode) {
 
 }  // namespace
 
-struct Database::Impl {
+struct PARADOX_HIDDEN Database::Impl {
     Impl(paradox::Session& session, std::string_view name, paradox::DatabaseAccess access)
         : database(session, name, access) {}
     paradox::Database database;

@@ -8,7 +8,10 @@ namespace paradox::api {
 static_assert(err::kMasterMissing == paradox::err::kMasterMissing);
 static_assert(err::kRintReqIndex == paradox::err::kRintReqIndex);
 static_assert(err::kInvalidParam == paradox::err::kInvalidParam);
+static_assert(err::kKeyFieldTypeMismatch == paradox::err::kKeyFieldTypeMismatch);
 static_assert(err::kInvalidModifyRequest == paradox::err::kInvalidModifyRequest);
+static_assert(err::kNoSuchIndex == paradox::err::kNoSuchIndex);
+static_assert(err::kInvalidRestructOp == paradox::err::kInvalidRestructOp);
 static_assert(err::kInvalidFieldDesc == paradox::err::kInvalidFieldDesc);
 static_assert(err::kNoSuchTable == paradox::err::kNoSuchTable);
 static_assert(err::kDirBusy == paradox::err::kDirBusy);

@@ -14,8 +14,11 @@ namespace err {
 inline constexpr int kMasterMissing = 9733;
 inline constexpr int kRintReqIndex = 9748;
 inline constexpr int kInvalidParam = 9986;
+inline constexpr int kKeyFieldTypeMismatch = 9995;
 inline constexpr int kInvalidModifyRequest = 9996;
+inline constexpr int kNoSuchIndex = 9997;
 inline constexpr int kInvalidFieldDesc = 10001;
+inline constexpr int kInvalidRestructOp = 10012;
 inline constexpr int kNoSuchTable = 10024;
 inline constexpr int kDirBusy = 10244;
 inline constexpr int kNotSufficientTableRights = 10498;

@@ -5,6 +5,9 @@
 
 #if defined(_WIN32)
 #define PARADOX_API
+#define PARADOX_HIDDEN
 #else
 #define PARADOX_API __attribute__((visibility("default")))
+// What an exported class keeps to itself (its implementation behind a pointer).
+#define PARADOX_HIDDEN __attribute__((visibility("hidden")))
 #endif

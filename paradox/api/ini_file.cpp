@@ -6,7 +6,7 @@
 
 namespace paradox::api {
 
-struct IniFile::Impl {
+struct PARADOX_HIDDEN IniFile::Impl {
     paradox::IniFile ini;
 };
 

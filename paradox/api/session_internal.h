@@ -8,7 +8,7 @@
 
 namespace paradox::api {
 
-struct Session::Impl {
+struct PARADOX_HIDDEN Session::Impl {
     Impl();  // a session of its own
     explicit Impl(paradox::Session& shared);
 

@@ -59,7 +59,7 @@ std::string SuspendedLinksWarning(const std::string& dir, SuspendedLinksState st
     return detail::Call([&] { return paradox::LinkJournalWarning(dir, EngineState(state)); });
 }
 
-struct LinkJournalOwner::Impl {
+struct PARADOX_HIDDEN LinkJournalOwner::Impl {
     std::unique_ptr<paradox::LinkJournalOwner> owner;
 };
 

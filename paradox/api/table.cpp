@@ -57,7 +57,7 @@ std::optional<ValidityFile> Table::validity() const {
     });
 }
 
-struct RecordReader::Impl {
+struct PARADOX_HIDDEN RecordReader::Impl {
     paradox::RecordReader reader;
 };
 
@@ -86,7 +86,7 @@ std::vector<Value> RecordReader::values() const {
     });
 }
 
-struct RecordWriter::Impl {
+struct PARADOX_HIDDEN RecordWriter::Impl {
     paradox::TableWriter writer;
 };
 

@@ -10,7 +10,7 @@
 
 namespace paradox::api {
 
-struct Table::Impl {
+struct PARADOX_HIDDEN Table::Impl {
     explicit Impl(paradox::Table opened);
 
     paradox::Table table;

@@ -1,5 +1,6 @@
-// Engine records shared by the script library, the structure reader and the engine: table,
-// field and option descriptors with their operation codes, and the field type constants.
+// The engine's own interface records: table, field and option descriptors with their operation
+// codes, and the field type constants. They stay inside the engine; its face (paradox/api/)
+// converts them to plain types.
 // Packed, zero-initialised, same member order and widths as the original engine's records;
 // pointers are native width (the original had 32-bit pointers), every offset is static_assert'ed.
 #pragma once
