@@ -26,6 +26,7 @@
 #include "paradox/storage/text_case.h"
 #include "paradox/storage/work_directory.h"
 #include "paradox/table/index_maintenance.h"
+#include "paradox/table/table_companions.h"
 #include "paradox/table/table_state.h"
 #include "paradox/table/table_writer.h"
 
@@ -379,6 +380,7 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
     }
 
     auto destState = OpenTableState(loc.dir, loc.base, rq.destOptions);
+    RequireUnderstoodCompanions(destState->dir, destState->base, destState->header.schema);
     const std::string password = MatchingPassword(*destState, rq.destOptions);
     const Table dest = Table::over(destState);
     const Schema& ds = dest.schema();
