@@ -164,7 +164,8 @@ std::shared_ptr<TableState> OpenTableState(const std::string& dir, const std::st
         std::optional<AuxGrant> grant;
         for (const auto& p : options.passwords)
             if (!grant) grant = CheckAuxPassword(loc.dir, s->base, p);
-        if (!grant || grant->masterChecksum != s->header.checksum) throw;
+        if (!grant || grant->masterChecksum != s->header.checksum)
+            throw EngineError(err::kNotSufficientTableRights, file + ": protected, and no password given opens it");
         s->checksum = grant->masterChecksum;
         s->tableRights = grant->tableRights;
         s->fieldRights = grant->fieldRights;
