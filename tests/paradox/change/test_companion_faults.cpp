@@ -140,4 +140,25 @@ TEST(CompanionFaults, MismatchedIndexIsReadByTheNamesItRecords) {
     EXPECT_NE(c.warnings.at(0).find("fk4.XG0: left out"), std::string::npos) << c.warnings[0];
 }
 
+// The case that would tell positions from persistent IDs: fields moved (FK now carries ID 3)
+// and an index whose header numbers its fields by those IDs. The warning says so.
+TEST(CompanionFaults, WarningTellsWhenTheNumbersArePersistentIds) {
+    REQUIRE_FIXTURES();
+    ScratchDir dir;
+    CopyFamily("paradoxdriver/joins", "fk4", dir.path());
+    Bytes db = ReadBytes(dir.path() / "fk4.db");
+    const std::size_t ids = 0x58 + Le16(db, 0x66);
+    db[ids + 4] = 4;  // B1
+    db[ids + 6] = 3;  // FK
+    WriteBytes(dir.path() / "fk4.db", db);
+    Bytes x = ReadBytes(dir.path() / "fk4.XG0");
+    x[0x58 + Le16(x, 0x66) + 2] = 3;  // FK by its ID
+    WriteBytes(dir.path() / "fk4.XG0", x);
+
+    const TableCompanions c = ReadTableCompanions(dir.str(), "fk4", Table::open(dir.str(), "fk4").schema());
+    ASSERT_EQ(c.warnings.size(), 1u);
+    EXPECT_NE(c.warnings[0].find("its numbers are the persistent IDs of fields of those types"), std::string::npos) << c.warnings[0];
+    EXPECT_EQ(+c.indexes.at(1).keyFields[1], 4);
+}
+
 }  // namespace
