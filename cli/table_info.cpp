@@ -1,11 +1,13 @@
 // Reading a table's structure: the table itself for properties and fields, the index files
-// for index descriptors and the .VAL for validity checks and links.
+// for index descriptors and the .VAL for validity checks and links (what of them cannot be read
+// becomes a warning).
 #include "cli/table_info.h"
 
 #include "cli/info_terms.h"
 #include "cli/table_access.h"
 #include "paradox/format/val_file.h"
 #include "paradox/table/secondary_index.h"
+#include "paradox/table/table_companions.h"
 #include "shared/text/code_pages.h"
 
 namespace vortab::cli {
@@ -37,12 +39,14 @@ TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const p
     info.properties = table.properties();
     info.schema = table.schema();
     info.fields = table.fieldDescriptors();
-    info.indexes = paradox::ReadIndexDescriptors(dir, info.properties.name, info.schema);
-    if (auto val = paradox::ReadValFile(dir, info.properties.name)) {
-        info.checks = std::move(val->checks);
-        info.links = std::move(val->links);
-        info.checksStale = val->stale;
+    paradox::TableCompanions companions = paradox::ReadTableCompanions(dir, info.properties.name, info.schema);
+    info.indexes = std::move(companions.indexes);
+    if (companions.val) {
+        info.checks = std::move(companions.val->checks);
+        info.links = std::move(companions.val->links);
+        info.checksStale = companions.val->stale;
     }
+    for (const std::string& warning : companions.warnings) info.warnings.push_back(NameToUtf8(warning));
     for (const paradox::RILinkDescriptor& link : info.links)
         info.linkOtherFieldNames.push_back(OtherFieldNames(dir, link, options));
     return info;

@@ -5,13 +5,13 @@
 #include <set>
 
 #include "paradox/change/link_journal.h"
-#include "paradox/format/val_file.h"
 #include "paradox/session/session.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_list.h"
 #include "paradox/table/database.h"
 #include "paradox/table/secondary_index.h"
+#include "paradox/table/table_companions.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab::dbinfo {
@@ -57,6 +57,7 @@ void tTbl_Structure::ReadTable(const std::string& directory, const std::string& 
     indexes.clear();
     checks.clear();
     links.clear();
+    warnings.clear();
     missingMasters.clear();
     RenameMap.clear();
     properties = paradox::TableProperties{};
@@ -70,11 +71,13 @@ void tTbl_Structure::ReadTable(const std::string& directory, const std::string& 
     properties.name = ScriptTableName(fileName);
     fields = opened.table.fieldDescriptors();
     for (std::size_t i = 0; i < fields.size(); ++i) fields[i].unused[0] = static_cast<std::uint16_t>(i + 1);
-    indexes = paradox::ReadIndexDescriptors(directory, fileName, opened.table.schema());
-    if (auto val = paradox::ReadValFile(directory, fileName)) {
-        checks = std::move(val->checks);
-        links = std::move(val->links);
+    paradox::TableCompanions companions = paradox::ReadTableCompanions(directory, fileName, opened.table.schema());
+    indexes = std::move(companions.indexes);
+    if (companions.val) {
+        checks = std::move(companions.val->checks);
+        links = std::move(companions.val->links);
     }
+    warnings = std::move(companions.warnings);
 }
 
 std::string tTbl_Structure::FieldNameByNumber(int n) const {

@@ -70,6 +70,9 @@ public:
     std::vector<paradox::IndexDescriptor> indexes;
     std::vector<paradox::ValidityCheckDescriptor> checks;
     std::vector<paradox::RILinkDescriptor> links;
+    // Index files or a .VAL read in part or left out, one line each (the generators write them
+    // as remarks).
+    std::vector<std::string> warnings;
     std::vector<tTbl_Structure*> DependsOnList;
     // Masters named by links that are not in the database (file-name parts, upper case).
     std::vector<std::string> missingMasters;
