@@ -137,6 +137,10 @@ void WriteInfoJson(const TableInfo& info, JsonWriter& json) {
     Indexes(info, decoder, json);
     Checks(info, decoder, json);
     Links(info, decoder, json);
+    json.key("warnings");
+    json.beginArray();
+    for (const std::string& warning : info.warnings) json.string(warning);
+    json.endArray();
     json.endObject();
 }
 

@@ -142,6 +142,7 @@ void WriteInfoText(const TableInfo& info, std::string& out) {
     WriteIndexes(info, decoder, out);
     WriteChecks(info, decoder, out);
     WriteLinks(info, decoder, out);
+    for (const std::string& warning : info.warnings) out += "  warning: " + warning + "\n";
 }
 
 }  // namespace vortab::cli

@@ -1,5 +1,6 @@
 // Reading a table's structure: the table itself for properties and fields, the index files
-// for index descriptors and the .VAL for validity checks and links.
+// for index descriptors and the .VAL for validity checks and links (what of them cannot be read
+// becomes a warning).
 #include "cli/table_info.h"
 
 #include "cli/info_terms.h"
@@ -40,6 +41,7 @@ TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const p
         info.links = std::move(val->links);
         info.checksStale = val->stale;
     }
+    for (const std::string& warning : table.warnings()) info.warnings.push_back(NameToUtf8(warning));
     for (const paradox::api::Link& link : info.links)
         info.linkOtherFieldNames.push_back(OtherFieldNames(dir, link, options));
     return info;

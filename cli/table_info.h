@@ -20,6 +20,7 @@ struct TableInfo {
     // not be read with the given passwords (it is never asked for).
     std::vector<std::vector<std::string>> linkOtherFieldNames;
     bool checksStale = false;  // the .VAL was written for an older version of the table
+    std::vector<std::string> warnings;  // (UTF-8) index files or a .VAL read in part or left out
 };
 
 TableInfo ReadTableInfo(const std::string& dir, const std::string& name, const paradox::api::OpenOptions& options);

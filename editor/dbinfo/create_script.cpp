@@ -157,6 +157,7 @@ void WriteTableBlock(const tTbl_Structure& t, int& stepCounter, ScriptLines& lin
     for (std::size_t i = 1; i < t.fields.size(); ++i)
         WriteStep(stepCounter, lines, "Add field \"" + fixedText(t.fields[i].name) + "\"", FldAddText(t, t.fields[i]));
     for (const auto& index : t.indexes) WriteIndexAdd(t, index, stepCounter, lines);
+    for (const auto& warning : t.warnings) WriteRemark(lines, warning);
     for (const auto& check : t.checks) WriteCheckAdd(t, check, stepCounter, lines);
     if (deferral) deferral->notYetCreated.erase(&t);
     for (const auto* link : t.LinksOfKind(LinkKind::Dependent)) {

@@ -27,6 +27,8 @@ public:
         DropLinks();
         CompareAttributes();
         CompareFields();
+        for (const auto& warning : o_.warnings) WriteRemark(lines_, "Original: " + warning);
+        for (const auto& warning : c_.warnings) WriteRemark(lines_, warning);
         CompareIndexes();
         CompareChecks();
         AddLinks();

@@ -57,6 +57,7 @@ void tTbl_Structure::ReadTable(const std::string& directory, const std::string& 
     indexes.clear();
     checks.clear();
     links.clear();
+    warnings.clear();
     missingMasters.clear();
     RenameMap.clear();
     properties = paradox::api::TableProperties{};
@@ -77,6 +78,7 @@ void tTbl_Structure::ReadTable(const std::string& directory, const std::string& 
         for (const paradox::api::Check& c : val->checks) checks.push_back(records::CheckRecord<ValidityCheckDescriptor>(c));
         for (const paradox::api::Link& l : val->links) links.push_back(records::LinkRecord<RILinkDescriptor>(l));
     }
+    warnings = opened.table.warnings();
 }
 
 std::string tTbl_Structure::FieldNameByNumber(int n) const {

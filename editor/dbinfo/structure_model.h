@@ -68,6 +68,9 @@ public:
     std::vector<IndexDescriptor> indexes;
     std::vector<ValidityCheckDescriptor> checks;
     std::vector<RILinkDescriptor> links;
+    // Index files or a .VAL read in part or left out, one line each (the generators write them
+    // as remarks).
+    std::vector<std::string> warnings;
     std::vector<tTbl_Structure*> DependsOnList;
     // Masters named by links that are not in the database (file-name parts, upper case).
     std::vector<std::string> missingMasters;

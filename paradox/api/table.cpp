@@ -6,8 +6,6 @@
 #include "paradox/api/engine_call_internal.h"
 #include "paradox/api/interface_records.h"
 #include "paradox/api/table_internal.h"
-#include "paradox/format/val_file.h"
-#include "paradox/table/secondary_index.h"
 #include "paradox/table/table_writer.h"
 
 namespace paradox::api {
@@ -35,19 +33,22 @@ const std::vector<Field>& Table::fields() const { return impl_->fields; }
 std::string Table::path() const { return impl_->table.path(); }
 std::string Table::directory() const { return impl_->directory; }
 
+const paradox::TableCompanions& Table::Impl::companions() {
+    if (!companions_) companions_ = paradox::ReadTableCompanions(directory, properties.name, table.schema());
+    return *companions_;
+}
+
 std::vector<Index> Table::indexes() const {
     return detail::Call([&] {
         std::vector<Index> indexes;
-        for (const paradox::IndexDescriptor& d :
-             paradox::ReadIndexDescriptors(impl_->directory, impl_->properties.name, impl_->table.schema()))
-            indexes.push_back(records::IndexOf(d));
+        for (const paradox::IndexDescriptor& d : impl_->companions().indexes) indexes.push_back(records::IndexOf(d));
         return indexes;
     });
 }
 
 std::optional<ValidityFile> Table::validity() const {
     return detail::Call([&]() -> std::optional<ValidityFile> {
-        const auto val = paradox::ReadValFile(impl_->directory, impl_->properties.name);
+        const std::optional<paradox::ValContents>& val = impl_->companions().val;
         if (!val) return std::nullopt;
         ValidityFile file;
         for (const paradox::ValidityCheckDescriptor& c : val->checks) file.checks.push_back(records::CheckOf(c));
@@ -55,6 +56,10 @@ std::optional<ValidityFile> Table::validity() const {
         file.stale = val->stale;
         return file;
     });
+}
+
+std::vector<std::string> Table::warnings() const {
+    return detail::Call([&] { return impl_->companions().warnings; });
 }
 
 struct PARADOX_HIDDEN RecordReader::Impl {

@@ -59,8 +59,11 @@ public:
     const std::vector<Field>& fields() const;
     // Primary (keyed tables only), then the secondary indexes, read from the index files.
     std::vector<Index> indexes() const;
-    // The checks and links of the table's .VAL; nullopt when it has none.
+    // The checks and links of the table's .VAL; nullopt when it has none, or one that cannot be
+    // read (a warning then says why).
     std::optional<ValidityFile> validity() const;
+    // Index files or a .VAL read in part or left out, one line each ("FILE: what is wrong").
+    std::vector<std::string> warnings() const;
     RecordReader records() const;
     std::string path() const;       // full path of the .DB
     std::string directory() const;  // the directory it was found in

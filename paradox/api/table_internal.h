@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "paradox/api/table.h"
 #include "paradox/table/table.h"
+#include "paradox/table/table_companions.h"
 
 namespace paradox::api {
 
@@ -17,6 +20,13 @@ struct PARADOX_HIDDEN Table::Impl {
     TableProperties properties;
     std::vector<Field> fields;
     std::string directory;
+
+    // The index files and the .VAL, read once when first asked for; a fault in one of them is
+    // a warning, never a failure.
+    const paradox::TableCompanions& companions();
+
+private:
+    std::optional<paradox::TableCompanions> companions_;
 };
 
 }  // namespace paradox::api

@@ -25,6 +25,7 @@
 #include "paradox/storage/table_list.h"
 #include "paradox/storage/work_directory.h"
 #include "paradox/table/index_maintenance.h"
+#include "paradox/table/table_companions.h"
 #include "paradox/table/table_state.h"
 #include "paradox/table/table_writer.h"
 #include "shared/text/case_fold.h"
@@ -383,6 +384,7 @@ BatchMoveResult BatchMove(const BatchMoveRequest& rq) {
     }
 
     auto destState = OpenTableState(loc.dir, loc.base, rq.destOptions);
+    RequireUnderstoodCompanions(destState->dir, destState->base, destState->header.schema);
     const std::string password = MatchingPassword(*destState, rq.destOptions);
     const Table dest = Table::over(destState);
     const Schema& ds = dest.schema();

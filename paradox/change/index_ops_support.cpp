@@ -18,6 +18,7 @@
 #include "paradox/storage/table_family.h"
 #include "paradox/storage/table_list.h"
 #include "paradox/table/secondary_index_writer.h"
+#include "paradox/table/table_companions.h"
 #include "paradox/table/table_writer.h"
 
 namespace paradox::detail {
@@ -26,6 +27,7 @@ namespace paradox::detail {
 void CheckMayChangeStructure(const TableState& s) {
     if (s.header.writeProtected) throw EngineError(err::kTableReadOnly, s.base);
     if (s.openedWithAuxPassword && s.tableRights != rights::kFull) throw EngineError(err::kNotSufficientTableRights, s.base);
+    RequireUnderstoodCompanions(s.dir, s.base, s.header.schema);
 }
 
 // The password (from the candidates) that opened a protected table; empty when unprotected.

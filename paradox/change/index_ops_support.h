@@ -21,7 +21,8 @@ inline constexpr uint8_t kTypeKeyed = 0, kTypeUnkeyed = 2;
 
 // Changing a table's structure (fields, indexes, links) needs a table that is not
 // write-protected (else 10763) opened with the master password or an auxiliary password with
-// full rights (else 10498).
+// full rights (else 10498), whose index files and .VAL are all understood (else 8961, 8965 or
+// 8968 naming the file: table_companions.h).
 void CheckMayChangeStructure(const TableState& s);
 
 // The password (from the candidates) that opened a protected table; empty when unprotected.

@@ -504,7 +504,7 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     }
     fault::FaultPoint("restructure: primary index written");
 
-    ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId};
+    ValStamps stamps{header[hdr::kChangeCount2], GetLE32(header.data() + hdr::kUpdateStamp), plan.hiFieldId, plan.version};
     StageCompanions(swap, *old, companions, swap.stagedPath(dbName), plan.newChecksum, stamps);
     if (auxStore) StageAuxStore(swap, old->dir, old->base, auxStore->bytes);
     StageMasterSides(swap, old->dir, old->base, links.drops, companions.renumberedLinks, added.entries, oo);

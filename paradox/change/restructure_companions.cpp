@@ -22,10 +22,10 @@ bool IsIndexFile(const std::string& name) {
     return (c == 'X' || c == 'Y') && name.size() - dot - 1 == 3;
 }
 
-// An empty .VAL for the new table.
+// An empty .VAL for the new table, in the version Paradox writes for its level.
 ValContents NewVal(const RestructurePlan& p) {
     ValContents v;
-    v.version = p.level >= 5 ? 0x0B : 0x09;
+    v.version = ValVersionForTable(p.version);
     return v;
 }
 
@@ -105,6 +105,8 @@ CompanionPlan PlanCompanions(const TableState& old, const RestructurePlan& p, co
     ValContents v;
     if (oldVal) {
         v = *oldVal;
+        // The version byte stays as read while the table keeps its level.
+        if (LevelOfVersion(p.version) != LevelOfVersion(old.header.version)) v.version = ValVersionForTable(p.version);
         std::vector<ValidityCheckDescriptor> kept;
         for (auto chk : v.checks) {
             const uint16_t n = Renumber(p, chk.fieldNumber);

@@ -105,7 +105,7 @@ std::string BlobReader::read(const BlobRef& ref) const {
 BlobWriter::BlobWriter(File& file, uint32_t checksum) : file_(file), checksum_(checksum), end_(file.size()) {
     if (end_ < kMbBlock || end_ % kMbBlock != 0) throw EngineError(err::kMemoCorrupt, file.path() + ": invalid blob file size");
     uint8_t head[256];
-    if (!file_.readAt(0, head, sizeof head)) throw EngineError(err::kMemoCorrupt, file.path());
+    if (!file_.readAt(0, head, sizeof head)) throw EngineError(err::kMemoCorrupt, file.path() + ": header unreadable");
     if (checksum_) DecryptBlobBytes(head, sizeof head, checksum_);
     if (head[0] != 0) throw EngineError(err::kMemoCorrupt, file.path() + ": not a blob file");
     modCounter_ = GetLE16(head + 3);
@@ -173,7 +173,7 @@ void BlobWriter::finish() {
     flushSmall();
     if (end_ > 0xFFFFF000ull) throw EngineError(err::kTableFull, file_.path() + ": blob file is full");
     uint8_t head[256];
-    if (!file_.readAt(0, head, sizeof head)) throw EngineError(err::kMemoCorrupt, file_.path());
+    if (!file_.readAt(0, head, sizeof head)) throw EngineError(err::kMemoCorrupt, file_.path() + ": header unreadable");
     if (checksum_) DecryptBlobBytes(head, sizeof head, checksum_);
     PutLE16(head + 3, modCounter_);
     if (checksum_) EncryptBlobBytes(head, sizeof head, checksum_);

@@ -125,7 +125,11 @@ IndexFileHeader ReadIndexFileHeader(const std::string& path) {
     }
     ::close(fd);
     bytes.resize(got);
-    return ParseIndexFileHeader(bytes);
+    try {
+        return ParseIndexFileHeader(bytes);
+    } catch (const EngineError& e) {
+        throw EngineError(e.code(), path + ": " + e.detail());
+    }
 }
 
 }  // namespace paradox

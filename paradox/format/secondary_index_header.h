@@ -31,7 +31,8 @@ struct IndexFileHeader {
 // Parses header bytes (the file's first bytes, at least the whole header).
 IndexFileHeader ParseIndexFileHeader(const std::vector<std::uint8_t>& bytes);
 
-// Reads and parses the header of the file at path (9221 when it cannot be read).
+// Reads and parses the header of the file at path (9221 when it cannot be read); every error
+// text names the file.
 IndexFileHeader ReadIndexFileHeader(const std::string& path);
 
 // Record bytes taken by a field of this type and size byte (0 for an unknown type).

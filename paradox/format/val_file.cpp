@@ -22,20 +22,20 @@ constexpr std::size_t kChecksStart = 0x35;
 constexpr std::size_t kCheckFixedSize = 28;
 constexpr std::size_t kLookupSize = 80;         // 26-byte table name + 54 bytes not understood
 constexpr std::size_t kLookupNameSize = 26;
-constexpr std::size_t kFooterPathSize = 79;
 constexpr std::size_t kDependentEntrySize = 0x1E0;
 constexpr std::size_t kMasterEntrySize = 0x12A;
 constexpr std::size_t kMaxValSize = 16u << 20;  // far beyond any real .VAL; refuse larger
 
-[[noreturn]] void Corrupt(const char* what) { throw EngineError(err::kValFileCorrupt, what); }
-
-// Bounds-checked little-endian reads over the whole file.
+// Bounds-checked little-endian reads over the whole file; every failure names the file.
 class ValBytes {
 public:
-    explicit ValBytes(const std::vector<std::uint8_t>& b) : b_(b) {}
+    ValBytes(const std::vector<std::uint8_t>& b, const std::string& file) : b_(b), file_(file) {}
     std::size_t size() const { return b_.size(); }
+    [[noreturn]] void corrupt(const std::string& what) const {
+        throw EngineError(err::kValFileCorrupt, file_ + ": " + what);
+    }
     void need(std::size_t off, std::size_t n, const char* what) const {
-        if (off > b_.size() || n > b_.size() - off) Corrupt(what);
+        if (off > b_.size() || n > b_.size() - off) corrupt(what);
     }
     std::uint8_t u8(std::size_t off) const {
         need(off, 1, "truncated");
@@ -72,19 +72,25 @@ public:
 
 private:
     const std::vector<std::uint8_t>& b_;
+    const std::string& file_;
 };
 
+// The footer's word at +4 counts the path area and the names; the names must end exactly there,
+// which also tells a path area of another size from the one this version has.
 void ParseFooter(const ValBytes& v, std::size_t off, ValContents& out) {
     const std::uint16_t n = v.u16(off);
-    if (n < 1 || n > 255) Corrupt("field count");
+    if (n < 1 || n > 255) v.corrupt("field count");
     out.keyFields = v.u16(off + 2);
-    if (out.keyFields > n) Corrupt("key count");
+    if (out.keyFields > n) v.corrupt("key count");
+    const std::size_t rest = v.u16(off + 4);
     std::size_t pos = off + 6;
     out.fields.resize(n);
     for (auto& f : out.fields) { f.id = v.u16(pos); pos += 2; }
     for (auto& f : out.fields) { f.type = v.u8(pos); f.sizeByte = v.u8(pos + 1); pos += 2; }
-    pos += kFooterPathSize;
+    const std::size_t restStart = pos;
+    pos += ValFooterPathSize(out.version);
     for (auto& f : out.fields) f.name = v.text(pos, &pos);
+    if (pos - restStart != rest) v.corrupt("footer names do not end where its length says");
 }
 
 // One validity-check entry at off; returns the offset after it.
@@ -96,10 +102,10 @@ std::size_t ParseCheck(const ValBytes& v, std::size_t off, const ValContents& ou
     const std::uint8_t lookupFlags = v.u8(off + 3);
     const bool hasLookup = v.u32(off + 4) != 0;
     const bool hasPicture = v.u32(off + 24) != 0;
-    if (fieldIndex >= out.fields.size()) Corrupt("check on a field the table lacks");
+    if (fieldIndex >= out.fields.size()) v.corrupt("check on a field the table lacks");
     const ValField& f = out.fields[fieldIndex];
     const std::size_t width = IndexFieldWidth(f.type, f.sizeByte);
-    if (width == 0) Corrupt("check on a field of unknown type");
+    if (width == 0) v.corrupt("check on a field of unknown type");
 
     d = ValidityCheckDescriptor{};
     d.fieldNumber = std::uint16_t(fieldIndex + 1);
@@ -133,7 +139,7 @@ std::size_t ParseCheck(const ValBytes& v, std::size_t off, const ValContents& ou
     d.maximumKind = kind(v.u32(off + 16), d.maximum);
     d.defaultKind = kind(v.u32(off + 20), d.defaultValue);
     if (hasPicture) {
-        if (pictureLength == 0) Corrupt("picture length");
+        if (pictureLength == 0) v.corrupt("picture length");
         copyFixedText(d.picture, v.fixed(pos, pictureLength));  // cut to 175 characters
         pos += pictureLength;
     }
@@ -147,7 +153,7 @@ std::array<std::uint16_t, kMaxKeyFields> ReadFieldNumbers(const ValBytes& v, std
     std::array<std::uint16_t, kMaxKeyFields> out{};
     for (std::uint16_t i = 0; i < count; ++i) {
         out[i] = v.u16(off + 2u * i);
-        if (out[i] < 1 || out[i] > fieldLimit) Corrupt("link field number");
+        if (out[i] < 1 || out[i] > fieldLimit) v.corrupt("link field number");
     }
     return out;
 }
@@ -160,11 +166,11 @@ RILinkDescriptor ParseDependentLink(const ValBytes& v, std::size_t off, const Va
     d.kind = std::uint32_t(LinkKind::Dependent);
     copyFixedText(d.otherTable, v.fixed(off + 0xD4, 114));
     const std::uint32_t rule = v.u32(off + 0x19A);
-    if (rule > 1) Corrupt("update rule");
+    if (rule > 1) v.corrupt("update rule");
     d.updateRule = rule;
     d.deleteRule = std::uint32_t(LinkRule::Restrict);
     d.fieldCount = v.u16(off + 0x19E);
-    if (d.fieldCount < 1 || d.fieldCount > kMaxKeyFields) Corrupt("link field count");
+    if (d.fieldCount < 1 || d.fieldCount > kMaxKeyFields) v.corrupt("link field count");
     const auto mine = ReadFieldNumbers(v, off + 0x1A0, d.fieldCount, out.fields.size());
     const auto theirs = ReadFieldNumbers(v, off + 0x1C0, d.fieldCount, 255);
     for (int i = 0; i < kMaxKeyFields; ++i) {
@@ -187,7 +193,7 @@ RILinkDescriptor ParseMasterLink(const ValBytes& v, std::size_t off, const std::
     d.deleteRule = std::uint32_t(LinkRule::Restrict);
     std::uint16_t count = 0;
     while (count < kMaxKeyFields && v.u16(off + 0x10A + 2u * count) != 0) ++count;
-    if (count < 1 || count > keys.size()) Corrupt("dependent field count");
+    if (count < 1 || count > keys.size()) v.corrupt("dependent field count");
     d.fieldCount = count;
     for (std::uint16_t i = 0; i < count; ++i) {
         d.thisFields[i] = keys[i];
@@ -196,43 +202,58 @@ RILinkDescriptor ParseMasterLink(const ValBytes& v, std::size_t off, const std::
     return d;
 }
 
+// The section must fill the space up to the footer exactly (as in every file Paradox wrote): a
+// file whose entries have another size is refused rather than read at the wrong offsets.
 void ParseLinks(const ValBytes& v, std::size_t off, std::size_t end, ValContents& out) {
     const std::uint16_t dependents = v.u16(off);
     std::size_t pos = off + 2;
-    if (dependents > (end - pos) / kDependentEntrySize) Corrupt("link count");
+    if (dependents > (end - pos) / kDependentEntrySize) v.corrupt("link count");
     for (std::uint16_t i = 0; i < dependents; ++i, pos += kDependentEntrySize)
         out.links.push_back(ParseDependentLink(v, pos, out));
-    if (pos + 2 > end || v.u16(pos) == 0) return;  // no master block
-    if (v.u16(pos) != 1) Corrupt("master block marker");
+    if (pos + 2 > end) v.corrupt("link section ends without its master-block word");
+    if (v.u16(pos) == 0) {  // no master block
+        if (pos + 2 != end) v.corrupt("link entries do not fill the link section");
+        return;
+    }
+    if (v.u16(pos) != 1) v.corrupt("master block marker");
     const std::size_t block = pos;
     const std::uint16_t keyCount = v.u16(block + 0x96);
-    if (keyCount < 1 || keyCount > kMaxKeyFields) Corrupt("master key count");
+    if (keyCount < 1 || keyCount > kMaxKeyFields) v.corrupt("master key count");
     for (std::uint16_t i = 0; i < keyCount; ++i) {
         std::uint16_t k = v.u16(block + 0x98 + 2u * i);
-        if (k < 1 || k > out.fields.size()) Corrupt("master key field");
+        if (k < 1 || k > out.fields.size()) v.corrupt("master key field");
         out.masterKeyFields.push_back(k);
     }
     const std::uint16_t count = v.u16(block + 0xB8);
     pos = block + 0xBA;
-    if (pos > end || count > (end - pos) / kMasterEntrySize) Corrupt("dependent count");
+    if (pos > end || count > (end - pos) / kMasterEntrySize) v.corrupt("dependent count");
     for (std::uint16_t i = 0; i < count; ++i, pos += kMasterEntrySize)
         out.links.push_back(ParseMasterLink(v, pos, out.masterKeyFields));
+    if (pos != end) v.corrupt("link entries do not fill the link section");
 }
 
 }  // namespace
 
-ValContents ParseValFile(const std::vector<std::uint8_t>& bytes) {
-    ValBytes v(bytes);
+std::uint8_t ValVersionForTable(std::uint8_t dbVersion) {
+    if (dbVersion >= 12) return kValVersionLevel7;
+    return dbVersion >= 10 ? kValVersionLevel5 : kValVersionLevel4;
+}
+
+std::size_t ValFooterPathSize(std::uint8_t valVersion) { return valVersion >= kValVersionLevel7 ? 261 : 79; }
+
+ValContents ParseValFile(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+    ValBytes v(bytes, fileName);
     v.need(0, kChecksStart, "header");
     ValContents out;
     out.changeStamp = v.u8(0);
     out.version = v.u8(1);
-    if (out.version != 0x09 && out.version != 0x0B) Corrupt("unsupported .VAL version");
+    if (out.version != kValVersionLevel4 && out.version != kValVersionLevel5 && out.version != kValVersionLevel7)
+        v.corrupt("unsupported .VAL version " + std::to_string(out.version));
     const std::uint8_t checkCount = v.u8(2);
     const std::uint32_t footer = v.u32(0x09);
     const std::uint32_t links = v.u32(0x0D);
-    if (footer < kChecksStart || footer >= bytes.size()) Corrupt("footer offset");
-    if (links != 0 && (links < kChecksStart || links >= footer)) Corrupt("link section offset");
+    if (footer < kChecksStart || footer >= bytes.size()) v.corrupt("footer offset");
+    if (links != 0 && (links < kChecksStart || links >= footer)) v.corrupt("link section offset");
     ParseFooter(v, footer, out);
 
     const std::size_t checksEnd = links ? links : footer;
@@ -240,8 +261,9 @@ ValContents ParseValFile(const std::vector<std::uint8_t>& bytes) {
     out.checks.resize(checkCount);
     for (auto& d : out.checks) {
         pos = ParseCheck(v, pos, out, d);
-        if (pos > checksEnd) Corrupt("checks overrun the next section");
+        if (pos > checksEnd) v.corrupt("checks overrun the next section");
     }
+    if (pos != checksEnd) v.corrupt("checks do not fill their section");
     if (links) ParseLinks(v, links, footer, out);
     for (std::size_t i = 0; i < out.links.size(); ++i) out.links[i].linkNumber = std::uint16_t(i + 1);
     return out;
@@ -255,7 +277,7 @@ std::optional<ValContents> ReadValFile(const std::string& dir, const std::string
     const vortab::WholeFile file = vortab::ReadWholeFile(path, kMaxValSize);
     if (file.error == vortab::FileReadError::TooLarge) throw EngineError(err::kValFileCorrupt, path + ": unreasonable size");
     if (!file.ok()) throw EngineError(err::kValFileCorrupt, path + ": " + std::strerror(file.errorNumber));
-    ValContents out = ParseValFile(std::vector<std::uint8_t>(file.bytes.begin(), file.bytes.end()));
+    ValContents out = ParseValFile(std::vector<std::uint8_t>(file.bytes.begin(), file.bytes.end()), path);
 
     if (auto db = FindFileNoCase(dir, base + ".DB")) {
         std::vector<std::uint8_t> head(0x2F, 0);

@@ -24,7 +24,6 @@ constexpr std::size_t kChecksStart = 0x35;
 constexpr std::size_t kCheckFixedSize = 28;
 constexpr std::size_t kLookupSize = 80;
 constexpr std::size_t kLookupNameSize = 26;
-constexpr std::size_t kFooterPathSize = 79;
 constexpr std::size_t kDependentEntrySize = 0x1E0;
 constexpr std::size_t kMasterEntrySize = 0x12A;
 constexpr std::size_t kMasterHeadSize = 0xBA;
@@ -157,9 +156,10 @@ void WriteMasterBlock(Out& o, const ValContents& v, const std::vector<const RILi
     }
 }
 
-void WriteFooter(Out& o, const ValContents& v, const std::string& pathArea) {
+void WriteFooter(Out& o, const ValContents& v, uint8_t version, const std::string& pathArea) {
     const std::size_t n = v.fields.size();
-    std::size_t rest = kFooterPathSize;
+    const std::size_t pathSize = ValFooterPathSize(version);
+    std::size_t rest = pathSize;
     for (const auto& f : v.fields) rest += f.name.size() + 1;
     uint8_t* h = o.grow(6 + 4 * n);
     PutLE16(h, static_cast<uint16_t>(n));
@@ -170,7 +170,7 @@ void WriteFooter(Out& o, const ValContents& v, const std::string& pathArea) {
         h[6 + 2 * n + 2 * i] = v.fields[i].type;
         h[6 + 2 * n + 2 * i + 1] = v.fields[i].sizeByte;
     }
-    o.text(o.grow(kFooterPathSize), kFooterPathSize, pathArea);
+    o.text(o.grow(pathSize), pathSize, pathArea);
     for (const auto& f : v.fields) std::memcpy(o.grow(f.name.size() + 1), f.name.data(), f.name.size());
 }
 
@@ -216,10 +216,11 @@ bool ValIsEmpty(const ValContents& v) { return v.checks.empty() && v.links.empty
 std::vector<uint8_t> EncodeValFile(const ValContents& v, const ValStamps& stamps) {
     if (v.fields.empty() || v.fields.size() > 255) throw EngineError(err::kInvalidParam, ".VAL field list");
     if (v.checks.size() > 255) throw EngineError(err::kInvalidParam, "too many validity checks");
+    const uint8_t version = v.version ? v.version : ValVersionForTable(stamps.dbVersion);
     Out o;
     uint8_t* h = o.grow(kChecksStart);
     h[0] = stamps.changeStamp;
-    h[1] = v.version ? v.version : 0x0B;
+    h[1] = version;
     h[2] = static_cast<uint8_t>(v.checks.size());
     PutLE32(h + 3, stamps.updateStamp);
     PutLE16(h + 7, stamps.hiFieldId);
@@ -239,7 +240,7 @@ std::vector<uint8_t> EncodeValFile(const ValContents& v, const ValStamps& stamps
         else o.grow(2);  // a zero word: no master block follows
     }
     const uint32_t footer = static_cast<uint32_t>(o.pos());
-    WriteFooter(o, v, "");
+    WriteFooter(o, v, version, "");
     PutLE32(o.b.data() + 0x09, footer);
     PutLE32(o.b.data() + 0x0D, riOffset);
     return o.b;
@@ -252,6 +253,7 @@ ValStamps ReadValStamps(const std::string& dir, const std::string& table) {
     const DbHeader h = ReadDbHeader(f, false);
     ValStamps s;
     s.changeStamp = h.changeCount2;
+    s.dbVersion = h.version;
     if (h.hasExtension()) {
         s.updateStamp = GetLE32(h.raw.data() + hdr::kUpdateStamp);
         s.hiFieldId = h.hiFieldId;
@@ -265,7 +267,7 @@ ValContents EmptyValFor(const std::string& dir, const std::string& table) {
     File f = File::openRead(*db);
     const DbHeader h = ReadDbHeader(f, false);
     ValContents v;
-    v.version = h.version >= 10 ? 0x0B : 0x09;
+    v.version = ValVersionForTable(h.version);
     v.keyFields = h.schema.keyFields;
     for (const Field& fl : h.schema.fields) v.fields.push_back({fl.id, static_cast<uint8_t>(fl.type), fl.sizeByte, fl.name});
     return v;

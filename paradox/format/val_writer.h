@@ -15,9 +15,11 @@ struct ValStamps {
     std::uint8_t changeStamp = 0;  // the .DB header byte 0x2E
     std::uint32_t updateStamp = 0; // the .DB header u32 at 0x60
     std::uint16_t hiFieldId = 0;   // the .DB header u16 at 0x64
+    std::uint8_t dbVersion = 0;    // the .DB header byte 0x39: the version a .VAL without one gets
 };
 
-// The bytes of a .VAL holding `v` (fields, key count, checks, links with kind Dependent written
+// The bytes of a .VAL holding `v` in its version (when 0, the one Paradox writes for the table's
+// level, from stamps.dbVersion): fields, key count, checks, links with kind Dependent written
 // as dependent entries, links with kind Master into the master block with v.masterKeyFields,
 // or the first v.keyFields fields when that list is empty).
 // Check values are taken from the descriptors' native form. 9986 for a value kind, field or

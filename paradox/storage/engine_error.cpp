@@ -134,6 +134,6 @@ std::string ErrorText(int code) {
 
 EngineError::EngineError(int code, const std::string& detail)
     : std::runtime_error(detail.empty() ? ErrorText(code) : ErrorText(code) + ": " + detail),
-      code_(code) {}
+      code_(code), detail_(detail) {}
 
 }  // namespace paradox

@@ -96,9 +96,12 @@ class EngineError : public std::runtime_error {
 public:
     explicit EngineError(int code, const std::string& detail = {});
     int code() const noexcept { return code_; }
+    // The text after the code's message (which file, what is wrong); empty when none was given.
+    const std::string& detail() const noexcept { return detail_; }
 
 private:
     int code_;
+    std::string detail_;
 };
 
 }  // namespace paradox

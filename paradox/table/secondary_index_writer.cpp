@@ -149,10 +149,12 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
         if (n < 1 || n > ts.fields.size()) throw EngineError(err::kInvalidIndexDesc, "index key field number");
         if (IsBlobType(ts.fields[n - 1u].type)) throw EngineError(err::kInvalidIndexDesc, "blob fields cannot be indexed");
     }
-    const bool keyed = ts.keyFields > 0;
     const bool composite = !IsSingleFieldIndex(d, ts.fields[d.keyFields[0] - 1u].name);
     if (composite && h.version < 5) throw EngineError(err::kInvalidIndexType, "composite indexes need table level 4");
     const bool maintained = d.maintained != 0;
+    // A maintained index finds its records by the table's key; any other one by their place in
+    // the chain, as Paradox writes it even for a non-maintained index on a keyed table.
+    const bool keyed = ts.keyFields > 0 && maintained;
 
     // Layout of the index record.
     Schema xs;
@@ -218,9 +220,11 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
             if (keyed) {
                 PutShort(e.data() + xs.fields[last - 1].offset, static_cast<int32_t>(next));
             } else {
-                PutSortableInt(e.data() + xs.fields[last - 3].offset, static_cast<int32_t>(tuple), 4);
+                // As Paradox writes them: the record's 1-based number along the chain, its block,
+                // and its byte offset among the block's records.
+                PutSortableInt(e.data() + xs.fields[last - 3].offset, static_cast<int32_t>(tuple + 1), 4);
                 PutShort(e.data() + xs.fields[last - 2].offset, static_cast<int32_t>(next));
-                PutShort(e.data() + xs.fields[last - 1].offset, static_cast<int32_t>(r));
+                PutShort(e.data() + xs.fields[last - 1].offset, static_cast<int32_t>(r * h.recordSize));
             }
             ++tuple;
             entries.add(e.data());

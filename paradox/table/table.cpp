@@ -123,7 +123,8 @@ void UnlockTable(TableState& s, const OpenOptions& options) {
         while (auto p = options.askPassword(s.base))
             if (Unlocks(s, *p, false) || Unlocks(s, *p, true)) return;
     }
-    throw EngineError(err::kNotSufficientTableRights, s.base);
+    throw EngineError(err::kNotSufficientTableRights,
+                      s.dbPath.substr(s.dbPath.find_last_of('/') + 1) + ": protected, and no password given opens it");
 }
 
 TableProperties MakeProperties(const TableState& s) {

@@ -89,7 +89,8 @@ private:
 class Table {
 public:
     // Opens dir/name (".DB" added when missing, name matched case-insensitively).
-    // 10024 when missing, 8961/8962 when corrupt, 10498 when no password fits.
+    // 10024 when missing, 8961/8962 when corrupt, 10498 when no password fits; each text
+    // names the .DB file. Index files and the .VAL are not read (table_companions.h).
     static Table open(const std::string& dir, const std::string& name, const OpenOptions& options = {});
     // The table of a state the engine has already opened (so that every read sees one open).
     static Table over(std::shared_ptr<TableState> state) { return Table(std::move(state)); }

@@ -85,16 +85,6 @@ std::vector<std::string> LinkedTables(const ValContents& v, const std::string& d
     return out;
 }
 
-// A table's .VAL, or nullopt when it has none or it cannot be read: a rename moves a damaged
-// .VAL as it is and leaves another table's alone.
-std::optional<ValContents> ReadValIfSound(const std::string& dir, const std::string& base) {
-    try {
-        return ReadValFile(dir, base);
-    } catch (const EngineError&) {
-        return std::nullopt;
-    }
-}
-
 void StageVal(FamilySwap& swap, const std::string& dir, const std::string& base, const std::string& targetName,
               const ValContents& v) {
     const std::vector<uint8_t> bytes = EncodeValFile(v, ReadValStamps(dir, base));
@@ -121,7 +111,9 @@ void renameTable(const std::string& dir, const std::string& oldName, const std::
 
     const std::string newDbFile = to.base + "." + Extension(*oldDb);
     FamilySwap swap(from.dir, oldBase);
-    std::optional<ValContents> ownVal = ReadValIfSound(from.dir, oldBase);
+    // The .VAL files that name the table change with it, so each must be understood (else 8968,
+    // naming the file): a link they hold must not be left naming a table that is gone.
+    std::optional<ValContents> ownVal = ReadValFile(from.dir, oldBase);
     const bool ownValChanges = ownVal && RenameLinkTargets(*ownVal, oldBase, newDbFile);
     for (const auto& f : files) {
         const std::string target = to.base + "." + Extension(f);
@@ -131,7 +123,7 @@ void renameTable(const std::string& dir, const std::string& oldName, const std::
     }
     if (ownVal) {
         for (const std::string& other : LinkedTables(*ownVal, from.dir, oldBase)) {
-            std::optional<ValContents> v = ReadValIfSound(from.dir, other);
+            std::optional<ValContents> v = ReadValFile(from.dir, other);
             if (!v || !RenameLinkTargets(*v, oldBase, newDbFile)) continue;
             StageVal(swap, from.dir, other, FileNamePart(*FindTableFile(from.dir, other, "VAL")), *v);
         }

@@ -18,6 +18,7 @@
 #include "paradox/table/index_maintenance.h"
 #include "paradox/table/primary_index.h"
 #include "paradox/table/secondary_index_writer.h"
+#include "paradox/table/table_companions.h"
 #include "paradox/table/table_state.h"
 
 namespace paradox {
@@ -310,6 +311,7 @@ TableWriter& TableWriter::operator=(TableWriter&&) noexcept = default;
 TableWriter TableWriter::open(const std::string& dir, const std::string& name, const OpenOptions& options) {
     auto s = std::make_unique<WriterState>();
     s->table = OpenTableState(dir, name, options);
+    RequireUnderstoodCompanions(s->table->dir, s->table->base, s->table->header.schema);
     // Secondary indexes hold block numbers: they are rebuilt from the new data on commit.
     s->secondary = ReadSecondaryIndexDefs(s->table->dir, s->table->base);
     if (s->table->header.writeProtected) throw EngineError(err::kTableReadOnly, s->table->base);

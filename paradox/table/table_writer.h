@@ -23,7 +23,8 @@ struct CreateOptions {
 // when protectedFlag is 1. Refuses invalid descriptors with the engine's codes.
 void createTable(const std::string& dir, const TableDescriptor& desc, const CreateOptions& options = {});
 
-// Renames the table and every companion file (matched case-insensitively). 10024 if missing.
+// Renames the table and every companion file (matched case-insensitively). 10024 if missing;
+// 8968 when its .VAL, or that of a table linked to it, cannot be read (nothing is renamed).
 void renameTable(const std::string& dir, const std::string& oldName, const std::string& newName);
 // Deletes the table and every companion file. 10024 if missing.
 void deleteTable(const std::string& dir, const std::string& name);

@@ -110,7 +110,7 @@ TEST_F(DumpDiff, FixtureFoldersRebuildUnchanged) {
     if (!fs::exists(fixtures)) GTEST_SKIP() << "no fixtures";
     const char* folders[] = {"paradoxdriver/areas", "paradoxdriver/db", "paradoxdriver/encrypt", "paradoxdriver/fields",
                              "paradoxdriver/geog",  "paradoxdriver/joins", "paradoxreader", "paradoxreader/PCLDATA",
-                             "rparadox"};
+                             "rparadox", "pxlib"};
     for (const char* folder : folders) {
         SCOPED_TRACE(folder);
         std::string name = folder;
@@ -127,6 +127,40 @@ TEST_F(DumpDiff, FixtureFoldersRebuildUnchanged) {
         }
         EXPECT_EQ(RoundTrip(copy, name), tables);
     }
+}
+
+// A copy of a real composite index whose header numbers its first field 3, a field of another
+// type than the index records: info warns, dump writes the index on the fields of the names it
+// records (or, where the table has none, a remark), and a change is refused.
+TEST_F(DumpDiff, IndexThatDoesNotMatchItsTable) {
+    if (!fs::exists(VORTAB_FIXTURES_DIR)) GTEST_SKIP() << "no fixtures";
+    const std::string db = Dir("mismatch");
+    for (const char* stem : {"fk4", "two"}) paradox_test::CopyFamily("paradoxdriver/joins", stem, fs::path(db));
+    const fs::path xg0 = fs::path(db) / "fk4.XG0";
+    auto x = paradox_test::ReadBytes(xg0);
+    const std::size_t numbers = 0x58 + (x[0x66] | x[0x67] << 8);
+    x[numbers] = 3;
+    x[0x15] = 3;
+    paradox_test::WriteBytes(xg0, x);
+
+    RunResult r = RunVortab({"info", db, "fk4"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("warning: fk4.XG0: does not match the table: index field 1 (FK1, I) is numbered 3"), std::string::npos) << r.out;
+    r = RunVortab({"dump", db, "fk4", "--library", kLibrary});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(" IX_ADD(\"FK4\",\"reference\",\"FK1;FK\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\r\n: fk4.XG0: does not match the table"), std::string::npos) << r.out;
+    const RunResult change = RunVortab({"exec", db, "FLD_ADD(\"fk4\",\"X\",FLDINT16,FLDSTDEFAULT,0,0)", "--library", kLibrary});
+    EXPECT_EQ(change.out.rfind("8965 ", 0), 0u) << change.out << change.err;
+
+    // Its first field's name changed too: the table has no field for it, only a remark is left.
+    const std::string text(x.begin(), x.end());
+    x[text.find("FK1") + 2] = '9';
+    paradox_test::WriteBytes(xg0, x);
+    r = RunVortab({"dump", db, "fk4", "--library", kLibrary});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("\"reference\",\"FK1;FK\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(": fk4.XG0: left out"), std::string::npos) << r.out;
 }
 
 TEST_F(DumpDiff, SampleDatabaseRebuildsUnchanged) {

@@ -62,6 +62,31 @@ TEST(CliInfo, FixturePropertiesAsJson) {
     }
 }
 
+// Every table of every fixture set (all written by Paradox) is shown, with no warning about its
+// index files or .VAL.
+TEST(CliInfo, EveryFixtureTableWithoutWarnings) {
+    REQUIRE_CLI_FIXTURES();
+    std::set<fs::path> folders;
+    std::size_t expected = 0;
+    for (const auto& e : fs::recursive_directory_iterator(FixturesDir())) {
+        const std::string ext = e.path().extension().string();
+        if (!e.is_regular_file() || (ext != ".db" && ext != ".DB")) continue;
+        folders.insert(e.path().parent_path());
+        ++expected;
+    }
+    std::size_t shown = 0;
+    for (const fs::path& folder : folders) {
+        SCOPED_TRACE(folder.string());
+        const RunResult r = RunVortab({"info", folder.string(), "--json", "--password", "123", "--password", "rparadox"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        for (const Json& t : ParseOrFail(r.out)["tables"].items) {
+            ++shown;
+            EXPECT_EQ(t["warnings"].size(), 0u) << t["file"].text << ": " << (t["warnings"].size() ? t["warnings"][0].text : "");
+        }
+    }
+    EXPECT_EQ(shown, expected);
+}
+
 TEST(CliInfo, ChecksLinksAndSecondaryIndexes) {
     REQUIRE_CLI_FIXTURES();
     const RunResult r = RunVortab({"info", Fixture("paradoxdriver/joins"), "MULTIPLE", "--json"});

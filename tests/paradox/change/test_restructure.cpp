@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "paradox/change/restructure.h"
+#include "paradox/format/val_file.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/fault_injection.h"
@@ -467,6 +468,34 @@ TEST(Restructure, OptionsChangeLevelBlockSizeDriverAndFill) {
     Request(d.str(), "PEOPLE").option("LEVEL", "3").run(d.str());
     EXPECT_EQ(Table::open(d.str(), "PEOPLE").properties().level, 5);  // a long integer field needs level 5
     EXPECT_EQ(ReadAll(d.str(), "PEOPLE"), rows);
+}
+
+// A check given to a table without a .VAL gets the .VAL version Paradox writes for the table's
+// level; a restructure that changes the level writes the new level's, and the .VAL reads back.
+TEST(Restructure, ValVersionFollowsTheTableLevel) {
+    struct Case {
+        const char* level;
+        const char* toLevel;
+        uint8_t version, toVersion;
+    };
+    for (const Case& c : {Case{"4", "7", 0x09, 0x0C}, Case{"5", "7", 0x0B, 0x0C}, Case{"7", "7", 0x0C, 0x0C}}) {
+        ScratchDir d;
+        DescriptorBuilder b("T");
+        b.field("Name", FLDZSTRING, 0, 20).field("Qty", FLDINT16).option("LEVEL", c.level);
+        createTable(d.str(), b.descriptor());
+        ValidityCheckDescriptor check{};
+        check.fieldNumber = 2;
+        check.required = 1;
+        std::strcpy(check.picture, "#*#");
+        Request(d.str(), "T").check(check, CRADD).run(d.str());
+        EXPECT_EQ(ReadBytes(d.path() / "T.VAL").at(1), c.version) << c.level;
+        Request(d.str(), "T").option("LEVEL", c.toLevel).run(d.str());
+        EXPECT_EQ(ReadBytes(d.path() / "T.VAL").at(1), c.toVersion) << c.level;
+        const auto val = ReadValFile(d.str(), "T");
+        ASSERT_TRUE(val && val->checks.size() == 1) << c.level;
+        EXPECT_EQ(std::string(val->checks[0].picture), "#*#");
+        EXPECT_EQ(val->fields.at(1).name, "Qty");
+    }
 }
 
 }  // namespace

@@ -62,7 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{kJoins, "joinb", {{1, false, "", "joina.db", LookupKind::Help}}},
         CheckCase{kJoins, "origin", {{2, false, "", "destination.db", LookupKind::Help}}},
         CheckCase{kJoins, "multiple", {{2, true, "", "", LookupKind::None}, {3, false, "[(*3{#}) ]*3{#}-*4{#}", "", LookupKind::None}}},
-        CheckCase{kJoins, "fk1", {}}));
+        CheckCase{kJoins, "fk1", {}},
+        CheckCase{"pxlib", "TypSammlung", {{1, false, "###-####", "", LookupKind::None}}}));
+
+// A level-7 .VAL has a longer path area in its footer: the field names come from behind it.
+TEST(ValFile, LevelSevenFooterNamesTheFields) {
+    META_REQUIRE_FIXTURES();
+    const auto val = ReadValFile(Fixture("pxlib"), "TypSammlung");
+    ASSERT_TRUE(val.has_value());
+    EXPECT_EQ(val->version, kValVersionLevel7);
+    ASSERT_EQ(val->fields.size(), 14u);
+    EXPECT_EQ(val->fields[0].name, "Alpha");
+    EXPECT_EQ(val->fields[13].name, "Bytes");
+}
 
 TEST(ValFile, LogicalDefaultIsNativeTrue) {
     META_REQUIRE_FIXTURES();
@@ -256,6 +268,13 @@ TEST(ValFile, HeaderFieldsThatMustBeRefused) {
         {"links after footer", [](auto& b) { b[0x0D] = 0xFF; b[0x0E] = 0xFF; }},
         {"too many checks", [](auto& b) { b[2] = 200; }},
         {"huge link count", [](auto& b) { b[0x83] = 0xFF; b[0x84] = 0xFF; }},
+        {"level-7 version over a level-5 footer", [](auto& b) { b[1] = 0x0C; }},
+        {"link entries shorter than their section", [](auto& b) {
+             const std::size_t footer = b[0x09] | b[0x0A] << 8;
+             b.insert(b.begin() + std::ptrdiff_t(footer), {0, 0});
+             b[0x09] = static_cast<std::uint8_t>(footer + 2);
+             b[0x0A] = static_cast<std::uint8_t>((footer + 2) >> 8);
+         }},
     };
     for (const auto& [what, edit] : edits) {
         auto bad = good;

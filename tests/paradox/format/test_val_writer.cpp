@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, ValRoundTrip,
                                            "paradoxdriver/joins/joinb.val", "paradoxdriver/joins/multiple.val",
                                            "paradoxdriver/joins/origin.val", "paradoxdriver/joins/primary.val",
                                            "paradoxdriver/joins/to_multiple.val", "paradoxdriver/joins/two.val",
-                                           "paradoxdriver/joins/paradox-ascii.val"),
+                                           "paradoxdriver/joins/paradox-ascii.val", "pxlib/TypSammlung.VAL"),
                          [](const auto& info) {
                              std::string n = info.param;
                              n = n.substr(n.rfind('/') + 1);

@@ -85,6 +85,7 @@ const FixtureTable kTables[] = {
     {"rparadox", "TypSammlung.DB", 12, 2, 5, 14, 2, false},
     {"rparadox", "TypSammlung_encrypted.DB", 12, 2, 5, 14, 2, true},
     {"paradoxreader", "MEMBRE.DB", 12, 16, 6, 92, 1, false},
+    {"pxlib", "TypSammlung.DB", 12, 2, 5, 14, 2, false},
     {"paradoxreader/PCLDATA", "BOLDNESS.DB", 3, 1, 15, 2, 0, false},
     {"paradoxreader/PCLDATA", "GREYS.DB", 3, 1, 8, 2, 0, false},
     {"paradoxreader/PCLDATA", "LPI.DB", 3, 1, 10, 2, 0, false},

@@ -34,11 +34,11 @@ TEST(TableFiles, RenameMovesTheWholeFamily) {
     REQUIRE_FIXTURES();
     ScratchDir dir;
     paradox_test::CopyFamily("paradoxdriver/db", "CUSTOMER", dir.path());
-    paradox_test::WriteBytes(dir.path() / "customer.VAL", {1, 2, 3});  // lower-case companion
+    paradox_test::WriteBytes(dir.path() / "customer.tv", {1, 2, 3});   // lower-case companion
     paradox_test::WriteBytes(dir.path() / "CUSTOMERS.DB", {0});        // another table sharing a prefix
     renameTable(dir.str(), "Customer", "Clients");
     EXPECT_EQ(Files(dir.path()), (std::set<std::string>{"CUSTOMERS.DB", "Clients.DB", "Clients.MB", "Clients.PX", "Clients.X06",
-                                                        "Clients.Y06", "Clients.VAL"}));
+                                                        "Clients.Y06", "Clients.tv"}));
     EXPECT_EQ(Table::open(dir.str(), "clients").properties().recordCount, 20u);
     EXPECT_EQ(Table::open(dir.str(), "clients").readAll()[0][8], Value::text("Small comment (less 100 symbols)"));
 }
