@@ -8,6 +8,7 @@
 #include "editor/runner/database_directory.h"
 #include "editor/runner/password_mask.h"
 #include "editor/runner/script_lines.h"
+#include "editor/runner/set_aside_records.h"
 #include "editor/runner/status_messages.h"
 #include "editor/runner/upgrade_log.h"
 #include "paradox/api/suspended_links.h"
@@ -49,7 +50,11 @@ StatusCode RunPendingLines(LibraryBinding& binding, const ScriptRun& run, const 
         if (hooks.progress && !hooks.progress(record)) return status::kStoppedByUser;
         if (log) log->appendLine(FormatHeader(record.LineNo, record.Line, std::time(nullptr)));
 
+        std::optional<SetAsideWatch> setAside;
+        if (hooks.warning) setAside.emplace(run.database, run.passwords);
         result = binding.execLine(run.database.c_str(), run.driver.c_str(), line.c_str());
+        if (setAside)
+            for (const std::string& sentence : setAside->newlySetAside()) hooks.warning(sentence);
         record.Status = result;
         ++record.Executed;
         record.Before = false;

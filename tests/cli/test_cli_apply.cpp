@@ -141,6 +141,24 @@ TEST(CliApply, FailingStepStopsWithExitOneAndTheNextRunStartsThere) {
     EXPECT_EQ(StepsRun(ParseJson(next.out)), (std::vector<int>{2, 3}));
 }
 
+// A key that duplicates set records aside: the step still answers 9733 with the engine's text,
+// and the tool says how many records went where.
+TEST(CliApply, SetAsideRecordsAreCountedAndTheirTableNamed) {
+    cli_test::ScratchDir dir;
+    cli_test::CreateTable(dir.str(), "CODES", {{"Code", paradox::FLDINT32}});
+    cli_test::InsertRows(dir.str(), "CODES", {{paradox::Value::integer(1)}, {paradox::Value::integer(1)},
+                                              {paradox::Value::integer(2)}, {paradox::Value::integer(2)}});
+    const std::string script = dir.str() + "/s.txt";
+    Write(script, "IX_ADD(\"CODES\", \"\", \"Code\", \"\", PRI)\n");
+    const auto run = RunVortab({"apply", script, dir.str()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("9733 Error in executing command: Master record missing"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("2 records were set aside in KEYVIOL.DB"), std::string::npos) << run.err;
+    const auto entries = vortab::ParseLogEntries(vortab::ReadLogLines(dir.str() + "/vortab.log"));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].result, "Error in executing command: Master record missing");
+}
+
 TEST(CliApply, ThreeWaitingRunsApplyEveryStepOnce) {
     cli_test::ScratchDir dir;
     const std::string db = SampleDatabase(dir, 200000);
