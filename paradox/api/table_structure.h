@@ -69,7 +69,7 @@ struct Index {
     bool subset = false, expression = false;
     std::uint16_t cost = 0;
     std::vector<std::uint16_t> keyFields;  // 1-based field numbers, at most kMaxKeyFields
-    std::vector<bool> keyDescending;       // per key field; empty when none is
+    std::vector<bool> keyDescending;       // per key field (one left out: ascending)
     std::uint16_t keyLength = 0;
     std::uint16_t outOfDate = 0;
     std::uint16_t keyExpressionType = 0;
