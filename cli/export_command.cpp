@@ -1,7 +1,7 @@
 // vortab export DATABASE TABLE [--format csv|json] [--password P]... [--password-file FILE]: every
 // record of a table on stdout, streamed one record at a time through a bounded buffer, so memory
 // stays flat however big the table is. CSV (RFC 4180, CRLF line ends) leaves binary blobs out; JSON
-// keeps them as base64. Text is decoded from the table's code page to UTF-8.
+// keeps them as base64. Text is decoded from the table's code page (or --code-page N) to UTF-8.
 #include <iostream>
 
 #include "cli/cli_command.h"
@@ -16,7 +16,8 @@
 namespace vortab::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: vortab export DATABASE TABLE [--format csv|json] [--password P]... [--password-file FILE]\n";
+constexpr const char* kUsage =
+    "usage: vortab export DATABASE TABLE [--format csv|json] [--code-page N] [--password P]... [--password-file FILE]\n";
 constexpr std::size_t kFlushAt = 1 << 16;
 
 void PrintExportHelp() {
@@ -29,6 +30,7 @@ void PrintExportHelp() {
                  "                 blanks are null, dates \"YYYY-MM-DD\", times \"HH:MM:SS.mmm\",\n"
                  "                 timestamps \"YYYY-MM-DDTHH:MM:SS.mmm\", BCD as a decimal string,\n"
                  "                 bytes and blobs as base64\n"
+                 "  --code-page N  read the texts in code page N whatever the table's header names\n"
                  "  --password P   a password for a protected table (may be given more than once)\n"
                  "  --password-file FILE  passwords, one a line; on a terminal a protected table asks\n";
 }
@@ -121,6 +123,7 @@ int RunExport(const Arguments& given) {
     }
     std::string format = "csv";
     TakeOption(args, "--format", format);
+    if (!TakeTextCodePage(args, "export")) return 2;
     const paradox::api::OpenOptions options = TakeOpenOptions(args);
     if (format != "csv" && format != "json") {
         std::cerr << "vortab export: unknown format '" << format << "'\n" << kUsage;

@@ -1,7 +1,7 @@
 // vortab info DATABASE [TABLE...] [--json] [--password P]... [--password-file FILE]: the structure
 // of each named table, or of every table of the directory. A table that cannot be read is reported
-// on stderr with its engine code and skipped; the others are still shown and the exit code is then
-// 1.
+// on stderr with its engine code, and in the output in its place (in JSON an entry with "error");
+// the others are still shown and the exit code is then 1.
 #include <iostream>
 
 #include "cli/cli_command.h"
@@ -12,7 +12,26 @@
 namespace vortab::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: vortab info DATABASE [TABLE...] [--json] [--password P]... [--password-file FILE]\n";
+// A table that cannot be read keeps its place in the output: its name and the engine's error.
+void WriteUnreadJson(const std::string& name, const paradox::api::EngineError& e, JsonWriter& json) {
+    json.beginObject();
+    json.key("name"); json.string(NameToUtf8(TableTitle(name)));
+    json.key("file"); json.string(NameToUtf8(name));
+    json.key("error");
+    json.beginObject();
+    json.key("code"); json.integer(e.code());
+    json.key("message"); json.string(NameToUtf8(e.what()));
+    json.endObject();
+    json.endObject();
+}
+
+void WriteUnreadText(const std::string& name, const paradox::api::EngineError& e, std::string& out) {
+    out += "table " + NameToUtf8(TableTitle(name)) + " (" + NameToUtf8(name) + ")\n";
+    out += "  cannot be read: " + std::to_string(e.code()) + " " + NameToUtf8(e.what()) + "\n";
+}
+
+constexpr const char* kUsage =
+    "usage: vortab info DATABASE [TABLE...] [--json] [--code-page N] [--password P]... [--password-file FILE]\n";
 
 void PrintInfoHelp() {
     std::cout << kUsage
@@ -21,6 +40,8 @@ void PrintInfoHelp() {
                  "DATABASE is a directory; TABLE names are matched without regard to case, with or\n"
                  "without \".db\". Without TABLE every table of the directory is shown.\n\n"
                  "  --json        one JSON object {\"database\": DIR, \"tables\": [...]} instead of text\n"
+                 "  --code-page N read the texts (field names, check values) in code page N; the\n"
+                 "                header's page is still shown, with \"text read as N\"\n"
                  "  --password P  a password for protected tables (may be given more than once)\n"
                  "  --password-file FILE  passwords, one a line (keeps them out of process lists)\n"
                  "On a terminal, a protected table that none of them opens asks for its password.\n";
@@ -35,6 +56,7 @@ int RunInfo(const Arguments& given) {
         return 0;
     }
     const bool asJson = TakeFlag(args, "--json");
+    if (!TakeTextCodePage(args, "info")) return 2;
     const paradox::api::OpenOptions options = TakeOpenOptions(args);
     if (args.empty() || args[0].rfind("--", 0) == 0) {
         std::cerr << kUsage;
@@ -84,6 +106,13 @@ int RunInfo(const Arguments& given) {
             first = false;
         } catch (const paradox::api::EngineError& e) {
             exitCode = ReportEngineError("info", e, name);
+            if (asJson) {
+                WriteUnreadJson(name, e, json);
+            } else {
+                if (!first) out += "\n";
+                WriteUnreadText(name, e, out);
+            }
+            first = false;
         }
         std::cout << out;
         out.clear();

@@ -149,6 +149,13 @@ int WriteScript(const std::string& command, const dbinfo::ScriptLines& lines, co
 
 std::string TableNameArgument(const std::string& utf8) { return Utf8ToCp1252(utf8); }
 
+bool ReportUnreadTables(const std::string& command, const dbinfo::tdatabase_Structure& model) {
+    for (const dbinfo::UnreadTable& u : model.unread)
+        std::cerr << "vortab " << command << ": " << NameToUtf8(model.databaseName) << ": " << NameToUtf8(u.fileName) << ": "
+                  << u.code << " " << NameToUtf8(u.message) << "\n";
+    return !model.unread.empty();
+}
+
 int RunGeneration(const std::string& command, const std::function<int()>& body) {
     try {
         return body();

@@ -32,6 +32,10 @@ int WriteScript(const std::string& command, const dbinfo::ScriptLines& lines, co
 // Names from the command line (UTF-8) as the engine spells them (Windows-1252).
 std::string TableNameArgument(const std::string& utf8);
 
+// Names each table the model could not read on stderr ("vortab COMMAND: DATABASE: FILE: CODE
+// TEXT"); returns whether there was one (the command then exits with 1).
+bool ReportUnreadTables(const std::string& command, const dbinfo::tdatabase_Structure& model);
+
 // Runs a generation body, turning its failures into messages and exit codes.
 int RunGeneration(const std::string& command, const std::function<int()>& body);
 

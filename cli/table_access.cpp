@@ -2,16 +2,20 @@
 #include "cli/table_access.h"
 
 #include <iostream>
+#include <string>
 
 #include "cli/terminal_prompt.h"
 #include "editor/dbinfo/structure_model.h"
 #include "editor/runner/database_directory.h"
 #include "editor/runner/script_lines.h"
 #include "paradox/api/database.h"
+#include "shared/text/code_pages.h"
 #include "shared/text/cp1252.h"
 
 namespace vortab::cli {
 namespace {
+
+std::uint16_t chosenCodePage = 0;  // 0: each table's own
 
 bool IsValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
@@ -62,8 +66,29 @@ std::string TableNameIn(const std::string& dir, const std::string& argument) {
 }
 
 std::uint16_t TextCodePage(const paradox::api::TableProperties& properties) {
+    if (chosenCodePage != 0) return chosenCodePage;
     if (properties.codePage != 0) return properties.codePage;
     return paradox::api::LanguageDriverCodePage(properties.languageDriver);
+}
+
+bool TakeTextCodePage(Arguments& args, const std::string& command) {
+    std::string given;
+    if (!TakeOption(args, "--code-page", given)) return true;
+    std::size_t used = 0;
+    unsigned long page = 0;
+    try {
+        page = std::stoul(given, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == given.size() && page <= 0xFFFF && IsKnownCodePage(static_cast<std::uint16_t>(page))) {
+        chosenCodePage = static_cast<std::uint16_t>(page);
+        return true;
+    }
+    std::cerr << "vortab " << command << ": unknown code page '" << given << "'; known pages:";
+    for (const std::uint16_t known : KnownCodePages()) std::cerr << " " << known;
+    std::cerr << "\n";
+    return false;
 }
 
 std::string TableTitle(const std::string& fileName) { return paradox::api::TableBaseName(paradox::api::FileNamePart(fileName)); }

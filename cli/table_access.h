@@ -30,9 +30,15 @@ std::string NameToUtf8(const std::string& name);
 // a table there (a file name written in UTF-8, which NameToUtf8 lists unchanged).
 std::string TableNameIn(const std::string& dir, const std::string& argument);
 
-// The code page of a table's texts: the header's, else that of its language driver (level 3
-// headers carry none), else 0, which the decoder reads as Windows-1252.
+// The code page of a table's texts: the one "--code-page N" named, else the header's, else that
+// of its language driver (level 3 headers carry none), else 0, which the decoder reads as
+// Windows-1252.
 std::uint16_t TextCodePage(const paradox::api::TableProperties& properties);
+
+// Removes "--code-page N" from args; from then on TextCodePage answers N for every table (texts
+// written in the machine's page through a driver whose header names another). False, after
+// naming the known pages on stderr, when N is not one of them: a usage error.
+bool TakeTextCodePage(Arguments& args, const std::string& command);
 
 // Writes "vortab COMMAND: ..." to stderr when an interrupted change left links of dependent
 // tables suspended in the database (a directory or an alias), or their journal is damaged.

@@ -132,6 +132,14 @@ void WriteBanner(const std::string& text, ScriptLines& lines, bool ruleBefore, b
     if (ruleAfter) lines.push_back(rule);
 }
 
+void WriteUnreadTables(const tdatabase_Structure& model, ScriptLines& lines, const std::string& prefix) {
+    for (const UnreadTable& u : model.unread) {
+        WriteBanner("Table " + u.fileName + " not read", lines, true, true);
+        WriteRemark(lines, prefix + "Table " + u.fileName + " cannot be read and is left out: " + std::to_string(u.code) + " " +
+                               u.message);
+    }
+}
+
 std::string CreationStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -182,10 +190,12 @@ void WriteCreateScript(const tdatabase_Structure& model, const std::vector<std::
     if (tableNames.empty()) {
         WriteBanner(CreationStamp(), lines, true, false);
         WriteBanner("This script reproduces database structure of", lines, false, false);
-        WriteBanner(Printf("%s,   %d table(s) found", model.databaseName.c_str(), static_cast<int>(model.tables.size())),
+        WriteBanner(Printf("%s,   %d table(s) found", model.databaseName.c_str(),
+                           static_cast<int>(model.tables.size() + model.unread.size())),
                     lines, false, false);
         WriteBanner(libraryVersion + ",   Driver: " + model.driver, lines, false, false);
     }
+    WriteUnreadTables(model, lines);
     LinkDeferral deferral;
     deferral.notYetCreated.insert(chosen.begin(), chosen.end());
     int stepCounter = 0;

@@ -28,6 +28,10 @@ void WriteStepNote(int stepCounter, ScriptLines& lines, const std::string& text)
 // A remark that says what the script cannot express.
 void WriteRemark(ScriptLines& lines, const std::string& text);
 
+// A banner and a remark per table of the model that could not be read, naming the engine's
+// code and text; prefix ("Original: ") tells the databases of a comparison apart.
+void WriteUnreadTables(const tdatabase_Structure& model, ScriptLines& lines, const std::string& prefix = {});
+
 // The text centred in 78 columns after ":", with optional "=" rules before and after.
 void WriteBanner(const std::string& text, ScriptLines& lines, bool ruleBefore, bool ruleAfter);
 

@@ -323,11 +323,19 @@ void WriteDiffScript(tdatabase_Structure& current, const DiffSettings& settings,
         return WriteCreateScript(current, chosen, lines, progress);
     }
     int steps = 0;
+    // A table that either side could not read is named in a remark and never becomes a step: a
+    // create or a drop written for it would rebuild or remove a table that is still there.
+    const auto unreadOnEitherSide = [&](const std::string& name) {
+        return current.FindUnread(name) || original->FindUnread(name);
+    };
     if (!currentTable.empty()) {
+        WriteUnreadTables(*original, lines, "Original: ");
+        WriteUnreadTables(current, lines);
+        const std::string originalName = originalTable.empty() ? currentTable : originalTable;
+        if (current.FindUnread(currentTable) || original->FindUnread(originalName)) return;
         tTbl_Structure* c = current.FindTable(currentTable);
         if (!c) throw GenerationError("Cannot find table " + currentTable);
-        return WriteTableChanges(*c, original->FindTable(originalTable.empty() ? currentTable : originalTable), settings,
-                                 steps, lines);
+        return WriteTableChanges(*c, original->FindTable(originalName), settings, steps, lines);
     }
     ProgressScope scope(progress, "creating script",
                         2 * static_cast<int>(current.tables.size()) + static_cast<int>(original->tables.size()));
@@ -336,8 +344,10 @@ void WriteDiffScript(tdatabase_Structure& current, const DiffSettings& settings,
     WriteBanner(original->databaseName, lines, false, false);
     WriteBanner("to the structure of", lines, false, false);
     WriteBanner(current.databaseName, lines, false, false);
+    WriteUnreadTables(*original, lines, "Original: ");
+    WriteUnreadTables(current, lines);
     for (const auto& c : current.tables) {
-        if (!original->FindTable(c->name())) WriteTableChanges(*c, nullptr, settings, steps, lines);
+        if (!original->FindTable(c->name()) && !unreadOnEitherSide(c->name())) WriteTableChanges(*c, nullptr, settings, steps, lines);
         scope.Step();
     }
     for (const auto& c : current.tables) {
@@ -350,7 +360,7 @@ void WriteDiffScript(tdatabase_Structure& current, const DiffSettings& settings,
     }
     for (auto it = original->tables.rbegin(); it != original->tables.rend(); ++it) {
         const tTbl_Structure& o = **it;
-        if (!current.FindTable(o.name())) {
+        if (!current.FindTable(o.name()) && !unreadOnEitherSide(o.name())) {
             WriteBanner("TABLE " + o.name() + " not found in current database", lines, true, true);
             WriteStep(steps, lines, "Drop table " + o.name(),
                       RenderCommand("tbl_drop", current.identifiers, {QuoteString(UpperAscii(o.name()))}));

@@ -163,20 +163,43 @@ void tdatabase_Structure::ResolveDependencies(tTbl_Structure& t) {
             t.DependsOnList.push_back(found);
             continue;
         }
-        std::unique_ptr<tTbl_Structure> read;
-        try {
-            read = std::make_unique<tTbl_Structure>(*this, directory, master);
-        } catch (const paradox::api::EngineError& e) {
-            // A master that is not in the database: its links cannot be written as steps.
-            if (e.code() != paradox::api::err::kNoSuchTable) throw;
+        if (FindUnread(master)) {
             t.missingMasters.push_back(NormalizedName(master));
             continue;
         }
-        tTbl_Structure* added = read.get();
-        tables.push_back(std::move(read));
+        tTbl_Structure* added = nullptr;
+        try {
+            added = ReadInto(master);
+        } catch (const paradox::api::EngineError& e) {
+            // A master that is not in the database: its links cannot be written as steps.
+            if (e.code() != paradox::api::err::kNoSuchTable) throw;
+        }
+        if (!added) {
+            t.missingMasters.push_back(NormalizedName(master));
+            continue;
+        }
         t.DependsOnList.push_back(added);
         ResolveDependencies(*added);
     }
+}
+
+tTbl_Structure* tdatabase_Structure::ReadInto(const std::string& fileName) {
+    try {
+        tables.push_back(std::make_unique<tTbl_Structure>(*this, directory, fileName));
+    } catch (const paradox::api::EngineError& e) {
+        // A missing table is the caller's to judge (a master outside the database, a name not found).
+        if (onUnread == UnreadTables::EndLoad || e.code() == paradox::api::err::kNoSuchTable) throw;
+        unread.push_back({fileName, e.code(), e.what()});
+        return nullptr;
+    }
+    return tables.back().get();
+}
+
+const UnreadTable* tdatabase_Structure::FindUnread(const std::string& name) const {
+    const std::string sought = NormalizedName(name);
+    for (const UnreadTable& u : unread)
+        if (NormalizedName(u.fileName) == sought) return &u;
+    return nullptr;
 }
 
 void tdatabase_Structure::SortByDependencies() {
@@ -199,8 +222,9 @@ void tdatabase_Structure::SortByDependencies() {
 
 std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseName, const std::vector<std::string>& tableNames,
                                                   const IdentifierEntry* identifiers, Progress& progress,
-                                                  const std::string& driver) {
+                                                  const std::string& driver, UnreadTables onUnread) {
     auto model = std::make_unique<tdatabase_Structure>(identifiers, driver);
+    model->onUnread = onUnread;
     if (!identifiers) return model;
     SessionUse session;
     model->databaseName = databaseName;
@@ -217,7 +241,7 @@ std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseNam
     {
         ProgressScope scope(progress, "retrieving database info", static_cast<int>(names.size()));
         for (const std::string& name : names) {
-            if (!model->FindTable(name)) model->tables.push_back(std::make_unique<tTbl_Structure>(*model, model->directory, name));
+            if (!model->FindTable(name) && !model->FindUnread(name)) model->ReadInto(name);
             scope.Step();
         }
     }

@@ -27,6 +27,19 @@ public:
 
 class tdatabase_Structure;
 
+// What the reader does when the engine cannot read a table: end the load with the engine's
+// error (the editor, whose error box names the table), or note the table and read the rest
+// (the command-line tool, which writes everything else and names the failures).
+enum class UnreadTables { EndLoad, Collect };
+
+// A table left out of a model read with UnreadTables::Collect: its file name as listed (or as
+// a link names it) and the engine's code and text.
+struct UnreadTable {
+    std::string fileName;
+    int code = 0;
+    std::string message;
+};
+
 // The 1-based position a field had when its table was read (kept in the descriptor's spare slot).
 inline std::uint16_t OriginalPosition(const FieldDescriptor& f) { return f.unused[0]; }
 
@@ -102,6 +115,13 @@ public:
     std::string DefaultExtension;  // ".DB", ".DBF" or ".TXT"
     std::string databaseName;      // as the user named it: an alias or a directory
     std::string directory;         // where the tables are
+    UnreadTables onUnread = UnreadTables::EndLoad;
+    std::vector<UnreadTable> unread;  // in the order met (only with UnreadTables::Collect)
+
+    // The unread table of that name (compared as FindTable does); null if none.
+    const UnreadTable* FindUnread(const std::string& name) const;
+    // Reads a table into the model; null when it cannot be read and failures are collected.
+    tTbl_Structure* ReadInto(const std::string& fileName);
 };
 
 // Reads a database (an alias or a directory) into a model: every table, or the chosen ones with
@@ -109,7 +129,8 @@ public:
 // (identifiers null) the model is empty.
 std::unique_ptr<tdatabase_Structure> LoadDatabase(const std::string& databaseName, const std::vector<std::string>& tableNames,
                                                   const IdentifierEntry* identifiers, Progress& progress,
-                                                  const std::string& driver = "PARADOX");
+                                                  const std::string& driver = "PARADOX",
+                                                  UnreadTables onUnread = UnreadTables::EndLoad);
 
 // One line when an interrupted change left links of dependent tables suspended in the database
 // (or their journal is damaged), else empty. Reads only: the next apply restores the links.

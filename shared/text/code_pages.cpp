@@ -329,6 +329,12 @@ const PageEntry* FindPage(std::uint16_t codePage) {
 
 bool IsKnownCodePage(std::uint16_t codePage) { return FindPage(codePage) != nullptr; }
 
+std::vector<std::uint16_t> KnownCodePages() {
+    std::vector<std::uint16_t> pages;
+    for (const PageEntry& p : kPages) pages.push_back(p.codePage);
+    return pages;
+}
+
 const char16_t* UpperHalfOf(std::uint16_t codePage) {
     const PageEntry* page = FindPage(codePage);
     return page ? page->high : nullptr;

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortab {
 
 // True when the code page has its own table here (false means the Windows-1252 fallback).
 bool IsKnownCodePage(std::uint16_t codePage);
+// Every page with its own table, in ascending order.
+std::vector<std::uint16_t> KnownCodePages();
 // The code points of the bytes 0x80..0xFF of a known page (the lower half is ASCII); nullptr
 // for an unknown one. Bytes a Windows page leaves undefined stand for the code point of the
 // same number, as the Windows conversion functions decode them, so no byte is ever lost.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli_process.h"
@@ -161,6 +162,55 @@ TEST_F(DumpDiff, IndexThatDoesNotMatchItsTable) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.find("\"reference\",\"FK1;FK\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(": fk4.XG0: left out"), std::string::npos) << r.out;
+}
+
+// One table of a database cut short: dump, info and diff still write every other table, name the
+// damaged one with the engine's code (a remark, a JSON entry, a line on stderr) and exit 1; diff
+// never turns it into a create or a drop.
+TEST_F(DumpDiff, DamagedTableIsNamedAndTheRestWritten) {
+    if (!fs::exists(VORTAB_FIXTURES_DIR)) GTEST_SKIP() << "no fixtures";
+    const std::string good = Dir("good"), bad = Dir("bad");
+    for (const char* stem : {"County", "tblAC", "tblsttes"}) {
+        paradox_test::CopyFamily("paradoxdriver/geog", stem, fs::path(good));
+        paradox_test::CopyFamily("paradoxdriver/geog", stem, fs::path(bad));
+    }
+    fs::resize_file(fs::path(bad) / "tblAC.DB", 100);
+    const std::string remark = ": Table tblAC.DB cannot be read and is left out: ";
+
+    RunResult r = RunVortab({"dump", bad, "--library", kLibrary});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    for (const char* table : {"County", "tblsttes"})
+        EXPECT_NE(r.out.find("TBL_CREATE(\"" + std::string(table) + "\""), std::string::npos) << table << "\n" << r.out;
+    const std::size_t at = r.out.find(remark);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string code = r.out.substr(at + remark.size(), 4);
+    EXPECT_EQ(code.find_first_not_of("0123456789"), std::string::npos) << code;
+    EXPECT_NE(r.err.find("tblAC.DB: " + code + " "), std::string::npos) << r.err;
+
+    r = RunVortab({"info", bad, "--json"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("{\"name\":\"tblAC\",\"file\":\"tblAC.DB\",\"error\":{\"code\":" + code + ",\"message\":\""),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"name\":\"County\""), std::string::npos);
+
+    for (const auto& [original, current, prefix] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {good, bad, ": "}, {bad, good, ": Original: "}}) {
+        for (const bool exitCode : {false, true}) {
+            std::vector<std::string> args{"diff", original, current, "--library", kLibrary};
+            if (exitCode) args.push_back("--exit-code");
+            r = RunVortab(args);
+            EXPECT_EQ(r.exitCode, 1) << r.err;
+            EXPECT_NE(r.out.find(prefix + remark.substr(2)), std::string::npos) << r.out;
+            EXPECT_EQ(r.out.find("TBL_DROP"), std::string::npos) << r.out;
+            EXPECT_EQ(r.out.find("TBL_CREATE"), std::string::npos) << r.out;
+            EXPECT_EQ(UnchangedTables(r.out), 2) << r.out;
+            EXPECT_NE(r.err.find("tblAC.DB: " + code + " "), std::string::npos) << r.err;
+        }
+    }
+    r = RunVortab({"diff", good, bad, "--table", "tblAC", "--library", kLibrary});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find(": Table tblAC"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("TBL_CREATE"), std::string::npos) << r.out;
 }
 
 TEST_F(DumpDiff, SampleDatabaseRebuildsUnchanged) {

@@ -158,7 +158,8 @@ TEST(CliInfo, EncryptedTableNeedsItsPassword) {
     RunResult r = RunVortab({"info", dir, "encrypted"});
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find("10498"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.out, "table encrypted (encrypted)\n  cannot be read: 10498 Insufficient table rights for operation. "
+                     "Password required: encrypted.db: protected, and no password given opens it\n");
 
     r = RunVortab({"info", dir, "encrypted", "--password", "wrong", "--password", "123", "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -166,13 +167,16 @@ TEST(CliInfo, EncryptedTableNeedsItsPassword) {
     EXPECT_TRUE(t["protected"].boolean);
     EXPECT_EQ(t["recordCount"].number, 4);
 
-    // A directory listing goes on past the tables it cannot open, and says so in its exit code.
+    // A directory listing goes on past the tables it cannot open, names each with its error in
+    // its place, and says so in its exit code.
     r = RunVortab({"info", dir, "--json", "--password", "123"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ParseOrFail(r.out)["tables"].size(), 3u);
     r = RunVortab({"info", dir, "--json"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(ParseOrFail(r.out)["tables"].size(), 0u);
+    const Json tables = ParseOrFail(r.out)["tables"];
+    ASSERT_EQ(tables.size(), 3u);
+    for (std::size_t i = 0; i < tables.size(); ++i) EXPECT_EQ(tables[i]["error"]["code"].number, 10498);
 }
 
 TEST(CliInfo, FailuresGiveCodeTextAndExitCode) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "editor/dbinfo/structure_model.h"
+#include "paradox/api/engine_error.h"
 #include "model_builder.h"
 #include "paradox/change/index_ops.h"
 #include "paradox/change/link_ops.h"
@@ -104,6 +105,31 @@ TEST_F(StructureModel, AMasterThatIsGoneIsRecordedNotFatal) {
     const auto model = LoadDatabase(dir(), {"DEP"}, chain_.head(), progress);
     ASSERT_EQ(model->tables.size(), 1u);
     EXPECT_EQ(model->tables[0]->missingMasters, std::vector<std::string>{"MA.DB"});
+}
+
+// A damaged master ends the editor's load with the engine's error naming the file; a reader that
+// collects failures notes it once (whether listed or reached through a link), reads the rest, and
+// treats the link as one to a master outside the database.
+TEST_F(StructureModel, ADamagedTableEndsTheLoadUnlessFailuresAreCollected) {
+    Master("MA");
+    Dependent("DEP", {"MA"});
+    Master("OTHER");
+    fs::resize_file(dir_ / "MA.DB", 100);
+    NoProgress progress;
+    try {
+        LoadDatabase(dir(), {"DEP"}, chain_.head(), progress);
+        ADD_FAILURE() << "the load went on";
+    } catch (const paradox::api::EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("MA.DB"), std::string::npos) << e.what();
+    }
+    for (const std::vector<std::string>& chosen : {std::vector<std::string>{"DEP"}, std::vector<std::string>{}}) {
+        const auto model = LoadDatabase(dir(), chosen, chain_.head(), progress, "PARADOX", UnreadTables::Collect);
+        ASSERT_EQ(model->unread.size(), 1u);
+        EXPECT_NE(model->FindUnread("ma"), nullptr);
+        EXPECT_NE(model->unread[0].code, 0);
+        EXPECT_EQ(model->FindTable("DEP")->missingMasters, std::vector<std::string>{"MA.DB"});
+        EXPECT_EQ(model->tables.size(), chosen.empty() ? 2u : 1u);
+    }
 }
 
 TEST(SortByDependencies, SelfLinksAndCyclesEndAndKeepOutsideMastersFirst) {
