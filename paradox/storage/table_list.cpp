@@ -135,9 +135,10 @@ std::vector<std::string> ListTables(const std::string& dir, std::string_view pat
     for (const std::string& n : DirectoryEntries(dir)) {
         const std::string name = NameFromDisk(n);
         if (IsControlFile(name) || !MatchesPattern(name, pat)) continue;
-        if (IsRegularFile(PathInDir(dir, n)) && std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+        if (IsRegularFile(PathInDir(dir, n))) out.push_back(name);
     }
     std::sort(out.begin(), out.end(), LessNoCase);
+    out.erase(std::unique(out.begin(), out.end()), out.end());  // a table spelled both ways is one name
     return out;
 }
 
