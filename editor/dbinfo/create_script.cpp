@@ -7,6 +7,7 @@
 #include "editor/dbinfo/command_texts.h"
 #include "editor/dbinfo/keyword_rendering.h"
 #include "paradox/api/database.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::dbinfo {
 
@@ -157,6 +158,12 @@ void WriteLinkAdd(const tTbl_Structure& t, const RILinkDescriptor& link, int& st
 
 void WriteTableBlock(const tTbl_Structure& t, int& stepCounter, ScriptLines& lines, bool detailed,
                      const std::string& titleSuffix, LinkDeferral* deferral) {
+    if (IsUtf8Beyond1252(t.name())) {
+        // Its file name on disk holds letters a Windows-1252 script cannot carry: a step would
+        // name some other table.
+        WriteBanner("TABLE " + t.name() + " " + titleSuffix, lines, true, true);
+        return WriteRemark(lines, "Table " + t.name() + " is not written: its name has letters Windows-1252 cannot hold");
+    }
     WriteBanner("TABLE " + t.name() + " " + titleSuffix, lines, true, !detailed);
     if (detailed) WriteHeaderRemarks(t, lines);
     WriteCreateStep(t, stepCounter, lines);

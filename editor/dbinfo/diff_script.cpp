@@ -7,6 +7,7 @@
 #include "editor/dbinfo/command_texts.h"
 #include "editor/dbinfo/keyword_rendering.h"
 #include "paradox/api/database.h"
+#include "shared/text/cp1252.h"
 #include "shared/text/case_fold.h"
 
 namespace vortab::dbinfo {
@@ -308,7 +309,9 @@ private:
 
 void WriteTableChanges(tTbl_Structure& current, tTbl_Structure* original, const DiffSettings& settings, int& stepCounter,
                        ScriptLines& lines) {
-    if (!original) return WriteTableBlock(current, stepCounter, lines, false, "not found in source database");
+    // A name Windows-1252 cannot hold gets the remark WriteTableBlock writes for it.
+    if (!original || IsUtf8Beyond1252(current.name()))
+        return WriteTableBlock(current, stepCounter, lines, false, original ? "" : "not found in source database");
     current.RenameMap.clear();
     original->RenameMap.clear();
     TableComparison(current, *original, settings, stepCounter, lines).Write();
@@ -362,7 +365,9 @@ void WriteDiffScript(tdatabase_Structure& current, const DiffSettings& settings,
         const tTbl_Structure& o = **it;
         if (!current.FindTable(o.name()) && !unreadOnEitherSide(o.name())) {
             WriteBanner("TABLE " + o.name() + " not found in current database", lines, true, true);
-            WriteStep(steps, lines, "Drop table " + o.name(),
+            if (IsUtf8Beyond1252(o.name()))
+                WriteRemark(lines, "Table " + o.name() + " is not dropped: its name has letters Windows-1252 cannot hold");
+            else WriteStep(steps, lines, "Drop table " + o.name(),
                       RenderCommand("tbl_drop", current.identifiers, {QuoteString(UpperAscii(o.name()))}));
         }
         scope.Step();

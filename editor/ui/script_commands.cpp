@@ -202,7 +202,9 @@ void TKestrel::DifferentialScriptCommand() {
 void TKestrel::loadGenerated(const std::vector<std::string>& lines) {
     SetFileName(QString::fromLatin1(kUntitled));
     QString text;
-    for (const std::string& line : lines) text += FromLibraryText(line) + QStringLiteral("\r\n");
+    // A remark may name a table in the UTF-8 of its file name, which Windows-1252 cannot hold.
+    for (const std::string& line : lines)
+        text += (IsUtf8Beyond1252(line) ? QString::fromStdString(line) : FromLibraryText(line)) + QStringLiteral("\r\n");
     MainEdit->setReadOnly(false);
     MainEdit->setText(text);
     SetModified(true);

@@ -18,10 +18,12 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/ini_document.h"
+#include "editor/ui/script_file.h"
 #include "paradox/api/database.h"
 #include "paradox/api/session.h"
 #include "shared/driver_kind.h"
 #include "shared/text/case_fold.h"
+#include "shared/text/cp1252.h"
 
 namespace vortab::ui {
 namespace {
@@ -174,7 +176,9 @@ void TFrmSelDatabase::FillTableList(const QString& database) {
     paradox::api::RecoverDirectory(directory);  // no table listed under two names
     const std::vector<std::string> names = paradox::api::ListTables(directory, pattern);
     if (names.empty()) return;
-    for (const std::string& name : names) tableCombo->addItem(ToQ(name));
+    // Names come in Windows-1252 (and are taken back so); a file name that page cannot hold is
+    // listed in the UTF-8 it has on disk.
+    for (const std::string& name : names) tableCombo->addItem(IsUtf8Beyond1252(name) ? ToQ(name) : FromLibraryText(name));
     if (!compareTable_.isEmpty()) {
         tableCombo->setCurrentIndex(0);
         for (int i = 0; i < tableCombo->count(); ++i)

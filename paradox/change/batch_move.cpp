@@ -182,7 +182,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
     std::shared_ptr<TableState> dest = destExists ? OpenTableState(dir, destBase, WithPassword(password)) : nullptr;
 
     FamilySwap swap(dir, destBase);
-    const std::string dbName = dest ? FileNamePart(dest->dbPath) : destBase + ".DB";
+    const std::string dbName = dest ? FileNamePart(dest->dbPath) : swap.memberName("DB");
     File& db = swap.stage(dbName);
     CopyFileContents(fresh->db, db);
     // Auto-increment values never go back.
@@ -193,7 +193,7 @@ void RewriteRows(const std::string& dir, const std::string& destBase, const Tabl
     }
     auto member = [&](const std::string& ext) {
         if (dest) return MemberFile(*dest, ext);
-        return destBase + "." + ext;
+        return swap.memberName(ext);
     };
     for (const char* ext : {"PX", "MB"}) {
         if (auto f = FindTableFile(work.path(), scratch, ext)) {

@@ -36,7 +36,8 @@ ValContents ValOrEmpty(const TableState& s) {
     return EmptyValFor(s.dir, s.base);
 }
 
-std::string FileNameOf(const TableState& s) { return FileNamePart(s.dbPath); }
+// The table's file name as a .VAL records it: in Windows-1252, however it is spelled on disk.
+std::string FileNameOf(const TableState& s) { return NameFromDisk(FileNamePart(s.dbPath)); }
 
 // Per dependent record (chain order): whether its link fields `mine` (not all blank) name no
 // master record.

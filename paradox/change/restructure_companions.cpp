@@ -160,8 +160,8 @@ void StageCompanions(FamilySwap& swap, const TableState& old, const CompanionPla
     std::vector<std::string> newFiles;
     for (const auto& def : c.indexes) {
         const std::string yExt = YExtension(def.extension);
-        const std::string xName = IndexFileName(dbName, old.base, def.extension);
-        const std::string yName = IndexFileName(dbName, old.base, yExt);
+        const std::string xName = IndexFileName(dbName, def.extension);
+        const std::string yName = IndexFileName(dbName, yExt);
         // An existing file of that extension keeps its spelling.
         std::string xTarget = xName, yTarget = yName;
         for (const auto& f : c.oldIndexFiles) {

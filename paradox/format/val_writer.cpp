@@ -282,7 +282,7 @@ void WriteValFile(const std::string& dir, const std::string& table, const ValCon
         return;
     }
     const std::vector<uint8_t> bytes = EncodeValFile(v, ReadValStamps(dir, table));
-    AtomicFile out(existing.value_or(JoinPath(dir, base + ".VAL")));
+    AtomicFile out(existing.value_or(JoinPath(dir, NewMemberName(dir, base, "VAL"))));
     out.file().writeAt(0, bytes.data(), bytes.size());
     out.commit();
     SyncDirectoryOf(out.target());

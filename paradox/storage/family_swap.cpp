@@ -18,6 +18,7 @@
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
 #include "paradox/storage/work_directory.h"
 #include "shared/text/case_fold.h"
 #include "shared/text/whole_file.h"
@@ -54,6 +55,19 @@ bool OwnerGone(const std::string& path) {
     return gone;
 }
 
+// Where ".<8 hex>." follows the base in a name of the form ".<base>.<8 hex>.<rest>" (the first
+// such place), else npos.
+std::size_t SwapTokenAt(const std::string& name) {
+    if (name.size() < 12 || name[0] != '.') return std::string::npos;
+    for (std::size_t p = 2; p + 9 < name.size(); ++p) {
+        if (name[p] != '.' || name[p + 9] != '.') continue;
+        bool hex = true;
+        for (std::size_t k = p + 1; k < p + 9; ++k) hex = hex && std::isxdigit(static_cast<unsigned char>(name[k]));
+        if (hex) return p;
+    }
+    return std::string::npos;
+}
+
 struct SwapFiles {
     bool hasOwner = false, hasRecord = false;
     std::vector<std::string> names;  // every file of the token, record included
@@ -64,16 +78,15 @@ std::map<std::string, SwapFiles> ScanSwaps(const std::string& dir, const std::st
     std::map<std::string, SwapFiles> out;
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return out;  // the caller's open reports the directory problem
-    const std::size_t pre = base.size() + 2;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name.size() < pre + 9 || name[0] != '.' || name[pre - 1] != '.') continue;
-        if (!vortab::SameNameNoCase(std::string_view(name).substr(1, base.size()), base)) continue;
-        const std::string token = name.substr(pre, 8);
-        bool hex = name[pre + 8] == '.';
-        for (char c : token) hex = hex && std::isxdigit(static_cast<unsigned char>(c));
-        if (!hex) continue;
-        const std::string rest = name.substr(pre + 9);
+        // ".<base>.<8 hex>.<rest>", the base spelled on disk in UTF-8 or 8-bit, and base either
+        // way too (a twin family's swap found with it is as well completed now)
+        const std::size_t p = SwapTokenAt(name);
+        if (p == std::string::npos) continue;
+        if (!vortab::SameNameNoCase(NameFromDisk(std::string_view(name).substr(1, p - 1)), NameFromDisk(base))) continue;
+        const std::string token = name.substr(p + 1, 8);
+        const std::string rest = name.substr(p + 10);
         SwapFiles& s = out[token];
         s.names.push_back(name);
         if (rest == "own") s.hasOwner = true;
@@ -204,15 +217,8 @@ bool RecoverDirectory(const std::string& dir) {
         const std::string name = e->d_name;
         if (name.starts_with(kScratchPrefix)) scratch.push_back(name);
         // ".<base>.<8 hex>.<suffix>"
-        if (name.size() < 12 || name[0] != '.') continue;
-        const auto last = name.find('.', 1);
-        if (last == std::string::npos) continue;
-        for (std::size_t p = 1; p < name.size(); ++p) {
-            if (name[p] != '.' || p + 9 >= name.size() || name[p + 9] != '.') continue;
-            bool hex = true;
-            for (std::size_t k = p + 1; k < p + 9; ++k) hex = hex && std::isxdigit(static_cast<unsigned char>(name[k]));
-            if (hex && p > 1) bases.push_back(name.substr(1, p - 1));
-        }
+        const std::size_t p = SwapTokenAt(name);
+        if (p != std::string::npos) bases.push_back(name.substr(1, p - 1));
     }
     ::closedir(d);
     bool changed = false;
@@ -244,6 +250,10 @@ struct FamilySwap::Owner {
 FamilySwap::FamilySwap(std::string dir, std::string base) : dir_(std::move(dir)), base_(std::move(base)) {
     if (!IsPlainName(base_)) throw EngineError(err::kInvalidTableName, base_);
     RecoverFamily(dir_, base_);
+    // Staged and new files carry the base as given, encoded as the family is on disk (a new
+    // family in UTF-8).
+    const std::vector<std::string> family = FamilyFileNames(dir_, base_);
+    if (family.empty() || SpellingOf(TableBaseName(family.front()), base_) == DiskSpelling::Utf8) base_ = DiskNameFor(base_);
     owner_ = std::make_unique<Owner>();
     for (int attempt = 0;; ++attempt) {
         token_ = RandomToken();

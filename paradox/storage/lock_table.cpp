@@ -38,9 +38,10 @@ void CloseAll(std::vector<int>& fds) {
 }  // namespace
 
 long long TableLock::MarkerOffset(const std::string& tableBase) {
-    // FNV-1a of the upper-cased name; a rare collision only makes two tables share a lock.
+    // FNV-1a of the upper-cased table name, whichever way the base is spelled on disk; a rare
+    // collision only makes two tables share a lock.
     std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : vortab::UpperCase1252(tableBase)) {
+    for (unsigned char c : vortab::UpperCase1252(NameFromDisk(tableBase))) {
         h ^= c;
         h *= 1099511628211ull;
     }

@@ -1,33 +1,11 @@
-// Directory scans for table files; names compare with the Windows-1252 case mapping.
+// Directory scans for table files, through the name matching of table_list.h.
 #include "paradox/storage/table_family.h"
 
-#include <cctype>
-#include <dirent.h>
-#include <memory>
-
 #include "paradox/storage/engine_error.h"
+#include "paradox/storage/table_list.h"
 #include "shared/text/case_fold.h"
 
 namespace paradox {
-
-namespace {
-struct DirCloser {
-    void operator()(DIR* d) const { ::closedir(d); }
-};
-
-template <typename Fn>
-void ForEachEntry(const std::string& dir, Fn fn) {
-    std::unique_ptr<DIR, DirCloser> d(::opendir(dir.empty() ? "." : dir.c_str()));
-    if (!d) throw EngineError(err::kDirNoAccess, dir);
-    while (dirent* e = ::readdir(d.get())) {
-        const std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        fn(name);
-    }
-}
-
-bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
-}  // namespace
 
 std::string JoinPath(const std::string& dir, const std::string& file) {
     if (dir.empty()) return file;
@@ -41,16 +19,7 @@ std::string DirectoryPart(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool IsFamilyExtension(const std::string& extIn) {
-    const std::string ext = vortab::UpperCase1252(extIn);
-    if (ext == "DB" || ext == "PX" || ext == "MB" || ext == "VAL" || ext == "TV" || ext == "FAM") return true;
-    if (ext == "VTS") return true;  // our auxiliary-password store (aux_password.h)
-    if (ext.size() == 3 && (ext[0] == 'X' || ext[0] == 'Y')) {
-        if (ext[1] == 'G') return std::isdigit(static_cast<unsigned char>(ext[2])) != 0;
-        return IsHex(ext[1]) && IsHex(ext[2]);
-    }
-    return false;
-}
+bool IsFamilyExtension(const std::string& ext) { return IsFamilyFileExtension(ext); }
 
 TableLocation LocateTable(const std::string& dir, const std::string& nameIn) {
     std::string name = nameIn;
@@ -77,23 +46,18 @@ TableLocation LocateTable(const std::string& dir, const std::string& nameIn) {
 }
 
 std::optional<std::string> FindTableFile(const std::string& dir, const std::string& base, const std::string& ext) {
-    const std::string wanted = base + "." + ext;
-    std::optional<std::string> found;
-    ForEachEntry(dir, [&](const std::string& entry) {
-        if (entry == wanted) found = JoinPath(dir, entry);  // an exact match wins
-        else if (!found && vortab::SameNameNoCase(entry, wanted)) found = JoinPath(dir, entry);
-    });
-    return found;
+    const auto found = PickFile(DirectoryEntries(dir), base + "." + ext);
+    return found ? std::optional<std::string>(JoinPath(dir, *found)) : std::nullopt;
+}
+
+std::string NewMemberName(const std::string& dir, const std::string& base, const std::string& ext) {
+    const auto db = FindTableFile(dir, base, "DB");
+    return (db ? TableBaseName(*db) : DiskNameFor(base)) + "." + ext;
 }
 
 std::vector<std::string> FamilyFiles(const std::string& dir, const std::string& base) {
     std::vector<std::string> out;
-    ForEachEntry(dir, [&](const std::string& entry) {
-        const auto dot = entry.find_last_of('.');
-        if (dot == std::string::npos) return;
-        if (!vortab::SameNameNoCase(entry.substr(0, dot), base)) return;
-        if (IsFamilyExtension(entry.substr(dot + 1))) out.push_back(JoinPath(dir, entry));
-    });
+    for (const std::string& entry : PickFamily(DirectoryEntries(dir), base)) out.push_back(JoinPath(dir, entry));
     return out;
 }
 

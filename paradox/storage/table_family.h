@@ -19,6 +19,10 @@ TableLocation LocateTable(const std::string& dir, const std::string& name);
 // Path of the file `base.ext` in dir, matched case-insensitively; nullopt when absent.
 std::optional<std::string> FindTableFile(const std::string& dir, const std::string& base, const std::string& ext);
 
+// The name a new member with extension ext of table base gets: the base as its .DB spells it on
+// disk, else in UTF-8 (DiskNameFor).
+std::string NewMemberName(const std::string& dir, const std::string& base, const std::string& ext);
+
 // Every file of the family of `base` in dir (full paths).
 std::vector<std::string> FamilyFiles(const std::string& dir, const std::string& base);
 

@@ -9,6 +9,7 @@
 
 #include "paradox/storage/engine_error.h"
 #include "shared/text/case_fold.h"
+#include "shared/text/cp1252.h"
 
 namespace paradox {
 namespace {
@@ -28,7 +29,27 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Every entry name of dir; 9219 when the directory cannot be read.
+bool LessNoCase(const std::string& a, const std::string& b) {
+    std::string ua = vortab::UpperCase1252(a), ub = vortab::UpperCase1252(b);
+    return ua != ub ? ua < ub : a < b;
+}
+
+}  // namespace
+
+std::string NameFromDisk(std::string_view diskName) {
+    return vortab::Utf8ToCp1252Exactly(diskName).value_or(std::string(diskName));
+}
+
+std::string DiskNameFor(std::string_view name) {
+    return vortab::IsUtf8Beyond1252(name) ? std::string(name) : vortab::Cp1252ToUtf8(name);
+}
+
+DiskSpelling SpellingOf(std::string_view diskName, std::string_view name) {
+    const auto decoded = vortab::Utf8ToCp1252Exactly(diskName);
+    if (decoded && *decoded != diskName && vortab::SameNameNoCase(*decoded, name)) return DiskSpelling::Utf8;
+    return vortab::SameNameNoCase(diskName, name) ? DiskSpelling::EightBit : DiskSpelling::None;
+}
+
 std::vector<std::string> DirectoryEntries(const std::string& dir) {
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) throw EngineError(err::kDirNoAccess, dir);
@@ -41,12 +62,33 @@ std::vector<std::string> DirectoryEntries(const std::string& dir) {
     return names;
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-    std::string ua = vortab::UpperCase1252(a), ub = vortab::UpperCase1252(b);
-    return ua != ub ? ua < ub : a < b;
+std::optional<std::string> PickFile(std::vector<std::string> entries, std::string_view fileName) {
+    std::sort(entries.begin(), entries.end());  // deterministic choice among case variants
+    std::optional<std::string> best;
+    int bestRank = 99;
+    for (const std::string& n : entries) {
+        const DiskSpelling spelling = SpellingOf(n, fileName);
+        if (spelling == DiskSpelling::None) continue;
+        const int rank = (spelling == DiskSpelling::Utf8 ? 0 : 2) + (n == fileName ? 0 : 1);
+        if (rank < bestRank) best = n, bestRank = rank;
+    }
+    return best;
 }
 
-}  // namespace
+std::vector<std::string> PickFamily(const std::vector<std::string>& entries, std::string_view base) {
+    std::vector<std::string> utf8, eightBit;
+    bool utf8Db = false, eightBitDb = false;
+    for (const std::string& n : entries) {
+        const std::size_t dot = n.rfind('.');
+        const std::string_view ext = std::string_view(n).substr(dot + 1);
+        if (dot == std::string::npos || !IsFamilyFileExtension(ext)) continue;
+        const DiskSpelling spelling = SpellingOf(std::string_view(n).substr(0, dot), base);
+        const bool db = vortab::SameNameNoCase(ext, "DB");
+        if (spelling == DiskSpelling::Utf8) utf8.push_back(n), utf8Db = utf8Db || db;
+        if (spelling == DiskSpelling::EightBit) eightBit.push_back(n), eightBitDb = eightBitDb || db;
+    }
+    return (utf8.empty() || (eightBitDb && !utf8Db)) ? eightBit : utf8;
+}
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
     // Iterative wildcard match with one backtrack point: linear in practice, never recursive.
@@ -91,10 +133,12 @@ std::vector<std::string> ListTables(const std::string& dir, std::string_view pat
     if (pat.find('.') == std::string::npos) pat += ".DB";
     std::vector<std::string> out;
     for (const std::string& n : DirectoryEntries(dir)) {
-        if (IsControlFile(n) || !MatchesPattern(n, pat)) continue;
-        if (IsRegularFile(PathInDir(dir, n))) out.push_back(n);
+        const std::string name = NameFromDisk(n);
+        if (IsControlFile(name) || !MatchesPattern(name, pat)) continue;
+        if (IsRegularFile(PathInDir(dir, n))) out.push_back(name);
     }
     std::sort(out.begin(), out.end(), LessNoCase);
+    out.erase(std::unique(out.begin(), out.end()), out.end());  // a table spelled both ways is one name
     return out;
 }
 
@@ -107,10 +151,8 @@ std::optional<std::string> FindFileNoCase(const std::string& dir, std::string_vi
     } catch (const EngineError&) {
         return std::nullopt;
     }
-    std::sort(names.begin(), names.end());  // deterministic choice among case variants
-    for (const std::string& n : names)
-        if (vortab::SameNameNoCase(n, fileName) && IsRegularFile(PathInDir(dir, n))) return n;
-    return std::nullopt;
+    std::erase_if(names, [&](const std::string& n) { return !IsRegularFile(PathInDir(dir, n)); });
+    return PickFile(std::move(names), fileName);
 }
 
 bool IsFamilyFileExtension(std::string_view ext) {
@@ -125,14 +167,8 @@ bool IsFamilyFileExtension(std::string_view ext) {
 }
 
 std::vector<std::string> FamilyFileNames(const std::string& dir, std::string_view base) {
-    std::vector<std::string> out;
-    for (const std::string& n : DirectoryEntries(dir)) {
-        std::size_t dot = n.rfind('.');
-        if (dot == std::string::npos) continue;
-        if (!vortab::SameNameNoCase(std::string_view(n).substr(0, dot), base)) continue;
-        if (!IsFamilyFileExtension(std::string_view(n).substr(dot + 1))) continue;
-        if (IsRegularFile(PathInDir(dir, n))) out.push_back(n);
-    }
+    std::vector<std::string> out = PickFamily(DirectoryEntries(dir), base);
+    std::erase_if(out, [&](const std::string& n) { return !IsRegularFile(PathInDir(dir, n)); });
     std::sort(out.begin(), out.end(), LessNoCase);
     return out;
 }

@@ -82,13 +82,13 @@ std::vector<SecondaryIndexDef> RemapSecondaryIndexDefs(const std::vector<Seconda
     return out;
 }
 
-std::string IndexFileName(const std::string& dbFileName, const std::string& base, const std::string& ext) {
+std::string IndexFileName(const std::string& dbFileName, const std::string& ext) {
     const std::string dbExt = dbFileName.substr(dbFileName.rfind('.') + 1);
     const bool lower = !dbExt.empty() && dbExt[0] == 'd';
     std::string e = ext;
     if (lower)
         for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return base + "." + e;
+    return TableBaseName(dbFileName) + "." + e;
 }
 
 std::string YExtension(std::string ext) {
@@ -98,7 +98,7 @@ std::string YExtension(std::string ext) {
 
 std::string MemberFile(const TableState& s, const std::string& ext) {
     if (auto f = FindTableFile(s.dir, s.base, ext)) return FileNamePart(*f);
-    return IndexFileName(FileNamePart(s.dbPath), s.base, ext);
+    return IndexFileName(FileNamePart(s.dbPath), ext);
 }
 
 void BuildIndexFiles(const std::string& dbPath, uint32_t checksum, const SecondaryIndexDef& def, const std::string& tableBase,

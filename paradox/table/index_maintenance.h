@@ -44,9 +44,9 @@ void BuildIndexFiles(const std::string& dbPath, uint32_t checksum, const Seconda
 // the old ones in one crash-safe step. Protected tables need a password in `options`.
 void RebuildSecondaryIndexes(const std::string& dir, const std::string& table, const OpenOptions& options = {});
 
-// The file name of extension ext for table base, matching the letter case of the table's .DB
-// extension ("fk1.db" -> "fk1.x02", "ORDERS.DB" -> "ORDERS.X02").
-std::string IndexFileName(const std::string& dbFileName, const std::string& base, const std::string& ext);
+// The file name of extension ext for the table whose .DB file is dbFileName: its base as spelled
+// on disk, and the letter case of its extension ("fk1.db" -> "fk1.x02", "ORDERS.DB" -> "ORDERS.X02").
+std::string IndexFileName(const std::string& dbFileName, const std::string& ext);
 
 class TableState;
 

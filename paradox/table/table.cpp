@@ -12,6 +12,7 @@
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/table_family.h"
+#include "paradox/storage/table_list.h"
 #include "paradox/table/table_state.h"
 
 namespace paradox {
@@ -130,7 +131,7 @@ void UnlockTable(TableState& s, const OpenOptions& options) {
 TableProperties MakeProperties(const TableState& s) {
     const DbHeader& h = s.header;
     TableProperties p;
-    p.name = s.base + s.dbPath.substr(s.dbPath.find_last_of('.'));
+    p.name = NameFromDisk(s.base) + s.dbPath.substr(s.dbPath.find_last_of('.'));  // the table's name, not its spelling
     p.fieldCount = static_cast<uint16_t>(h.schema.fields.size());
     p.keyFields = h.schema.keyFields;
     p.indexCount = h.schema.keyFields > 0 ? 1 : 0;

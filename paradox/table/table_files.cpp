@@ -31,7 +31,7 @@ std::string Extension(const std::string& path) {
 void RenameCase(const std::vector<std::string>& files, const TableLocation& to) {
     std::vector<std::pair<std::string, std::string>> done;
     for (const auto& f : files) {
-        const std::string target = JoinPath(to.dir, to.base + "." + Extension(f));
+        const std::string target = JoinPath(to.dir, DiskNameFor(to.base) + "." + Extension(f));
         if (target == f) continue;
         if (::rename(f.c_str(), target.c_str()) != 0) {
             const int e = errno;
@@ -116,7 +116,7 @@ void renameTable(const std::string& dir, const std::string& oldName, const std::
     std::optional<ValContents> ownVal = ReadValFile(from.dir, oldBase);
     const bool ownValChanges = ownVal && RenameLinkTargets(*ownVal, oldBase, newDbFile);
     for (const auto& f : files) {
-        const std::string target = to.base + "." + Extension(f);
+        const std::string target = DiskNameFor(to.base) + "." + Extension(f);
         if (ownValChanges && vortab::SameNameNoCase(Extension(f), "VAL")) StageVal(swap, from.dir, oldBase, target, *ownVal);
         else StageMember(swap, f, target);
         swap.remove(FileNamePart(f));

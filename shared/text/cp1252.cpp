@@ -95,6 +95,27 @@ std::string Utf8ToCp1252(std::string_view text) {
     return out;
 }
 
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const int c = Cp1252FromUnicode(NextCodePoint(text, i));  // a malformed sequence: U+FFFD, -1
+        if (c < 0) return std::nullopt;
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
+bool IsUtf8Beyond1252(std::string_view text) {
+    bool beyond = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t cp = NextCodePoint(text, i);
+        if (cp == 0xFFFD) return false;  // malformed: 8-bit text
+        beyond = beyond || Cp1252FromUnicode(cp) < 0;
+    }
+    return beyond;
+}
+
 std::wstring WideFrom1252(std::string_view text) {
     std::wstring out;
     out.reserve(text.size());

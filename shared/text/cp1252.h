@@ -3,6 +3,7 @@
 // undefined map to the C1 control code points of the same value, so every byte survives a round
 // trip; characters Windows-1252 cannot hold become "?".
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@ int Cp1252FromUnicode(char32_t cp);
 std::string Cp1252ToUtf8(std::string_view text);
 // Malformed UTF-8 sequences count as one unmappable character each.
 std::string Utf8ToCp1252(std::string_view text);
+// The Windows-1252 text of well-formed UTF-8 whose every character the page holds; nullopt when
+// a sequence is malformed or a character has no byte there.
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view text);
+// Whether text is well-formed UTF-8 holding a character Windows-1252 lacks: a name that stays
+// UTF-8 (as a file name on disk may be) because the page cannot carry it.
+bool IsUtf8Beyond1252(std::string_view text);
 // Windows-1252 text as wide (Unicode) characters, for the C library's wide collation.
 std::wstring WideFrom1252(std::string_view text);
 

@@ -96,6 +96,24 @@ TEST(FamilySwap, MemberNameKeepsTheCaseFoundOnDisk) {
     EXPECT_EQ(swap.memberName("PX"), "T.PX");
 }
 
+TEST(FamilySwap, StagesUnderTheFamilysSpellingAndNamesANewFamilyInUtf8) {
+    const std::string name1252 = "B\xFC" "cher", nameUtf8 = "B\xC3\xBC" "cher";
+    for (const std::string& existing : {std::string(), name1252, nameUtf8}) {
+        SCOPED_TRACE(existing.empty() ? "new" : existing);
+        ScratchDir d;
+        if (!existing.empty()) WriteText(d.path() / (existing + ".DB"), "old");
+        const std::string spelled = existing.empty() ? nameUtf8 : existing;
+        {
+            FamilySwap swap(d.str(), name1252);
+            EXPECT_EQ(swap.memberName("PX"), spelled + ".PX");
+            Put(swap.stage(swap.memberName("DB")), "new");
+            EXPECT_EQ(swap.stagedPath(spelled + ".DB").find(d.str() + "/." + spelled + "."), 0u);
+            swap.commit();
+        }
+        EXPECT_EQ(Take(d.path()), (Snapshot{{spelled + ".DB", "new"}}));
+    }
+}
+
 TEST(SwapRecord, RoundTripsAndRejectsDamage) {
     const std::vector<FamilySwap::Entry> entries = {{"T.DB", ".T.0000abcd.0.new"}, {"T.X02", ""}};
     const std::string good = EncodeSwapRecord(entries);
@@ -168,6 +186,22 @@ TEST(FamilyRecovery, LeavesALiveSwapAlone) {
     Snapshot expect = kOld;
     expect["T.DB"] = "new db";
     EXPECT_EQ(Take(d.path()), expect);
+}
+
+TEST(FamilyRecovery, FindsASwapUnderEitherSpellingOfTheName) {
+    const std::string name1252 = "B\xFC" "cher", nameUtf8 = "B\xC3\xBC" "cher";
+    for (const std::string& spelled : {name1252, nameUtf8}) {
+        for (const std::string& asked : {std::string("B\xDC" "CHER"), nameUtf8}) {
+            SCOPED_TRACE(spelled + " asked as " + asked);
+            ScratchDir d;
+            WriteText(d.path() / (spelled + ".DB"), "old db");
+            WriteText(d.path() / ("." + spelled + ".0badcafe.0.new"), "new db");
+            WriteText(d.path() / ("." + spelled + ".0badcafe.rec"),
+                      EncodeSwapRecord({{spelled + ".DB", "." + spelled + ".0badcafe.0.new"}}));
+            EXPECT_TRUE(RecoverFamily(d.str(), asked));
+            EXPECT_EQ(Take(d.path()), (Snapshot{{spelled + ".DB", "new db"}}));
+        }
+    }
 }
 
 TEST(FamilyRecovery, RefusesToGuessFromAnAlteredRecord) {

@@ -116,6 +116,20 @@ TEST_F(TableLockTest, ModesAcrossProcesses) {
     EXPECT_EQ(InChild([&] { Take("Orders", LockMode::Exclusive); }), kGranted);
 }
 
+TEST(TableLockSpelling, ALockUnderOneSpellingOfTheNameIsTheLockUnderTheOther) {
+    const std::string name1252 = "B\xFC" "cher", nameUtf8 = "B\xC3\xBC" "cher";
+    for (const bool withFiles : {true, false}) {
+        meta_test::ScratchDir dir;
+        if (withFiles)
+            for (const char* ext : {".DB", ".PX"}) meta_test::WriteText(dir.file(nameUtf8 + ext), "data");
+        TableLock held = TableLock::Acquire(dir.str(), nameUtf8, LockMode::Exclusive);
+        EXPECT_EQ(InChild([&] { TableLock::Acquire(dir.str(), "B\xDC" "CHER.DB", LockMode::Shared); }), kLocked) << withFiles;
+        held.release();
+        held = TableLock::Acquire(dir.str(), name1252, LockMode::Shared);
+        EXPECT_EQ(InChild([&] { TableLock::Acquire(dir.str(), nameUtf8, LockMode::Exclusive); }), kLocked) << withFiles;
+    }
+}
+
 TEST_F(TableLockTest, ExplicitReleaseFreesTheTable) {
     TableLock held = Take("ORDERS", LockMode::Exclusive);
     EXPECT_TRUE(held.held());

@@ -77,6 +77,49 @@ TEST(TableList, FamilyFilesAreTheTablesCompanionsOnly) {
               (std::vector<std::string>{"fk4.db", "fk4.px", "fk4.val", "FK4.X0A", "fk4.XG0", "fk4.YG0"}));
 }
 
+// "Bücher" as a script names it (Windows-1252) and as a file may carry it on disk.
+const std::string kName1252 = "B\xFC" "cher";
+const std::string kUpper1252 = "B\xDC" "CHER";
+const std::string kNameUtf8 = "B\xC3\xBC" "cher";
+
+TEST(TableList, NamesOnDiskAreFoundInUtf8AndAs8BitBytes) {
+    const struct {
+        std::string onDisk, asked;
+        DiskSpelling spelling;
+    } cases[] = {
+        {kNameUtf8 + ".DB", kName1252 + ".db", DiskSpelling::Utf8},
+        {kNameUtf8 + ".DB", kUpper1252 + ".DB", DiskSpelling::Utf8},
+        {kName1252 + ".DB", kUpper1252 + ".DB", DiskSpelling::EightBit},
+        {kNameUtf8 + ".DB", kNameUtf8 + ".DB", DiskSpelling::EightBit},  // a listed name given back
+        {"\xD0\x9A\xD0\xBD.DB", "\xD0\x9A\xD0\xBD.db", DiskSpelling::EightBit},  // Cyrillic: stays UTF-8
+        {kNameUtf8 + ".DB", "Bucher.DB", DiskSpelling::None},
+        {"ORDERS.DB", "orders.db", DiskSpelling::EightBit},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SpellingOf(c.onDisk, c.asked), c.spelling) << c.onDisk << " ~ " << c.asked;
+
+    EXPECT_EQ(NameFromDisk(kNameUtf8), kName1252);
+    EXPECT_EQ(NameFromDisk(kName1252), kName1252);
+    EXPECT_EQ(NameFromDisk("\xD0\x9A"), "\xD0\x9A");  // a letter 1252 lacks: the UTF-8 stays
+    EXPECT_EQ(DiskNameFor(kName1252), kNameUtf8);
+    EXPECT_EQ(DiskNameFor("\xD0\x9A"), "\xD0\x9A");
+    EXPECT_EQ(DiskNameFor("ORDERS"), "ORDERS");
+}
+
+TEST(TableList, UtfAndEightBitFamiliesAreListedByNameAndNeverMixed) {
+    meta_test::ScratchDir dir;
+    for (const std::string& n : {kNameUtf8 + ".DB", kNameUtf8 + ".PX", kName1252 + ".DB", kName1252 + ".MB",
+                                 std::string("Gr\xC3\xB6\xC3\x9F" "e.px"), std::string("Gr\xF6\xDF" "e.DB")})
+        meta_test::WriteText(dir.file(n), "x");
+    // The UTF-8 family wins for its name; the 8-bit one is never taken in with it.
+    EXPECT_EQ(FamilyFileNames(dir.str(), kUpper1252), (std::vector<std::string>{kNameUtf8 + ".DB", kNameUtf8 + ".PX"}));
+    EXPECT_EQ(FindFileNoCase(dir.str(), kUpper1252 + ".db"), kNameUtf8 + ".DB");
+    // A stray UTF-8 member does not hide an 8-bit family whose .DB it lacks.
+    EXPECT_EQ(FamilyFileNames(dir.str(), "GR\xD6\xDF" "E"), (std::vector<std::string>{"Gr\xF6\xDF" "e.DB"}));
+    // Listed in Windows-1252, each name once.
+    EXPECT_EQ(ListTables(dir.str(), "*.DB"), (std::vector<std::string>{kName1252 + ".DB", "Gr\xF6\xDF" "e.DB"}));
+    EXPECT_EQ(ListTables(dir.str(), kUpper1252), (std::vector<std::string>{kName1252 + ".DB"}));
+}
+
 TEST(TableList, FamilyExtensions) {
     for (const char* e : {"DB", "px", "MB", "VAL", "TV", "FAM", "X02", "y0f", "XG0", "YG9"}) EXPECT_TRUE(IsFamilyFileExtension(e)) << e;
     for (const char* e : {"TXT", "X", "XG", "XGA", "X0", "X0Z", "DBF", "LCK", "NET"}) EXPECT_FALSE(IsFamilyFileExtension(e)) << e;

@@ -59,6 +59,25 @@ TEST(TableFiles, RenameRefusals) {
     EXPECT_TRUE(fs::exists(dir.path() / "three.DB"));
 }
 
+TEST(TableFiles, CreatedAndRenamedTablesAreNamedInUtf8OnDisk) {
+    const std::string name1252 = "B\xFC" "cher", nameUtf8 = "B\xC3\xBC" "cher";
+    ScratchDir dir;
+    DescriptorBuilder b(name1252);
+    b.field("A", FLDZSTRING, 0, 4).field("M", FLDBLOB, FLDSTMEMO, 10);
+    createTable(dir.str(), b.descriptor());
+    EXPECT_EQ(Files(dir.path()), (std::set<std::string>{nameUtf8 + ".DB", nameUtf8 + ".MB"}));
+    EXPECT_EQ(Table::open(dir.str(), "B\xDC" "CHER").properties().name, name1252 + ".DB");
+
+    // An 8-bit family stays as it is until renamed; the new name is written in UTF-8.
+    fs::rename(dir.path() / (nameUtf8 + ".DB"), dir.path() / "Stra\xDF" "e.DB");
+    fs::rename(dir.path() / (nameUtf8 + ".MB"), dir.path() / "Stra\xDF" "e.MB");
+    EXPECT_EQ(Table::open(dir.str(), "STRA\xDF" "E").properties().name, "Stra\xDF" "e.DB");
+    renameTable(dir.str(), "stra\xDF" "e", "Gr\xF6\xDF" "e");
+    EXPECT_EQ(Files(dir.path()), (std::set<std::string>{"Gr\xC3\xB6\xC3\x9F" "e.DB", "Gr\xC3\xB6\xC3\x9F" "e.MB"}));
+    EXPECT_EQ(Code([&] { deleteTable(dir.str(), "GR\xD6\xDF" "E"); }), 0);
+    EXPECT_TRUE(Files(dir.path()).empty());
+}
+
 TEST(TableFiles, DeleteRemovesTheFamilyOnly) {
     REQUIRE_FIXTURES();
     ScratchDir dir;
