@@ -79,7 +79,8 @@ TEST(CliInfo, EveryFixtureTableWithoutWarnings) {
         SCOPED_TRACE(folder.string());
         const RunResult r = RunVortab({"info", folder.string(), "--json", "--password", "123", "--password", "rparadox"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        for (const Json& t : ParseOrFail(r.out)["tables"].items) {
+        const Json info = ParseOrFail(r.out);  // kept alive: the loop walks into it
+        for (const Json& t : info["tables"].items) {
             ++shown;
             EXPECT_EQ(t["warnings"].size(), 0u) << t["file"].text << ": " << (t["warnings"].size() ? t["warnings"][0].text : "");
         }
