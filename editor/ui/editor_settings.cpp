@@ -6,6 +6,7 @@
 
 #include "editor/runner/library_binding.h"
 #include "editor/ui/ini_document.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::ui {
 namespace {
@@ -44,6 +45,7 @@ void DefaultSettings(EditorSettings& s) {
     s.colorSyntax = true;
     s.colorPrint = false;
     s.syntaxPrint = false;
+    s.scriptCodePage = 1252;
     s.colors = DefaultColors();
 }
 
@@ -52,6 +54,8 @@ void NormalizeSettings(EditorSettings& s) {
     for (ColorEntry& c : s.colors)
         if (c.style & ~kStyleMask) c.style = 0;
     if (!s.syntaxPrint) s.colorPrint = false;
+    if (s.scriptCodePage < 0 || s.scriptCodePage > 0xFFFF || !IsKnownCodePage(static_cast<std::uint16_t>(s.scriptCodePage)))
+        s.scriptCodePage = 1252;
 }
 
 void LoadSettings(EditorSettings& s, const std::string& path) {
@@ -67,6 +71,7 @@ void LoadSettings(EditorSettings& s, const std::string& path) {
     s.colorSyntax = ini.boolean(kOptions, "COLORSYNTAX", s.colorSyntax);
     s.syntaxPrint = ini.boolean(kOptions, "SYNTAXPRINT", s.syntaxPrint);
     s.colorPrint = ini.boolean(kOptions, "COLORPRINT", s.colorPrint);
+    s.scriptCodePage = static_cast<int>(std::clamp<long long>(ini.integer(kOptions, "CODEPAGE", s.scriptCodePage), 0, 0xFFFF));
     for (int i = 0; i < kElementCount; ++i) {
         const std::string code = SyntaxElements()[i].code;
         ColorEntry& c = s.colors[i];
@@ -88,6 +93,7 @@ bool SaveSettings(const EditorSettings& s, const std::string& path) {
     ini.setBoolean(kOptions, "COLORSYNTAX", s.colorSyntax);
     ini.setBoolean(kOptions, "SYNTAXPRINT", s.syntaxPrint);
     ini.setBoolean(kOptions, "COLORPRINT", s.colorPrint);
+    ini.setInteger(kOptions, "CODEPAGE", s.scriptCodePage);
     ini.eraseSection(kColors);
     const ColorTable defaults = DefaultColors();
     for (int i = 0; i < kElementCount; ++i) {

@@ -22,6 +22,8 @@ struct EditorSettings {
     bool colorSyntax = false;
     bool colorPrint = false;
     bool syntaxPrint = false;
+    // Script files and the table texts in generated scripts are read and written in this page.
+    int scriptCodePage = 1252;
     ColorTable colors{};
 };
 

@@ -29,6 +29,7 @@
 #include "editor/ui/program_version.h"
 #include "editor/ui/recent_list.h"
 #include "editor/ui/script_editor.h"
+#include "editor/ui/script_file.h"
 #include "editor/ui/script_printer.h"
 #include "editor/ui/select_database_dialog.h"
 #include "editor/ui/upgrade_info_window.h"
@@ -303,6 +304,7 @@ void TKestrel::saveWindowState() {
 }
 
 void TKestrel::ApplySettings() {
+    SetScriptCodePage(static_cast<std::uint16_t>(settings_.scriptCodePage));
     MainEdit->setLexer(nullptr);
     screenHighlighter_.reset();
     printHighlighter_.reset();

@@ -1,5 +1,8 @@
 #include "editor/ui/options_dialog.h"
 
+#include <algorithm>
+#include <map>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -19,6 +22,7 @@
 #include "editor/help/help_anchors.h"
 #include "editor/ui/color_page.h"
 #include "editor/ui/help.h"
+#include "shared/text/code_pages.h"
 
 namespace vortab::ui {
 namespace {
@@ -38,6 +42,25 @@ int FontSize(const QString& text) {
     bool ok = false;
     const int size = text.trimmed().toInt(&ok);
     return ok && size >= kMinFontSize && size <= kMaxFontSize ? size : 0;
+}
+
+QString CodePageTitle(std::uint16_t page) {
+    static const std::map<std::uint16_t, const char*> scripts = {
+        {437, "United States, DOS"}, {737, "Greek, DOS"},     {850, "Western European, DOS"},
+        {852, "Central European, DOS"}, {857, "Turkish, DOS"}, {861, "Icelandic, DOS"},
+        {862, "Hebrew, DOS"},        {865, "Nordic, DOS"},     {866, "Cyrillic, DOS"},
+        {1250, "Central European"},  {1251, "Cyrillic"},       {1252, "Western European"},
+        {1253, "Greek"},             {1254, "Turkish"},        {1257, "Baltic"}};
+    const auto it = scripts.find(page);
+    return it == scripts.end() ? QString::number(page) : QStringLiteral("%1 (%2)").arg(page).arg(QString::fromLatin1(it->second));
+}
+
+// Every code page with a table of its own, the chosen one current.
+QComboBox* CodePageList(int current, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    for (const std::uint16_t page : KnownCodePages()) box->addItem(CodePageTitle(page), page);
+    box->setCurrentIndex(std::max(0, box->findData(current)));
+    return box;
 }
 
 }  // namespace
@@ -62,6 +85,8 @@ TfrmOptions::TfrmOptions(const EditorSettings& settings, const LibraryInfo* info
     cbIgnoreCase->setChecked(settings.diffIgnoreCase);
     cbSyntaxPrint->setChecked(settings.syntaxPrint);
     cbColorPrint->setChecked(settings.colorPrint);
+    cbCodePage = CodePageList(settings.scriptCodePage, preferences);
+    cbCodePage->setToolTip(QStringLiteral("The code page of script files and of the table texts in generated scripts"));
 
     auto* directory = new QHBoxLayout;
     directory->addWidget(edLibraryDirectory, 1);
@@ -73,6 +98,9 @@ TfrmOptions::TfrmOptions(const EditorSettings& settings, const LibraryInfo* info
     auto* directoryLabel = new QLabel(QStringLiteral("VORTAB.DLL di&rectory"), preferences);
     directoryLabel->setBuddy(edLibraryDirectory);
     form->addRow(directoryLabel, directory);
+    auto* codePageLabel = new QLabel(QStringLiteral("Script code &page"), preferences);
+    codePageLabel->setBuddy(cbCodePage);
+    form->addRow(codePageLabel, cbCodePage);
     form->addRow(cbInvariant);
     form->addRow(cbIgnoreCase);
     form->addRow(cbSyntaxPrint);
@@ -137,6 +165,7 @@ void TfrmOptions::copyBack(EditorSettings& s) const {
     s.diffIgnoreCase = cbIgnoreCase->isChecked();
     s.syntaxPrint = cbSyntaxPrint->isChecked();
     s.colorPrint = cbColorPrint->isChecked();
+    s.scriptCodePage = cbCodePage->currentData().toInt();
     if (colors_) {
         s.colorSyntax = colors_->useSyntaxHighlighting();
         s.colors = colors_->colors();

@@ -1,5 +1,5 @@
 // TfrmOptions: the options dialog, page "Preferences" (fonts, font size, library directory,
-// differential-script and print switches) and page "Color syntax" (TFrmColors, made the first
+// differential-script and print switches, the code page of scripts) and page "Color syntax" (TFrmColors, made the first
 // time it is shown). EditOptions shows it and copies the choices back on OK.
 #pragma once
 #include <QDialog>
@@ -40,6 +40,7 @@ public:
     QCheckBox* cbIgnoreCase;
     QCheckBox* cbSyntaxPrint;
     QCheckBox* cbColorPrint;
+    QComboBox* cbCodePage;
 
     void accept() override;
 

@@ -67,7 +67,7 @@ void TKestrel::CheckScriptSyntax(const QStringList& lines, bool fromEditor) {
         progress.Step();
         const QString trimmed = lines[i].trimmed();
         if (!IsCommandLine(trimmed)) continue;
-        const StatusCode status = binding_.checkSyntax(driver.c_str(), ToLibrary(trimmed).c_str());
+        const StatusCode status = binding_.checkSyntax(driver.c_str(), ToScriptBytes(trimmed).c_str());
         if (status <= 0) continue;
         if (fromEditor) {
             const int start = static_cast<int>(lines[i].indexOf(trimmed));
@@ -154,7 +154,8 @@ void TKestrel::CreateScriptFromDatabase(const QString& database, const QStringLi
     if (Busy) return;
     BusyScope busy(Busy);
     ReDBScriptPopup->AddHistory(database);
-    const std::vector<std::string> names = ToLibraryLines(tables);
+    std::vector<std::string> names;
+    for (const QString& table : tables) names.push_back(ToLibrary(table));
     WarnOfSuspendedLinks(this, ToLibrary(database));
     const auto model = dbinfo::LoadDatabase(ToLibrary(database), names, libraryInfo_->chain, *this, settings_.driverName);
     dbinfo::ScriptLines lines;
@@ -204,7 +205,7 @@ void TKestrel::loadGenerated(const std::vector<std::string>& lines) {
     QString text;
     // A remark may name a table in the UTF-8 of its file name, which Windows-1252 cannot hold.
     for (const std::string& line : lines)
-        text += (IsUtf8Beyond1252(line) ? QString::fromStdString(line) : FromLibraryText(line)) + QStringLiteral("\r\n");
+        text += (IsUtf8Beyond1252(line) ? QString::fromStdString(line) : FromScriptBytes(line)) + QStringLiteral("\r\n");
     MainEdit->setReadOnly(false);
     MainEdit->setText(text);
     SetModified(true);

@@ -7,21 +7,35 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "shared/text/code_pages.h"
 #include "shared/text/cp1252.h"
 
 namespace vortab::ui {
+namespace {
+
+std::uint16_t scriptCodePage = 1252;
+
+}  // namespace
+
+void SetScriptCodePage(std::uint16_t codePage) { scriptCodePage = IsKnownCodePage(codePage) ? codePage : 1252; }
+
+std::uint16_t ScriptCodePage() { return scriptCodePage; }
+
+std::string ToScriptBytes(const QString& text) { return Utf8ToCodePage(text.toStdString(), scriptCodePage); }
+
+QString FromScriptBytes(const std::string& bytes) { return QString::fromStdString(TextDecoder(scriptCodePage).toUtf8(bytes)); }
 
 QString ReadScriptFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("Cannot open file " + path.toStdString() + ": " + file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
-    return FromLibraryText(bytes.toStdString());
+    return FromScriptBytes(bytes.toStdString());
 }
 
 void WriteScriptFile(const QString& path, const QStringList& lines) {
     std::string bytes;
-    for (const QString& line : lines) bytes += Utf8ToCp1252(line.toStdString()) + "\r\n";
+    for (const QString& line : lines) bytes += ToScriptBytes(line) + "\r\n";
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
         !CommitDurably(file))
@@ -49,7 +63,7 @@ QStringList SplitLines(const QString& text) {
 std::vector<std::string> ToLibraryLines(const QStringList& lines) {
     std::vector<std::string> out;
     out.reserve(static_cast<std::size_t>(lines.size()));
-    for (const QString& line : lines) out.push_back(Utf8ToCp1252(line.toStdString()));
+    for (const QString& line : lines) out.push_back(ToScriptBytes(line));
     return out;
 }
 

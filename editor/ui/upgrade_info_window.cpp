@@ -17,6 +17,7 @@
 
 #include "editor/runner/status_messages.h"
 #include "editor/ui/ui_thread.h"
+#include "editor/ui/script_file.h"
 #include "shared/text/cp1252.h"
 
 namespace vortab::ui {
@@ -126,7 +127,7 @@ void TfrmUpgrInfo::savePressed() {
 bool TfrmUpgrInfo::SaveOutput(const QString& path) const {
     std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
     for (int i = 0; i < ListBox1->count(); ++i)
-        out << Utf8ToCp1252(ListBox1->item(i)->text().toStdString()) << "\r\n";
+        out << ToScriptBytes(ListBox1->item(i)->text()) << "\r\n";
     out.flush();
     return static_cast<bool>(out);
 }
@@ -141,16 +142,16 @@ bool TfrmUpgrInfo::UpgradeProgress(ProgressRecord& r) {
         if (r.LineNo > 1) AddOutputLine(QStringLiteral("Lines #1 thru #%1 were skipped").arg(r.LineNo - 1));
     }
     if (r.Before)
-        AddOutputLine(QStringLiteral("#%1 - %2: %3").arg(r.LineNo).arg(NowText(), FromCp1252(r.Line)));
+        AddOutputLine(QStringLiteral("#%1 - %2: %3").arg(r.LineNo).arg(NowText(), FromScriptBytes(r.Line)));
     else
-        AddOutputLine(FromCp1252(r.Message));
+        AddOutputLine(FromScriptBytes(r.Message));
     if (r.ToApply > 0) Gauge->setValue(static_cast<int>(std::lround(r.Executed * 100.0 / r.ToApply)));
     if (aborted_ && r.Status <= 0) r.Status = status::kStoppedByUser;
     if (r.Status == status::kStoppedByUser)
         QMessageBox::information(this, windowTitle(), QStringLiteral("Operation aborted by user"));
     else if (r.Status > 0)
         QMessageBox::critical(this, windowTitle(),
-                              FromCp1252(StatusMessage(r.Status)) + QStringLiteral(" \nline ") + FromCp1252(r.Line));
+                              FromCp1252(StatusMessage(r.Status)) + QStringLiteral(" \nline ") + FromScriptBytes(r.Line));
     QCoreApplication::processEvents();
     return !aborted_;
 }

@@ -325,6 +325,19 @@ const PageEntry* FindPage(std::uint16_t codePage) {
     return nullptr;
 }
 
+// The byte of a code point in a page, or '?'. A byte the page leaves undefined stands for the code
+// point of its own number (see UpperHalfOf); where that is a character the page holds elsewhere
+// (DOS 857's 0xD5, 0xE7, 0xF2), the defined byte wins.
+char ByteOf(const PageEntry& page, char32_t cp) {
+    char undefinedByte = '?';
+    for (int k = 0; k < 128; ++k) {
+        if (page.high[k] != cp) continue;
+        if (static_cast<char32_t>(0x80 + k) != cp) return static_cast<char>(0x80 + k);
+        undefinedByte = static_cast<char>(0x80 + k);
+    }
+    return undefinedByte;
+}
+
 }  // namespace
 
 bool IsKnownCodePage(std::uint16_t codePage) { return FindPage(codePage) != nullptr; }
@@ -338,6 +351,22 @@ std::vector<std::uint16_t> KnownCodePages() {
 const char16_t* UpperHalfOf(std::uint16_t codePage) {
     const PageEntry* page = FindPage(codePage);
     return page ? page->high : nullptr;
+}
+
+std::string Utf8ToCodePage(std::string_view utf8, std::uint16_t codePage) {
+    const PageEntry* page = FindPage(codePage);
+    if (!page) page = FindPage(1252);
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = NextCodePoint(utf8, i);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        out += ByteOf(*page, cp);
+    }
+    return out;
 }
 
 TextDecoder::TextDecoder(std::uint16_t codePage) {

@@ -20,6 +20,11 @@ const char16_t* UpperHalfOf(std::uint16_t codePage);
 // Windows-1252's upper half, the page of names and scripts.
 extern const char16_t kUpperHalf1252[128];
 
+// The bytes of UTF-8 text in a known page (Windows-1252 for an unknown one); a character the page
+// lacks, or a malformed sequence, becomes "?". The inverse of TextDecoder for every byte but the
+// few undefined bytes whose stand-in character the page also holds at a byte of its own.
+std::string Utf8ToCodePage(std::string_view utf8, std::uint16_t codePage);
+
 class TextDecoder {
 public:
     explicit TextDecoder(std::uint16_t codePage);

@@ -12,6 +12,7 @@
 #include "editor/ui/color_page.h"
 #include "editor/ui/options_dialog.h"
 #include "editor/ui/script_editor.h"
+#include "editor/ui/script_file.h"
 #include "ui_test_support.h"
 
 using namespace vortab::ui;
@@ -93,6 +94,26 @@ private slots:
         QCOMPARE(back.diffInvariant, false);
         QVERIFY(back.colorPrint && back.syntaxPrint);
         QVERIFY(back.colors == s.colors);
+    }
+
+    // A Russian user's scripts stay in Windows-1251 through the editor: shown in Cyrillic, saved
+    // with the same bytes; a page without a table of its own is read as 1252.
+    void scriptCodePage() {
+        QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=1251\n").scriptCodePage, 1251);
+        QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=1256\n").scriptCodePage, 1252);
+        QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=-5\n").scriptCodePage, 1252);
+
+        const QByteArray bytes("TBL_CREATE \"\xCA\xEB\xE8\xE5\xED\xF2\xFB\"\r\n: \xE7\xE0\xEC\xE5\xF2\xEA\xE0\r\n");
+        const QString script = dir.filePath("cyrillic.txt"), copy = dir.filePath("copy.txt");
+        WriteFile(script, bytes);
+        SetScriptCodePage(1251);
+        const QString text = ReadScriptFile(script);
+        QVERIFY(text.contains(QStringLiteral("\"Клиенты\"")));
+        WriteScriptFile(copy, SplitLines(text));
+        QCOMPARE(ReadFile(copy), bytes);
+        QCOMPARE(QByteArray::fromStdString(ToLibraryLines(SplitLines(text)).front()), bytes.left(bytes.indexOf('\r')));
+        SetScriptCodePage(1252);
+        QCOMPARE(ReadScriptFile(script), QString::fromLatin1(bytes));  // no byte of 1252 is undefined here
     }
 
     void fontSizeIsChecked_data() {
