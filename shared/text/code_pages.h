@@ -1,6 +1,7 @@
 // The code pages of the Paradox language drivers (DOS 437 737 850 852 857 861 862 865 866,
-// Windows 1250-1254 1257) as Unicode, and the decoding of 8-bit table text (alpha fields, memos,
-// field and table names) to UTF-8; any other page, or none, is read as Windows-1252.
+// Windows 1250-1254 1257), and Windows-1256 for texts written through another page's driver, as
+// Unicode; the decoding of 8-bit table text (alpha fields, memos, field and table names) to UTF-8
+// and back. Any other page, or none, is read as Windows-1252.
 #pragma once
 #include <cstdint>
 #include <string>

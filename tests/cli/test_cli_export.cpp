@@ -167,7 +167,7 @@ TEST(CliExport, CodePageOptionOverridesTheHeader) {
               std::string::npos);
 
     for (const char* command : {"info", "export", "dump", "diff"}) {
-        for (const char* page : {"1256", "abc", "-1", "70000"}) {
+        for (const char* page : {"1255", "abc", "-1", "70000"}) {
             const RunResult r = RunVortab({command, dir.str(), "ru", "--code-page", page});
             EXPECT_EQ(r.exitCode, 2) << command << " " << page;
             EXPECT_NE(r.err.find("known pages: 437 737"), std::string::npos) << r.err;

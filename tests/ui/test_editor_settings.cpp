@@ -100,7 +100,7 @@ private slots:
     // with the same bytes; a page without a table of its own is read as 1252.
     void scriptCodePage() {
         QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=1251\n").scriptCodePage, 1251);
-        QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=1256\n").scriptCodePage, 1252);
+        QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=1255\n").scriptCodePage, 1252);
         QCOMPARE(loaded("[OPTIONS]\nCODEPAGE=-5\n").scriptCodePage, 1252);
 
         const QByteArray bytes("TBL_CREATE \"\xCA\xEB\xE8\xE5\xED\xF2\xFB\"\r\n: \xE7\xE0\xEC\xE5\xF2\xEA\xE0\r\n");
