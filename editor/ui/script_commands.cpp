@@ -47,6 +47,13 @@ private:
 
 std::string ToLibrary(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
+// A table name as the engine looks it up: Windows-1252, or the UTF-8 of its file name when that
+// page cannot hold it (the engine tries the UTF-8 form first).
+std::string TableNameToLibrary(const QString& name) {
+    const std::string utf8 = name.toStdString();
+    return Utf8ToCp1252Exactly(utf8).value_or(utf8);
+}
+
 bool IsCommandLine(const QString& trimmed) { return !trimmed.isEmpty() && !trimmed.startsWith(':'); }
 
 // The generators read what is there; links an interrupted change left suspended are missing
@@ -155,7 +162,7 @@ void TKestrel::CreateScriptFromDatabase(const QString& database, const QStringLi
     BusyScope busy(Busy);
     ReDBScriptPopup->AddHistory(database);
     std::vector<std::string> names;
-    for (const QString& table : tables) names.push_back(ToLibrary(table));
+    for (const QString& table : tables) names.push_back(TableNameToLibrary(table));
     WarnOfSuspendedLinks(this, ToLibrary(database));
     const auto model = dbinfo::LoadDatabase(ToLibrary(database), names, libraryInfo_->chain, *this, settings_.driverName);
     dbinfo::ScriptLines lines;
@@ -176,7 +183,7 @@ void TKestrel::DifferentialScriptCommand() {
     if (!selectDatabase(allTables ? QStringLiteral("Select updated database") : QStringLiteral("Select updated database/table"),
                         allTables, originalTable, currentTable, currentDatabase))
         return;
-    const std::string original = ToLibrary(originalTable), current = ToLibrary(currentTable);
+    const std::string original = TableNameToLibrary(originalTable), current = TableNameToLibrary(currentTable);
     const std::vector<std::string> originalNames = allTables ? std::vector<std::string>{} : std::vector{original};
     const std::vector<std::string> currentNames = allTables ? std::vector<std::string>{} : std::vector{current};
     WarnOfSuspendedLinks(this, ToLibrary(originalDatabase));

@@ -16,6 +16,7 @@
 #include "editor/ui/recent_list.h"
 #include "editor/ui/script_editor.h"
 #include "editor/ui/script_printer.h"
+#include "editor/ui/script_file.h"
 #include "ui_test_support.h"
 
 using namespace vortab;
@@ -212,6 +213,25 @@ private slots:
         QCOMPARE(window_->fileName(), QString("Untitled"));
         QVERIFY(edit()->isModified());
         QVERIFY(window_->syntaxChecked());
+    }
+
+    // A table whose field name is Windows-1251 under a header that names 1252: with the script
+    // code page 1251 the generated script shows it in Cyrillic and saves it with its own bytes.
+    void generatedScriptsInTheChosenCodePage() {
+        const QString db = dir_.filePath("russian"), script = dir_.filePath("ru.txt");
+        QDir().mkpath(db);
+        const QByteArray create("TBL_CREATE(\"RU\", \"ANSIINTL\", 7, \"\xC8\xEC\xFF\", FLDZSTRING, FLDSTDEFAULT, 10, 0)\r\n");
+        QVERIFY(WriteFile(script, create));
+        RunTool(VORTAB_BUILD_DIR "/cli/vortab", {"apply", script, db});
+        SetScriptCodePage(1251);
+        window_->CreateScriptFromDatabase(db);
+        SetScriptCodePage(1252);
+        QVERIFY2(edit()->text().contains(QStringLiteral("\"Имя\"")), qPrintable(edit()->text()));
+        const QString saved = dir_.filePath("saved.txt");
+        SetScriptCodePage(1251);
+        WriteScriptFile(saved, SplitLines(edit()->text()));
+        SetScriptCodePage(1252);
+        QVERIFY(ReadFile(saved).contains("\"\xC8\xEC\xFF\""));
     }
 
     void applyItemOfTheContextMenu_data() {
