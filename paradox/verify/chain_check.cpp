@@ -53,8 +53,8 @@ ChainWalk CheckChain(const CheckedTable& t, FindingSink& out, const std::vector<
     ChainWalk w;
     std::vector<bool> reached(std::size_t(inFile) + 1, false);
     BlockWindow window(t.db, h, t.fileSize, t.checksum);
-    auto fail = [&](const std::string& text, int64_t block) {
-        out.error(f, err::kFileCorrupt, text, block);
+    auto fail = [&](const std::string& text, int64_t block, int64_t record = -1) {
+        out.error(f, err::kFileCorrupt, text, block, record);
         w.sound = false;
     };
     uint32_t prev = 0;
@@ -96,7 +96,7 @@ ChainWalk CheckChain(const CheckedTable& t, FindingSink& out, const std::vector<
             if (w.records == uint64_t(h.numRecords) + 1)
                 fail("records from number " + N(w.records) + " on lie in the chain beyond the " + N(h.numRecords) +
                          " the header counts",
-                     next);
+                     next, int64_t(w.records));
             for (RecordVisitor* v : visitors) v->visit(w.records, next, rec);
         }
         w.blocks.push_back({next, count});

@@ -8,6 +8,7 @@
 
 #include "paradox/change/key_violation.h"
 #include "paradox/storage/engine_error.h"
+#include "paradox/storage/family_swap.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/lock_table.h"
 #include "paradox/storage/table_family.h"
@@ -85,6 +86,12 @@ std::string DefaultBackupDir(const std::string& dir) {
 RepairReport RepairTable(const std::string& dir, const std::string& name, const RepairOptions& options) {
     const TableLocation loc = LocateTable(dir, name);
     RepairReport report;
+    if (!options.dryRun && HasPendingChange(loc.dir, loc.base)) {
+        // Finished first, as any open would: the check then sees the family as it stands.
+        TableLock settle = TableLock::Acquire(loc.dir, loc.base, LockMode::Exclusive);
+        RecoverFamily(loc.dir, loc.base);
+        report.notes.push_back("completed a change a killed process had left half done");
+    }
     VerifyTable(loc.dir, loc.base, VerifyOptions{options.passwords}, report.findings);
     report.table = report.findings.empty() ? loc.base : report.findings.front().table;
     bool restampVal = false;

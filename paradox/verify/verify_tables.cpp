@@ -69,7 +69,26 @@ void CheckOrphans(const std::string& dir, std::vector<Finding>& out) {
             FindingSink(base, out).error(file, err::kFamilyMemberNotFound, "a family member whose table (.DB) is missing");
 }
 
+// A replacement a killed process left half done: the recovery record of the family swap.
+// Until the engine's next open completes it, the family's files do not belong together.
+void CheckPendingChange(const std::string& dir, const std::string& base, FindingSink& out) {
+    const std::string prefix = Lower("." + base + ".");
+    for (const std::string& name : DirectoryEntries(dir)) {
+        const std::string lower = Lower(name);
+        if (lower.rfind(prefix, 0) == 0 && lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".rec") == 0)
+            out.error(name, err::kFileCorrupt, "a change a killed process left half done is pending: the engine's next "
+                                               "open of the table, or vortab repair, completes it");
+    }
+}
+
 }  // namespace
+
+bool HasPendingChange(const std::string& dir, const std::string& base) {
+    std::vector<Finding> found;
+    FindingSink sink(base, found);
+    CheckPendingChange(dir, base, sink);
+    return !found.empty();
+}
 
 void VerifyTable(const std::string& dir, const std::string& name, const VerifyOptions& options, std::vector<Finding>& out) {
     const TableLocation loc = LocateTable(dir, name);
@@ -78,6 +97,7 @@ void VerifyTable(const std::string& dir, const std::string& name, const VerifyOp
     FindingSink sink(base, out);
     TableLock lock;
     if (!LockShared(loc.dir, base, lock, sink)) return;
+    CheckPendingChange(loc.dir, base, sink);
     try {
         std::optional<CheckedTable> t = OpenForCheck(loc.dir, base, options.passwords, sink);
         if (t) CheckFamily(*t, sink);

@@ -21,6 +21,9 @@ void VerifyTable(const std::string& dir, const std::string& name, const VerifyOp
 std::vector<Finding> VerifyTables(const std::string& dir, const std::vector<std::string>& tables,
                                   const VerifyOptions& options);
 
+// Whether a family swap of the table was interrupted and waits for recovery.
+bool HasPendingChange(const std::string& dir, const std::string& base);
+
 // Whether any finding is an error.
 bool AnyError(const std::vector<Finding>& findings);
 
