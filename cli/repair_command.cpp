@@ -59,22 +59,6 @@ void WriteReportJson(const paradox::api::RepairReport& r, JsonWriter& json) {
     json.endArray();
 }
 
-void WriteReportText(const paradox::api::RepairReport& r, bool dryRun, std::string& out) {
-    out += "table " + NameToUtf8(r.table) + ": ";
-    if (r.refused) out += "left alone\n";
-    else if (!r.needed) out += "nothing to repair\n";
-    else out += dryRun ? "would repair\n" : "repaired\n";
-    for (const auto& f : r.findings)
-        if (f.severity != paradox::api::FindingSeverity::Notice) out += "  found: " + FindingLine(f) + "\n";
-    for (const auto& p : r.plan) out += (dryRun ? "  plan: " : "  done: ") + NameToUtf8(p) + "\n";
-    for (const auto& n : r.notes) out += "  note: " + NameToUtf8(n) + "\n";
-    if (r.repaired) {
-        out += "  records kept: " + std::to_string(r.recordsKept) + ", set aside: " + std::to_string(r.recordsSetAside) + "\n";
-        if (!r.problemsTable.empty()) out += "  problems table: " + NameToUtf8(r.problemsTable) + "\n";
-        out += "  backup: " + NameToUtf8(r.backupDir) + "\n";
-    }
-}
-
 // The tables verify flags with an error, in the order it found them.
 std::vector<std::string> FlaggedTables(const std::string& dir, const std::vector<std::string>& passwords) {
     std::vector<std::string> names;
@@ -127,7 +111,8 @@ int RunRepair(const Arguments& given) {
             const paradox::api::RepairReport r = paradox::api::RepairTable(dir, table, options);
             if (r.refused) exitCode = 1;
             if (asJson) WriteReportJson(r, json);
-            else WriteReportText(r, options.dryRun, out);
+            else
+                for (const std::string& line : vortab::RepairReportLines(r, options.dryRun)) out += NameToUtf8(line) + "\n";
         } catch (const paradox::api::EngineError& e) {
             exitCode = ReportEngineError("repair", e, table);
             if (asJson) {

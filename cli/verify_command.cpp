@@ -73,8 +73,8 @@ int RunVerify(const Arguments& given) {
         json.endObject();
         out += "\n";
     } else {
-        for (const auto& f : findings) out += FindingLine(f) + "\n";
-        out += std::to_string(n.errors) + " error(s), " + std::to_string(n.warnings) + " warning(s)\n";
+        for (const auto& f : findings) out += NameToUtf8(vortab::FindingLine(f)) + "\n";
+        out += vortab::FindingSummary(findings) + "\n";
     }
     std::cout << out << std::flush;
     return n.errors ? 1 : 0;

@@ -7,21 +7,7 @@ namespace vortab::cli {
 
 using paradox::api::FindingSeverity;
 
-const char* SeverityName(FindingSeverity s) {
-    switch (s) {
-        case FindingSeverity::Error: return "error";
-        case FindingSeverity::Warning: return "warning";
-        default: return "notice";
-    }
-}
-
-std::string FindingLine(const paradox::api::VerifyFinding& f) {
-    std::string line = NameToUtf8(f.table) + ": " + NameToUtf8(f.file) + ": " + SeverityName(f.severity);
-    if (f.code) line += " " + std::to_string(f.code);
-    if (f.block >= 0) line += " block " + std::to_string(f.block);
-    if (f.record >= 0) line += " record " + std::to_string(f.record);
-    return line + ": " + NameToUtf8(f.text);
-}
+using vortab::SeverityName;
 
 void WriteFindingJson(const paradox::api::VerifyFinding& f, JsonWriter& json) {
     json.beginObject();

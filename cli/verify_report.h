@@ -6,15 +6,10 @@
 
 #include "cli/cli_command.h"
 #include "cli/json_writer.h"
+#include "editor/runner/table_check_texts.h"
 #include "paradox/api/verify.h"
 
 namespace vortab::cli {
-
-// Severity as the output names it: "error", "warning", "notice".
-const char* SeverityName(paradox::api::FindingSeverity s);
-
-// "TABLE: FILE: error 8965 block 3 record 12: TEXT" (block and record when known).
-std::string FindingLine(const paradox::api::VerifyFinding& f);
 
 // {"table", "file", "severity", "code", "block", "record", "text"}; block and record null when unknown.
 void WriteFindingJson(const paradox::api::VerifyFinding& f, JsonWriter& json);

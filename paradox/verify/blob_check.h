@@ -1,5 +1,5 @@
 // Checks of a table's blob references against its .MB: every reference lands on a block of the
-// right kind holding that length (read through the engine's blob reader), no block or slot is
+// right kind holding that length (its block header or slot entry says so), no block or slot is
 // referenced twice, and blob blocks no record references are listed. The .MB is tiled by its
 // block headers first, so a pointer into a free block is named as such. Memory: one word per
 // 4 KB of the .MB, whatever the number of records.

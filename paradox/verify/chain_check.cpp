@@ -97,7 +97,7 @@ ChainWalk CheckChain(const CheckedTable& t, FindingSink& out, const std::vector<
                 fail("records from number " + N(w.records) + " on lie in the chain beyond the " + N(h.numRecords) +
                          " the header counts",
                      next, int64_t(w.records));
-            for (RecordVisitor* v : visitors) v->visit(w.records, next, rec);
+            for (RecordVisitor* v : visitors) v->visit(w.records, next, i, rec);
         }
         w.blocks.push_back({next, count});
         if (keySize > 0) w.firstKeys.insert(w.firstKeys.end(), b + 6, b + 6 + keySize);

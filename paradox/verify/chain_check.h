@@ -13,8 +13,8 @@ namespace paradox::verify {
 class RecordVisitor {
 public:
     virtual ~RecordVisitor() = default;
-    // recordNo: 1-based in chain order; block: the data block holding it.
-    virtual void visit(uint64_t recordNo, uint32_t block, const uint8_t* record) = 0;
+    // recordNo: 1-based in chain order; block: the data block holding it; slot: 0-based in the block.
+    virtual void visit(uint64_t recordNo, uint32_t block, uint32_t slot, const uint8_t* record) = 0;
 };
 
 struct ChainBlock {

@@ -29,7 +29,7 @@ public:
             out_.add(byteOrder_ ? Severity::Error : Severity::Warning, file_, err::kIndexCorrupt,
                      N(disorder_) + " records in all come before the record ahead of them in key order");
     }
-    void visit(uint64_t recordNo, uint32_t block, const uint8_t* record) override {
+    void visit(uint64_t recordNo, uint32_t block, uint32_t, const uint8_t* record) override {
         if (recordNo > 1) {
             const int c = std::memcmp(prev_.data(), record, keySize_);
             if (c == 0 && ++repeats_ <= kMaxReported)

@@ -1,8 +1,6 @@
 // Secondary indexes against the table they index.
 #include "paradox/verify/secondary_index_check.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,20 +8,15 @@
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/table/secondary_index.h"
-#include "paradox/table/secondary_index_writer.h"
 #include "paradox/table/table_state.h"
+#include "paradox/verify/index_entries.h"
 
 namespace paradox::verify {
 namespace {
 
 std::string N(uint64_t n) { return std::to_string(n); }
 
-std::string ScratchDirectory() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? tmp : "/tmp";
-}
-
-// Streams the records of an index data file along its chain.
+// Streams the entries of an index data file along its chain.
 class IndexRecords {
 public:
     IndexRecords(const File& f, uint32_t checksum)
@@ -55,73 +48,78 @@ private:
     uint32_t inBlock_ = 0, index_ = 0, visited_ = 0;
 };
 
-bool HasAlphaField(const CheckedTable& t, const IndexDescriptor& d) {
-    for (uint16_t i = 0; i < d.keyFieldCount && i < kMaxKeyFields; ++i)
-        if (d.keyFields[i] >= 1 && d.keyFields[i] <= t.header.schema.fields.size() &&
-            t.header.schema.fields[d.keyFields[i] - 1].type == PxType::Alpha)
-            return true;
-    return false;
-}
-
-// Compares the index file with one built afresh from the table; the first difference, or "".
-std::string CompareWithRebuilt(const CheckedTable& t, const SecondaryIndexReading& r, const File& existing) {
-    File x = File::createAnonymous(ScratchDirectory());
-    File y = File::createAnonymous(ScratchDirectory());
-    SecondaryIndexSource src{&t.db, &t.header, t.fileSize, t.checksum};
-    WriteSecondaryIndex(src, r.descriptor, r.file, "Y", x, y);
-    IndexRecords have(existing, t.checksum), want(x, t.checksum);
-    if (have.header().recordSize != want.header().recordSize) return "its entries have another size than the table's fields give";
-    uint64_t n = 0;
-    for (;;) {
-        const uint8_t* a = have.next();
-        const uint8_t* b = want.next();
-        ++n;
-        if (!a && !b) return "";
-        if (!a) return "it lacks entries from number " + N(n) + " on (" + N(want.header().numRecords) + " records in the table)";
-        if (!b) return "it holds more entries than the table has records (" + N(want.header().numRecords) + ")";
-        if (std::memcmp(a, b, have.header().recordSize) != 0) return "entry " + N(n) + " differs from the table's records";
-    }
-}
-
-void CheckOne(const CheckedTable& t, const SecondaryIndexReading& r, FindingSink& out) {
-    const std::string ext = r.file.substr(r.file.find_last_of('.') + 1);
-    if (r.faultCode != 0 || !r.usable) {
-        out.error(r.file, r.faultCode ? r.faultCode : err::kIndexCorrupt, "the index does not fit the table: " + r.fault);
-        return;
-    }
-    std::string yExt = ext;
-    yExt[0] = (ext[0] == 'x') ? 'y' : 'Y';
-    if (!FindTableFile(t.dir, t.base, yExt))
-        out.error(t.base + "." + yExt, err::kFamilyMemberNotFound, "the B-tree of index " + r.file + " is missing");
-    const bool maintained = r.descriptor.maintained != 0;
-    const Severity s = maintained && (KeyOrderIsByteOrder(t.header) || !HasAlphaField(t, r.descriptor))
-                           ? Severity::Error : Severity::Warning;
-    const std::string what = maintained ? "the maintained index " : "the non-maintained index ";
-    const auto path = FindTableFile(t.dir, t.base, ext);
-    File existing = File::openRead(*path);
-    const DbHeader xh = ReadChainHeader(existing);
-    if (xh.numRecords != t.header.numRecords) {
-        out.add(maintained ? Severity::Error : Severity::Warning, r.file, err::kIndexCorrupt,
-                what + r.file + " is out of date: it holds " + N(xh.numRecords) + " entries, the table " +
-                    N(t.header.numRecords) + " records");
-        return;
-    }
-    const std::string diff = CompareWithRebuilt(t, r, existing);
-    if (!diff.empty()) out.add(s, r.file, err::kIndexCorrupt, what + r.file + " is out of date: " + diff);
-}
-
 }  // namespace
 
-void CheckSecondaryIndexes(const CheckedTable& t, const ChainWalk& chain, FindingSink& out) {
+struct SecondaryIndexChecks::Index {
+    std::string file;
+    bool maintained;
+    IndexEntryLayout layout;
+    uint64_t sum = 0;  // fingerprint of the entries the table's records call for
+};
+
+SecondaryIndexChecks::SecondaryIndexChecks(const CheckedTable& t, FindingSink& out) : t_(t), out_(out) {
     for (const SecondaryIndexReading& r : ReadSecondaryIndexes(t.dir, t.base, t.header.schema)) {
+        const std::string ext = r.file.substr(r.file.find_last_of('.') + 1);
+        if (r.faultCode != 0 || !r.usable) {
+            out.error(r.file, r.faultCode ? r.faultCode : err::kIndexCorrupt, "the index does not fit the table: " + r.fault);
+            continue;
+        }
+        std::string yExt = ext;
+        yExt[0] = ext[0] == 'x' ? 'y' : 'Y';
+        if (!FindTableFile(t.dir, t.base, yExt))
+            out.error(t.base + "." + yExt, err::kFamilyMemberNotFound, "the B-tree of index " + r.file + " is missing");
+        indexes_.push_back(std::make_unique<Index>(Index{r.file, r.descriptor.maintained != 0, IndexEntryLayout(t.header, r.descriptor)}));
+    }
+}
+
+SecondaryIndexChecks::~SecondaryIndexChecks() = default;
+
+void SecondaryIndexChecks::visit(uint64_t recordNo, uint32_t block, uint32_t slot, const uint8_t* record) {
+    for (auto& ix : indexes_) {
+        entry_.resize(ix->layout.size());
+        ix->layout.fill(record, block, recordNo - 1, slot, entry_.data());
+        ix->sum += EntryHash(entry_.data(), entry_.size());
+    }
+}
+
+void SecondaryIndexChecks::finish(const ChainWalk& chain) {
+    for (auto& ix : indexes_) {
+        if (!chain.sound) {
+            out_.notice(ix->file, 0, "not compared with the table: its data blocks are damaged");
+            continue;
+        }
+        // Where the order is the engine's guess of a collation, a difference is no proof of damage.
+        const bool ordersByBytes = KeyOrderIsByteOrder(t_.header) || !ix->layout.textOrdered();
+        const Severity s = ix->maintained ? Severity::Error : Severity::Warning;
+        const std::string what = (ix->maintained ? "the maintained index " : "the non-maintained index ") + ix->file;
         try {
-            if (!chain.sound && (r.faultCode == 0 && r.usable)) {
-                out.notice(r.file, 0, "not compared with the table: its data blocks are damaged");
+            const File f = File::openRead(*FindTableFile(t_.dir, t_.base, ix->file.substr(ix->file.find_last_of('.') + 1)));
+            IndexRecords entries(f, t_.checksum);
+            if (entries.header().recordSize != ix->layout.size()) {
+                out_.add(s, ix->file, err::kIndexCorrupt, what + " has entries of another size than the table's fields give");
                 continue;
             }
-            CheckOne(t, r, out);
+            uint64_t count = 0, sum = 0, disorder = 0;
+            std::vector<uint8_t> prev(ix->layout.size());
+            while (const uint8_t* e = entries.next()) {
+                if (count > 0 && ix->layout.compare(prev.data(), e) >= 0 && disorder++ == 0)
+                    out_.add(ordersByBytes ? s : Severity::Warning, ix->file, err::kIndexCorrupt,
+                             what + ": entry " + N(count + 1) + " is out of order" +
+                                 (ordersByBytes ? "" : " (by the engine's order; the language driver may order it so)"));
+                std::copy(e, e + prev.size(), prev.begin());
+                sum += EntryHash(e, prev.size());
+                ++count;
+            }
+            if (count != chain.records)
+                out_.add(s, ix->file, err::kIndexCorrupt, what + " is out of date: it holds " + N(count) +
+                                                             " entries, the table " + N(chain.records) + " records");
+            else if (sum != ix->sum)
+                out_.add(s, ix->file, err::kIndexCorrupt, what + " is out of date: its entries differ from the table's records");
+            else if (entries.header().numRecords != count)
+                out_.add(s, ix->file, err::kIndexCorrupt, what + ": its header counts " + N(entries.header().numRecords) +
+                                                             " entries, its blocks hold " + N(count));
         } catch (const EngineError& e) {
-            out.error(r.file, e.code(), std::string("the index cannot be read: ") + e.what());
+            out_.error(ix->file, e.code(), std::string("the index cannot be read: ") + e.what());
         }
     }
 }

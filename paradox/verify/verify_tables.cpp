@@ -44,12 +44,13 @@ void CheckFamily(const CheckedTable& t, FindingSink& out) {
     std::vector<std::unique_ptr<RecordVisitor>> owned;
     if (t.keyed()) owned.push_back(MakeKeyOrderCheck(t, out));
     if (auto blobs = MakeBlobCheck(t, out)) owned.push_back(std::move(blobs));
-    std::vector<RecordVisitor*> visitors;
+    SecondaryIndexChecks indexes(t, out);
+    std::vector<RecordVisitor*> visitors{&indexes};
     for (auto& v : owned) visitors.push_back(v.get());
     ChainWalk chain = CheckChain(t, out, visitors);
     owned.clear();  // visitors report what they gathered
     if (t.keyed()) CheckPrimaryIndex(t, chain, out);
-    CheckSecondaryIndexes(t, chain, out);
+    indexes.finish(chain);
     CheckValFile(t, out);
 }
 
