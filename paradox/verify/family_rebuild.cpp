@@ -181,7 +181,10 @@ void StageRebuiltFamily(const CheckedTable& t, FamilySwap& swap, const RebuildCh
     const DbHeader& h = t.header;
     const Schema& schema = h.schema;
     const bool keyed = schema.keyFields > 0;
-    const std::vector<bool> repeat = keyed ? RepeatedKeys(t) : std::vector<bool>{};
+    const bool sortByKey = keyed && choices.resort;
+    // Kept in stored order, a keyed table needs its repeated keys found first; sorted, they
+    // meet each other in the sort.
+    const std::vector<bool> repeat = keyed && !sortByKey ? RepeatedKeys(t) : std::vector<bool>{};
     fault::FaultPoint("repair: keys sorted");
 
     const std::string dbName = swap.memberName("DB");
@@ -190,32 +193,53 @@ void StageRebuiltFamily(const CheckedTable& t, FamilySwap& swap, const RebuildCh
     db.writeAt(0, header.data(), header.size());
     BlobCopier blobs(t, swap);
     SequentialBlockWriter out(db, h.headerSize, h.blockSize(), h.recordSize, h.recordsPerBlock(), t.checksum);
-    std::optional<ExternalSorter> sorted;
-    if (keyed && choices.resort) sorted.emplace(t.dir, t.checksum != 0, h.recordSize, ExternalSorter::ByteKey{schema.keySize()});
 
     std::vector<std::vector<Value>> problems;
-    std::vector<uint8_t> rec(h.recordSize);
     const int autoField = schema.autoIncField();
     uint32_t autoInc = h.autoInc;
-    uint64_t ordinal = 0;
-    SalvageRecords(t, [&](const SalvagedRecord& r) {
-        const uint64_t i = ordinal++;
-        if (keyed && repeat[i]) {
-            problems.push_back(RecordValues(t, blobs, r.bytes));
-            report.notes.push_back("record " + N(i + 1) + " (block " + N(r.block) + ") repeats the key of another record: "
-                                   "moved to the problems table");
-            return;
-        }
-        std::memcpy(rec.data(), r.bytes, h.recordSize);
-        blobs.copy(rec.data(), i + 1, report.notes);
+    auto setAside = [&](const uint8_t* bytes, uint64_t recordNo) {
+        problems.push_back(RecordValues(t, blobs, bytes));
+        report.notes.push_back("record " + N(recordNo) + " repeats the key of another record: moved to the problems table");
+    };
+    std::vector<uint8_t> rec(h.recordSize);
+    auto keep = [&](const uint8_t* bytes, uint64_t recordNo) {
+        std::memcpy(rec.data(), bytes, h.recordSize);
+        blobs.copy(rec.data(), recordNo, report.notes);
         if (autoField >= 0 && !IsBlankField(schema.fields[autoField], rec.data()))
             autoInc = std::max<uint32_t>(autoInc, static_cast<uint32_t>(DecodeField(schema.fields[autoField], rec.data()).asInt()));
-        if (sorted) sorted->add(rec.data());
-        else out.add(rec.data());
-    });
-    if (sorted) {
-        sorted->finish();
-        while (const uint8_t* k = sorted->next()) out.add(k);
+        out.add(rec.data());
+    };
+    uint32_t ordinal = 0;
+    if (sortByKey) {
+        // Records with their salvage number, sorted by key (equal keys keep their order, so the
+        // first of a repeated key stays); blobs are copied as records leave the sort, in key order.
+        const uint16_t keySize = schema.keySize();
+        ExternalSorter sorted(t.dir, t.checksum != 0, h.recordSize + 4u, ExternalSorter::ByteKey{keySize});
+        std::vector<uint8_t> entry(h.recordSize + 4u);
+        SalvageRecords(t, [&](const SalvagedRecord& r) {
+            std::memcpy(entry.data(), r.bytes, h.recordSize);
+            PutLE32(entry.data() + h.recordSize, ++ordinal);
+            sorted.add(entry.data());
+        });
+        sorted.finish();
+        std::vector<uint8_t> prev(keySize);
+        bool first = true;
+        while (const uint8_t* e = sorted.next()) {
+            const uint32_t recordNo = GetLE32(e + h.recordSize);
+            if (!first && std::memcmp(prev.data(), e, keySize) == 0) {
+                setAside(e, recordNo);
+                continue;
+            }
+            std::memcpy(prev.data(), e, keySize);
+            first = false;
+            keep(e, recordNo);
+        }
+    } else {
+        SalvageRecords(t, [&](const SalvagedRecord& r) {
+            const uint32_t i = ordinal++;
+            if (keyed && repeat[i]) setAside(r.bytes, i + 1);
+            else keep(r.bytes, i + 1);
+        });
     }
     const ChainCounts counts = out.finish();
     blobs.finish();
