@@ -78,15 +78,18 @@ uint64_t Mix(uint64_t x) {
 // hottest loop.
 uint64_t EntryHash(const uint8_t* p, std::size_t n) {
     uint64_t h = 0x9e3779b97f4a7c15ull * (n + 1);
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (std::size_t i = 0; i + 8 <= n; i += 8) {
         uint64_t w;
         std::memcpy(&w, p + i, 8);
         h = (h ^ w) * 0xbf58476d1ce4e5b9ull;
         h ^= h >> 31;
     }
+    // The last bytes: the final eight of the entry (overlapping the words before) when it has
+    // that many, which every entry of one index has alike.
     uint64_t tail = 0;
-    for (std::size_t k = 0; i + k < n; ++k) tail |= uint64_t(p[i + k]) << (8 * k);
+    if (n >= 8) std::memcpy(&tail, p + n - 8, 8);
+    else
+        for (std::size_t k = 0; k < n; ++k) tail |= uint64_t(p[k]) << (8 * k);
     return Mix((h ^ tail) * 0x94d049bb133111ebull);
 }
 
