@@ -29,11 +29,11 @@ struct Place {
     int64_t record = -1;  // expected record, -1: any
 };
 
-// Every file of dir with its bytes.
+// Every file of dir with its bytes (the engine's lock marker aside).
 std::map<std::string, std::vector<unsigned char>> DirBytesOf(const fs::path& dir) {
     std::map<std::string, std::vector<unsigned char>> out;
     for (const auto& e : fs::directory_iterator(dir))
-        if (e.is_regular_file()) out[e.path().filename().string()] = ReadBytes(e.path());
+        if (e.is_regular_file() && e.path().filename() != ".vortab-locks") out[e.path().filename().string()] = ReadBytes(e.path());
     return out;
 }
 
@@ -170,6 +170,7 @@ struct Damage {
     int keptDelta;        // records after repair, against the table's count before the damage
     int setAside;         // records in the problems table
     bool refused = false; // left alone by repair
+    const char* password = "";
 };
 
 const Damage kDamages[] = {
@@ -187,6 +188,8 @@ const Damage kDamages[] = {
     {"repeated key", nullptr, "ORDERS", RepeatKey, "DB", 9729, -1, 1},
     {"broken chain link in a fixture", "paradoxdriver/areas", "ZIPCODES", BreakChainLink, "DB", 8962, 0, 0},
     {"record count too high in a fixture", "paradoxdriver/db", "CUSTOMER", [](auto& d, auto& t) { return ChangeCount(d, t, +3); }, "DB", 8962, 0, 0},
+    {"record count too low in a protected fixture with blobs", "paradoxdriver/encrypt", "encryptedmemo",
+     [](auto& d, auto& t) { return ChangeCount(d, t, -1); }, "DB", 8962, 0, 0, false, "123"},
 };
 
 void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
@@ -222,18 +225,21 @@ TEST_P(DamageCorpus, VerifyNamesItAndRepairMendsIt) {
     } else {
         MakeOrders(dir.string());
     }
-    const uint32_t before = paradox::Table::open(dir.string(), d.table).properties().recordCount;
-    ASSERT_TRUE(paradox::verify::VerifyTables(dir.string(), {d.table}, {}).empty() ||
-                !paradox::verify::AnyError(paradox::verify::VerifyTables(dir.string(), {d.table}, {})));
+    const std::vector<std::string> passwords = {d.password};
+    const uint32_t before = paradox::Table::open(dir.string(), d.table, Pw(d.password)).properties().recordCount;
+    const std::vector<std::string> values = Sorted(Lines(dir.string(), d.table, d.password));
+    ASSERT_FALSE(paradox::verify::AnyError(paradox::verify::VerifyTables(dir.string(), {d.table}, {passwords})));
     const Place at = d.apply(dir, d.table);
 
-    const auto found = paradox::verify::VerifyTables(dir.string(), {d.table}, {});
+    const auto damaged = DirBytesOf(dir);
+    const auto found = paradox::verify::VerifyTables(dir.string(), {d.table}, {passwords});
+    EXPECT_EQ(DirBytesOf(dir), damaged) << "verify writes nothing";
     EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const Finding& f) { return Names(f, d, at); }))
         << d.name << ": no error naming " << d.file << " " << d.code << " block " << at.block << " record " << at.record
         << "\n" << Listing(found);
 
-    const auto damaged = DirBytesOf(dir);
     paradox::verify::RepairOptions options;
+    options.passwords = passwords;
     options.backupDir = backup.str();
     const auto report = paradox::verify::RepairTable(dir.string(), d.table, options);
     if (d.refused) {
@@ -242,15 +248,18 @@ TEST_P(DamageCorpus, VerifyNamesItAndRepairMendsIt) {
         return;
     }
     ASSERT_TRUE(report.repaired) << d.name;
-    const auto after = paradox::verify::VerifyTables(dir.string(), {d.table}, {});
+    const auto after = paradox::verify::VerifyTables(dir.string(), {d.table}, {passwords});
     EXPECT_FALSE(paradox::verify::AnyError(after)) << d.name << " after repair:\n" << Listing(after);
     const long expected = long(before) + d.keptDelta;
     EXPECT_EQ(report.recordsKept, uint64_t(expected)) << d.name;
-    EXPECT_EQ(paradox::Table::open(dir.string(), d.table).readAll().size(), std::size_t(expected)) << d.name;
+    EXPECT_EQ(paradox::Table::open(dir.string(), d.table, Pw(d.password)).readAll().size(), std::size_t(expected)) << d.name;
     EXPECT_EQ(PxlibRecordCount(Member(dir, d.table, "DB").string()), expected) << d.name;
     EXPECT_EQ(report.recordsSetAside, uint64_t(d.setAside)) << d.name;
+    if (d.keptDelta == 0 && std::string(d.file) != "MB") {
+        EXPECT_EQ(Sorted(Lines(dir.string(), d.table, d.password)), values) << d.name << ": every value as before, blobs included";
+    }
     if (d.setAside > 0) {
-        EXPECT_EQ(paradox::Table::open(dir.string(), report.problemsTable).properties().recordCount, uint32_t(d.setAside));
+        EXPECT_EQ(paradox::Table::open(dir.string(), report.problemsTable, Pw(d.password)).properties().recordCount, uint32_t(d.setAside));
     }
     EXPECT_TRUE(fs::exists(backup.path() / Member(dir, d.table, "DB").filename())) << "the damaged files are backed up";
 }
