@@ -15,8 +15,8 @@ namespace vortab::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vortab repair DATABASE [TABLE...] [--dry-run] [--backup DIR] [--resort] [--json] [--password P]... "
-    "[--password-file FILE]\n";
+    "usage: vortab repair DATABASE [TABLE...] [--dry-run] [--backup DIR] [--resort] [--json] [--code-page N] "
+    "[--password P]... [--password-file FILE]\n";
 
 void PrintRepairHelp() {
     std::cout << kUsage
@@ -81,6 +81,7 @@ int RunRepair(const Arguments& given) {
     options.dryRun = TakeFlag(args, "--dry-run");
     options.resort = TakeFlag(args, "--resort");
     TakeOption(args, "--backup", options.backupDir);
+    if (!TakeTextCodePage(args, "repair")) return 2;
     options.passwords = TakeOpenOptions(args).passwords;
     if (args.empty() || !FirstOption(args).empty()) {
         if (!FirstOption(args).empty()) std::cerr << "vortab repair: unknown option " << FirstOption(args) << "\n";
@@ -112,7 +113,7 @@ int RunRepair(const Arguments& given) {
             if (r.refused) exitCode = 1;
             if (asJson) WriteReportJson(r, json);
             else
-                for (const std::string& line : vortab::RepairReportLines(r, options.dryRun)) out += NameToUtf8(line) + "\n";
+                for (const std::string& line : vortab::RepairReportLines(r, options.dryRun)) out += TableTextToUtf8(line) + "\n";
         } catch (const paradox::api::EngineError& e) {
             exitCode = ReportEngineError("repair", e, table);
             if (asJson) {

@@ -24,6 +24,7 @@ void PrintVerifyHelp() {
                  "  --json        one JSON object {\"database\", \"clean\", \"errors\", \"warnings\",\n"
                  "                \"notices\", \"findings\": [{\"table\", \"file\", \"severity\", \"code\",\n"
                  "                \"block\", \"record\", \"text\"}]}\n"
+                 "  --code-page N read field names in the texts in code page N (else Windows-1252)\n"
                  "  --password P  a password for protected tables (may be given more than once)\n"
                  "  --password-file FILE  passwords, one a line\n"
                  "Exit code: 0 when nothing is an error (warnings allowed), 1 when something is, 2 usage.\n";
@@ -73,7 +74,7 @@ int RunVerify(const Arguments& given) {
         json.endObject();
         out += "\n";
     } else {
-        for (const auto& f : findings) out += NameToUtf8(vortab::FindingLine(f)) + "\n";
+        for (const auto& f : findings) out += TableTextToUtf8(vortab::FindingLine(f)) + "\n";
         out += vortab::FindingSummary(findings) + "\n";
     }
     std::cout << out << std::flush;

@@ -21,7 +21,7 @@ void WriteFindingJson(const paradox::api::VerifyFinding& f, JsonWriter& json) {
     json.key("record");
     if (f.record >= 0) json.integer(f.record);
     else json.null();
-    json.member("text", NameToUtf8(f.text));
+    json.member("text", TableTextToUtf8(f.text));
     json.endObject();
 }
 
