@@ -269,9 +269,9 @@ void StageRebuiltFamily(const CheckedTable& t, FamilySwap& swap, const RebuildCh
 
     if (!problems.empty()) {
         const std::string name = ChooseProblemsName(t.dir);
-        KeyViolationTableSpec spec{schema, LevelOfVersion(h.version), h.blockSize(), h.sortOrderName, t.password};
-        spec.schema.keyFields = 0;
-        WriteKeyViolationTable(t.dir, name, spec, [&](TableWriter& w) {
+        KeyViolationTableSpec problemTable{schema, LevelOfVersion(h.version), h.blockSize(), h.sortOrderName, t.password};
+        problemTable.schema.keyFields = 0;
+        WriteKeyViolationTable(t.dir, name, problemTable, [&](TableWriter& w) {
             for (const auto& row : problems) w.insert(row);
         });
         report.problemsTable = name + ".DB";
