@@ -24,6 +24,8 @@ int RunInfo(const Arguments& args);
 int RunExport(const Arguments& args);
 int RunDump(const Arguments& args);
 int RunDiff(const Arguments& args);
+int RunVerify(const Arguments& args);
+int RunRepair(const Arguments& args);
 int RunVersion(const Arguments& args);
 
 // Reads a whole file; throws std::runtime_error with a message when it cannot.

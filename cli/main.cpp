@@ -29,6 +29,10 @@ const CliCommand kCommands[] = {
     {"diff", "ORIGINAL CURRENT [--table NAME [--original-table NAME]] [--invariant | --no-invariant] [--ignore-case] "
              "[-o FILE] [--exit-code] [--code-page N] [--password P]... [--library DIR]",
      "write the script that turns ORIGINAL's structure into CURRENT's", vortab::cli::RunDiff},
+    {"verify", "DATABASE [TABLE...] [--json] [--code-page N] [--password P]... [--password-file FILE]",
+     "check the database's tables for damage, reading only", vortab::cli::RunVerify},
+    {"repair", "DATABASE [TABLE...] [--dry-run] [--backup DIR] [--resort] [--json] [--code-page N] [--password P]... [--password-file FILE]",
+     "rebuild what verify finds broken, each table in one crash-safe step", vortab::cli::RunRepair},
     {"version", "[--library DIR]   (also: vortab --version)",
      "show the versions and files of the tool, its engine and its script library", vortab::cli::RunVersion},
 };

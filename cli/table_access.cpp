@@ -71,6 +71,10 @@ std::uint16_t TextCodePage(const paradox::api::TableProperties& properties) {
     return paradox::api::LanguageDriverCodePage(properties.languageDriver);
 }
 
+std::string TableTextToUtf8(const std::string& text) {
+    return IsValidUtf8(text) ? text : TextDecoder(TextCodePage({})).toUtf8(text);
+}
+
 bool TakeTextCodePage(Arguments& args, const std::string& command) {
     std::string given;
     if (!TakeOption(args, "--code-page", given)) return true;

@@ -35,6 +35,10 @@ std::string TableNameIn(const std::string& dir, const std::string& argument);
 // Windows-1252.
 std::uint16_t TextCodePage(const paradox::api::TableProperties& properties);
 
+// Text that mixes file names with a table's own bytes (a finding of verify): kept when it is
+// valid UTF-8, otherwise read in the page "--code-page N" named, else as Windows-1252.
+std::string TableTextToUtf8(const std::string& text);
+
 // Removes "--code-page N" from args; from then on TextCodePage answers N for every table (texts
 // written in the machine's page through a driver whose header names another). False, after
 // naming the known pages on stderr, when N is not one of them: a usage error.

@@ -20,7 +20,7 @@ quoted_includes() {
 }
 sources_in() { find "$@" -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort; }
 
-layers=(storage format session table change api)
+layers=(storage format session table change verify api)
 rank() { local i; for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done; echo -1; }
 for layer in "${layers[@]}"; do
   own=$(rank "$layer")

@@ -180,6 +180,10 @@ void TKestrel::buildMenus() {
     actUpgradeInfo = view->addAction(QStringLiteral("&Last database upgrade info"), this,
                                      [this] { upgradeInfo()->showWindow(); });
 
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    actVerify = add(tools, "&Verify database...", &TKestrel::VerifyDatabaseCommand);
+    actRepair = add(tools, "&Repair table...", &TKestrel::RepairTableCommand);
+
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     actOptions = add(options, "&Edit application options", &TKestrel::EditOptions);
 

@@ -73,6 +73,10 @@ public:
     void CreateFromDatabaseCommand();
     void CreateScriptFromDatabase(const QString& database, const QStringList& tables = {});
     void DifferentialScriptCommand();
+
+    // Tools: checking and repairing tables, reported in the upgrade information window.
+    void VerifyDatabaseCommand();
+    void RepairTableCommand();
     void FilesDropped(const QStringList& paths);
     bool FindText(const QString& text, bool matchCase, bool wholeWord);
 
@@ -115,7 +119,7 @@ public:
     QAction *actNew, *actNewFromDB, *actDiff, *actOpen, *actSave, *actSaveAs, *actCheck, *actApply;
     QAction *actPreview, *actPrint, *actPrinterSetup, *actExit;
     QAction *actUndo, *actRedo, *actCut, *actCopy, *actPaste, *actSelectAll, *actFind;
-    QAction *actToolbar, *actStatusBar, *actGutter, *actUpgradeInfo, *actOptions;
+    QAction *actToolbar, *actStatusBar, *actGutter, *actUpgradeInfo, *actOptions, *actVerify, *actRepair;
     QAction *actHelpContents, *actHelpSearch, *actHelpOnHelp, *actAbout, *actWindowHelp;
 
 protected:

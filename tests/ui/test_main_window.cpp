@@ -4,8 +4,11 @@
 // and printing to PDF with and without highlighting.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QMenu>
 #include <QScreen>
@@ -17,6 +20,8 @@
 #include "editor/ui/script_editor.h"
 #include "editor/ui/script_printer.h"
 #include "editor/ui/script_file.h"
+#include "editor/ui/select_database_dialog.h"
+#include "editor/ui/upgrade_info_window.h"
 #include "ui_test_support.h"
 
 using namespace vortab;
@@ -255,6 +260,52 @@ private slots:
         window_->PrepareContextMenu();
         QCOMPARE(window_->popupApply->text(), QString("Apply selection to database..."));
         QVERIFY(window_->popupApply->isEnabled());
+    }
+
+    // Tools: verify names the damage in the upgrade information window; repair (confirmed)
+    // mends it, after which verify finds nothing.
+    void toolsVerifyAndRepair() {
+        const QString db = dir_.filePath("damaged");
+        CopyTable("STATES.DB", db);
+        CopyTable("ZIPCODES.DB", db);
+        CopyTable("ZIPCODES.PX", db);
+        QFile zip(db + "/ZIPCODES.DB");
+        QVERIFY(zip.open(QIODevice::ReadWrite));
+        zip.seek(6);
+        QByteArray count = zip.read(4);
+        count[0] = char(count[0] + 3);  // three records more than the chain holds
+        zip.seek(6);
+        zip.write(count);
+        zip.close();
+        const auto chooseDatabase = [&] {
+            OnNextModal([&](QDialog* d) {
+                auto* s = static_cast<TFrmSelDatabase*>(d);
+                s->DirectoryCombo->setEditText(db);
+                s->tableCombo->setEditText("ZIPCODES");
+                d->accept();
+            });
+        };
+        const auto lines = [&] {
+            QStringList out;
+            for (int i = 0; i < window_->upgradeInfo()->ListBox1->count(); ++i) out << window_->upgradeInfo()->ListBox1->item(i)->text();
+            return out.join('\n');
+        };
+        chooseDatabase();
+        window_->actVerify->trigger();
+        QVERIFY2(lines().contains("ZIPCODES: ZIPCODES.DB: error 8962"), qPrintable(lines()));
+        const QString verdict = window_->upgradeInfo()->Label1->text();
+        QVERIFY2(verdict.startsWith("Verify finished: ") && !verdict.contains(": 0 error"), qPrintable(verdict));
+
+        chooseDatabase();
+        {
+            MessageBoxWatcher boxes({QMessageBox::Ok});
+            window_->actRepair->trigger();
+        }
+        QVERIFY2(lines().contains("table ZIPCODES: repaired"), qPrintable(lines()));
+        QCOMPARE(window_->upgradeInfo()->Label1->text(), QString("Repair finished."));
+        chooseDatabase();
+        window_->actVerify->trigger();
+        QVERIFY2(window_->upgradeInfo()->Label1->text().startsWith("Verify finished: 0 error(s)"), qPrintable(lines()));
     }
 
     void find() {
