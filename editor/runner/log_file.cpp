@@ -43,8 +43,18 @@ bool TryLock(int fd, short type) {
 
 std::unique_ptr<LogFile> LogFile::OpenGuarded(const std::string& path, Mode mode, const RetryQuestion& retry) {
     const int flags = mode == Mode::Append ? O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
-    const int fd = paradox::api::OpenFile(path, flags);
+    // A log this run creates gets its directory synced: without it a power cut could take the
+    // log away while the changes it records stay, and the next run would apply every step again.
+    int fd = mode == Mode::Append ? paradox::api::OpenFile(path, flags | O_EXCL) : -1;
+    const bool created = fd >= 0;
+    if (!created) fd = paradox::api::OpenFile(path, flags);
     if (fd < 0) Fail("cannot open the log", path);
+    if (created && paradox::api::SyncDirectoryOf(path) != 0 && errno != EINVAL) {
+        const int e = errno;
+        paradox::api::CloseFile(fd);
+        errno = e;
+        Fail("cannot write the log", path);
+    }
     std::unique_ptr<LogFile> log(new LogFile(path, fd));
     const short type = mode == Mode::Append ? F_WRLCK : F_RDLCK;
     while (!TryLock(fd, type)) {

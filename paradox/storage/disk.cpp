@@ -1,5 +1,5 @@
 // The disk door: thin wrappers over the POSIX calls, each telling the observer (when a test
-// installed one) what it changed.
+// installed one) what it changed, and each sync asking the fault switch first.
 #include "paradox/storage/disk.h"
 
 #include <atomic>
@@ -7,12 +7,21 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "paradox/storage/fault_injection.h"
+
 namespace paradox::disk {
 
 namespace {
 std::atomic<Observer*> g_observer{nullptr};
 
 Observer* Watcher() { return g_observer.load(std::memory_order_acquire); }
+
+// True (errno EIO) when the fault switch fails this sync.
+bool SyncFails() {
+    if (!fault::SyncShouldFail()) return false;
+    errno = EIO;
+    return true;
+}
 }  // namespace
 
 void Observe(Observer* observer) { g_observer.store(observer, std::memory_order_release); }
@@ -54,6 +63,7 @@ int Truncate(int fd, uint64_t size) {
 }
 
 int SyncFile(int fd) {
+    if (SyncFails()) return -1;
     const int r = ::fsync(fd);
     if (r == 0)
         if (Observer* o = Watcher()) o->synced(fd);
@@ -61,6 +71,7 @@ int SyncFile(int fd) {
 }
 
 int SyncData(int fd) {
+    if (SyncFails()) return -1;
     const int r = ::fdatasync(fd);
     if (r == 0)
         if (Observer* o = Watcher()) o->synced(fd);
@@ -69,6 +80,7 @@ int SyncData(int fd) {
 
 int SyncDirectory(const std::string& dir) {
     const std::string where = dir.empty() ? "." : dir;
+    if (SyncFails()) return -1;
     const int fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return -1;
     const int r = ::fsync(fd);

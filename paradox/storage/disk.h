@@ -1,7 +1,8 @@
 // The engine's one door to the disk: every open, write, truncate, sync, rename, link and unlink
 // the engine makes passes through these calls, which behave as the POSIX calls they wrap (the
 // result, and errno on failure). For tests, an Observer sees every change (the power-cut tests
-// record one operation with it).
+// record one operation with it), and the sync fault switch (fault::ArmSyncFailure) can make any
+// sync fail with EIO, as a failing disk would.
 #pragma once
 #include <cstddef>
 #include <cstdint>

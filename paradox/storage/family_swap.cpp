@@ -98,6 +98,7 @@ std::map<std::string, SwapFiles> ScanSwaps(const std::string& dir, const std::st
 }
 
 // Carries out a complete record: every rename whose staged file still exists, every removal.
+// The caller syncs the directory before the record may go.
 void RollForward(const std::string& dir, const std::vector<FamilySwap::Entry>& entries) {
     for (const auto& e : entries) {
         if (e.staged.empty()) continue;
@@ -111,7 +112,6 @@ void RollForward(const std::string& dir, const std::vector<FamilySwap::Entry>& e
         fault::FaultPoint("swap: remove");
         if (disk::Unlink(path) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, path);
     }
-    SyncDir(dir);
 }
 
 std::string RandomToken() {
@@ -188,6 +188,7 @@ bool RecoverFamily(const std::string& dir, const std::string& base) {
             // An unreadable or oversized record decodes as the empty one: damage.
             if (DecodeSwapRecord(record.bytes, entries)) {
                 RollForward(dir, entries);
+                SyncDir(dir);
                 fault::FaultPoint("swap: drop record");
                 if (disk::Unlink(recPath) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, recPath);
                 SyncDir(dir);
@@ -283,7 +284,7 @@ FamilySwap::FamilySwap(std::string dir, std::string base) : dir_(std::move(dir))
 FamilySwap::~FamilySwap() {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (files_[i]) files_[i]->close();
-        if (!committed_ && !entries_[i].staged.empty()) disk::Unlink(stagedPaths_[i]);
+        if (!committed_ && !withdrawn_ && !entries_[i].staged.empty()) disk::Unlink(stagedPaths_[i]);
     }
     if (!committed_) disk::Unlink(JoinPath(dir_, "." + base_ + "." + token_ + ".rec.tmp"));
 }
@@ -367,20 +368,31 @@ void FamilySwap::commit() {
     SyncDir(dir_);  // the staged files' names are durable before the record can name them
     fault::FaultPoint("swap: record in place");
     if (disk::Rename(recTmp, rec) != 0) ThrowSys(err::kWriteErr, rec);
-    committed_ = true;  // from here on the change is decided; recovery completes it
-    SyncDir(dir_);
     try {
-        RollForward(dir_, entries_);
-        fault::FaultPoint("swap: drop record");
-        if (disk::Unlink(rec) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, rec);
         SyncDir(dir_);
     } catch (const EngineError&) {
-        // One more pass (renames are idempotent); when that fails too the record stays and
-        // the next open completes the change.
-        RollForward(dir_, entries_);
-        if (disk::Unlink(rec) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, rec);
-        SyncDir(dir_);
+        // The record is not known to be durable, so the change is not decided: it is withdrawn
+        // and the family stays old. The staged files stay for recovery to delete (their owner
+        // is gone by then): a power cut could keep the record yet lose its removal, and it must
+        // then still find every file it names.
+        if (disk::Unlink(rec) != 0 && errno != ENOENT) committed_ = true;  // it stays: the next open completes it
+        else withdrawn_ = true;
+        throw;
     }
+    committed_ = true;  // from here on the change is decided; recovery completes it
+    try {
+        RollForward(dir_, entries_);
+    } catch (const EngineError&) {
+        RollForward(dir_, entries_);  // one more pass (renames are idempotent); then the next open
+    }
+    // A failed sync is never retried (the kernel may have dropped what it could not write, and
+    // a second sync that succeeds proves nothing): the failure is the operation's, the record
+    // stays, and the next open renames and syncs again.
+    SyncDir(dir_);  // the renames are durable before the record goes
+    fault::FaultPoint("swap: drop record");
+    if (disk::Unlink(rec) != 0 && errno != ENOENT && disk::Unlink(rec) != 0 && errno != ENOENT)
+        ThrowSys(err::kFileDeleteFail, rec);
+    SyncDir(dir_);
 }
 
 }  // namespace paradox

@@ -173,7 +173,8 @@ void CopyFileContents(const File& src, File& dst) {
 void SyncDirectoryOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    disk::SyncDirectory(dir);
+    // A file system that cannot sync a directory at all (EINVAL) has nothing more to offer.
+    if (disk::SyncDirectory(dir) != 0 && errno != EINVAL) ThrowErrno(err::kWriteErr, dir);
 }
 
 }  // namespace paradox

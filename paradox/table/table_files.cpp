@@ -29,17 +29,28 @@ std::string Extension(const std::string& path) {
 
 // A change of case only: the files keep their place, one rename each. Names are found without
 // regard to case, so a stop half-way still leaves one table.
+// The directory is synced before returning, so that a caller that records the rename as done
+// (the upgrade log) never gets ahead of the disk; when that sync fails the names go back.
 void RenameCase(const std::vector<std::string>& files, const TableLocation& to) {
     std::vector<std::pair<std::string, std::string>> done;
+    const auto undo = [&] {
+        for (auto it = done.rbegin(); it != done.rend(); ++it) disk::Rename(it->second, it->first);
+    };
     for (const auto& f : files) {
         const std::string target = JoinPath(to.dir, DiskNameFor(to.base) + "." + Extension(f));
         if (target == f) continue;
         if (disk::Rename(f, target) != 0) {
             const int e = errno;
-            for (auto it = done.rbegin(); it != done.rend(); ++it) disk::Rename(it->second, it->first);
+            undo();
             throw EngineError(e == EACCES || e == EPERM ? err::kOsAccess : err::kWriteErr, f + ": " + std::strerror(e));
         }
         done.emplace_back(f, target);
+    }
+    try {
+        SyncDirectoryOf(JoinPath(to.dir, "x"));
+    } catch (const EngineError&) {
+        undo();
+        throw;
     }
 }
 

@@ -52,6 +52,11 @@ inline const std::vector<Operation>& Operations() {
         {"create", [](const std::string& d) { MakeTable(d, "OTHER", {{"Id", FLDINT32}}, 1); },
          [](const std::string& d) { MakeTable(d, "FRESH", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 10}}, 1); }},
         {"rename of a master", MasterDetail, [](const std::string& d) { renameTable(d, "MASTER", "CLIENTS"); }},
+        // Renamed file by file: a state with some names changed is one table all the same (names
+        // are found without regard to case), and the next rename finishes it.
+        Operation("rename: case only", MasterDetail, [](const std::string& d) { renameTable(d, "DETAIL", "Detail"); }).completedByNextRun(),
+        {"records appended", MasterDetail,
+         [](const std::string& d) { Insert(d, "DETAIL", {{Value::integer(4), Value::integer(1)}, {Value::integer(5), Value::integer(3)}}); }},
         {"delete", MasterDetail, [](const std::string& d) { deleteTable(d, "DETAIL"); }},
         {"restructure: field added", MasterDetail,
          [](const std::string& d) { Request(d, "DETAIL").add("Extra", FLDINT16).run(d); }},

@@ -32,6 +32,11 @@ struct Operation {
     Operation(std::string n, Step s, Step r, std::vector<std::string> pw = {})
         : name(std::move(n)), setup(std::move(s)), run(std::move(r)), passwords(std::move(pw)) {}
 
+    Operation completedByNextRun() && {
+        nextRunCompletes = true;
+        return std::move(*this);
+    }
+
     std::string name;
     std::function<void(const std::string&)> setup;  // the tables before
     std::function<void(const std::string&)> run;    // the operation

@@ -26,11 +26,11 @@ const std::vector<std::string> kScript = {
 };
 constexpr std::size_t kAppliedBefore = 7;
 
-vortab::StatusCode RunSteps(const std::string& dir, std::size_t count) {
+vortab::StatusCode RunSteps(const std::string& dir, std::size_t count, const std::string& logDir = {}) {
     vortab::ScriptRun run;
     run.libraryDirectory = std::string(VORTAB_BUILD_DIR) + "/library";
     run.database = dir;
-    run.logPath = dir + "/vortab.log";
+    run.logPath = (logDir.empty() ? dir : logDir) + "/vortab.log";
     run.lines.assign(kScript.begin(), kScript.begin() + static_cast<std::ptrdiff_t>(count));
     vortab::LibraryBinding binding;
     return vortab::RunScript(binding, run, {});
@@ -55,6 +55,22 @@ TEST(PowerCutLog, TheLogNeverClaimsAStepTheTablesLack) {
     };
     const power_cut::CutCounts counts = power_cut::CheckPowerCuts(op);
     EXPECT_GT(counts.completed, 0u);
+}
+
+// A log kept apart from the database: once the run returns, the log it created is on disk with
+// every line, whatever the directory syncs of the tables' changes did for it.
+TEST(PowerCutLog, ALogTheRunCreatesIsDurableWhenItReturns) {
+    paradox_test::ScratchDir database, logs;
+    power_cut::Recording recording;
+    {
+        power_cut::DiskRecorder recorder(logs.str());
+        ASSERT_EQ(RunSteps(database.str(), 2, logs.str()), 0);
+        recording = recorder.take();
+    }
+    const power_cut::DiskState durable = power_cut::CrashStates(recording).durableAtEnd();
+    ASSERT_EQ(durable.count("vortab.log"), 1u) << "the log's name is not durable";
+    const auto bytes = paradox_test::ReadBytes(logs.path() / "vortab.log");
+    EXPECT_EQ(durable.at("vortab.log"), std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace
