@@ -2,8 +2,9 @@
 // sampled points between, every write since its file's last sync is dropped, kept, or torn at a
 // 512-byte boundary, and the renames, links and unlinks since the last sync of the directory
 // are undone (all, none, or the later ones: a journaled directory keeps them in order).
-// Per point: all dropped, all kept, each single write dropped or torn, and a seeded sample
-// (VORTAB_POWERCUT_SAMPLES states per point, default 3). States are handed out once each.
+// Per point: all dropped, all kept, each single write dropped or torn, and a seeded sample.
+// VORTAB_POWERCUT_SAMPLES (default 3) sets both the sampled points between syncs and the sampled
+// states per point; a larger value is the longer run. States are handed out once each.
 #pragma once
 #include <cstdlib>
 #include <functional>

@@ -72,6 +72,15 @@ inline const std::vector<Operation>& Operations() {
          [](const std::string& d) { Request(d, "DETAIL").check(Required(2), CRADD).run(d); }},
         {"restructure: link dropped", MasterDetail,
          [](const std::string& d) { Request(d, "DETAIL").link(DetailLink(), CRDROP).run(d); }},
+        {"restructure: link added",
+         [](const std::string& d) {
+             MasterDetail(d);
+             DropLink(d, "DETAIL", "ToMaster");
+         },
+         [](const std::string& d) {
+             char keyViol[kKeyViolNameSize] = {};
+             Request(d, "DETAIL").add("Extra", FLDINT16).link(DetailLink(), CRADD).run(d, keyViol);
+         }},
         {"secondary index added", MasterDetail, [](const std::string& d) { AddIndex(d, "DETAIL", Index("ByMaster", {2})); }},
         {"secondary index deleted", MasterDetail, [](const std::string& d) { DeleteIndex(d, "MASTER", "ByName"); }},
         {"primary index added",
