@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "editor/runner/script_lines.h"
+#include "paradox/api/disk_file.h"
 
 namespace vortab {
 namespace {
@@ -42,8 +43,18 @@ bool TryLock(int fd, short type) {
 
 std::unique_ptr<LogFile> LogFile::OpenGuarded(const std::string& path, Mode mode, const RetryQuestion& retry) {
     const int flags = mode == Mode::Append ? O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
-    const int fd = ::open(path.c_str(), flags, 0644);
+    // A log this run creates gets its directory synced: without it a power cut could take the
+    // log away while the changes it records stay, and the next run would apply every step again.
+    int fd = mode == Mode::Append ? paradox::api::OpenFile(path, flags | O_EXCL) : -1;
+    const bool created = fd >= 0;
+    if (!created) fd = paradox::api::OpenFile(path, flags);
     if (fd < 0) Fail("cannot open the log", path);
+    if (created && paradox::api::SyncDirectoryOf(path) != 0 && errno != EINVAL) {
+        const int e = errno;
+        paradox::api::CloseFile(fd);
+        errno = e;
+        Fail("cannot write the log", path);
+    }
     std::unique_ptr<LogFile> log(new LogFile(path, fd));
     const short type = mode == Mode::Append ? F_WRLCK : F_RDLCK;
     while (!TryLock(fd, type)) {
@@ -52,7 +63,7 @@ std::unique_ptr<LogFile> LogFile::OpenGuarded(const std::string& path, Mode mode
     return log;
 }
 
-LogFile::~LogFile() { ::close(fd_); }
+LogFile::~LogFile() { paradox::api::CloseFile(fd_); }
 
 std::vector<std::string> LogFile::readLines() const {
     std::string text;
@@ -85,14 +96,14 @@ void LogFile::appendLine(std::string_view line) {
     text.append(line);
     text += "\r\n";
     for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+        const long n = paradox::api::WriteFile(fd_, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) Fail("cannot write the log", path_);
         done += static_cast<std::size_t>(n);
     }
     // A line marks a step as applied: it must outlive a power loss like the change it records,
     // or the next run would apply the step again.
-    if (::fdatasync(fd_) != 0 && errno != EINVAL) Fail("cannot write the log", path_);
+    if (paradox::api::SyncFileData(fd_) != 0 && errno != EINVAL) Fail("cannot write the log", path_);
 }
 
 bool LogIsLocked(const std::string& path) {

@@ -43,6 +43,12 @@ void WriteScriptFile(const QString& path, const QStringList& lines) {
 }
 
 bool CommitDurably(QSaveFile& file) {
+    // QSaveFile syncs its temporary file before the rename but ignores a failed sync: the file
+    // is synced here first, so that a failing disk keeps the old file instead of a torn new one.
+    if (!file.flush() || (file.handle() >= 0 && ::fsync(file.handle()) != 0)) {
+        file.cancelWriting();  // the temporary file goes with the object; the target stays as it was
+        return false;
+    }
     if (!file.commit()) return false;
     const QByteArray directory = QFile::encodeName(QFileInfo(file.fileName()).absolutePath());
     const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -18,8 +18,9 @@ QString ReadScriptFile(const QString& path);
 // Throws std::runtime_error when the file cannot be written.
 void WriteScriptFile(const QString& path, const QStringList& lines);
 
-// Commits a save file (Qt syncs its data before the rename) and then syncs its directory, so
-// that the rename itself survives a power cut. False, with the file's error, when either fails.
+// Commits a save file: its data synced (a failed sync keeps the old file), renamed into place,
+// and its directory synced, so that the rename itself survives a power cut. False, with the
+// file's error, when any of them fails.
 bool CommitDurably(QSaveFile& file);
 
 // The lines of an editor text (line ends removed).

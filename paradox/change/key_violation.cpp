@@ -25,19 +25,30 @@ std::string ChooseKeyViolationName(const std::string& dir, const std::string& re
 
 namespace {
 
-// Stores the records `fill` inserts in table `name` that was just created empty; when that
-// fails, the table is deleted again: a table that never got its records must not be mistaken
-// for a record of them.
-void FillNewTable(const std::string& dir, const std::string& name, const OpenOptions& options, const KeyViolationFill& fill) {
+void DeleteQuietly(const std::string& dir, const std::string& name) {
+    try {
+        deleteTable(dir, name);
+    } catch (...) {
+    }
+}
+
+// Creates table `name` and stores the records `fill` inserts; when either fails, the table is
+// deleted again (also when its creation failed after being decided, e.g. on a failed sync): a
+// table that never got its records must not be mistaken for a record of them.
+void CreateAndFill(const std::string& dir, const std::string& name, const TableDescriptor& desc, const OpenOptions& options,
+                   const KeyViolationFill& fill) {
+    try {
+        createTable(dir, desc, CreateOptions{0, false});
+    } catch (const EngineError& e) {
+        if (e.code() != err::kFileExists) DeleteQuietly(dir, name);
+        throw;
+    }
     try {
         TableWriter w = TableWriter::open(dir, name, options);
         fill(w);
         w.commit();
     } catch (...) {
-        try {
-            deleteTable(dir, name);
-        } catch (...) {
-        }
+        DeleteQuietly(dir, name);
         throw;
     }
 }
@@ -56,10 +67,9 @@ void WriteKeyViolationTable(const std::string& dir, const std::string& name, con
     if (spec.blockSize) b.option("BLOCK SIZE", std::to_string(spec.blockSize));
     if (!spec.languageDriver.empty()) b.option("LANGDRIVER", spec.languageDriver);
     b.password(spec.password);
-    createTable(dir, b.descriptor(), CreateOptions{0, false});
     OpenOptions oo;
     if (!spec.password.empty()) oo.passwords.push_back(spec.password);
-    FillNewTable(dir, name, oo, fill);
+    CreateAndFill(dir, name, b.descriptor(), oo, fill);
 }
 
 KeyViolationGuard::~KeyViolationGuard() {

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "paradox/storage/crc32.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/file_io.h"
@@ -173,13 +174,13 @@ bool IsFileAt(int fd, const std::string& path) {
 
 // Whether a live process holds the owner lock: a query that takes no lock and writes nothing.
 bool OwnerAlive(const std::string& dir) {
-    const int fd = ::open(PathIn(dir, kLinkJournalOwnerName).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = disk::Open(PathIn(dir, kLinkJournalOwnerName), O_RDONLY);
     if (fd < 0) return false;
     struct flock fl {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     const bool alive = ::fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
-    ::close(fd);
+    disk::Close(fd);
     return alive;
 }
 
@@ -265,22 +266,22 @@ std::string LinkJournalWarning(const std::string& dir, LinkJournalState state) {
 std::unique_ptr<LinkJournalOwner> LinkJournalOwner::TryAcquire(const std::string& dir) {
     const std::string path = PathIn(dir, kLinkJournalOwnerName);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int fd = disk::Open(path, O_RDWR | O_CREAT);
         if (fd < 0) throw EngineError(errno == EACCES || errno == EROFS ? err::kReadOnlyDir : err::kWriteErr,
                                       path + ": " + std::strerror(errno));
         if (!LockOwnerFile(fd)) {
-            ::close(fd);
+            disk::Close(fd);
             return nullptr;
         }
         // A previous owner may have removed the file between our open and our lock.
         if (IsFileAt(fd, path)) return std::unique_ptr<LinkJournalOwner>(new LinkJournalOwner(dir, fd));
-        ::close(fd);
+        disk::Close(fd);
     }
     throw EngineError(err::kDirBusy, dir);
 }
 
 LinkJournalOwner::~LinkJournalOwner() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) disk::Close(fd_);
 }
 
 bool LinkJournalOwner::read(LinkJournal& out) const {
@@ -294,7 +295,7 @@ bool LinkJournalOwner::read(LinkJournal& out) const {
 
 void LinkJournalOwner::write(const LinkJournal& journal) {
     const std::string temp = PathIn(dir_, kTempName), path = PathIn(dir_, kLinkJournalName);
-    ::unlink(temp.c_str());  // a torn one of an owner that died
+    disk::Unlink(temp);  // a torn one of an owner that died
     {
         const std::string bytes = EncodeLinkJournal(journal);
         File file = File::create(temp);
@@ -303,7 +304,7 @@ void LinkJournalOwner::write(const LinkJournal& journal) {
         file.sync();
     }
     fault::FaultPoint("links journal: in place");
-    if (::rename(temp.c_str(), path.c_str()) != 0)
+    if (disk::Rename(temp, path) != 0)
         throw EngineError(err::kWriteErr, path + ": " + std::strerror(errno));
     SyncDirectoryOf(path);
 }
@@ -313,12 +314,12 @@ void LinkJournalOwner::remove() {
     // process can take the ownership in between and see (or write) a journal that is going. A
     // stop between the two leaves an owner file without a journal, which a replay removes.
     const std::string path = PathIn(dir_, kLinkJournalName);
-    ::unlink(PathIn(dir_, kTempName).c_str());
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+    disk::Unlink(PathIn(dir_, kTempName));
+    if (disk::Unlink(path) != 0 && errno != ENOENT)
         throw EngineError(err::kFileDeleteFail, path + ": " + std::strerror(errno));
     SyncDirectoryOf(path);
     fault::FaultPoint("links journal: remove");
-    ::unlink(PathIn(dir_, kLinkJournalOwnerName).c_str());
+    disk::Unlink(PathIn(dir_, kLinkJournalOwnerName));
     SyncDirectoryOf(path);
 }
 

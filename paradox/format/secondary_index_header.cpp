@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 
 namespace paradox {
@@ -112,7 +113,7 @@ IndexFileHeader ParseIndexFileHeader(const std::vector<std::uint8_t>& bytes) {
 }
 
 IndexFileHeader ReadIndexFileHeader(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = disk::Open(path, O_RDONLY);
     if (fd < 0) throw EngineError(errno == ENOENT ? err::kFamilyMemberNotFound : err::kFileNoAccess, path);
     // The header size is a 16-bit field, so a header never exceeds 64 KB.
     std::vector<std::uint8_t> bytes(0x10000);
@@ -123,7 +124,7 @@ IndexFileHeader ReadIndexFileHeader(const std::string& path) {
         if (n <= 0) break;
         got += std::size_t(n);
     }
-    ::close(fd);
+    disk::Close(fd);
     bytes.resize(got);
     try {
         return ParseIndexFileHeader(bytes);

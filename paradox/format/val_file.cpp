@@ -11,6 +11,7 @@
 
 #include "paradox/format/secondary_index_header.h"
 #include "paradox/format/val_value.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/table_list.h"
 #include "shared/text/whole_file.h"
@@ -281,10 +282,10 @@ std::optional<ValContents> ReadValFile(const std::string& dir, const std::string
 
     if (auto db = FindFileNoCase(dir, base + ".DB")) {
         std::vector<std::uint8_t> head(0x2F, 0);
-        int dfd = ::open(PathInDir(dir, *db).c_str(), O_RDONLY | O_CLOEXEC);
+        int dfd = disk::Open(PathInDir(dir, *db), O_RDONLY);
         if (dfd >= 0) {
             ssize_t n = ::pread(dfd, head.data(), head.size(), 0);
-            ::close(dfd);
+            disk::Close(dfd);
             if (n == ssize_t(head.size())) out.stale = head[0x2E] != out.changeStamp;
         }
     }

@@ -11,6 +11,7 @@
 #include "paradox/format/byte_order.h"
 #include "paradox/format/db_header.h"
 #include "paradox/format/secondary_index_header.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/file_io.h"
 #include "paradox/storage/table_family.h"
@@ -277,7 +278,7 @@ void WriteValFile(const std::string& dir, const std::string& table, const ValCon
     const std::string base = TableBaseName(table);
     auto existing = FindTableFile(dir, base, "VAL");
     if (ValIsEmpty(v)) {
-        if (existing && ::unlink(existing->c_str()) != 0) throw EngineError(err::kFileDeleteFail, *existing);
+        if (existing && disk::Unlink(*existing) != 0) throw EngineError(err::kFileDeleteFail, *existing);
         if (existing) SyncDirectoryOf(*existing);
         return;
     }

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "paradox/storage/crc32.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/fault_injection.h"
 #include "paradox/storage/table_family.h"
@@ -45,13 +46,13 @@ void SyncDir(const std::string& dir) { SyncDirectoryOf(JoinPath(dir, "x")); }
 
 // Tries to take the owner lock of an .own file; true when nobody else holds it (the owner is gone).
 bool OwnerGone(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = disk::Open(path, O_RDWR);
     if (fd < 0) return errno == ENOENT;
     struct flock fl {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     const bool gone = ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
-    ::close(fd);
+    disk::Close(fd);
     return gone;
 }
 
@@ -97,20 +98,20 @@ std::map<std::string, SwapFiles> ScanSwaps(const std::string& dir, const std::st
 }
 
 // Carries out a complete record: every rename whose staged file still exists, every removal.
+// The caller syncs the directory before the record may go.
 void RollForward(const std::string& dir, const std::vector<FamilySwap::Entry>& entries) {
     for (const auto& e : entries) {
         if (e.staged.empty()) continue;
         const std::string from = JoinPath(dir, e.staged), to = JoinPath(dir, e.target);
         fault::FaultPoint("swap: rename");
-        if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kWriteErr, to);
+        if (disk::Rename(from, to) != 0 && errno != ENOENT) ThrowSys(err::kWriteErr, to);
     }
     for (const auto& e : entries) {
         if (!e.staged.empty()) continue;
         const std::string path = JoinPath(dir, e.target);
         fault::FaultPoint("swap: remove");
-        if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, path);
+        if (disk::Unlink(path) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, path);
     }
-    SyncDir(dir);
 }
 
 std::string RandomToken() {
@@ -187,8 +188,9 @@ bool RecoverFamily(const std::string& dir, const std::string& base) {
             // An unreadable or oversized record decodes as the empty one: damage.
             if (DecodeSwapRecord(record.bytes, entries)) {
                 RollForward(dir, entries);
+                SyncDir(dir);
                 fault::FaultPoint("swap: drop record");
-                if (::unlink(recPath.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, recPath);
+                if (disk::Unlink(recPath) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, recPath);
                 SyncDir(dir);
                 changed = true;
             } else {
@@ -201,9 +203,9 @@ bool RecoverFamily(const std::string& dir, const std::string& base) {
         for (const auto& n : files.names) {
             if (n.size() >= 4 && n.compare(n.size() - 4, 4, ".own") == 0) continue;
             const std::string p = JoinPath(dir, n);
-            if (::unlink(p.c_str()) == 0) changed = true;
+            if (disk::Unlink(p) == 0) changed = true;
         }
-        if (!ownPath.empty() && ::unlink(ownPath.c_str()) == 0) changed = true;
+        if (!ownPath.empty() && disk::Unlink(ownPath) == 0) changed = true;
     }
     return changed;
 }
@@ -223,7 +225,7 @@ bool RecoverDirectory(const std::string& dir) {
     ::closedir(d);
     bool changed = false;
     // A scratch name outlives its instant only when a process died right then.
-    for (const auto& n : scratch) changed = ::unlink(JoinPath(dir, n).c_str()) == 0 || changed;
+    for (const auto& n : scratch) changed = disk::Unlink(JoinPath(dir, n)) == 0 || changed;
     for (const auto& b : bases) changed = RecoverFamily(dir, b) || changed;
     changed = RemoveAbandonedWorkDirectories(dir) || changed;
     return changed;
@@ -241,8 +243,8 @@ struct FamilySwap::Owner {
     std::string path;
     ~Owner() {
         if (fd >= 0) {
-            ::unlink(path.c_str());
-            ::close(fd);
+            disk::Unlink(path);
+            disk::Close(fd);
         }
     }
 };
@@ -258,7 +260,7 @@ FamilySwap::FamilySwap(std::string dir, std::string base) : dir_(std::move(dir))
     for (int attempt = 0;; ++attempt) {
         token_ = RandomToken();
         owner_->path = JoinPath(dir_, "." + base_ + "." + token_ + ".own");
-        const int fd = ::open(owner_->path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = disk::Open(owner_->path, O_RDWR | O_CREAT | O_EXCL);
         if (fd < 0) {
             if (errno == EEXIST && attempt < 8) continue;
             ThrowSys(errno == EACCES || errno == EROFS ? err::kReadOnlyDir : err::kWriteErr, owner_->path);
@@ -274,7 +276,7 @@ FamilySwap::FamilySwap(std::string dir, std::string base) : dir_(std::move(dir))
             owner_->fd = fd;
             return;
         }
-        ::close(fd);
+        disk::Close(fd);
         if (attempt >= 8) throw EngineError(err::kDirBusy, dir_);
     }
 }
@@ -282,9 +284,9 @@ FamilySwap::FamilySwap(std::string dir, std::string base) : dir_(std::move(dir))
 FamilySwap::~FamilySwap() {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (files_[i]) files_[i]->close();
-        if (!committed_ && !entries_[i].staged.empty()) ::unlink(stagedPaths_[i].c_str());
+        if (!committed_ && !withdrawn_ && !entries_[i].staged.empty()) disk::Unlink(stagedPaths_[i]);
     }
-    if (!committed_) ::unlink(JoinPath(dir_, "." + base_ + "." + token_ + ".rec.tmp").c_str());
+    if (!committed_) disk::Unlink(JoinPath(dir_, "." + base_ + "." + token_ + ".rec.tmp"));
 }
 
 std::string FamilySwap::memberName(const std::string& ext) const {
@@ -365,21 +367,32 @@ void FamilySwap::commit() {
     }
     SyncDir(dir_);  // the staged files' names are durable before the record can name them
     fault::FaultPoint("swap: record in place");
-    if (::rename(recTmp.c_str(), rec.c_str()) != 0) ThrowSys(err::kWriteErr, rec);
-    committed_ = true;  // from here on the change is decided; recovery completes it
-    SyncDir(dir_);
+    if (disk::Rename(recTmp, rec) != 0) ThrowSys(err::kWriteErr, rec);
     try {
-        RollForward(dir_, entries_);
-        fault::FaultPoint("swap: drop record");
-        if (::unlink(rec.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, rec);
         SyncDir(dir_);
     } catch (const EngineError&) {
-        // One more pass (renames are idempotent); when that fails too the record stays and
-        // the next open completes the change.
-        RollForward(dir_, entries_);
-        if (::unlink(rec.c_str()) != 0 && errno != ENOENT) ThrowSys(err::kFileDeleteFail, rec);
-        SyncDir(dir_);
+        // The record is not known to be durable, so the change is not decided: it is withdrawn
+        // and the family stays old. The staged files stay for recovery to delete (their owner
+        // is gone by then): a power cut could keep the record yet lose its removal, and it must
+        // then still find every file it names.
+        if (disk::Unlink(rec) != 0 && errno != ENOENT) committed_ = true;  // it stays: the next open completes it
+        else withdrawn_ = true;
+        throw;
     }
+    committed_ = true;  // from here on the change is decided; recovery completes it
+    try {
+        RollForward(dir_, entries_);
+    } catch (const EngineError&) {
+        RollForward(dir_, entries_);  // one more pass (renames are idempotent); then the next open
+    }
+    // A failed sync is never retried (the kernel may have dropped what it could not write, and
+    // a second sync that succeeds proves nothing): the failure is the operation's, the record
+    // stays, and the next open renames and syncs again.
+    SyncDir(dir_);  // the renames are durable before the record goes
+    fault::FaultPoint("swap: drop record");
+    if (disk::Unlink(rec) != 0 && errno != ENOENT && disk::Unlink(rec) != 0 && errno != ENOENT)
+        ThrowSys(err::kFileDeleteFail, rec);
+    SyncDir(dir_);
 }
 
 }  // namespace paradox

@@ -38,7 +38,8 @@ public:
     std::string memberName(const std::string& ext) const;
 
     // Flushes the staged files, makes the change durable and puts it in place. After a failure
-    // inside commit() the change is either not started (old family) or completed by recovery.
+    // inside commit() (a failed sync included) the change is either not started (old family) or
+    // completed by recovery; it returns only once every step is durable.
     void commit();
     // Whether the change is decided: false after a failed commit() means the family stays old.
     bool committed() const { return committed_; }
@@ -56,6 +57,7 @@ private:
     std::vector<std::unique_ptr<File>> files_;  // parallel to entries_ (null for removals)
     std::vector<std::string> stagedPaths_;
     bool committed_ = false;
+    bool withdrawn_ = false;  // the record was renamed into place, then withdrawn
 };
 
 // Completes or cleans up interrupted swaps of table `base` in dir: a complete recovery record

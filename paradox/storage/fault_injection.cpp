@@ -18,6 +18,8 @@ std::atomic<uint8_t> g_mode{static_cast<uint8_t>(Mode::Exit)};
 std::atomic<uint32_t> g_count{0};
 std::atomic<const char*> g_last{""};
 std::once_flag g_envOnce;
+std::atomic<uint32_t> g_syncArmed{0};
+std::atomic<uint32_t> g_syncCount{0};
 
 void ReadEnvironment() {
     std::call_once(g_envOnce, [] {
@@ -58,6 +60,19 @@ void FaultPoint(const char* what) {
     if (static_cast<Mode>(g_mode.load()) == Mode::Exit) ::_exit(kExitCode);
     g_armed = 0;  // one failure per arming
     throw EngineError(err::kWriteErr, std::string("injected fault at step ") + std::to_string(step) + " (" + what + ")");
+}
+
+void ArmSyncFailure(uint32_t n) {
+    g_syncCount = 0;
+    g_syncArmed = n;
+}
+
+uint32_t SyncsTaken() { return g_syncCount.load(); }
+
+bool SyncShouldFail() {
+    const uint32_t sync = ++g_syncCount;
+    uint32_t armed = g_syncArmed.load();
+    return armed != 0 && sync == armed && g_syncArmed.compare_exchange_strong(armed, 0);
 }
 
 }  // namespace paradox::fault

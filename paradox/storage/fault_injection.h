@@ -28,4 +28,12 @@ void FaultPoint(const char* what);
 // Name of the most recent step (for test diagnostics).
 const char* LastStep();
 
+// Sync failures, counted apart from the steps above: the n-th sync of a file or a directory
+// after arming fails with EIO, once, as a failing disk or a full network share would make it
+// (0 disarms). Syncs are counted also while disarmed.
+void ArmSyncFailure(uint32_t n);
+uint32_t SyncsTaken();
+// Counts one sync; true when it is the armed one. The disk door asks before every sync.
+bool SyncShouldFail();
+
 }  // namespace paradox::fault

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 
 namespace paradox {
@@ -41,7 +42,7 @@ File& File::operator=(File&& o) noexcept {
 }
 
 File File::openWith(const std::string& path, int flags, int fallbackCode) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    const int fd = disk::Open(path, flags);
     if (fd < 0) ThrowErrno(fallbackCode, path);
     return File(fd, path);
 }
@@ -52,13 +53,13 @@ File File::create(const std::string& path) { return openWith(path, O_RDWR | O_CR
 
 File File::createAnonymous(const std::string& dir) {
     const std::string where = dir.empty() ? "." : dir;
-    int fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    int fd = disk::Open(where, O_TMPFILE | O_RDWR, 0600);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // File systems without unnamed files: a fresh name, removed at once (a name a crash
         // leaves in between goes with the next directory recovery).
         std::string path = where + "/" + kScratchPrefix + "XXXXXX";
         fd = ::mkostemp(path.data(), O_CLOEXEC);
-        if (fd >= 0 && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        if (fd >= 0 && disk::Unlink(path) != 0 && errno != ENOENT) {
             const int e = errno;
             ::close(fd);
             errno = e;
@@ -94,7 +95,7 @@ bool File::readAt(uint64_t off, void* buf, std::size_t n) const {
 void File::writeAt(uint64_t off, const void* buf, std::size_t n) {
     const auto* p = static_cast<const char*>(buf);
     while (n > 0) {
-        const ssize_t r = ::pwrite(fd_, p, n, static_cast<off_t>(off));
+        const ssize_t r = disk::WriteAt(fd_, p, n, off);
         if (r < 0) {
             if (errno == EINTR) continue;
             ThrowErrno(err::kWriteErr, path_);
@@ -106,7 +107,7 @@ void File::writeAt(uint64_t off, const void* buf, std::size_t n) {
 }
 
 void File::sync() {
-    if (::fsync(fd_) != 0) ThrowErrno(err::kWriteErr, path_);
+    if (disk::SyncFile(fd_) != 0) ThrowErrno(err::kWriteErr, path_);
 }
 
 void File::startWriteback(uint64_t off, uint64_t n) {
@@ -119,7 +120,7 @@ void File::startWriteback(uint64_t off, uint64_t n) {
 }
 
 void File::close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) disk::Close(fd_);
     fd_ = -1;
 }
 
@@ -132,7 +133,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(rd()));
         temp_ = dir + "." + base + "." + suffix + ".tmp";
-        const int fd = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = disk::Open(temp_, O_RDWR | O_CREAT | O_EXCL);
         if (fd >= 0) {
             file_ = File(fd, temp_);
             return;
@@ -144,7 +145,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
 AtomicFile::~AtomicFile() {
     if (!done_) {
         file_.close();
-        ::unlink(temp_.c_str());
+        disk::Unlink(temp_);
     }
 }
 
@@ -153,7 +154,7 @@ void AtomicFile::flush() { file_.sync(); }
 void AtomicFile::commit() {
     flush();
     file_.close();
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno(err::kWriteErr, target_);
+    if (disk::Rename(temp_, target_) != 0) ThrowErrno(err::kWriteErr, target_);
     done_ = true;
     SyncDirectoryOf(target_);
 }
@@ -172,11 +173,8 @@ void CopyFileContents(const File& src, File& dst) {
 void SyncDirectoryOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    // A file system that cannot sync a directory at all (EINVAL) has nothing more to offer.
+    if (disk::SyncDirectory(dir) != 0 && errno != EINVAL) ThrowErrno(err::kWriteErr, dir);
 }
 
 }  // namespace paradox

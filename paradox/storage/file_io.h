@@ -73,7 +73,8 @@ private:
 // Copies src to dst (a fresh File), streaming in large chunks.
 void CopyFileContents(const File& src, File& dst);
 
-// fsync of the directory holding path, so that renames survive a crash.
+// fsync of the directory holding path, so that renames survive a crash; its failure is the
+// engine's error (9218, 9475 for a full disk).
 void SyncDirectoryOf(const std::string& path);
 
 }  // namespace paradox

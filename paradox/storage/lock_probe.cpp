@@ -5,12 +5,13 @@
 #include <unistd.h>
 
 #include "paradox/storage/engine_error.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/table_list.h"
 
 namespace paradox {
 
 bool IsFileLockedByOther(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = disk::Open(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0) return true;
     struct flock fl {};
     fl.l_type = F_WRLCK;  // a write lock conflicts with any lock, read or write
@@ -20,7 +21,7 @@ bool IsFileLockedByOther(const std::string& path) {
     // The query also reports classic per-process record locks, which is how other engines
     // (and Windows programs under Wine or over Samba) lock byte ranges.
     const bool queried = ::fcntl(fd, F_OFD_GETLK, &fl) == 0;
-    ::close(fd);
+    disk::Close(fd);
     return !queried || fl.l_type != F_UNLCK;
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/lock_probe.h"
 #include "paradox/storage/table_list.h"
@@ -31,7 +32,7 @@ bool SetLock(int fd, short type, long long start, long long len) {
 }
 
 void CloseAll(std::vector<int>& fds) {
-    for (int fd : fds) ::close(fd);
+    for (int fd : fds) disk::Close(fd);
     fds.clear();
 }
 
@@ -51,9 +52,9 @@ long long TableLock::MarkerOffset(const std::string& tableBase) {
 // Opens path read-write when allowed, else read-only (enough for a shared lock); -1 on failure.
 static int OpenForLock(const std::string& path, bool create, bool& writable) {
     const int flags = O_CLOEXEC | (create ? O_CREAT : 0);
-    int fd = ::open(path.c_str(), O_RDWR | flags, 0666);
+    int fd = disk::Open(path, O_RDWR | flags, 0666);
     writable = fd >= 0;
-    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = disk::Open(path, O_RDONLY);
     return fd;
 }
 

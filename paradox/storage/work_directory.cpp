@@ -9,6 +9,7 @@
 #include <ctime>
 #include <vector>
 
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/table_family.h"
 
@@ -34,20 +35,20 @@ void RemoveTree(const std::string& path) {
             if (n != "." && n != "..") names.push_back(n);
         }
         ::closedir(d);
-        for (const auto& n : names) ::unlink(JoinPath(path, n).c_str());
+        for (const auto& n : names) disk::Unlink(JoinPath(path, n));
     }
-    ::rmdir(path.c_str());
+    disk::RemoveDirectory(path);
 }
 
 // True when nobody owns the work directory at path any longer.
 bool Abandoned(const std::string& path) {
-    const int fd = ::open(JoinPath(path, kOwnerFile).c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = disk::Open(JoinPath(path, kOwnerFile), O_RDWR);
     if (fd < 0) {
         struct stat st {};
         return ::stat(path.c_str(), &st) == 0 && std::time(nullptr) - st.st_mtime > kUnownedGraceSeconds;
     }
     const bool free = LockOwner(fd);
-    ::close(fd);
+    disk::Close(fd);
     return free;
 }
 
@@ -58,9 +59,9 @@ WorkDirectory::WorkDirectory(const std::string& parent) {
     if (!::mkdtemp(pattern.data()))
         throw EngineError(errno == EACCES || errno == EROFS ? err::kReadOnlyDir : err::kWriteErr, pattern);
     path_ = pattern;
-    ownerFd_ = ::open(JoinPath(path_, kOwnerFile).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    ownerFd_ = disk::Open(JoinPath(path_, kOwnerFile), O_RDWR | O_CREAT | O_EXCL);
     if (ownerFd_ < 0 || !LockOwner(ownerFd_)) {
-        if (ownerFd_ >= 0) ::close(ownerFd_);
+        if (ownerFd_ >= 0) disk::Close(ownerFd_);
         ownerFd_ = -1;
         RemoveTree(path_);
         throw EngineError(err::kWriteErr, path_);
@@ -69,7 +70,7 @@ WorkDirectory::WorkDirectory(const std::string& parent) {
 
 WorkDirectory::~WorkDirectory() {
     RemoveTree(path_);
-    if (ownerFd_ >= 0) ::close(ownerFd_);
+    if (ownerFd_ >= 0) disk::Close(ownerFd_);
 }
 
 bool RemoveAbandonedWorkDirectories(const std::string& dir) {

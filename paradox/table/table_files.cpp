@@ -10,6 +10,7 @@
 
 #include "paradox/format/val_file.h"
 #include "paradox/format/val_writer.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/family_swap.h"
 #include "paradox/storage/file_io.h"
@@ -28,24 +29,35 @@ std::string Extension(const std::string& path) {
 
 // A change of case only: the files keep their place, one rename each. Names are found without
 // regard to case, so a stop half-way still leaves one table.
+// The directory is synced before returning, so that a caller that records the rename as done
+// (the upgrade log) never gets ahead of the disk; when that sync fails the names go back.
 void RenameCase(const std::vector<std::string>& files, const TableLocation& to) {
     std::vector<std::pair<std::string, std::string>> done;
+    const auto undo = [&] {
+        for (auto it = done.rbegin(); it != done.rend(); ++it) disk::Rename(it->second, it->first);
+    };
     for (const auto& f : files) {
         const std::string target = JoinPath(to.dir, DiskNameFor(to.base) + "." + Extension(f));
         if (target == f) continue;
-        if (::rename(f.c_str(), target.c_str()) != 0) {
+        if (disk::Rename(f, target) != 0) {
             const int e = errno;
-            for (auto it = done.rbegin(); it != done.rend(); ++it) ::rename(it->second.c_str(), it->first.c_str());
+            undo();
             throw EngineError(e == EACCES || e == EPERM ? err::kOsAccess : err::kWriteErr, f + ": " + std::strerror(e));
         }
         done.emplace_back(f, target);
+    }
+    try {
+        SyncDirectoryOf(JoinPath(to.dir, "x"));
+    } catch (const EngineError&) {
+        undo();
+        throw;
     }
 }
 
 // The staged file gets the member's contents: a hard link, else a copy.
 void StageMember(FamilySwap& swap, const std::string& member, const std::string& targetName) {
     const std::string staged = swap.reserve(targetName);
-    if (::link(member.c_str(), staged.c_str()) == 0) return;
+    if (disk::Link(member, staged) == 0) return;
     File in = File::openRead(member);
     File out = File::create(staged);
     std::vector<uint8_t> buffer(1 << 16);

@@ -12,6 +12,7 @@ extern "C" {
 
 #include "paradox/format/descriptors.h"
 #include "paradox/format/index_descriptor.h"
+#include "paradox/format/link_descriptor.h"
 #include "paradox/table/table.h"
 #include "paradox/table/table_writer.h"
 #include "test_support.h"
@@ -82,6 +83,18 @@ inline void LeaveByteAfterText(const fs::path& db, const std::string& text) {
     ASSERT_NE(at, bytes.end()) << text;
     *(at + static_cast<std::ptrdiff_t>(needle.size())) = 'Z';
     WriteBytes(db, bytes);
+}
+
+// A dependent-side link `name` from field `field` to the primary key of `master`.
+inline paradox::RILinkDescriptor DependentLink(const char* name, const char* master, uint16_t field) {
+    paradox::RILinkDescriptor l{};
+    paradox::copyFixedText(l.name, name);
+    l.kind = uint32_t(paradox::LinkKind::Dependent);
+    paradox::copyFixedText(l.otherTable, master);
+    l.fieldCount = 1;
+    l.thisFields[0] = field;
+    l.otherFields[0] = 1;
+    return l;
 }
 
 inline paradox::IndexDescriptor Index(const char* name, std::vector<uint16_t> fields, bool caseInsensitive = false,

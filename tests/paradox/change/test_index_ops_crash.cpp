@@ -95,16 +95,7 @@ void MasterDetail(const std::string& d) {
            {{Value::integer(1), Value::integer(1)}, {Value::integer(2), Value::integer(3)}, {Value::integer(3), Value::integer(2)}});
 }
 
-RILinkDescriptor DetailLink() {
-    RILinkDescriptor l{};
-    copyFixedText(l.name, "ToMaster");
-    l.kind = uint32_t(LinkKind::Dependent);
-    copyFixedText(l.otherTable, "master");
-    l.fieldCount = 1;
-    l.thisFields[0] = 2;
-    l.otherFields[0] = 1;
-    return l;
-}
+RILinkDescriptor DetailLink() { return DependentLink("ToMaster", "master", 2); }
 
 TEST(IndexOpsCrash, SecondaryIndexAdd) {
     StopAtEveryStep({"secondary index", People, [](const std::string& d) { AddIndex(d, "people", Index("ByAge", {2, 1})); },
