@@ -35,13 +35,16 @@ int FindColumn(const SqlTable& table, const std::string& name) {
 
 // The link's master among tables, and its columns there; a reason when it has none. SQL's foreign
 // keys need the master's whole key (or a unique index) on the other side.
-void ResolveLink(const std::vector<SqlTable>& tables, SqlLink& link) {
+void ResolveLink(const ExportPlan& plan, SqlLink& link) {
+    const std::vector<SqlTable>& tables = plan.tables;
     link.master = -1;
     link.masterColumnIndexes.clear();
     if (!link.unavailable.empty()) return;
     link.master = FindTable(tables, link.masterFile);
     if (link.master < 0) {
-        link.unavailable = "the master table is not among the exported tables";
+        const bool unreadable = std::any_of(plan.unreadable.begin(), plan.unreadable.end(),
+                                            [&](const std::string& file) { return SameTable(file, link.masterFile); });
+        link.unavailable = unreadable ? "the master table cannot be read" : "the master table is not among the exported tables";
         return;
     }
     const SqlTable& master = tables[static_cast<std::size_t>(link.master)];
@@ -68,9 +71,9 @@ void ResolveLink(const std::vector<SqlTable>& tables, SqlLink& link) {
     }
 }
 
-void ResolveLinks(std::vector<SqlTable>& tables) {
-    for (SqlTable& table : tables)
-        for (SqlLink& link : table.links) ResolveLink(tables, link);
+void ResolveLinks(ExportPlan& plan) {
+    for (SqlTable& table : plan.tables)
+        for (SqlLink& link : table.links) ResolveLink(plan, link);
 }
 
 // Masters before their dependents (depth first; a cycle is cut where it closes).
@@ -119,8 +122,8 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
         AuditRecords(source, table, masters, checkKey);
     } catch (const paradox::api::EngineError& e) {
-        ReportEngineError("export", e, table.file);
-        plan.exitCode = 1;
+        plan.exitCode = ReportEngineError("export", e, table.file);
+        plan.unreadable.push_back(table.file);
         return false;
     }
     return true;
@@ -154,18 +157,19 @@ ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::
             plan.tables.push_back(DescribeTable(ReadTableInfo(directory, name, options)));
         } catch (const paradox::api::EngineError& e) {
             plan.exitCode = ReportEngineError("export", e, name);
+            plan.unreadable.push_back(name);
         }
     }
-    ResolveLinks(plan.tables);
+    ResolveLinks(plan);
     std::map<std::string, KeySet> masterKeys;
     std::vector<SqlTable> readable;
     for (std::size_t t = 0; t < plan.tables.size(); ++t)
         if (AuditTable(plan, t, masterKeys)) readable.push_back(plan.tables[t]);
     masterKeys.clear();
     plan.tables = std::move(readable);
-    ResolveLinks(plan.tables);
+    ResolveLinks(plan);
     OrderMastersFirst(plan.tables);
-    ResolveLinks(plan.tables);
+    ResolveLinks(plan);
     ReportBrokenConstraints(plan);
     plan.renamed = AssignSqlNames(plan.tables, dialect == Dialect::Postgres ? kPostgresNameBytes : 0);
     plan.written.assign(plan.tables.size(), false);

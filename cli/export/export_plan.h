@@ -19,6 +19,7 @@ struct ExportPlan {
     std::vector<SqlTable> tables;  // masters before their dependents
     std::vector<bool> written;     // per table: its records are in the output
     std::vector<std::string> renamed;  // names the target made shorter or unique
+    std::vector<std::string> unreadable;  // files of the chosen tables that could not be read
     int exitCode = 0;                  // 1 once a table could not be read
 };
 

@@ -1,7 +1,7 @@
 // The SQL export command: options, the table list, the plan, and the records streamed into the
 // target table by table with a progress bar on a terminal. Exit code 0 when every table was
 // exported, 1 when one could not be read (the rest is exported) or the file could not be
-// written, 2 for a wrong command line.
+// written, 2 for a wrong command line, 3 when Ctrl-C stopped it (nothing is left behind).
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -18,6 +18,8 @@ namespace vortab::cli {
 namespace {
 
 using namespace sqlexport;
+
+struct Stopped {};  // Ctrl-C: the export ends and its temporary file goes
 
 constexpr const char* kUsage =
     "usage: vortab export DATABASE --format sqlite|postgres -o FILE [TABLE...] [--force] [--code-page N] "
@@ -47,8 +49,14 @@ public:
         name_ = table.name;
         show();
     }
-    void record() {
-        if (++done_ % kProgressEvery == 0) show();
+    // Counts a record; false when the user asked to stop.
+    bool record() {
+        if (++done_ % kProgressEvery != 0) return true;
+        show();
+        return !StopRequested();
+    }
+    void clear() {
+        if (bar_) bar_->clear();
     }
 
 private:
@@ -71,11 +79,12 @@ void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgr
         target.beginTable(t);
         while (reader.next()) {
             target.addRecord(reader);
-            progress.record();
+            if (!progress.record()) throw Stopped{};
         }
         target.endTable();
         plan.written[t] = true;
     } catch (const paradox::api::EngineError& e) {
+        progress.clear();
         target.abandonTable();
         plan.exitCode = ReportEngineError("export", e, table.file);
     }
@@ -112,6 +121,7 @@ int RunSqlExport(const std::string& format, Arguments args, const paradox::api::
     }
     const Dialect dialect = format == "sqlite" ? Dialect::Sqlite : Dialect::Postgres;
     ExportPlan plan = PlanExport(dialect, dir, names, options);
+    StopOnInterrupt();
     try {
         const std::unique_ptr<SqlTarget> target =
             dialect == Dialect::Sqlite ? OpenSqliteTarget(plan, output) : OpenPostgresTarget(plan, output);
@@ -121,6 +131,9 @@ int RunSqlExport(const std::string& format, Arguments args, const paradox::api::
     } catch (const std::runtime_error& e) {
         std::cerr << "vortab export: " << NameToUtf8(output) << ": " << e.what() << "\n";
         return 1;
+    } catch (const Stopped&) {
+        std::cerr << "vortab export: stopped; " << NameToUtf8(output) << " was not written\n";
+        return 3;
     }
     return plan.exitCode;
 }

@@ -183,6 +183,18 @@ TEST(SqliteExport, ConstraintsThatRecordsBreakBecomeComments) {
     EXPECT_EQ(single.text("SELECT group_concat(name) FROM sqlite_master WHERE type = 'table'"), "C");
     EXPECT_NE(single.text("SELECT sql FROM sqlite_master WHERE name = 'C'").find("-- link \"Reference B\" to B left out: the master table is not among the exported tables"),
               std::string::npos);
+
+    // B damaged: named on stderr (exit 1), the rest written, C's link to it a comment.
+    std::filesystem::resize_file(dir.str() + "/B.db", 10);
+    const std::string damaged = out.str() + "/damaged.sqlite";
+    const RunResult r2 = ExportSqlite(dir.str(), damaged);
+    EXPECT_EQ(r2.exitCode, 1);
+    EXPECT_NE(r2.err.find("B.db: 8961 "), std::string::npos) << r2.err;
+    SqliteFile rest(damaged);
+    ExpectClean(rest);
+    EXPECT_EQ(rest.text("SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name)"), "A,C");
+    EXPECT_NE(rest.text("SELECT sql FROM sqlite_master WHERE name = 'C'").find("-- link \"Reference B\" to B left out: the master table cannot be read"),
+              std::string::npos);
 }
 
 TEST(SqliteExport, CommandLineRules) {
