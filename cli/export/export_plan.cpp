@@ -1,11 +1,11 @@
 // Planning a SQL export: structure, link resolution, audit, order and names.
 #include "cli/export/export_plan.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <iostream>
 #include <map>
 #include <set>
-#include <strings.h>
 
 #include "cli/export/constraint_audit.h"
 #include "cli/export/sql_names.h"
@@ -29,7 +29,8 @@ int FindTable(const std::vector<SqlTable>& tables, const std::string& file) {
 
 int FindColumn(const SqlTable& table, const std::string& name) {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
-        if (strcasecmp(table.columns[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+        if (strcasecmp(table.columns[i].name.c_str(), name.c_str()) == 0)
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -42,9 +43,11 @@ void ResolveLink(const ExportPlan& plan, SqlLink& link) {
     if (!link.unavailable.empty()) return;
     link.master = FindTable(tables, link.masterFile);
     if (link.master < 0) {
-        const bool unreadable = std::any_of(plan.unreadable.begin(), plan.unreadable.end(),
-                                            [&](const std::string& file) { return SameTable(file, link.masterFile); });
-        link.unavailable = unreadable ? "the master table cannot be read" : "the master table is not among the exported tables";
+        const bool unreadable =
+            std::any_of(plan.unreadable.begin(), plan.unreadable.end(),
+                        [&](const std::string& file) { return SameTable(file, link.masterFile); });
+        link.unavailable = unreadable ? "the master table cannot be read"
+                                      : "the master table is not among the exported tables";
         return;
     }
     const SqlTable& master = tables[static_cast<std::size_t>(link.master)];
@@ -64,7 +67,8 @@ void ResolveLink(const ExportPlan& plan, SqlLink& link) {
         return columns == wanted;
     };
     bool keyed = sameSet(master.primaryKey);
-    for (const SqlIndex& index : master.indexes) keyed = keyed || (index.unique && sameSet(index.columns));
+    for (const SqlIndex& index : master.indexes)
+        keyed = keyed || (index.unique && sameSet(index.columns));
     if (!keyed) {
         link.unavailable = "its fields in the master are not the master's whole key";
         link.master = -1;
@@ -108,8 +112,12 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         auto found = masterKeys.find(id);
         if (found == masterKeys.end()) {
             try {
-                const paradox::api::Table source = paradox::api::Table::Open(plan.directory, master.file, plan.options);
-                found = masterKeys.emplace(id, ReadKeys(source, link.masterColumnIndexes, master.codePage)).first;
+                const paradox::api::Table source =
+                    paradox::api::Table::Open(plan.directory, master.file, plan.options);
+                found =
+                    masterKeys
+                        .emplace(id, ReadKeys(source, link.masterColumnIndexes, master.codePage))
+                        .first;
             } catch (const paradox::api::EngineError&) {
                 link.unavailable = "the master table cannot be read";
                 link.master = -1;
@@ -119,7 +127,8 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         masters.back() = &found->second;
     }
     try {
-        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        const paradox::api::Table source =
+            paradox::api::Table::Open(plan.directory, table.file, plan.options);
         AuditRecords(source, table, masters, checkKey);
     } catch (const paradox::api::EngineError& e) {
         plan.exitCode = ReportEngineError("export", e, table.file);
@@ -130,13 +139,14 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
 }
 
 void ReportBroken(const std::string& table, const std::string& what, long records) {
-    std::cerr << "vortab export: " << table << ": " << what << " is broken by " << records << " record"
-              << (records == 1 ? "" : "s") << "; written as a comment\n";
+    std::cerr << "vortab export: " << table << ": " << what << " is broken by " << records
+              << " record" << (records == 1 ? "" : "s") << "; written as a comment\n";
 }
 
 void ReportBrokenConstraints(const ExportPlan& plan) {
     for (const SqlTable& table : plan.tables) {
-        if (table.primaryKeyBroken > 0) ReportBroken(table.name, "the primary key (a blank key field)", table.primaryKeyBroken);
+        if (table.primaryKeyBroken > 0)
+            ReportBroken(table.name, "the primary key (a blank key field)", table.primaryKeyBroken);
         for (const SqlRule& rule : table.rules)
             if (rule.broken > 0) ReportBroken(table.name, RuleText(table, rule), rule.broken);
         for (const SqlLink& link : table.links)
@@ -146,7 +156,8 @@ void ReportBrokenConstraints(const ExportPlan& plan) {
 
 }  // namespace
 
-ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::vector<std::string>& names,
+ExportPlan PlanExport(Dialect dialect, const std::string& directory,
+                      const std::vector<std::string>& names,
                       const paradox::api::OpenOptions& options) {
     ExportPlan plan;
     plan.dialect = dialect;
@@ -171,7 +182,8 @@ ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::
     OrderMastersFirst(plan.tables);
     ResolveLinks(plan);
     ReportBrokenConstraints(plan);
-    plan.renamed = AssignSqlNames(plan.tables, dialect == Dialect::Postgres ? kPostgresNameBytes : 0);
+    plan.renamed =
+        AssignSqlNames(plan.tables, dialect == Dialect::Postgres ? kPostgresNameBytes : 0);
     plan.written.assign(plan.tables.size(), false);
     return plan;
 }
@@ -181,19 +193,25 @@ bool KeyNeedsAudit(Dialect dialect, const SqlTable& table) {
     if (dialect == Dialect::Postgres) return true;  // a primary key there is NOT NULL
     // SQLite makes a single INTEGER key the rowid, which fills a blank with a number of its own.
     return table.primaryKey.size() == 1 &&
-           TypeName(dialect, table.columns[static_cast<std::size_t>(table.primaryKey[0])]) == "INTEGER";
+           TypeName(dialect, table.columns[static_cast<std::size_t>(table.primaryKey[0])]) ==
+               "INTEGER";
 }
 
-bool KeyWritten(const ExportPlan&, const SqlTable& table) { return !table.primaryKey.empty() && table.primaryKeyBroken == 0; }
+bool KeyWritten(const ExportPlan&, const SqlTable& table) {
+    return !table.primaryKey.empty() && table.primaryKeyBroken == 0;
+}
 
 bool AutoIncKeyWritten(const ExportPlan& plan, const SqlTable& table) {
     return table.autoIncKey() && table.primaryKeyBroken == 0 && KeyWritten(plan, table);
 }
 
-bool RuleWritten(const SqlRule& rule) { return rule.broken == 0; }
+bool RuleWritten(const SqlRule& rule) {
+    return rule.broken == 0;
+}
 
 std::string WhyNotWritten(const SqlRule& rule) {
-    return std::to_string(rule.broken) + " record" + (rule.broken == 1 ? " breaks" : "s break") + " it";
+    return std::to_string(rule.broken) + " record" + (rule.broken == 1 ? " breaks" : "s break") +
+           " it";
 }
 
 bool LinkWritten(const ExportPlan& plan, const SqlLink& link) {
@@ -207,7 +225,8 @@ std::string WhyNotWritten(const ExportPlan& plan, const SqlLink& link) {
     if (link.broken > 0)
         return std::to_string(link.broken) + " record" + (link.broken == 1 ? " holds" : "s hold") +
                " values the master does not";
-    if (link.master < 0 || !plan.written[static_cast<std::size_t>(link.master)]) return "the master table was not written";
+    if (link.master < 0 || !plan.written[static_cast<std::size_t>(link.master)])
+        return "the master table was not written";
     return "the master's key is not a key (blank key fields)";
 }
 

@@ -16,22 +16,24 @@ struct ExportPlan {
     Dialect dialect = Dialect::Sqlite;
     std::string directory;
     paradox::api::OpenOptions options;
-    std::vector<SqlTable> tables;  // masters before their dependents
-    std::vector<bool> written;     // per table: its records are in the output
-    std::vector<std::string> renamed;  // names the target made shorter or unique
+    std::vector<SqlTable> tables;         // masters before their dependents
+    std::vector<bool> written;            // per table: its records are in the output
+    std::vector<std::string> renamed;     // names the target made shorter or unique
     std::vector<std::string> unreadable;  // files of the chosen tables that could not be read
-    int exitCode = 0;                  // 1 once a table could not be read
+    int exitCode = 0;                     // 1 once a table could not be read
 };
 
 // Reads the structure of every named table (files as listed in directory), audits their records
 // and orders them. Tables that cannot be read are reported on stderr (exit code 1) and left out;
 // every broken constraint is reported on stderr with the number of records that break it.
-ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::vector<std::string>& names,
+ExportPlan PlanExport(Dialect dialect, const std::string& directory,
+                      const std::vector<std::string>& names,
                       const paradox::api::OpenOptions& options);
 
 // Whether the audit must count blank key fields: the target's key cannot hold them as they are.
 bool KeyNeedsAudit(Dialect dialect, const SqlTable& table);
-// Whether the key, a rule or a link is written as a constraint; otherwise why not (for the comment).
+// Whether the key, a rule or a link is written as a constraint; otherwise why not (for the
+// comment).
 bool KeyWritten(const ExportPlan& plan, const SqlTable& table);
 bool RuleWritten(const SqlRule& rule);
 std::string WhyNotWritten(const SqlRule& rule);

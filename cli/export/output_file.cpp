@@ -10,7 +10,9 @@
 
 namespace vortab::cli::sqlexport {
 
-std::string TemporaryPathFor(const std::string& path) { return path + ".partial-" + std::to_string(::getpid()); }
+std::string TemporaryPathFor(const std::string& path) {
+    return path + ".partial-" + std::to_string(::getpid());
+}
 
 void PutInPlace(const std::string& temporary, const std::string& path) {
     const int fd = ::open(temporary.c_str(), O_RDONLY);

@@ -27,12 +27,22 @@ constexpr std::size_t kFlushAt = 1 << 16;
 void AppendCopyText(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
-        case '\0': break;
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+            case '\0':
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
         }
     }
 }
@@ -58,47 +68,61 @@ void AppendCopyBytes(std::string& out, std::string_view bytes) {
     }
 }
 
-void AppendCopyValue(std::string& out, const SqlColumn& column, const Value& v, const TextDecoder& decoder,
-                     std::string& scratch) {
+void AppendCopyValue(std::string& out, const SqlColumn& column, const Value& v,
+                     const TextDecoder& decoder, std::string& scratch) {
     switch (v.kind()) {
-    case ValueKind::Null: out += "\\N"; return;
-    case ValueKind::Bool: out += v.asBool() ? 't' : 'f'; return;
-    case ValueKind::Bytes: AppendCopyBytes(out, v.asString()); return;
-    case ValueKind::Text:
-        if (column.kind == ColumnKind::FormattedMemo) {
+        case ValueKind::Null:
+            out += "\\N";
+            return;
+        case ValueKind::Bool:
+            out += v.asBool() ? 't' : 'f';
+            return;
+        case ValueKind::Bytes:
             AppendCopyBytes(out, v.asString());
             return;
-        }
-        break;
-    default: break;
+        case ValueKind::Text:
+            if (column.kind == ColumnKind::FormattedMemo) {
+                AppendCopyBytes(out, v.asString());
+                return;
+            }
+            break;
+        default:
+            break;
     }
     scratch.clear();
     if (!AppendPlainText(scratch, v, decoder)) {
         out += "\\N";
         return;
     }
-    if (v.kind() == ValueKind::Text) AppendCopyText(out, scratch);
-    else if (v.kind() == ValueKind::Date || v.kind() == ValueKind::Timestamp) out += PostgresYears(scratch);
-    else out += scratch;
+    if (v.kind() == ValueKind::Text)
+        AppendCopyText(out, scratch);
+    else if (v.kind() == ValueKind::Date || v.kind() == ValueKind::Timestamp)
+        out += PostgresYears(scratch);
+    else
+        out += scratch;
 }
 
 std::string ColumnList(const SqlTable& table, const std::vector<int>& columns) {
     std::string out;
-    for (const int c : columns) out += (out.empty() ? "" : ", ") + QuoteIdentifier(table.columns[static_cast<std::size_t>(c)].name);
+    for (const int c : columns)
+        out += (out.empty() ? "" : ", ") +
+               QuoteIdentifier(table.columns[static_cast<std::size_t>(c)].name);
     return out;
 }
 
 class PostgresTarget final : public SqlTarget {
-public:
+  public:
     PostgresTarget(const ExportPlan& plan, const std::string& path)
         : plan_(plan), path_(path), temporary_(TemporaryPathFor(path)) {
         file_ = std::fopen(temporary_.c_str(), "wb");
         if (!file_) throw std::runtime_error("cannot create " + temporary_);
-        out_ = "-- PostgreSQL script written by vortab export; load it into an empty database with\n"
-               "--   psql -v ON_ERROR_STOP=1 -f FILE\n";
+        out_ =
+            "-- PostgreSQL script written by vortab export; load it into an empty database with\n"
+            "--   psql -v ON_ERROR_STOP=1 -f FILE\n";
         if (!plan_.renamed.empty()) {
             out_ += "-- Names made shorter (63 bytes at most) or unique:\n";
-            for (const std::string& change : plan_.renamed) out_ += "--   " + OneLine(change) + "\n";
+            for (const std::string& change : plan_.renamed)
+                out_ += "--   " + OneLine(change) + "\n";
         }
         out_ += "SET client_encoding = 'UTF8';\nSET standard_conforming_strings = on;\nBEGIN;\n";
     }
@@ -120,7 +144,8 @@ public:
             const std::string fallback = DefaultExpression(Dialect::Postgres, column, decoder_);
             if (!fallback.empty()) out_ += " DEFAULT " + fallback;
             out_ += c + 1 < table_->columns.size() ? "," : "";
-            for (std::size_t n = 0; n < column.notes.size(); ++n) out_ += (n ? "; " : " -- ") + OneLine(column.notes[n]);
+            for (std::size_t n = 0; n < column.notes.size(); ++n)
+                out_ += (n ? "; " : " -- ") + OneLine(column.notes[n]);
             out_ += "\n";
         }
         for (const std::string& note : table_->notes) out_ += "  -- " + OneLine(note) + "\n";
@@ -130,7 +155,8 @@ public:
     void addRecord(const paradox::api::RecordReader& record) override {
         for (std::size_t c = 0; c < table_->columns.size(); ++c) {
             if (c) out_ += '\t';
-            AppendCopyValue(out_, table_->columns[c], record.value(static_cast<int>(c)), decoder_, scratch_);
+            AppendCopyValue(out_, table_->columns[c], record.value(static_cast<int>(c)), decoder_,
+                            scratch_);
         }
         out_ += '\n';
         flush(false);
@@ -140,7 +166,8 @@ public:
 
     void abandonTable() override {
         out_.clear();
-        if (std::fflush(file_) != 0 || ::ftruncate(::fileno(file_), tableStart_) != 0 || std::fseek(file_, tableStart_, SEEK_SET) != 0)
+        if (std::fflush(file_) != 0 || ::ftruncate(::fileno(file_), tableStart_) != 0 ||
+            std::fseek(file_, tableStart_, SEEK_SET) != 0)
             throw std::runtime_error("cannot write " + temporary_);
     }
 
@@ -159,7 +186,7 @@ public:
         finished_ = true;
     }
 
-private:
+  private:
     static std::string OneLine(std::string text) {
         for (char& c : text)
             if (c == '\n' || c == '\r') c = ' ';
@@ -180,22 +207,36 @@ private:
     void writeConstraints(const SqlTable& table) {
         const TextDecoder decoder(table.codePage);
         for (const SqlRule& rule : table.rules) {
-            const std::optional<std::string> condition = RuleCondition(Dialect::Postgres, table, rule, decoder);
+            const std::optional<std::string> condition =
+                RuleCondition(Dialect::Postgres, table, rule, decoder);
             if (!condition) continue;
-            const std::string column = QuoteIdentifier(table.columns[static_cast<std::size_t>(rule.column)].name);
-            const std::string clause = rule.kind == RuleKind::Required ? "ALTER COLUMN " + column + " SET NOT NULL" : "ADD CHECK (" + *condition + ")";
-            if (RuleWritten(rule)) statement(table, clause);
-            else out_ += "-- " + OneLine(RuleText(table, rule)) + " left out (" + WhyNotWritten(rule) + "): ALTER TABLE " + QuoteIdentifier(table.name) + " " + OneLine(clause) + ";\n";
+            const std::string column =
+                QuoteIdentifier(table.columns[static_cast<std::size_t>(rule.column)].name);
+            const std::string clause = rule.kind == RuleKind::Required
+                                           ? "ALTER COLUMN " + column + " SET NOT NULL"
+                                           : "ADD CHECK (" + *condition + ")";
+            if (RuleWritten(rule))
+                statement(table, clause);
+            else
+                out_ += "-- " + OneLine(RuleText(table, rule)) + " left out (" +
+                        WhyNotWritten(rule) + "): ALTER TABLE " + QuoteIdentifier(table.name) +
+                        " " + OneLine(clause) + ";\n";
         }
-        if (KeyWritten(plan_, table)) statement(table, "ADD PRIMARY KEY (" + ColumnList(table, table.primaryKey) + ")");
+        if (KeyWritten(plan_, table))
+            statement(table, "ADD PRIMARY KEY (" + ColumnList(table, table.primaryKey) + ")");
         else if (!table.primaryKey.empty())
-            out_ += "-- " + QuoteIdentifier(table.name) + ": primary key (" + ColumnList(table, table.primaryKey) + ") left out: " +
-                    std::to_string(table.primaryKeyBroken) + " records have a blank key field\n";
+            out_ += "-- " + QuoteIdentifier(table.name) + ": primary key (" +
+                    ColumnList(table, table.primaryKey) +
+                    ") left out: " + std::to_string(table.primaryKeyBroken) +
+                    " records have a blank key field\n";
         if (AutoIncKeyWritten(plan_, table)) {
-            const std::string column = table.columns[static_cast<std::size_t>(table.primaryKey[0])].name;
-            statement(table, "ALTER COLUMN " + QuoteIdentifier(column) + " ADD GENERATED BY DEFAULT AS IDENTITY");
+            const std::string column =
+                table.columns[static_cast<std::size_t>(table.primaryKey[0])].name;
+            statement(table, "ALTER COLUMN " + QuoteIdentifier(column) +
+                                 " ADD GENERATED BY DEFAULT AS IDENTITY");
             // The identity goes on where the Paradox header's counter does.
-            out_ += "SELECT setval(pg_get_serial_sequence(" + QuoteText(QuoteIdentifier(table.name)) + ", " + QuoteText(column) + "), " +
+            out_ += "SELECT setval(pg_get_serial_sequence(" +
+                    QuoteText(QuoteIdentifier(table.name)) + ", " + QuoteText(column) + "), " +
                     std::to_string(table.nextAutoInc()) + ", false);\n";
         }
         for (const SqlIndex& index : table.indexes) writeIndex(table, index);
@@ -206,20 +247,28 @@ private:
         for (std::size_t i = 0; i < index.columns.size(); ++i) {
             const SqlColumn& column = table.columns[static_cast<std::size_t>(index.columns[i])];
             const bool text = column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo;
-            parts += (i ? ", " : "") + (index.caseInsensitive && text ? "lower(" + QuoteIdentifier(column.name) + ")" : QuoteIdentifier(column.name));
+            parts += (i ? ", " : "") + (index.caseInsensitive && text
+                                            ? "lower(" + QuoteIdentifier(column.name) + ")"
+                                            : QuoteIdentifier(column.name));
             if (index.descending[i]) parts += " DESC";
         }
-        if (index.caseInsensitive) out_ += "-- " + OneLine(index.name) + ": case-insensitive in Paradox, here on lower()\n";
-        out_ += std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " + QuoteIdentifier(index.name) + " ON " +
-                QuoteIdentifier(table.name) + " (" + parts + ");\n";
+        if (index.caseInsensitive)
+            out_ +=
+                "-- " + OneLine(index.name) + ": case-insensitive in Paradox, here on lower()\n";
+        out_ += std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                QuoteIdentifier(index.name) + " ON " + QuoteIdentifier(table.name) + " (" + parts +
+                ");\n";
     }
 
     void writeLinks(const SqlTable& table) {
         for (const SqlLink& link : table.links) {
             if (LinkWritten(plan_, link))
-                statement(table, "ADD " + ForeignKeyClause(link, table, plan_.tables[static_cast<std::size_t>(link.master)]));
+                statement(table, "ADD " + ForeignKeyClause(
+                                              link, table,
+                                              plan_.tables[static_cast<std::size_t>(link.master)]));
             else
-                out_ += "-- " + QuoteIdentifier(table.name) + ": " + OneLine(LinkText(link)) + " left out: " + OneLine(WhyNotWritten(plan_, link)) + "\n";
+                out_ += "-- " + QuoteIdentifier(table.name) + ": " + OneLine(LinkText(link)) +
+                        " left out: " + OneLine(WhyNotWritten(plan_, link)) + "\n";
         }
     }
 

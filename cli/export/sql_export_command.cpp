@@ -22,7 +22,8 @@ using namespace sqlexport;
 struct Stopped {};  // Ctrl-C: the export ends and its temporary file goes
 
 constexpr const char* kUsage =
-    "usage: vortab export DATABASE --format sqlite|postgres -o FILE [TABLE...] [--force] [--code-page N] "
+    "usage: vortab export DATABASE --format sqlite|postgres -o FILE [TABLE...] [--force] "
+    "[--code-page N] "
     "[--password P]... [--password-file FILE]\n";
 constexpr long kProgressEvery = 4096;
 
@@ -38,7 +39,7 @@ std::vector<std::string> TablesToExport(const std::string& dir, const Arguments&
 }
 
 class ExportProgress {
-public:
+  public:
     explicit ExportProgress(const ExportPlan& plan) {
         for (const SqlTable& table : plan.tables) total_ += table.recordCount;
         if (StderrIsTerminal()) bar_ = std::make_unique<ProgressBar>();
@@ -59,7 +60,7 @@ public:
         if (bar_) bar_->clear();
     }
 
-private:
+  private:
     void show() {
         if (bar_) bar_->show(step_, tables_, total_ ? double(done_) / double(total_) : 0.0, name_);
     }
@@ -74,7 +75,8 @@ void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgr
     const SqlTable& table = plan.tables[t];
     progress.table(t, table);
     try {
-        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        const paradox::api::Table source =
+            paradox::api::Table::Open(plan.directory, table.file, plan.options);
         paradox::api::RecordReader reader = source.records();
         target.beginTable(t);
         while (reader.next()) {
@@ -92,7 +94,8 @@ void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgr
 
 }  // namespace
 
-int RunSqlExport(const std::string& format, Arguments args, const paradox::api::OpenOptions& options) {
+int RunSqlExport(const std::string& format, Arguments args,
+                 const paradox::api::OpenOptions& options) {
     std::string output;
     if (!TakeOption(args, "-o", output)) TakeOption(args, "--output", output);
     const bool force = TakeFlag(args, "--force");
@@ -103,7 +106,8 @@ int RunSqlExport(const std::string& format, Arguments args, const paradox::api::
         }
     }
     if (args.empty() || output.empty()) {
-        std::cerr << "vortab export: --format " << format << " needs DATABASE and -o FILE\n" << kUsage;
+        std::cerr << "vortab export: --format " << format << " needs DATABASE and -o FILE\n"
+                  << kUsage;
         return 2;
     }
     std::error_code ec;
@@ -123,10 +127,12 @@ int RunSqlExport(const std::string& format, Arguments args, const paradox::api::
     ExportPlan plan = PlanExport(dialect, dir, names, options);
     StopOnInterrupt();
     try {
-        const std::unique_ptr<SqlTarget> target =
-            dialect == Dialect::Sqlite ? OpenSqliteTarget(plan, output) : OpenPostgresTarget(plan, output);
+        const std::unique_ptr<SqlTarget> target = dialect == Dialect::Sqlite
+                                                      ? OpenSqliteTarget(plan, output)
+                                                      : OpenPostgresTarget(plan, output);
         ExportProgress progress(plan);
-        for (std::size_t t = 0; t < plan.tables.size(); ++t) ExportTable(plan, t, *target, progress);
+        for (std::size_t t = 0; t < plan.tables.size(); ++t)
+            ExportTable(plan, t, *target, progress);
         target->finish();
     } catch (const std::runtime_error& e) {
         std::cerr << "vortab export: " << NameToUtf8(output) << ": " << e.what() << "\n";

@@ -22,11 +22,13 @@ std::string CutAt(const std::string& utf8, std::size_t maxBytes) {
 }
 
 class Namespace {
-public:
+  public:
     explicit Namespace(std::size_t maxBytes) : maxBytes_(maxBytes) {}
 
-    // A unique name as close to wanted as the limit allows; a change is listed as "where: old -> new".
-    std::string claim(const std::string& wanted, const std::string& where, std::vector<std::string>& changes) {
+    // A unique name as close to wanted as the limit allows; a change is listed as "where: old ->
+    // new".
+    std::string claim(const std::string& wanted, const std::string& where,
+                      std::vector<std::string>& changes) {
         std::string name = maxBytes_ ? CutAt(wanted, maxBytes_) : wanted;
         for (int n = 2; used_.count(AsciiFolded(name)); ++n) {
             const std::string suffix = "_" + std::to_string(n);
@@ -37,7 +39,7 @@ public:
         return name;
     }
 
-private:
+  private:
     std::size_t maxBytes_;
     std::set<std::string> used_;
 };
@@ -54,9 +56,13 @@ std::string Quoted(std::string_view text, char quote) {
 
 }  // namespace
 
-std::string QuoteIdentifier(std::string_view utf8) { return Quoted(utf8, '"'); }
+std::string QuoteIdentifier(std::string_view utf8) {
+    return Quoted(utf8, '"');
+}
 
-std::string QuoteText(std::string_view utf8) { return Quoted(utf8, '\''); }
+std::string QuoteText(std::string_view utf8) {
+    return Quoted(utf8, '\'');
+}
 
 std::vector<std::string> AssignSqlNames(std::vector<SqlTable>& tables, std::size_t maxBytes) {
     std::vector<std::string> changes;
@@ -64,8 +70,10 @@ std::vector<std::string> AssignSqlNames(std::vector<SqlTable>& tables, std::size
     for (SqlTable& table : tables) table.name = global.claim(table.name, "table ", changes);
     for (SqlTable& table : tables) {
         Namespace columns(maxBytes);
-        for (SqlColumn& column : table.columns) column.name = columns.claim(column.name, "column " + table.name + ".", changes);
-        for (SqlIndex& index : table.indexes) index.name = global.claim(table.name + "_" + index.name, "index ", changes);
+        for (SqlColumn& column : table.columns)
+            column.name = columns.claim(column.name, "column " + table.name + ".", changes);
+        for (SqlIndex& index : table.indexes)
+            index.name = global.claim(table.name + "_" + index.name, "index ", changes);
     }
     return changes;
 }

@@ -14,13 +14,27 @@
 namespace vortab::cli::sqlexport {
 
 // FormattedMemo: a memo with formatting runs between its characters (NUL bytes included).
-enum class ColumnKind { Alpha, Short, Long, AutoInc, Number, Bcd, Date, Time, Timestamp, Logical, Memo, FormattedMemo, Binary };
+enum class ColumnKind {
+    Alpha,
+    Short,
+    Long,
+    AutoInc,
+    Number,
+    Bcd,
+    Date,
+    Time,
+    Timestamp,
+    Logical,
+    Memo,
+    FormattedMemo,
+    Binary
+};
 
 struct SqlColumn {
     std::string name;
     ColumnKind kind = ColumnKind::Alpha;
-    int length = 0;                  // alpha: characters
-    int precision = 0, scale = 0;    // BCD
+    int length = 0;                // alpha: characters
+    int precision = 0, scale = 0;  // BCD
     paradox::api::CheckValueKind defaultKind = paradox::api::CheckValueKind::None;
     paradox::api::Value defaultValue;  // when defaultKind is Value
     std::vector<std::string> notes;    // pictures, lookups, checks SQL cannot hold: schema comments
@@ -31,9 +45,9 @@ enum class RuleKind { Required, Minimum, Maximum };
 // A check that records can break: a required field, a minimum or a maximum.
 struct SqlRule {
     RuleKind kind = RuleKind::Required;
-    int column = 0;              // 0-based
-    paradox::api::Value bound;   // minimum or maximum, in the field's own value kind
-    long broken = 0;             // records that break it
+    int column = 0;             // 0-based
+    paradox::api::Value bound;  // minimum or maximum, in the field's own value kind
+    long broken = 0;            // records that break it
 };
 
 struct SqlIndex {
@@ -61,8 +75,8 @@ struct SqlTable {
     std::uint16_t codePage = 0;
     std::uint32_t recordCount = 0;  // as the header says (for progress)
     std::vector<SqlColumn> columns;
-    std::vector<int> primaryKey;  // 0-based
-    long primaryKeyBroken = 0;    // records with a blank key field
+    std::vector<int> primaryKey;       // 0-based
+    long primaryKeyBroken = 0;         // records with a blank key field
     std::uint32_t autoIncHighest = 0;  // the header's highest value ever given
     std::int64_t autoIncSeen = 0;      // the highest the records hold (when the audit read them)
     std::vector<SqlRule> rules;
@@ -72,18 +86,22 @@ struct SqlTable {
 
     // Where the autoincrement goes on: past what the header and the records hold.
     std::int64_t nextAutoInc() const {
-        return (autoIncSeen > static_cast<std::int64_t>(autoIncHighest) ? autoIncSeen : autoIncHighest) + 1;
+        return (autoIncSeen > static_cast<std::int64_t>(autoIncHighest) ? autoIncSeen
+                                                                        : autoIncHighest) +
+               1;
     }
     // The key is one autoincrement field: SQLite's INTEGER PRIMARY KEY with its sequence.
     bool autoIncKey() const {
-        return primaryKey.size() == 1 && columns[static_cast<std::size_t>(primaryKey[0])].kind == ColumnKind::AutoInc;
+        return primaryKey.size() == 1 &&
+               columns[static_cast<std::size_t>(primaryKey[0])].kind == ColumnKind::AutoInc;
     }
 };
 
 // The export's description of a table whose structure was read.
 SqlTable DescribeTable(const TableInfo& info);
 
-// "minimum of Amount (0)", "Name required", "link \"ref\" to orders": how messages and comments name it.
+// "minimum of Amount (0)", "Name required", "link \"ref\" to orders": how messages and comments
+// name it.
 std::string RuleText(const SqlTable& table, const SqlRule& rule);
 std::string LinkText(const SqlLink& link);
 

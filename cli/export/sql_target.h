@@ -11,7 +11,7 @@
 namespace vortab::cli::sqlexport {
 
 class SqlTarget {
-public:
+  public:
     virtual ~SqlTarget() = default;
     // Starts table t of the plan (its schema, or as much of it as comes before the data).
     virtual void beginTable(std::size_t t) = 0;

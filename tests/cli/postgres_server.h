@@ -15,13 +15,14 @@
 namespace cli_test {
 
 class PostgresServer {
-public:
+  public:
     PostgresServer() {
         namespace fs = std::filesystem;
         std::vector<fs::path> bins;
         if (fs::exists("/usr/lib/postgresql"))
             for (const auto& version : fs::directory_iterator("/usr/lib/postgresql"))
-                if (fs::exists(version.path() / "bin/initdb")) bins.push_back(version.path() / "bin");
+                if (fs::exists(version.path() / "bin/initdb"))
+                    bins.push_back(version.path() / "bin");
         if (bins.empty()) {
             reason_ = "PostgreSQL server binaries not installed (Debian package postgresql)";
             return;
@@ -40,16 +41,19 @@ public:
                 reason_ = "cannot hand the data directory to nobody";
                 return;
             }
-            asUser_ = {fs::exists("/usr/sbin/runuser") ? "/usr/sbin/runuser" : "/sbin/runuser", "-u", "nobody", "--"};
+            asUser_ = {fs::exists("/usr/sbin/runuser") ? "/usr/sbin/runuser" : "/sbin/runuser",
+                       "-u", "nobody", "--"};
         }
-        const RunResult init = asServerUser({bin_ + "/initdb", "-D", dir_ + "/data", "-A", "trust", "-U", "postgres",
-                                             "--no-sync", "-E", "UTF8", "--locale=C"});
+        const RunResult init =
+            asServerUser({bin_ + "/initdb", "-D", dir_ + "/data", "-A", "trust", "-U", "postgres",
+                          "--no-sync", "-E", "UTF8", "--locale=C"});
         if (init.exitCode != 0) {
             reason_ = "initdb failed: " + init.err;
             return;
         }
-        const RunResult start = asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-l", dir_ + "/log", "-w", "-t", "30",
-                                              "-o", "-k " + dir_ + " -c listen_addresses= -F", "start"});
+        const RunResult start =
+            asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-l", dir_ + "/log", "-w", "-t",
+                          "30", "-o", "-k " + dir_ + " -c listen_addresses= -F", "start"});
         if (start.exitCode != 0) {
             reason_ = "the server did not start: " + start.err + Slurp(dir_ + "/log");
             return;
@@ -58,7 +62,8 @@ public:
     }
 
     ~PostgresServer() {
-        if (running_) asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-m", "immediate", "-w", "stop"});
+        if (running_)
+            asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-m", "immediate", "-w", "stop"});
         std::error_code ec;
         if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
     }
@@ -70,13 +75,16 @@ public:
 
     // psql on database (unaligned, tuples only, stops at the first error), with more arguments.
     RunResult psql(const std::string& database, const std::vector<std::string>& args) const {
-        std::vector<std::string> all{"-h", dir_, "-U", "postgres", "-d", database, "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1"};
+        std::vector<std::string> all{"-h", dir_, "-U", "postgres", "-d", database,
+                                     "-X", "-q", "-A", "-t",       "-v", "ON_ERROR_STOP=1"};
         all.insert(all.end(), args.begin(), args.end());
         return RunProgram(bin_ + "/psql", all);
     }
-    RunResult query(const std::string& database, const std::string& sql) const { return psql(database, {"-c", sql}); }
+    RunResult query(const std::string& database, const std::string& sql) const {
+        return psql(database, {"-c", sql});
+    }
 
-private:
+  private:
     RunResult asServerUser(std::vector<std::string> command) const {
         if (asUser_.empty()) return RunProgram(command[0], {command.begin() + 1, command.end()});
         std::vector<std::string> args(asUser_.begin() + 1, asUser_.end());

@@ -17,9 +17,10 @@ struct SqlCell {
 };
 
 class SqliteFile {
-public:
+  public:
     explicit SqliteFile(const std::string& path) {
-        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) error_ = sqlite3_errmsg(db_);
+        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            error_ = sqlite3_errmsg(db_);
     }
     ~SqliteFile() { sqlite3_close(db_); }
     SqliteFile(const SqliteFile&) = delete;
@@ -42,8 +43,10 @@ public:
                 if (cell.type == SQLITE_INTEGER) cell.integer = sqlite3_column_int64(stmt, i);
                 if (cell.type == SQLITE_FLOAT) cell.real = sqlite3_column_double(stmt, i);
                 if (cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB) {
-                    const void* data = cell.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, i) : sqlite3_column_text(stmt, i);
-                    cell.bytes.assign(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
+                    const void* data = cell.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, i)
+                                                                : sqlite3_column_text(stmt, i);
+                    cell.bytes.assign(static_cast<const char*>(data),
+                                      static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
                 }
                 row.push_back(std::move(cell));
             }
@@ -58,12 +61,14 @@ public:
         std::string out;
         for (const auto& row : rows(sql)) {
             if (!out.empty()) out += "\n";
-            if (!row.empty()) out += row[0].type == SQLITE_INTEGER ? std::to_string(row[0].integer) : row[0].bytes;
+            if (!row.empty())
+                out +=
+                    row[0].type == SQLITE_INTEGER ? std::to_string(row[0].integer) : row[0].bytes;
         }
         return out;
     }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     std::string error_;
 };
