@@ -50,8 +50,7 @@ bench::ChildRun ExportToSqlite(const fs::path& dir, const fs::path& file) {
 
 bench::ChildRun ImportCsv(const fs::path& csv, const fs::path& file) {
     fs::remove(file);
-    return Exec({"sqlite3", file.string(), "-cmd", kImportSchema,
-                 ".import --csv --skip 1 " + csv.string() + " BENCH"});
+    return Exec({"sqlite3", file.string(), "-cmd", kImportSchema, ".import --csv --skip 1 " + csv.string() + " BENCH"});
 }
 
 double Median(std::vector<double> values) {
@@ -84,8 +83,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "run %d failed (export %d, import %d)\n", run, a.ok, b.ok);
             return 1;
         }
-        std::printf("run %d: export %.3f s (peak %ld KB), .import %.3f s\n", run, a.seconds,
-                    a.peakKb, b.seconds);
+        std::printf("run %d: export %.3f s (peak %ld KB), .import %.3f s\n", run, a.seconds, a.peakKb, b.seconds);
         ours.push_back(a.seconds);
         theirs.push_back(b.seconds);
         peakKb = std::max(peakKb, a.peakKb);
@@ -100,8 +98,7 @@ int main(int argc, char** argv) {
     std::printf(
         "RATIO export.sqlite.memory %.2f peak RSS at 100 %% of the records over 10 %% (%.1f MB, "
         "%.1f MB)\n",
-        double(peakKb) / double(std::max(tenth.peakKb, 1L)), peakKb / 1024.0,
-        tenth.peakKb / 1024.0);
+        double(peakKb) / double(std::max(tenth.peakKb, 1L)), peakKb / 1024.0, tenth.peakKb / 1024.0);
     std::error_code ec;
     fs::remove_all(root, ec);
     return 0;

@@ -16,18 +16,15 @@ using paradox::api::ValueKind;
 // <0, 0, >0 as a is below, at or above b; both of one field's kind and not null.
 int Compare(const Value& a, const Value& b, const TextDecoder& decoder) {
     switch (a.kind()) {
-        case ValueKind::Float:
-        case ValueKind::Timestamp:
-            return a.asDouble() < b.asDouble() ? -1 : a.asDouble() > b.asDouble() ? 1 : 0;
-        case ValueKind::Text:
-            return decoder.toUtf8(a.asString()).compare(decoder.toUtf8(b.asString()));
-        case ValueKind::Bcd: {
-            const long double x = std::strtold(a.asString().c_str(), nullptr);
-            const long double y = std::strtold(b.asString().c_str(), nullptr);
-            return x < y ? -1 : x > y ? 1 : 0;
-        }
-        default:
-            return a.asInt() < b.asInt() ? -1 : a.asInt() > b.asInt() ? 1 : 0;
+    case ValueKind::Float:
+    case ValueKind::Timestamp: return a.asDouble() < b.asDouble() ? -1 : a.asDouble() > b.asDouble() ? 1 : 0;
+    case ValueKind::Text: return decoder.toUtf8(a.asString()).compare(decoder.toUtf8(b.asString()));
+    case ValueKind::Bcd: {
+        const long double x = std::strtold(a.asString().c_str(), nullptr);
+        const long double y = std::strtold(b.asString().c_str(), nullptr);
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    default: return a.asInt() < b.asInt() ? -1 : a.asInt() > b.asInt() ? 1 : 0;
     }
 }
 
@@ -40,8 +37,8 @@ bool Breaks(const SqlRule& rule, const Value& v, const TextDecoder& decoder) {
 
 // The values of columns as one key; false when one of them is blank (SQL's foreign keys let a
 // record with a blank field through).
-bool EncodeKey(const paradox::api::RecordReader& reader, const std::vector<int>& columns,
-               const TextDecoder& decoder, std::string& key) {
+bool EncodeKey(const paradox::api::RecordReader& reader, const std::vector<int>& columns, const TextDecoder& decoder,
+               std::string& key) {
     key.clear();
     for (const int column : columns) {
         const Value v = reader.value(column);
@@ -54,8 +51,7 @@ bool EncodeKey(const paradox::api::RecordReader& reader, const std::vector<int>&
 
 }  // namespace
 
-KeySet ReadKeys(const paradox::api::Table& table, const std::vector<int>& columns,
-                std::uint16_t codePage) {
+KeySet ReadKeys(const paradox::api::Table& table, const std::vector<int>& columns, std::uint16_t codePage) {
     const TextDecoder decoder(codePage);
     KeySet keys;
     paradox::api::RecordReader reader = table.records();
@@ -72,8 +68,8 @@ bool NeedsAudit(const SqlTable& table, bool checkKey) {
     return false;
 }
 
-void AuditRecords(const paradox::api::Table& source, SqlTable& table,
-                  const std::vector<const KeySet*>& masters, bool checkKey) {
+void AuditRecords(const paradox::api::Table& source, SqlTable& table, const std::vector<const KeySet*>& masters,
+                  bool checkKey) {
     const TextDecoder decoder(table.codePage);
     paradox::api::RecordReader reader = source.records();
     std::string key;
@@ -81,8 +77,7 @@ void AuditRecords(const paradox::api::Table& source, SqlTable& table,
         for (SqlRule& rule : table.rules)
             if (Breaks(rule, reader.value(rule.column), decoder)) ++rule.broken;
         for (std::size_t i = 0; i < table.links.size() && i < masters.size(); ++i)
-            if (masters[i] && EncodeKey(reader, table.links[i].columns, decoder, key) &&
-                !masters[i]->count(key))
+            if (masters[i] && EncodeKey(reader, table.links[i].columns, decoder, key) && !masters[i]->count(key))
                 ++table.links[i].broken;
         if (checkKey) {
             for (const int column : table.primaryKey) {
@@ -91,8 +86,7 @@ void AuditRecords(const paradox::api::Table& source, SqlTable& table,
                     ++table.primaryKeyBroken;
                     break;
                 }
-                if (table.autoIncKey() && v.asInt() > table.autoIncSeen)
-                    table.autoIncSeen = v.asInt();
+                if (table.autoIncKey() && v.asInt() > table.autoIncSeen) table.autoIncSeen = v.asInt();
             }
         }
     }

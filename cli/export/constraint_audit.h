@@ -17,8 +17,7 @@ using KeySet = std::unordered_set<std::string>;
 
 // The keys of every record of a table whose columns (0-based) a link refers to. Throws
 // EngineError when the table cannot be read.
-KeySet ReadKeys(const paradox::api::Table& table, const std::vector<int>& columns,
-                std::uint16_t codePage);
+KeySet ReadKeys(const paradox::api::Table& table, const std::vector<int>& columns, std::uint16_t codePage);
 
 // Whether the audit has anything to count for this table: rules, links to check, or blank key
 // fields that the target cannot hold (checkKey).
@@ -26,7 +25,7 @@ bool NeedsAudit(const SqlTable& table, bool checkKey);
 
 // Fills broken counts of table's rules, of its links (masters[i] holds link i's master keys, or
 // is null for a link left as a comment) and, when checkKey, of its primary key.
-void AuditRecords(const paradox::api::Table& source, SqlTable& table,
-                  const std::vector<const KeySet*>& masters, bool checkKey);
+void AuditRecords(const paradox::api::Table& source, SqlTable& table, const std::vector<const KeySet*>& masters,
+                  bool checkKey);
 
 }  // namespace vortab::cli::sqlexport

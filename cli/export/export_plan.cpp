@@ -29,8 +29,7 @@ int FindTable(const std::vector<SqlTable>& tables, const std::string& file) {
 
 int FindColumn(const SqlTable& table, const std::string& name) {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
-        if (strcasecmp(table.columns[i].name.c_str(), name.c_str()) == 0)
-            return static_cast<int>(i);
+        if (strcasecmp(table.columns[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
     return -1;
 }
 
@@ -43,11 +42,10 @@ void ResolveLink(const ExportPlan& plan, SqlLink& link) {
     if (!link.unavailable.empty()) return;
     link.master = FindTable(tables, link.masterFile);
     if (link.master < 0) {
-        const bool unreadable =
-            std::any_of(plan.unreadable.begin(), plan.unreadable.end(),
-                        [&](const std::string& file) { return SameTable(file, link.masterFile); });
-        link.unavailable = unreadable ? "the master table cannot be read"
-                                      : "the master table is not among the exported tables";
+        const bool unreadable = std::any_of(plan.unreadable.begin(), plan.unreadable.end(),
+                                            [&](const std::string& file) { return SameTable(file, link.masterFile); });
+        link.unavailable =
+            unreadable ? "the master table cannot be read" : "the master table is not among the exported tables";
         return;
     }
     const SqlTable& master = tables[static_cast<std::size_t>(link.master)];
@@ -67,8 +65,7 @@ void ResolveLink(const ExportPlan& plan, SqlLink& link) {
         return columns == wanted;
     };
     bool keyed = sameSet(master.primaryKey);
-    for (const SqlIndex& index : master.indexes)
-        keyed = keyed || (index.unique && sameSet(index.columns));
+    for (const SqlIndex& index : master.indexes) keyed = keyed || (index.unique && sameSet(index.columns));
     if (!keyed) {
         link.unavailable = "its fields in the master are not the master's whole key";
         link.master = -1;
@@ -112,12 +109,8 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         auto found = masterKeys.find(id);
         if (found == masterKeys.end()) {
             try {
-                const paradox::api::Table source =
-                    paradox::api::Table::Open(plan.directory, master.file, plan.options);
-                found =
-                    masterKeys
-                        .emplace(id, ReadKeys(source, link.masterColumnIndexes, master.codePage))
-                        .first;
+                const paradox::api::Table source = paradox::api::Table::Open(plan.directory, master.file, plan.options);
+                found = masterKeys.emplace(id, ReadKeys(source, link.masterColumnIndexes, master.codePage)).first;
             } catch (const paradox::api::EngineError&) {
                 link.unavailable = "the master table cannot be read";
                 link.master = -1;
@@ -127,8 +120,7 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         masters.back() = &found->second;
     }
     try {
-        const paradox::api::Table source =
-            paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
         AuditRecords(source, table, masters, checkKey);
     } catch (const paradox::api::EngineError& e) {
         plan.exitCode = ReportEngineError("export", e, table.file);
@@ -139,8 +131,8 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
 }
 
 void ReportBroken(const std::string& table, const std::string& what, long records) {
-    std::cerr << "vortab export: " << table << ": " << what << " is broken by " << records
-              << " record" << (records == 1 ? "" : "s") << "; written as a comment\n";
+    std::cerr << "vortab export: " << table << ": " << what << " is broken by " << records << " record"
+              << (records == 1 ? "" : "s") << "; written as a comment\n";
 }
 
 void ReportBrokenConstraints(const ExportPlan& plan) {
@@ -156,8 +148,7 @@ void ReportBrokenConstraints(const ExportPlan& plan) {
 
 }  // namespace
 
-ExportPlan PlanExport(Dialect dialect, const std::string& directory,
-                      const std::vector<std::string>& names,
+ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::vector<std::string>& names,
                       const paradox::api::OpenOptions& options) {
     ExportPlan plan;
     plan.dialect = dialect;
@@ -182,8 +173,7 @@ ExportPlan PlanExport(Dialect dialect, const std::string& directory,
     OrderMastersFirst(plan.tables);
     ResolveLinks(plan);
     ReportBrokenConstraints(plan);
-    plan.renamed =
-        AssignSqlNames(plan.tables, dialect == Dialect::Postgres ? kPostgresNameBytes : 0);
+    plan.renamed = AssignSqlNames(plan.tables, dialect == Dialect::Postgres ? kPostgresNameBytes : 0);
     plan.written.assign(plan.tables.size(), false);
     return plan;
 }
@@ -193,8 +183,7 @@ bool KeyNeedsAudit(Dialect dialect, const SqlTable& table) {
     if (dialect == Dialect::Postgres) return true;  // a primary key there is NOT NULL
     // SQLite makes a single INTEGER key the rowid, which fills a blank with a number of its own.
     return table.primaryKey.size() == 1 &&
-           TypeName(dialect, table.columns[static_cast<std::size_t>(table.primaryKey[0])]) ==
-               "INTEGER";
+           TypeName(dialect, table.columns[static_cast<std::size_t>(table.primaryKey[0])]) == "INTEGER";
 }
 
 bool KeyWritten(const ExportPlan&, const SqlTable& table) {
@@ -210,8 +199,7 @@ bool RuleWritten(const SqlRule& rule) {
 }
 
 std::string WhyNotWritten(const SqlRule& rule) {
-    return std::to_string(rule.broken) + " record" + (rule.broken == 1 ? " breaks" : "s break") +
-           " it";
+    return std::to_string(rule.broken) + " record" + (rule.broken == 1 ? " breaks" : "s break") + " it";
 }
 
 bool LinkWritten(const ExportPlan& plan, const SqlLink& link) {

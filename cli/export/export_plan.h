@@ -26,8 +26,7 @@ struct ExportPlan {
 // Reads the structure of every named table (files as listed in directory), audits their records
 // and orders them. Tables that cannot be read are reported on stderr (exit code 1) and left out;
 // every broken constraint is reported on stderr with the number of records that break it.
-ExportPlan PlanExport(Dialect dialect, const std::string& directory,
-                      const std::vector<std::string>& names,
+ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::vector<std::string>& names,
                       const paradox::api::OpenOptions& options);
 
 // Whether the audit must count blank key fields: the target's key cannot hold them as they are.

@@ -27,22 +27,12 @@ constexpr std::size_t kFlushAt = 1 << 16;
 void AppendCopyText(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
-            case '\0':
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += c;
+        case '\0': break;
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
         }
     }
 }
@@ -68,26 +58,19 @@ void AppendCopyBytes(std::string& out, std::string_view bytes) {
     }
 }
 
-void AppendCopyValue(std::string& out, const SqlColumn& column, const Value& v,
-                     const TextDecoder& decoder, std::string& scratch) {
+void AppendCopyValue(std::string& out, const SqlColumn& column, const Value& v, const TextDecoder& decoder,
+                     std::string& scratch) {
     switch (v.kind()) {
-        case ValueKind::Null:
-            out += "\\N";
-            return;
-        case ValueKind::Bool:
-            out += v.asBool() ? 't' : 'f';
-            return;
-        case ValueKind::Bytes:
+    case ValueKind::Null: out += "\\N"; return;
+    case ValueKind::Bool: out += v.asBool() ? 't' : 'f'; return;
+    case ValueKind::Bytes: AppendCopyBytes(out, v.asString()); return;
+    case ValueKind::Text:
+        if (column.kind == ColumnKind::FormattedMemo) {
             AppendCopyBytes(out, v.asString());
             return;
-        case ValueKind::Text:
-            if (column.kind == ColumnKind::FormattedMemo) {
-                AppendCopyBytes(out, v.asString());
-                return;
-            }
-            break;
-        default:
-            break;
+        }
+        break;
+    default: break;
     }
     scratch.clear();
     if (!AppendPlainText(scratch, v, decoder)) {
@@ -105,8 +88,7 @@ void AppendCopyValue(std::string& out, const SqlColumn& column, const Value& v,
 std::string ColumnList(const SqlTable& table, const std::vector<int>& columns) {
     std::string out;
     for (const int c : columns)
-        out += (out.empty() ? "" : ", ") +
-               QuoteIdentifier(table.columns[static_cast<std::size_t>(c)].name);
+        out += (out.empty() ? "" : ", ") + QuoteIdentifier(table.columns[static_cast<std::size_t>(c)].name);
     return out;
 }
 
@@ -121,8 +103,7 @@ class PostgresTarget final : public SqlTarget {
             "--   psql -v ON_ERROR_STOP=1 -f FILE\n";
         if (!plan_.renamed.empty()) {
             out_ += "-- Names made shorter (63 bytes at most) or unique:\n";
-            for (const std::string& change : plan_.renamed)
-                out_ += "--   " + OneLine(change) + "\n";
+            for (const std::string& change : plan_.renamed) out_ += "--   " + OneLine(change) + "\n";
         }
         out_ += "SET client_encoding = 'UTF8';\nSET standard_conforming_strings = on;\nBEGIN;\n";
     }
@@ -155,8 +136,7 @@ class PostgresTarget final : public SqlTarget {
     void addRecord(const paradox::api::RecordReader& record) override {
         for (std::size_t c = 0; c < table_->columns.size(); ++c) {
             if (c) out_ += '\t';
-            AppendCopyValue(out_, table_->columns[c], record.value(static_cast<int>(c)), decoder_,
-                            scratch_);
+            AppendCopyValue(out_, table_->columns[c], record.value(static_cast<int>(c)), decoder_, scratch_);
         }
         out_ += '\n';
         flush(false);
@@ -207,37 +187,28 @@ class PostgresTarget final : public SqlTarget {
     void writeConstraints(const SqlTable& table) {
         const TextDecoder decoder(table.codePage);
         for (const SqlRule& rule : table.rules) {
-            const std::optional<std::string> condition =
-                RuleCondition(Dialect::Postgres, table, rule, decoder);
+            const std::optional<std::string> condition = RuleCondition(Dialect::Postgres, table, rule, decoder);
             if (!condition) continue;
-            const std::string column =
-                QuoteIdentifier(table.columns[static_cast<std::size_t>(rule.column)].name);
-            const std::string clause = rule.kind == RuleKind::Required
-                                           ? "ALTER COLUMN " + column + " SET NOT NULL"
-                                           : "ADD CHECK (" + *condition + ")";
+            const std::string column = QuoteIdentifier(table.columns[static_cast<std::size_t>(rule.column)].name);
+            const std::string clause = rule.kind == RuleKind::Required ? "ALTER COLUMN " + column + " SET NOT NULL"
+                                                                       : "ADD CHECK (" + *condition + ")";
             if (RuleWritten(rule))
                 statement(table, clause);
             else
-                out_ += "-- " + OneLine(RuleText(table, rule)) + " left out (" +
-                        WhyNotWritten(rule) + "): ALTER TABLE " + QuoteIdentifier(table.name) +
-                        " " + OneLine(clause) + ";\n";
+                out_ += "-- " + OneLine(RuleText(table, rule)) + " left out (" + WhyNotWritten(rule) +
+                        "): ALTER TABLE " + QuoteIdentifier(table.name) + " " + OneLine(clause) + ";\n";
         }
         if (KeyWritten(plan_, table))
             statement(table, "ADD PRIMARY KEY (" + ColumnList(table, table.primaryKey) + ")");
         else if (!table.primaryKey.empty())
-            out_ += "-- " + QuoteIdentifier(table.name) + ": primary key (" +
-                    ColumnList(table, table.primaryKey) +
-                    ") left out: " + std::to_string(table.primaryKeyBroken) +
-                    " records have a blank key field\n";
+            out_ += "-- " + QuoteIdentifier(table.name) + ": primary key (" + ColumnList(table, table.primaryKey) +
+                    ") left out: " + std::to_string(table.primaryKeyBroken) + " records have a blank key field\n";
         if (AutoIncKeyWritten(plan_, table)) {
-            const std::string column =
-                table.columns[static_cast<std::size_t>(table.primaryKey[0])].name;
-            statement(table, "ALTER COLUMN " + QuoteIdentifier(column) +
-                                 " ADD GENERATED BY DEFAULT AS IDENTITY");
+            const std::string column = table.columns[static_cast<std::size_t>(table.primaryKey[0])].name;
+            statement(table, "ALTER COLUMN " + QuoteIdentifier(column) + " ADD GENERATED BY DEFAULT AS IDENTITY");
             // The identity goes on where the Paradox header's counter does.
-            out_ += "SELECT setval(pg_get_serial_sequence(" +
-                    QuoteText(QuoteIdentifier(table.name)) + ", " + QuoteText(column) + "), " +
-                    std::to_string(table.nextAutoInc()) + ", false);\n";
+            out_ += "SELECT setval(pg_get_serial_sequence(" + QuoteText(QuoteIdentifier(table.name)) + ", " +
+                    QuoteText(column) + "), " + std::to_string(table.nextAutoInc()) + ", false);\n";
         }
         for (const SqlIndex& index : table.indexes) writeIndex(table, index);
     }
@@ -247,25 +218,21 @@ class PostgresTarget final : public SqlTarget {
         for (std::size_t i = 0; i < index.columns.size(); ++i) {
             const SqlColumn& column = table.columns[static_cast<std::size_t>(index.columns[i])];
             const bool text = column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo;
-            parts += (i ? ", " : "") + (index.caseInsensitive && text
-                                            ? "lower(" + QuoteIdentifier(column.name) + ")"
-                                            : QuoteIdentifier(column.name));
+            parts += (i ? ", " : "") + (index.caseInsensitive && text ? "lower(" + QuoteIdentifier(column.name) + ")"
+                                                                      : QuoteIdentifier(column.name));
             if (index.descending[i]) parts += " DESC";
         }
         if (index.caseInsensitive)
-            out_ +=
-                "-- " + OneLine(index.name) + ": case-insensitive in Paradox, here on lower()\n";
-        out_ += std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
-                QuoteIdentifier(index.name) + " ON " + QuoteIdentifier(table.name) + " (" + parts +
-                ");\n";
+            out_ += "-- " + OneLine(index.name) + ": case-insensitive in Paradox, here on lower()\n";
+        out_ += std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " + QuoteIdentifier(index.name) +
+                " ON " + QuoteIdentifier(table.name) + " (" + parts + ");\n";
     }
 
     void writeLinks(const SqlTable& table) {
         for (const SqlLink& link : table.links) {
             if (LinkWritten(plan_, link))
-                statement(table, "ADD " + ForeignKeyClause(
-                                              link, table,
-                                              plan_.tables[static_cast<std::size_t>(link.master)]));
+                statement(table,
+                          "ADD " + ForeignKeyClause(link, table, plan_.tables[static_cast<std::size_t>(link.master)]));
             else
                 out_ += "-- " + QuoteIdentifier(table.name) + ": " + OneLine(LinkText(link)) +
                         " left out: " + OneLine(WhyNotWritten(plan_, link)) + "\n";

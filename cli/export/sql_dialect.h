@@ -15,13 +15,13 @@ enum class Dialect { Sqlite, Postgres };
 // The column's type ("TEXT", "varchar(20)", "numeric(32,2)" ...).
 std::string TypeName(Dialect dialect, const SqlColumn& column);
 // The value as a SQL literal for this column; nullopt when it has none (NaN, bytes).
-std::optional<std::string> Literal(Dialect dialect, const SqlColumn& column,
-                                   const paradox::api::Value& value, const TextDecoder& decoder);
+std::optional<std::string> Literal(Dialect dialect, const SqlColumn& column, const paradox::api::Value& value,
+                                   const TextDecoder& decoder);
 // The column's DEFAULT expression, or empty when it has none.
 std::string DefaultExpression(Dialect dialect, const SqlColumn& column, const TextDecoder& decoder);
 // The condition a rule checks ("\"Qty\" >= 1"); nullopt when the bound has no literal.
-std::optional<std::string> RuleCondition(Dialect dialect, const SqlTable& table,
-                                         const SqlRule& rule, const TextDecoder& decoder);
+std::optional<std::string> RuleCondition(Dialect dialect, const SqlTable& table, const SqlRule& rule,
+                                         const TextDecoder& decoder);
 // The checks a SQLite column carries by its type: alpha length and logical 0/1 (empty: none).
 std::string SqliteTypeCheck(const SqlColumn& column);
 // "FOREIGN KEY (...) REFERENCES master (...) ON UPDATE ... ON DELETE ...".

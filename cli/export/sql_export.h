@@ -9,7 +9,6 @@
 namespace vortab::cli {
 
 // args: what is left of the command line after --format, --code-page and the passwords.
-int RunSqlExport(const std::string& format, Arguments args,
-                 const paradox::api::OpenOptions& options);
+int RunSqlExport(const std::string& format, Arguments args, const paradox::api::OpenOptions& options);
 
 }  // namespace vortab::cli

@@ -75,8 +75,7 @@ void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgr
     const SqlTable& table = plan.tables[t];
     progress.table(t, table);
     try {
-        const paradox::api::Table source =
-            paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
         paradox::api::RecordReader reader = source.records();
         target.beginTable(t);
         while (reader.next()) {
@@ -94,8 +93,7 @@ void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgr
 
 }  // namespace
 
-int RunSqlExport(const std::string& format, Arguments args,
-                 const paradox::api::OpenOptions& options) {
+int RunSqlExport(const std::string& format, Arguments args, const paradox::api::OpenOptions& options) {
     std::string output;
     if (!TakeOption(args, "-o", output)) TakeOption(args, "--output", output);
     const bool force = TakeFlag(args, "--force");
@@ -106,8 +104,7 @@ int RunSqlExport(const std::string& format, Arguments args,
         }
     }
     if (args.empty() || output.empty()) {
-        std::cerr << "vortab export: --format " << format << " needs DATABASE and -o FILE\n"
-                  << kUsage;
+        std::cerr << "vortab export: --format " << format << " needs DATABASE and -o FILE\n" << kUsage;
         return 2;
     }
     std::error_code ec;
@@ -127,12 +124,10 @@ int RunSqlExport(const std::string& format, Arguments args,
     ExportPlan plan = PlanExport(dialect, dir, names, options);
     StopOnInterrupt();
     try {
-        const std::unique_ptr<SqlTarget> target = dialect == Dialect::Sqlite
-                                                      ? OpenSqliteTarget(plan, output)
-                                                      : OpenPostgresTarget(plan, output);
+        const std::unique_ptr<SqlTarget> target =
+            dialect == Dialect::Sqlite ? OpenSqliteTarget(plan, output) : OpenPostgresTarget(plan, output);
         ExportProgress progress(plan);
-        for (std::size_t t = 0; t < plan.tables.size(); ++t)
-            ExportTable(plan, t, *target, progress);
+        for (std::size_t t = 0; t < plan.tables.size(); ++t) ExportTable(plan, t, *target, progress);
         target->finish();
     } catch (const std::runtime_error& e) {
         std::cerr << "vortab export: " << NameToUtf8(output) << ": " << e.what() << "\n";

@@ -27,8 +27,7 @@ class Namespace {
 
     // A unique name as close to wanted as the limit allows; a change is listed as "where: old ->
     // new".
-    std::string claim(const std::string& wanted, const std::string& where,
-                      std::vector<std::string>& changes) {
+    std::string claim(const std::string& wanted, const std::string& where, std::vector<std::string>& changes) {
         std::string name = maxBytes_ ? CutAt(wanted, maxBytes_) : wanted;
         for (int n = 2; used_.count(AsciiFolded(name)); ++n) {
             const std::string suffix = "_" + std::to_string(n);

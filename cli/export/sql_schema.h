@@ -86,14 +86,11 @@ struct SqlTable {
 
     // Where the autoincrement goes on: past what the header and the records hold.
     std::int64_t nextAutoInc() const {
-        return (autoIncSeen > static_cast<std::int64_t>(autoIncHighest) ? autoIncSeen
-                                                                        : autoIncHighest) +
-               1;
+        return (autoIncSeen > static_cast<std::int64_t>(autoIncHighest) ? autoIncSeen : autoIncHighest) + 1;
     }
     // The key is one autoincrement field: SQLite's INTEGER PRIMARY KEY with its sequence.
     bool autoIncKey() const {
-        return primaryKey.size() == 1 &&
-               columns[static_cast<std::size_t>(primaryKey[0])].kind == ColumnKind::AutoInc;
+        return primaryKey.size() == 1 && columns[static_cast<std::size_t>(primaryKey[0])].kind == ColumnKind::AutoInc;
     }
 };
 

@@ -24,8 +24,7 @@ struct SchemaLine {
     std::string definition, comment;
 };
 
-std::string JoinLines(const std::vector<SchemaLine>& lines,
-                      const std::vector<std::string>& trailing) {
+std::string JoinLines(const std::vector<SchemaLine>& lines, const std::vector<std::string>& trailing) {
     std::string out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         out += "  " + lines[i].definition + (i + 1 < lines.size() ? "," : "");
@@ -41,8 +40,7 @@ class SqliteTarget final : public SqlTarget {
     SqliteTarget(const ExportPlan& plan, const std::string& path)
         : plan_(plan), path_(path), temporary_(TemporaryPathFor(path)) {
         std::remove(temporary_.c_str());
-        if (sqlite3_open_v2(temporary_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                            nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(temporary_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             fail("cannot create " + temporary_);
         // A new file written in one go: the journal only has to undo a table (kept in memory),
         // and the file is synced once, before it is put in place.
@@ -82,8 +80,8 @@ class SqliteTarget final : public SqlTarget {
         if (AutoIncKeyWritten(plan_, *table_) && table_->nextAutoInc() > 1) {
             // The sequence goes on where the Paradox header's counter does.
             exec("DELETE FROM sqlite_sequence WHERE name = " + QuoteText(table_->name) +
-                 "; INSERT INTO sqlite_sequence (name, seq) VALUES (" + QuoteText(table_->name) +
-                 ", " + std::to_string(table_->nextAutoInc() - 1) + ")");
+                 "; INSERT INTO sqlite_sequence (name, seq) VALUES (" + QuoteText(table_->name) + ", " +
+                 std::to_string(table_->nextAutoInc() - 1) + ")");
         }
         exec("RELEASE export_table");
     }
@@ -117,31 +115,25 @@ class SqliteTarget final : public SqlTarget {
     }
 
     void bindText(int index, const std::string& text) {
-        sqlite3_bind_text(insert_, index + 1, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert_, index + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
 
     void bind(int index, const Value& v) {
         switch (v.kind()) {
-            case ValueKind::Null:
+        case ValueKind::Null: sqlite3_bind_null(insert_, index + 1); return;
+        case ValueKind::Integer:
+        case ValueKind::Bool: sqlite3_bind_int64(insert_, index + 1, v.asInt()); return;
+        case ValueKind::Float:
+            if (std::isfinite(v.asDouble()))
+                sqlite3_bind_double(insert_, index + 1, v.asDouble());
+            else
                 sqlite3_bind_null(insert_, index + 1);
-                return;
-            case ValueKind::Integer:
-            case ValueKind::Bool:
-                sqlite3_bind_int64(insert_, index + 1, v.asInt());
-                return;
-            case ValueKind::Float:
-                if (std::isfinite(v.asDouble()))
-                    sqlite3_bind_double(insert_, index + 1, v.asDouble());
-                else
-                    sqlite3_bind_null(insert_, index + 1);
-                return;
-            case ValueKind::Bytes:
-                sqlite3_bind_blob(insert_, index + 1, v.asString().data(),
-                                  static_cast<int>(v.asString().size()), SQLITE_TRANSIENT);
-                return;
-            default:
-                break;
+            return;
+        case ValueKind::Bytes:
+            sqlite3_bind_blob(insert_, index + 1, v.asString().data(), static_cast<int>(v.asString().size()),
+                              SQLITE_TRANSIENT);
+            return;
+        default: break;
         }
         text_.clear();
         if (AppendPlainText(text_, v, decoder_))
@@ -158,12 +150,11 @@ class SqliteTarget final : public SqlTarget {
         std::vector<std::string> notes = column.notes;
         for (const SqlRule& rule : table.rules) {
             if (rule.column != static_cast<int>(c)) continue;
-            const std::optional<std::string> condition =
-                RuleCondition(Dialect::Sqlite, table, rule, decoder_);
+            const std::optional<std::string> condition = RuleCondition(Dialect::Sqlite, table, rule, decoder_);
             if (!condition) continue;
             if (!RuleWritten(rule))
-                notes.push_back(RuleText(table, rule) + " left out (" + WhyNotWritten(rule) +
-                                "): CHECK (" + *condition + ")");
+                notes.push_back(RuleText(table, rule) + " left out (" + WhyNotWritten(rule) + "): CHECK (" +
+                                *condition + ")");
             else if (rule.kind == RuleKind::Required)
                 def += " NOT NULL";
             else
@@ -189,39 +180,32 @@ class SqliteTarget final : public SqlTarget {
         if (KeyWritten(plan_, table) && !AutoIncKeyWritten(plan_, table)) {
             std::string key;
             for (const int c : table.primaryKey)
-                key += (key.empty() ? "" : ", ") +
-                       QuoteIdentifier(table.columns[static_cast<std::size_t>(c)].name);
+                key += (key.empty() ? "" : ", ") + QuoteIdentifier(table.columns[static_cast<std::size_t>(c)].name);
             lines.push_back({"PRIMARY KEY (" + key + ")", {}});
         }
         std::vector<std::string> trailing = table.notes;
         for (const SqlLink& link : table.links) {
             if (LinkWritten(plan_, link))
-                lines.push_back(
-                    {ForeignKeyClause(link, table,
-                                      plan_.tables[static_cast<std::size_t>(link.master)]),
-                     LinkText(link)});
+                lines.push_back({ForeignKeyClause(link, table, plan_.tables[static_cast<std::size_t>(link.master)]),
+                                 LinkText(link)});
             else
                 trailing.push_back(LinkText(link) + " left out: " + WhyNotWritten(plan_, link));
         }
-        return "CREATE TABLE " + QuoteIdentifier(table.name) + " (\n" + JoinLines(lines, trailing) +
-               ")";
+        return "CREATE TABLE " + QuoteIdentifier(table.name) + " (\n" + JoinLines(lines, trailing) + ")";
     }
 
     std::string IndexSql(const SqlIndex& index, bool unique) {
-        std::string sql = std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
-                          QuoteIdentifier(index.name) + " ON " + QuoteIdentifier(table_->name) +
-                          " (\n";
+        std::string sql = std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + QuoteIdentifier(index.name) +
+                          " ON " + QuoteIdentifier(table_->name) + " (\n";
         for (std::size_t i = 0; i < index.columns.size(); ++i) {
             const SqlColumn& column = table_->columns[static_cast<std::size_t>(index.columns[i])];
             sql += "  " + QuoteIdentifier(column.name);
-            if (index.caseInsensitive &&
-                (column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo))
+            if (index.caseInsensitive && (column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo))
                 sql += " COLLATE NOCASE";
             if (index.descending[i]) sql += " DESC";
             sql += i + 1 < index.columns.size() ? ",\n" : "\n";
         }
-        if (index.caseInsensitive)
-            sql += "  -- case-insensitive in Paradox; NOCASE folds ASCII letters only\n";
+        if (index.caseInsensitive) sql += "  -- case-insensitive in Paradox; NOCASE folds ASCII letters only\n";
         return sql + ")";
     }
 

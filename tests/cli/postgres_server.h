@@ -21,8 +21,7 @@ class PostgresServer {
         std::vector<fs::path> bins;
         if (fs::exists("/usr/lib/postgresql"))
             for (const auto& version : fs::directory_iterator("/usr/lib/postgresql"))
-                if (fs::exists(version.path() / "bin/initdb"))
-                    bins.push_back(version.path() / "bin");
+                if (fs::exists(version.path() / "bin/initdb")) bins.push_back(version.path() / "bin");
         if (bins.empty()) {
             reason_ = "PostgreSQL server binaries not installed (Debian package postgresql)";
             return;
@@ -41,19 +40,16 @@ class PostgresServer {
                 reason_ = "cannot hand the data directory to nobody";
                 return;
             }
-            asUser_ = {fs::exists("/usr/sbin/runuser") ? "/usr/sbin/runuser" : "/sbin/runuser",
-                       "-u", "nobody", "--"};
+            asUser_ = {fs::exists("/usr/sbin/runuser") ? "/usr/sbin/runuser" : "/sbin/runuser", "-u", "nobody", "--"};
         }
-        const RunResult init =
-            asServerUser({bin_ + "/initdb", "-D", dir_ + "/data", "-A", "trust", "-U", "postgres",
-                          "--no-sync", "-E", "UTF8", "--locale=C"});
+        const RunResult init = asServerUser({bin_ + "/initdb", "-D", dir_ + "/data", "-A", "trust", "-U", "postgres",
+                                             "--no-sync", "-E", "UTF8", "--locale=C"});
         if (init.exitCode != 0) {
             reason_ = "initdb failed: " + init.err;
             return;
         }
-        const RunResult start =
-            asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-l", dir_ + "/log", "-w", "-t",
-                          "30", "-o", "-k " + dir_ + " -c listen_addresses= -F", "start"});
+        const RunResult start = asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-l", dir_ + "/log", "-w", "-t",
+                                              "30", "-o", "-k " + dir_ + " -c listen_addresses= -F", "start"});
         if (start.exitCode != 0) {
             reason_ = "the server did not start: " + start.err + Slurp(dir_ + "/log");
             return;
@@ -62,8 +58,7 @@ class PostgresServer {
     }
 
     ~PostgresServer() {
-        if (running_)
-            asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-m", "immediate", "-w", "stop"});
+        if (running_) asServerUser({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-m", "immediate", "-w", "stop"});
         std::error_code ec;
         if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
     }
@@ -80,9 +75,7 @@ class PostgresServer {
         all.insert(all.end(), args.begin(), args.end());
         return RunProgram(bin_ + "/psql", all);
     }
-    RunResult query(const std::string& database, const std::string& sql) const {
-        return psql(database, {"-c", sql});
-    }
+    RunResult query(const std::string& database, const std::string& sql) const { return psql(database, {"-c", sql}); }
 
   private:
     RunResult asServerUser(std::vector<std::string> command) const {

@@ -43,8 +43,8 @@ class SqliteFile {
                 if (cell.type == SQLITE_INTEGER) cell.integer = sqlite3_column_int64(stmt, i);
                 if (cell.type == SQLITE_FLOAT) cell.real = sqlite3_column_double(stmt, i);
                 if (cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB) {
-                    const void* data = cell.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, i)
-                                                                : sqlite3_column_text(stmt, i);
+                    const void* data =
+                        cell.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, i) : sqlite3_column_text(stmt, i);
                     cell.bytes.assign(static_cast<const char*>(data),
                                       static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
                 }
@@ -61,9 +61,7 @@ class SqliteFile {
         std::string out;
         for (const auto& row : rows(sql)) {
             if (!out.empty()) out += "\n";
-            if (!row.empty())
-                out +=
-                    row[0].type == SQLITE_INTEGER ? std::to_string(row[0].integer) : row[0].bytes;
+            if (!row.empty()) out += row[0].type == SQLITE_INTEGER ? std::to_string(row[0].integer) : row[0].bytes;
         }
         return out;
     }

@@ -52,16 +52,11 @@ std::string AsPostgresWrites(std::string text) {
 // Whether PostgreSQL's row_to_json form of a column holds the value our JSON export gives.
 bool SameValue(const Json& ours, const Json& theirs, bool formattedMemo) {
     switch (ours.kind) {
-        case Json::Kind::Null:
-            return theirs.isNull();
-        case Json::Kind::Bool:
-            return theirs.kind == Json::Kind::Bool && theirs.boolean == ours.boolean;
-        case Json::Kind::Number:
-            return theirs.kind == Json::Kind::Number && theirs.number == ours.number;
-        case Json::Kind::String:
-            break;
-        default:
-            return false;
+    case Json::Kind::Null: return theirs.isNull();
+    case Json::Kind::Bool: return theirs.kind == Json::Kind::Bool && theirs.boolean == ours.boolean;
+    case Json::Kind::Number: return theirs.kind == Json::Kind::Number && theirs.number == ours.number;
+    case Json::Kind::String: break;
+    default: return false;
     }
     if (theirs.kind == Json::Kind::Number) return theirs.numberText == ours.text;  // BCD as numeric
     if (theirs.kind != Json::Kind::String) return false;
@@ -75,8 +70,7 @@ bool SameValue(const Json& ours, const Json& theirs, bool formattedMemo) {
 
 // Every table of the folder that our JSON export reads: the same number of rows, and a sample
 // of them (about 20 per table, first and last included) with the same values.
-void ExpectTablesMatchJson(const PostgresServer& server, const std::string& database,
-                           const std::string& dir) {
+void ExpectTablesMatchJson(const PostgresServer& server, const std::string& database, const std::string& dir) {
     std::vector<std::string> args{"info", dir, "--json"};
     args.insert(args.end(), kPasswords.begin(), kPasswords.end());
     const std::optional<Json> info = Parse(RunVortab(args).out);
@@ -87,8 +81,7 @@ void ExpectTablesMatchJson(const PostgresServer& server, const std::string& data
         const std::optional<Json> ours = Parse(RunVortab(jsonArgs).out);
         if (!ours) continue;  // unreadable: reported by the export (checked for SQLite)
         const std::string name = entry["name"].text;
-        const RunResult rows =
-            server.query(database, "SELECT row_to_json(t) FROM \"" + name + "\" t");
+        const RunResult rows = server.query(database, "SELECT row_to_json(t) FROM \"" + name + "\" t");
         ASSERT_EQ(rows.exitCode, 0) << name << ": " << rows.err;
         std::vector<std::string> lines;
         std::istringstream in(rows.out);
@@ -97,16 +90,14 @@ void ExpectTablesMatchJson(const PostgresServer& server, const std::string& data
         ASSERT_EQ(lines.size(), records.size()) << dir << " " << name;
         const std::size_t step = std::max<std::size_t>(1, lines.size() / 20);
         for (std::size_t r = 0; r < lines.size();
-             r +=
-             (r + step < lines.size() || r + 1 == lines.size()) ? step : lines.size() - 1 - r) {
+             r += (r + step < lines.size() || r + 1 == lines.size()) ? step : lines.size() - 1 - r) {
             const std::optional<Json> theirs = Parse(lines[r]);
             ASSERT_TRUE(theirs) << lines[r];
             ASSERT_EQ(theirs->size(), records[r].size()) << name;
             for (std::size_t c = 0; c < records[r].size(); ++c) {
                 const bool formattedMemo = (*ours)["fields"][c]["subtype"].text == "FLDSTFMTMEMO";
                 EXPECT_TRUE(SameValue(records[r][c], theirs->members[c].second, formattedMemo))
-                    << dir << " " << name << " row " << r << " column " << c << ": "
-                    << lines[r].substr(0, 300);
+                    << dir << " " << name << " row " << r << " column " << c << ": " << lines[r].substr(0, 300);
             }
         }
     }
@@ -147,8 +138,7 @@ TEST_F(PostgresExport, EveryFixtureFolderLoadsWithOurJsonValues) {
         ExpectTablesMatchJson(server_, database, folder.path().string());
         if (folder.path().filename() == "fields") {
             // The autoincrement goes on after the header's highest value (3).
-            const RunResult r = server_.query(
-                database, "INSERT INTO \"long\" (\"LONG\") VALUES (9) RETURNING \"Id\"");
+            const RunResult r = server_.query(database, "INSERT INTO \"long\" (\"LONG\") VALUES (9) RETURNING \"Id\"");
             EXPECT_EQ(r.out, "4\n") << r.err;
         }
     }
@@ -159,16 +149,14 @@ TEST_F(PostgresExport, BrokenConstraintsLeftOutTheOthersHold) {
     ScratchDir dir;
     for (const char* stem : {"A", "B", "C"}) CopyFamily("paradoxdriver/joins", stem, dir.str());
     ASSERT_EQ(
-        RunVortab({"exec", dir.str(),
-                   "VCHK_ADD(\"C\", \"B\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 5, 100, 0, \"\", FALSE)"})
+        RunVortab({"exec", dir.str(), "VCHK_ADD(\"C\", \"B\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 5, 100, 0, \"\", FALSE)"})
             .exitCode,
         0);
     InsertRows(dir.str(), "C",
                {{Value::integer(10), Value::null(), Value::integer(6)},
                 {Value::integer(11), Value::integer(99), Value::integer(5)}});
     const std::string database = Load(dir.str());
-    EXPECT_NE(exported_.err.find("C: minimum of B is broken by 1 record"), std::string::npos)
-        << exported_.err;
+    EXPECT_NE(exported_.err.find("C: minimum of B is broken by 1 record"), std::string::npos) << exported_.err;
     EXPECT_EQ(server_.query(database, "SELECT count(*) FROM \"C\"").out, "5\n");
     const struct {
         const char* sql;
@@ -180,8 +168,7 @@ TEST_F(PostgresExport, BrokenConstraintsLeftOutTheOthersHold) {
         {"INSERT INTO \"C\" VALUES (23, 1, 12345)", false},  // so does the link to B
         {"INSERT INTO \"C\" VALUES (1, 1, 6)", false},       // and the key
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(server_.query(database, c.sql).exitCode == 0, c.accepted) << c.sql;
+    for (const auto& c : cases) EXPECT_EQ(server_.query(database, c.sql).exitCode == 0, c.accepted) << c.sql;
 }
 
 }  // namespace

@@ -27,8 +27,7 @@ Json ParseOrFail(const std::string& text) {
     return json ? *json : Json{};
 }
 
-RunResult ExportSqlite(const std::string& dir, const std::string& file,
-                       std::vector<std::string> extra = {}) {
+RunResult ExportSqlite(const std::string& dir, const std::string& file, std::vector<std::string> extra = {}) {
     std::vector<std::string> args{"export", dir, "--format", "sqlite", "-o", file};
     args.insert(args.end(), kPasswords.begin(), kPasswords.end());
     args.insert(args.end(), extra.begin(), extra.end());
@@ -38,36 +37,28 @@ RunResult ExportSqlite(const std::string& dir, const std::string& file,
 // Whether a SQLite cell holds the value our JSON export gives for it.
 bool SameValue(const SqlCell& cell, const Json& json) {
     switch (json.kind) {
-        case Json::Kind::Null:
-            return cell.type == SQLITE_NULL;
-        case Json::Kind::Bool:
-            return cell.type == SQLITE_INTEGER && cell.integer == (json.boolean ? 1 : 0);
-        case Json::Kind::Number:
-            return (cell.type == SQLITE_INTEGER && double(cell.integer) == json.number) ||
-                   (cell.type == SQLITE_FLOAT && cell.real == json.number);
-        case Json::Kind::String: {
-            if (cell.type == SQLITE_TEXT) return cell.bytes == json.text;
-            std::string base64;
-            vortab::cli::AppendBase64(base64, cell.bytes);
-            return cell.type == SQLITE_BLOB && base64 == json.text;
-        }
-        default:
-            return false;
+    case Json::Kind::Null: return cell.type == SQLITE_NULL;
+    case Json::Kind::Bool: return cell.type == SQLITE_INTEGER && cell.integer == (json.boolean ? 1 : 0);
+    case Json::Kind::Number:
+        return (cell.type == SQLITE_INTEGER && double(cell.integer) == json.number) ||
+               (cell.type == SQLITE_FLOAT && cell.real == json.number);
+    case Json::Kind::String: {
+        if (cell.type == SQLITE_TEXT) return cell.bytes == json.text;
+        std::string base64;
+        vortab::cli::AppendBase64(base64, cell.bytes);
+        return cell.type == SQLITE_BLOB && base64 == json.text;
+    }
+    default: return false;
     }
 }
 
 std::string Describe(const SqlCell& cell) {
     switch (cell.type) {
-        case SQLITE_INTEGER:
-            return "INTEGER " + std::to_string(cell.integer);
-        case SQLITE_FLOAT:
-            return "REAL " + std::to_string(cell.real);
-        case SQLITE_TEXT:
-            return "TEXT " + cell.bytes.substr(0, 80);
-        case SQLITE_BLOB:
-            return "BLOB of " + std::to_string(cell.bytes.size()) + " bytes";
-        default:
-            return "NULL";
+    case SQLITE_INTEGER: return "INTEGER " + std::to_string(cell.integer);
+    case SQLITE_FLOAT: return "REAL " + std::to_string(cell.real);
+    case SQLITE_TEXT: return "TEXT " + cell.bytes.substr(0, 80);
+    case SQLITE_BLOB: return "BLOB of " + std::to_string(cell.bytes.size()) + " bytes";
+    default: return "NULL";
     }
 }
 
@@ -89,10 +80,8 @@ void ExpectFolderMatchesJson(const std::string& dir, SqliteFile& db, const RunRe
         jsonArgs.insert(jsonArgs.end(), kPasswords.begin(), kPasswords.end());
         const RunResult json = RunVortab(jsonArgs);
         if (json.exitCode != 0) {
-            EXPECT_NE(exported.err.find(entry["file"].text), std::string::npos)
-                << name << ": " << exported.err;
-            EXPECT_EQ(db.rows("SELECT 1 FROM sqlite_master WHERE name = '" + name + "'").size(), 0u)
-                << name;
+            EXPECT_NE(exported.err.find(entry["file"].text), std::string::npos) << name << ": " << exported.err;
+            EXPECT_EQ(db.rows("SELECT 1 FROM sqlite_master WHERE name = '" + name + "'").size(), 0u) << name;
             continue;
         }
         const Json records = ParseOrFail(json.out)["records"];
@@ -102,8 +91,7 @@ void ExpectFolderMatchesJson(const std::string& dir, SqliteFile& db, const RunRe
             ASSERT_EQ(rows[r].size(), records[r].size()) << name;
             for (std::size_t c = 0; c < rows[r].size(); ++c)
                 EXPECT_TRUE(SameValue(rows[r][c], records[r][c]))
-                    << dir << " " << name << " record " << r << " field " << c << ": "
-                    << Describe(rows[r][c]) << " vs "
+                    << dir << " " << name << " record " << r << " field " << c << ": " << Describe(rows[r][c]) << " vs "
                     << (records[r][c].kind == Json::Kind::String ? records[r][c].text.substr(0, 80)
                                                                  : records[r][c].numberText);
         }
@@ -119,8 +107,7 @@ TEST(SqliteExport, EveryFixtureFolderReadsBackAsOurJson) {
         const std::string file = out.str() + "/" + folder.path().filename().string() + ".sqlite";
         const RunResult r = ExportSqlite(dir, file);
         // paradoxreader/ holds a table whose .MB is missing: reported, the rest exported.
-        EXPECT_EQ(r.exitCode, r.err.find("8714") != std::string::npos ? 1 : 0) << dir << "\n"
-                                                                               << r.err;
+        EXPECT_EQ(r.exitCode, r.err.find("8714") != std::string::npos ? 1 : 0) << dir << "\n" << r.err;
         SqliteFile db(file);
         ASSERT_EQ(db.error(), "") << file;
         ExpectClean(db);
@@ -142,22 +129,15 @@ TEST(SqliteExport, SchemaKeepsKeysChecksLinksAndCounters) {
          {"\"A\" INTEGER NOT NULL", "PRIMARY KEY (\"C\")",
           "FOREIGN KEY (\"A\") REFERENCES \"A\" (\"A\") ON UPDATE CASCADE ON DELETE RESTRICT"}},
         {"paradoxdriver/joins", "C_A", {"CREATE INDEX \"C_A\" ON \"C\""}},
-        {"paradoxdriver/joins",
-         "fk4",
-         {"FOREIGN KEY (\"FK1\", \"FK\") REFERENCES \"two\" (\"ID1\", \"ID2\")"}},
-        {"paradoxdriver/joins",
-         "multiple",
-         {"\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT", "-- picture"}},
+        {"paradoxdriver/joins", "fk4", {"FOREIGN KEY (\"FK1\", \"FK\") REFERENCES \"two\" (\"ID1\", \"ID2\")"}},
+        {"paradoxdriver/joins", "multiple", {"\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT", "-- picture"}},
         {"paradoxdriver/joins", "joinb", {"-- lookup in"}},
-        {"paradoxdriver/fields",
-         "logical",
-         {"\"BOOL\" INTEGER NOT NULL DEFAULT 1 CHECK (\"BOOL\" IN (0, 1))"}},
+        {"paradoxdriver/fields", "logical", {"\"BOOL\" INTEGER NOT NULL DEFAULT 1 CHECK (\"BOOL\" IN (0, 1))"}},
         {"paradoxdriver/fields", "bcd", {"\"A\" TEXT"}},
         {"pxlib",
          "TypSammlung",
-         {"\"Alpha\" TEXT CHECK (length(\"Alpha\") <= 30), -- picture \"###-####\"",
-          "\"Datum/Zeit\" TEXT", "\"Binär\" BLOB", "PRIMARY KEY (\"Alpha\", \"Numerisch\")",
-          "autoincrement, next value 6"}},
+         {"\"Alpha\" TEXT CHECK (length(\"Alpha\") <= 30), -- picture \"###-####\"", "\"Datum/Zeit\" TEXT",
+          "\"Binär\" BLOB", "PRIMARY KEY (\"Alpha\", \"Numerisch\")", "autoincrement, next value 6"}},
     };
     for (const auto& c : cases) {
         std::string file = out.str() + "/" + c.folder + ".sqlite";
@@ -166,11 +146,9 @@ TEST(SqliteExport, SchemaKeepsKeysChecksLinksAndCounters) {
             ASSERT_EQ(ExportSqlite((FixturesDir() / c.folder).string(), file).exitCode, 0);
         }
         SqliteFile db(file);
-        const std::string sql =
-            db.text("SELECT sql FROM sqlite_master WHERE name = '" + std::string(c.table) + "'");
+        const std::string sql = db.text("SELECT sql FROM sqlite_master WHERE name = '" + std::string(c.table) + "'");
         for (const std::string& piece : c.pieces)
-            EXPECT_NE(sql.find(piece), std::string::npos) << c.table << ": " << piece << "\n"
-                                                          << sql;
+            EXPECT_NE(sql.find(piece), std::string::npos) << c.table << ": " << piece << "\n" << sql;
     }
     // The sequence goes on after the header's highest value (3 in long.db).
     SqliteFile fields(out.str() + "/paradoxdriver_fields.sqlite");
@@ -184,8 +162,7 @@ TEST(SqliteExport, ConstraintsThatRecordsBreakBecomeComments) {
     ScratchDir dir, out;
     for (const char* stem : {"A", "B", "C"}) CopyFamily("paradoxdriver/joins", stem, dir.str());
     ASSERT_EQ(
-        RunVortab({"exec", dir.str(),
-                   "VCHK_ADD(\"C\", \"B\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 5, 100, 0, \"\", FALSE)"})
+        RunVortab({"exec", dir.str(), "VCHK_ADD(\"C\", \"B\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 5, 100, 0, \"\", FALSE)"})
             .exitCode,
         0);
     InsertRows(dir.str(), "C",
@@ -194,27 +171,24 @@ TEST(SqliteExport, ConstraintsThatRecordsBreakBecomeComments) {
     const std::string file = out.str() + "/c.sqlite";
     const RunResult r = ExportSqlite(dir.str(), file);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    for (const char* message :
-         {"C: A required is broken by 1 record; written as a comment",
-          "C: minimum of B is broken by 1 record; written as a comment",
-          "C: link \"Reference A\" to A is broken by 1 record; written as a comment"})
+    for (const char* message : {"C: A required is broken by 1 record; written as a comment",
+                                "C: minimum of B is broken by 1 record; written as a comment",
+                                "C: link \"Reference A\" to A is broken by 1 record; written as a comment"})
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     SqliteFile db(file);
     ExpectClean(db);
     EXPECT_EQ(db.text("SELECT count(*) FROM \"C\""), "5");
     const std::string sql = db.text("SELECT sql FROM sqlite_master WHERE name = 'C'");
-    for (const char* piece :
-         {"\"A\" INTEGER, -- A required left out (1 record breaks it)", "CHECK (\"B\" <= 100)",
-          "-- minimum of B left out", "FOREIGN KEY (\"B\") REFERENCES \"B\"",
-          "-- link \"Reference A\" to A left out: 1 record holds values the master does not"})
+    for (const char* piece : {"\"A\" INTEGER, -- A required left out (1 record breaks it)", "CHECK (\"B\" <= 100)",
+                              "-- minimum of B left out", "FOREIGN KEY (\"B\") REFERENCES \"B\"",
+                              "-- link \"Reference A\" to A left out: 1 record holds values the master does not"})
         EXPECT_NE(sql.find(piece), std::string::npos) << piece << "\n" << sql;
 
     // Only C chosen: its links have no master to point to.
     const std::string alone = out.str() + "/alone.sqlite";
     ASSERT_EQ(ExportSqlite(dir.str(), alone, {"c"}).exitCode, 0);
     SqliteFile single(alone);
-    EXPECT_EQ(single.text("SELECT group_concat(name) FROM sqlite_master WHERE type = 'table'"),
-              "C");
+    EXPECT_EQ(single.text("SELECT group_concat(name) FROM sqlite_master WHERE type = 'table'"), "C");
     EXPECT_NE(single.text("SELECT sql FROM sqlite_master WHERE name = 'C'")
                   .find("-- link \"Reference B\" to B left out: the master table is not among the "
                         "exported tables"),
@@ -248,13 +222,9 @@ TEST(SqliteExport, CommandLineRules) {
     } cases[] = {
         {{"export", dir.str(), "--format", "sqlite"}, 2, "needs DATABASE and -o FILE"},
         {{"export", "--format", "postgres", "-o", file}, 2, "needs DATABASE and -o FILE"},
-        {{"export", dir.str(), "--format", "sqlite", "-o", file, "--bogus"},
-         2,
-         "unknown option --bogus"},
+        {{"export", dir.str(), "--format", "sqlite", "-o", file, "--bogus"}, 2, "unknown option --bogus"},
         {{"export", dir.str(), "--format", "sqlite", "-o", file, "nothere"}, 1, "nothere: 10024 "},
-        {{"export", dir.str() + "/missing", "--format", "sqlite", "-o", file},
-         1,
-         "vortab export: "},
+        {{"export", dir.str() + "/missing", "--format", "sqlite", "-o", file}, 1, "vortab export: "},
     };
     for (const auto& c : cases) {
         const RunResult r = RunVortab(c.args);
@@ -269,8 +239,7 @@ TEST(SqliteExport, CommandLineRules) {
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("exists; --force replaces it"), std::string::npos) << refused.err;
     EXPECT_EQ(SqliteFile(file).text("SELECT count(*) FROM t"), "1");
-    ASSERT_EQ(
-        RunVortab({"export", dir.str(), "--format", "sqlite", "-o", file, "--force"}).exitCode, 0);
+    ASSERT_EQ(RunVortab({"export", dir.str(), "--format", "sqlite", "-o", file, "--force"}).exitCode, 0);
     EXPECT_EQ(SqliteFile(file).text("SELECT count(*) FROM t"), "2");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.str()), {}), 1);
 }
@@ -280,24 +249,19 @@ TEST(SqliteExport, MemoryStaysFlatOnALargerTable) {
     GTEST_SKIP() << "peak memory is not meaningful under the address sanitizer";
 #endif
     ScratchDir dir, out;
-    CreateTable(dir.str(), "big",
-                {{"Id", FLDINT32}, {"Text", FLDZSTRING, 0, 60}, {"Memo", FLDBLOB, FLDSTMEMO, 1}},
-                1);
+    CreateTable(dir.str(), "big", {{"Id", FLDINT32}, {"Text", FLDZSTRING, 0, 60}, {"Memo", FLDBLOB, FLDSTMEMO, 1}}, 1);
     InsertRowsInChild(dir.str(), "big", 0, 1000);
-    const RunResult small =
-        RunVortab({"export", dir.str(), "--format", "sqlite", "-o", out.str() + "/small.sqlite"});
+    const RunResult small = RunVortab({"export", dir.str(), "--format", "sqlite", "-o", out.str() + "/small.sqlite"});
     ASSERT_EQ(small.exitCode, 0) << small.err;
     InsertRowsInChild(dir.str(), "big", 1000, 29000);
-    const RunResult large =
-        RunVortab({"export", dir.str(), "--format", "postgres", "-o", out.str() + "/large.sql"});
+    const RunResult large = RunVortab({"export", dir.str(), "--format", "postgres", "-o", out.str() + "/large.sql"});
     ASSERT_EQ(large.exitCode, 0) << large.err;
     const RunResult largeSqlite =
         RunVortab({"export", dir.str(), "--format", "sqlite", "-o", out.str() + "/large.sqlite"});
     ASSERT_EQ(largeSqlite.exitCode, 0) << largeSqlite.err;
     // 30 times the records (about 8 MB), about the same peak: records are streamed. SQLite's page
     // cache (2 MB by default) is the part that may grow.
-    EXPECT_LT(large.maxRssKb, small.maxRssKb + 2048)
-        << small.maxRssKb << " KB vs " << large.maxRssKb << " KB";
+    EXPECT_LT(large.maxRssKb, small.maxRssKb + 2048) << small.maxRssKb << " KB vs " << large.maxRssKb << " KB";
     EXPECT_LT(largeSqlite.maxRssKb, small.maxRssKb + 4096)
         << small.maxRssKb << " KB vs " << largeSqlite.maxRssKb << " KB";
     SqliteFile db(out.str() + "/large.sqlite");

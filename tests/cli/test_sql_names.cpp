@@ -37,8 +37,8 @@ TEST(SqlNames, UniqueAndWithinTheLimit) {
     std::string longCyrillic;
     for (int i = 0; i < 40; ++i) longCyrillic += cyrillic;  // 80 bytes
     std::vector<SqlTable> tables{Table("Orders", {"Id", "id"}, {"ByName"}),
-                                 Table(longCyrillic, {"A"}, {"Orders_ByName"}),
-                                 Table(longCyrillic + "x", {"A"}), Table("orders_byname", {"B"})};
+                                 Table(longCyrillic, {"A"}, {"Orders_ByName"}), Table(longCyrillic + "x", {"A"}),
+                                 Table("orders_byname", {"B"})};
     const std::vector<std::string> changes = AssignSqlNames(tables, 63);
     EXPECT_EQ(tables[0].columns[1].name, "id_2");  // SQL compares names without regard to case
     EXPECT_EQ(tables[3].name, "orders_byname");
