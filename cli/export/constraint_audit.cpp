@@ -2,6 +2,7 @@
 // and dates by value, texts by their UTF-8 bytes (SQLite's BINARY collation, PostgreSQL's "C").
 #include "cli/export/constraint_audit.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "cli/value_text.h"
@@ -59,6 +60,15 @@ KeySet ReadKeys(const paradox::api::Table& table, const std::vector<int>& column
     while (reader.next())
         if (EncodeKey(reader, columns, decoder, key)) keys.insert(key);
     return keys;
+}
+
+long CountBlankKeys(const paradox::api::Table& source, const SqlTable& table) {
+    long blank = 0;
+    paradox::api::RecordReader reader = source.records();
+    while (reader.next())
+        blank += std::any_of(table.primaryKey.begin(), table.primaryKey.end(),
+                             [&](int column) { return reader.value(column).isNull(); });
+    return blank;
 }
 
 bool NeedsAudit(const SqlTable& table, bool checkKey) {

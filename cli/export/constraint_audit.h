@@ -23,6 +23,9 @@ KeySet ReadKeys(const paradox::api::Table& table, const std::vector<int>& column
 // fields that the target cannot hold (checkKey).
 bool NeedsAudit(const SqlTable& table, bool checkKey);
 
+// The number of records with a blank key field.
+long CountBlankKeys(const paradox::api::Table& source, const SqlTable& table);
+
 // Fills broken counts of table's rules, of its links (masters[i] holds link i's master keys, or
 // is null for a link left as a comment) and, when checkKey, of its primary key.
 void AuditRecords(const paradox::api::Table& source, SqlTable& table, const std::vector<const KeySet*>& masters,

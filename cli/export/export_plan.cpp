@@ -130,15 +130,18 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
     return true;
 }
 
+}  // namespace
+
 void ReportBroken(const std::string& table, const std::string& what, long records) {
     std::cerr << "vortab export: " << table << ": " << what << " is broken by " << records << " record"
               << (records == 1 ? "" : "s") << "; written as a comment\n";
 }
 
+namespace {
+
 void ReportBrokenConstraints(const ExportPlan& plan) {
     for (const SqlTable& table : plan.tables) {
-        if (table.primaryKeyBroken > 0)
-            ReportBroken(table.name, "the primary key (a blank key field)", table.primaryKeyBroken);
+        if (table.primaryKeyBroken > 0) ReportBrokenKey(table);
         for (const SqlRule& rule : table.rules)
             if (rule.broken > 0) ReportBroken(table.name, RuleText(table, rule), rule.broken);
         for (const SqlLink& link : table.links)
@@ -147,6 +150,10 @@ void ReportBrokenConstraints(const ExportPlan& plan) {
 }
 
 }  // namespace
+
+void ReportBrokenKey(const SqlTable& table) {
+    ReportBroken(table.name, "the primary key (a blank key field)", table.primaryKeyBroken);
+}
 
 ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::vector<std::string>& names,
                       const paradox::api::OpenOptions& options) {
@@ -179,11 +186,14 @@ ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::
 }
 
 bool KeyNeedsAudit(Dialect dialect, const SqlTable& table) {
-    if (table.primaryKey.empty()) return false;
-    if (dialect == Dialect::Postgres) return true;  // a primary key there is NOT NULL
-    // SQLite makes a single INTEGER key the rowid, which fills a blank with a number of its own.
+    // A primary key is NOT NULL in PostgreSQL. SQLite's rowid key finds its blanks as it is
+    // written (BlankKeyField), which saves a pass over the records of most keyed tables.
+    return dialect == Dialect::Postgres && !table.primaryKey.empty();
+}
+
+bool KeyIsRowid(const SqlTable& table) {
     return table.primaryKey.size() == 1 &&
-           TypeName(dialect, table.columns[static_cast<std::size_t>(table.primaryKey[0])]) == "INTEGER";
+           TypeName(Dialect::Sqlite, table.columns[static_cast<std::size_t>(table.primaryKey[0])]) == "INTEGER";
 }
 
 bool KeyWritten(const ExportPlan&, const SqlTable& table) {
@@ -192,6 +202,11 @@ bool KeyWritten(const ExportPlan&, const SqlTable& table) {
 
 bool AutoIncKeyWritten(const ExportPlan& plan, const SqlTable& table) {
     return table.autoIncKey() && table.primaryKeyBroken == 0 && KeyWritten(plan, table);
+}
+
+std::string WhyKeyNotWritten(const SqlTable& table) {
+    return "a key field is blank in " + std::to_string(table.primaryKeyBroken) + " record" +
+           (table.primaryKeyBroken == 1 ? "" : "s");
 }
 
 bool RuleWritten(const SqlRule& rule) {

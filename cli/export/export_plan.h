@@ -31,9 +31,16 @@ ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::
 
 // Whether the audit must count blank key fields: the target's key cannot hold them as they are.
 bool KeyNeedsAudit(Dialect dialect, const SqlTable& table);
+// The key is one INTEGER column, which SQLite makes the rowid.
+bool KeyIsRowid(const SqlTable& table);
+// "vortab export: TABLE: WHAT is broken by N records; written as a comment" on stderr.
+void ReportBroken(const std::string& table, const std::string& what, long records);
+void ReportBrokenKey(const SqlTable& table);
+
 // Whether the key, a rule or a link is written as a constraint; otherwise why not (for the
 // comment).
 bool KeyWritten(const ExportPlan& plan, const SqlTable& table);
+std::string WhyKeyNotWritten(const SqlTable& table);
 bool RuleWritten(const SqlRule& rule);
 std::string WhyNotWritten(const SqlRule& rule);
 // The key is written as SQLite's INTEGER PRIMARY KEY / PostgreSQL's identity column.

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/export/constraint_audit.h"
 #include "cli/export/export_plan.h"
 #include "cli/export/sql_export.h"
 #include "cli/export/sql_target.h"
@@ -70,23 +71,43 @@ class ExportProgress {
     std::string name_;
 };
 
-// Streams table t's records into the target; a table that fails half-way is undone and reported.
-void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgress& progress) {
-    const SqlTable& table = plan.tables[t];
-    progress.table(t, table);
+// Table t's schema and records; what a failure interrupts is undone (then it passes the failure on).
+void WriteTable(const paradox::api::Table& source, std::size_t t, SqlTarget& target, ExportProgress& progress) {
+    target.beginTable(t);
     try {
-        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
         paradox::api::RecordReader reader = source.records();
-        target.beginTable(t);
         while (reader.next()) {
             target.addRecord(reader);
             if (!progress.record()) throw Stopped{};
         }
         target.endTable();
+    } catch (const paradox::api::EngineError&) {
+        target.abandonTable();
+        throw;
+    } catch (const BlankKeyField&) {
+        target.abandonTable();
+        throw;
+    }
+}
+
+// Streams table t's records into the target. A table that cannot be read is reported and left
+// out; one whose blank key fields the target's key cannot hold is written again without the key.
+void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgress& progress) {
+    SqlTable& table = plan.tables[t];
+    progress.table(t, table);
+    try {
+        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        try {
+            WriteTable(source, t, target, progress);
+        } catch (const BlankKeyField&) {
+            table.primaryKeyBroken = CountBlankKeys(source, table);
+            progress.clear();
+            ReportBrokenKey(table);
+            WriteTable(source, t, target, progress);
+        }
         plan.written[t] = true;
     } catch (const paradox::api::EngineError& e) {
         progress.clear();
-        target.abandonTable();
         plan.exitCode = ReportEngineError("export", e, table.file);
     }
 }

@@ -10,6 +10,10 @@
 
 namespace vortab::cli::sqlexport {
 
+// Thrown by addRecord when a record leaves a key field blank that the schema cannot hold blank
+// (SQLite's rowid): the table is to be undone, its blank keys counted and the table written again.
+struct BlankKeyField {};
+
 class SqlTarget {
   public:
     virtual ~SqlTarget() = default;

@@ -40,7 +40,7 @@ class SqliteTarget final : public SqlTarget {
     SqliteTarget(const ExportPlan& plan, const std::string& path)
         : plan_(plan), path_(path), temporary_(TemporaryPathFor(path)) {
         std::remove(temporary_.c_str());
-        if (sqlite3_open_v2(temporary_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(temporary_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             fail("cannot create " + temporary_);
         // A new file written in one go: the journal only has to undo a table (kept in memory),
         // and the file is synced once, before it is put in place.
@@ -64,9 +64,13 @@ class SqliteTarget final : public SqlTarget {
         for (std::size_t i = 0; i < table_->columns.size(); ++i) sql += i ? ", ?" : "?";
         sql += ")";
         if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &insert_, nullptr) != SQLITE_OK) fail(sql);
+        cells_.assign(table_->columns.size(), std::string());
+        rowidKey_ = KeyWritten(plan_, *table_) && KeyIsRowid(*table_) ? table_->primaryKey[0] : -1;
     }
 
     void addRecord(const paradox::api::RecordReader& record) override {
+        // The rowid would fill a blank key with a number of its own.
+        if (rowidKey_ >= 0 && record.value(rowidKey_).isNull()) throw BlankKeyField{};
         for (std::size_t i = 0; i < table_->columns.size(); ++i)
             bind(static_cast<int>(i), record.value(static_cast<int>(i)));
         if (sqlite3_step(insert_) != SQLITE_DONE) fail("inserting into " + table_->name);
@@ -114,10 +118,6 @@ class SqliteTarget final : public SqlTarget {
         }
     }
 
-    void bindText(int index, const std::string& text) {
-        sqlite3_bind_text(insert_, index + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    }
-
     void bind(int index, const Value& v) {
         switch (v.kind()) {
         case ValueKind::Null: sqlite3_bind_null(insert_, index + 1); return;
@@ -129,17 +129,19 @@ class SqliteTarget final : public SqlTarget {
             else
                 sqlite3_bind_null(insert_, index + 1);
             return;
-        case ValueKind::Bytes:
-            sqlite3_bind_blob(insert_, index + 1, v.asString().data(), static_cast<int>(v.asString().size()),
-                              SQLITE_TRANSIENT);
-            return;
         default: break;
         }
-        text_.clear();
-        if (AppendPlainText(text_, v, decoder_))
-            bindText(index, text_);
-        else
+        // Each column keeps its own buffer, valid until the row is inserted: SQLite need not copy.
+        std::string& cell = cells_[static_cast<std::size_t>(index)];
+        cell.clear();
+        if (v.kind() == ValueKind::Bytes) {
+            cell = v.asString();
+            sqlite3_bind_blob(insert_, index + 1, cell.data(), static_cast<int>(cell.size()), SQLITE_STATIC);
+        } else if (AppendPlainText(cell, v, decoder_)) {
+            sqlite3_bind_text(insert_, index + 1, cell.data(), static_cast<int>(cell.size()), SQLITE_STATIC);
+        } else {
             sqlite3_bind_null(insert_, index + 1);
+        }
     }
 
     std::string ColumnDefinition(const SqlColumn& column, std::size_t c, std::string& comment) {
@@ -184,6 +186,8 @@ class SqliteTarget final : public SqlTarget {
             lines.push_back({"PRIMARY KEY (" + key + ")", {}});
         }
         std::vector<std::string> trailing = table.notes;
+        if (!table.primaryKey.empty() && !KeyWritten(plan_, table))
+            trailing.push_back("primary key left out: " + WhyKeyNotWritten(table));
         for (const SqlLink& link : table.links) {
             if (LinkWritten(plan_, link))
                 lines.push_back({ForeignKeyClause(link, table, plan_.tables[static_cast<std::size_t>(link.master)]),
@@ -231,7 +235,8 @@ class SqliteTarget final : public SqlTarget {
     sqlite3_stmt* insert_ = nullptr;
     const SqlTable* table_ = nullptr;
     TextDecoder decoder_{0};
-    std::string text_;
+    std::vector<std::string> cells_;  // per column: the text or bytes bound to the insert
+    int rowidKey_ = -1;               // the key column that is SQLite's rowid, or -1
     bool finished_ = false;
 };
 

@@ -210,6 +210,23 @@ TEST(SqliteExport, ConstraintsThatRecordsBreakBecomeComments) {
               std::string::npos);
 }
 
+// A blank in a single integer key, which SQLite would turn into a rowid of its own: the table is
+// written again without its key, and says why.
+TEST(SqliteExport, BlankIntegerKeyIsKeptBlank) {
+    ScratchDir dir, out;
+    CreateTable(dir.str(), "k", {{"Id", FLDINT32}, {"Name", FLDZSTRING, 0, 10}}, 1);
+    InsertRows(dir.str(), "k", {{Value::null(), Value::text("blank")}, {Value::integer(7), Value::text("seven")}});
+    const std::string file = out.str() + "/k.sqlite";
+    const RunResult r = ExportSqlite(dir.str(), file);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("k: the primary key (a blank key field) is broken by 1 record"), std::string::npos) << r.err;
+    SqliteFile db(file);
+    ExpectClean(db);
+    EXPECT_EQ(db.text("SELECT coalesce(\"Id\", 'NULL') || ' ' || \"Name\" FROM k ORDER BY rowid"), "NULL blank\n7 seven");
+    EXPECT_NE(db.text("SELECT sql FROM sqlite_master WHERE name = 'k'").find("-- primary key left out: a key field is blank in 1 record"),
+              std::string::npos);
+}
+
 TEST(SqliteExport, CommandLineRules) {
     ScratchDir dir, out;
     CreateTable(dir.str(), "t", {{"A", FLDINT16}});
