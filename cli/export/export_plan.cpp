@@ -109,7 +109,7 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         auto found = masterKeys.find(id);
         if (found == masterKeys.end()) {
             try {
-                const paradox::api::Table source = paradox::api::Table::Open(plan.directory, master.file, plan.options);
+                const paradox::api::Table source = paradox::api::Table::Open(plan.directory, master.file, plan.passwords.options());
                 found = masterKeys.emplace(id, ReadKeys(source, link.masterColumnIndexes, master.codePage)).first;
             } catch (const paradox::api::EngineError&) {
                 link.unavailable = "the master table cannot be read";
@@ -120,7 +120,7 @@ bool AuditTable(ExportPlan& plan, std::size_t t, std::map<std::string, KeySet>& 
         masters.back() = &found->second;
     }
     try {
-        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.passwords.options());
         AuditRecords(source, table, masters, checkKey);
     } catch (const paradox::api::EngineError& e) {
         plan.exitCode = ReportEngineError("export", e, table.file);
@@ -155,15 +155,29 @@ void ReportBrokenKey(const SqlTable& table) {
     ReportBroken(table.name, "the primary key (a blank key field)", table.primaryKeyBroken);
 }
 
+RememberedPasswords::RememberedPasswords(paradox::api::OpenOptions given) : given_(std::move(given)) {}
+
+paradox::api::OpenOptions RememberedPasswords::options() const {
+    paradox::api::OpenOptions options = given_;
+    options.passwords.insert(options.passwords.end(), typed_->begin(), typed_->end());
+    if (given_.askPassword)
+        options.askPassword = [ask = given_.askPassword, typed = typed_](const std::string& table) {
+            std::optional<std::string> password = ask(table);
+            if (password) typed->push_back(*password);
+            return password;
+        };
+    return options;
+}
+
 ExportPlan PlanExport(Dialect dialect, const std::string& directory, const std::vector<std::string>& names,
                       const paradox::api::OpenOptions& options) {
     ExportPlan plan;
     plan.dialect = dialect;
     plan.directory = directory;
-    plan.options = options;
+    plan.passwords = RememberedPasswords(options);
     for (const std::string& name : names) {
         try {
-            plan.tables.push_back(DescribeTable(ReadTableInfo(directory, name, options)));
+            plan.tables.push_back(DescribeTable(ReadTableInfo(directory, name, plan.passwords.options())));
         } catch (const paradox::api::EngineError& e) {
             plan.exitCode = ReportEngineError("export", e, name);
             plan.unreadable.push_back(name);

@@ -3,6 +3,7 @@
 // A constraint is written as such only when no record breaks it and everything it refers to
 // was written; otherwise it becomes a comment that says why.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,23 @@
 
 namespace vortab::cli::sqlexport {
 
+// The passwords of the command line and every password typed at the terminal so far: a table is
+// opened several times (structure, audit, records, as a master) and asks at most once.
+class RememberedPasswords {
+public:
+    RememberedPasswords() = default;
+    explicit RememberedPasswords(paradox::api::OpenOptions given);
+    paradox::api::OpenOptions options() const;
+
+private:
+    paradox::api::OpenOptions given_;
+    std::shared_ptr<std::vector<std::string>> typed_ = std::make_shared<std::vector<std::string>>();
+};
+
 struct ExportPlan {
     Dialect dialect = Dialect::Sqlite;
     std::string directory;
-    paradox::api::OpenOptions options;
+    RememberedPasswords passwords;
     std::vector<SqlTable> tables;         // masters before their dependents
     std::vector<bool> written;            // per table: its records are in the output
     std::vector<std::string> renamed;     // names the target made shorter or unique

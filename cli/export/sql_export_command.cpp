@@ -96,7 +96,7 @@ void ExportTable(ExportPlan& plan, std::size_t t, SqlTarget& target, ExportProgr
     SqlTable& table = plan.tables[t];
     progress.table(t, table);
     try {
-        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.options);
+        const paradox::api::Table source = paradox::api::Table::Open(plan.directory, table.file, plan.passwords.options());
         try {
             WriteTable(source, t, target, progress);
         } catch (const BlankKeyField&) {

@@ -213,8 +213,8 @@ class SqliteTarget final : public SqlTarget {
         return sql + ")";
     }
 
-    // A unique index that the records break (Paradox folds more letters than NOCASE does, or the
-    // index file was stale) is made without UNIQUE, and said so.
+    // A unique index that the records break (its index file was stale, or the records were
+    // written without it) is made without UNIQUE, and said so.
     void createIndex(const SqlIndex& index) {
         if (!index.unique) {
             exec(IndexSql(index, false));
