@@ -217,12 +217,11 @@ class PostgresTarget final : public SqlTarget {
         std::string parts;
         for (std::size_t i = 0; i < index.columns.size(); ++i) {
             const SqlColumn& column = table.columns[static_cast<std::size_t>(index.columns[i])];
-            const bool text = column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo;
-            parts += (i ? ", " : "") + (index.caseInsensitive && text ? "lower(" + QuoteIdentifier(column.name) + ")"
-                                                                      : QuoteIdentifier(column.name));
+            const std::string name = QuoteIdentifier(column.name);
+            parts += (i ? ", " : "") + (index.caseInsensitive && IsTextColumn(column) ? "lower(" + name + ")" : name);
             if (index.descending[i]) parts += " DESC";
         }
-        if (index.caseInsensitive)
+        if (FoldsCase(table, index))
             out_ += "-- " + OneLine(index.name) + ": case-insensitive in Paradox, here on lower()\n";
         out_ += std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " + QuoteIdentifier(index.name) +
                 " ON " + QuoteIdentifier(table.name) + " (" + parts + ");\n";

@@ -100,7 +100,7 @@ std::optional<std::string> RuleCondition(Dialect dialect, const SqlTable& table,
         ref = "CAST(" + ref + " AS REAL)";
         boundText = rule.bound.asString();
     }
-    if ((column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo) && dialect == Dialect::Postgres)
+    if (IsTextColumn(column) && dialect == Dialect::Postgres)
         ref += " COLLATE \"C\"";  // byte order of UTF-8, as the records were checked
     return ref + (rule.kind == RuleKind::Minimum ? " >= " : " <= ") + boundText;
 }

@@ -162,6 +162,13 @@ SqlTable DescribeTable(const TableInfo& info) {
     return table;
 }
 
+bool FoldsCase(const SqlTable& table, const SqlIndex& index) {
+    if (!index.caseInsensitive) return false;
+    for (const int c : index.columns)
+        if (IsTextColumn(table.columns[static_cast<std::size_t>(c)])) return true;
+    return false;
+}
+
 std::string RuleText(const SqlTable& table, const SqlRule& rule) {
     const std::string& column = table.columns[static_cast<std::size_t>(rule.column)].name;
     switch (rule.kind) {

@@ -94,6 +94,13 @@ struct SqlTable {
     }
 };
 
+// Alpha and memo columns: what a case-insensitive index folds.
+inline bool IsTextColumn(const SqlColumn& column) {
+    return column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo;
+}
+// The index is case-insensitive and has a text column to fold.
+bool FoldsCase(const SqlTable& table, const SqlIndex& index);
+
 // The export's description of a table whose structure was read.
 SqlTable DescribeTable(const TableInfo& info);
 

@@ -204,12 +204,11 @@ class SqliteTarget final : public SqlTarget {
         for (std::size_t i = 0; i < index.columns.size(); ++i) {
             const SqlColumn& column = table_->columns[static_cast<std::size_t>(index.columns[i])];
             sql += "  " + QuoteIdentifier(column.name);
-            if (index.caseInsensitive && (column.kind == ColumnKind::Alpha || column.kind == ColumnKind::Memo))
-                sql += " COLLATE NOCASE";
+            if (index.caseInsensitive && IsTextColumn(column)) sql += " COLLATE NOCASE";
             if (index.descending[i]) sql += " DESC";
             sql += i + 1 < index.columns.size() ? ",\n" : "\n";
         }
-        if (index.caseInsensitive) sql += "  -- case-insensitive in Paradox; NOCASE folds ASCII letters only\n";
+        if (FoldsCase(*table_, index)) sql += "  -- case-insensitive in Paradox; NOCASE folds ASCII letters only\n";
         return sql + ")";
     }
 
