@@ -40,13 +40,18 @@ class SqliteTarget final : public SqlTarget {
     SqliteTarget(const ExportPlan& plan, const std::string& path)
         : plan_(plan), path_(path), temporary_(TemporaryPathFor(path)) {
         std::remove(temporary_.c_str());
-        if (sqlite3_open_v2(temporary_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
-            fail("cannot create " + temporary_);
-        // A new file written in one go: the journal only has to undo a table (kept in memory),
-        // and the file is synced once, before it is put in place.
-        exec(
-            "PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF; PRAGMA foreign_keys = OFF; "
-            "BEGIN");
+        try {
+            const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+            if (sqlite3_open_v2(temporary_.c_str(), &db_, flags, nullptr) != SQLITE_OK)
+                fail("cannot create " + temporary_);
+            // A new file written in one go: the journal only has to undo a table (kept in
+            // memory), and the file is synced once, before it is put in place.
+            exec("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF; PRAGMA foreign_keys = OFF; BEGIN");
+        } catch (...) {
+            sqlite3_close(db_);  // the destructor does not run for a constructor that throws
+            std::remove(temporary_.c_str());
+            throw;
+        }
     }
 
     ~SqliteTarget() override {
