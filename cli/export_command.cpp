@@ -25,7 +25,8 @@ constexpr std::size_t kFlushAt = 1 << 16;
 
 void PrintExportHelp() {
     std::cout << kUsage
-              << "\nWrites every record of a Paradox table to stdout (UTF-8).\n\n"
+              << "\nWrites every record of a Paradox table to stdout (UTF-8), or whole tables to a SQLite\n"
+                 "database or a PostgreSQL script (see the manual page for the type mapping).\n\n"
                  "  --format csv   (default) a header row of field names, then one row per record;\n"
                  "                 memos as text, bytes fields as base64, binary, OLE and\n"
                  "                 graphic blobs left out (RFC 4180 quoting, CRLF line ends)\n"
