@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -19,6 +21,24 @@
 #include "paradox/table/table_writer.h"
 
 namespace bench {
+
+// The table size: --records N, else $VORTAB_BENCH_RECORDS, else 1,000,000.
+inline std::uint32_t RecordsWanted(int argc, char** argv) {
+    const char* env = std::getenv("VORTAB_BENCH_RECORDS");
+    std::uint32_t records = env && *env ? static_cast<std::uint32_t>(std::strtoul(env, nullptr, 10)) : 1000000;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--records") == 0) records = static_cast<std::uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+    return records;
+}
+
+// A new scratch directory for this run: $TMPDIR (else /tmp)/vortab-bench-NAME-PID.
+inline std::filesystem::path ScratchRoot(const std::string& name) {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::filesystem::path root =
+        std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / ("vortab-bench-" + name + "-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root);
+    return root;
+}
 
 struct ChildRun {
     double seconds = 0;

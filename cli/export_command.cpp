@@ -2,9 +2,11 @@
 // record of a table on stdout, streamed one record at a time through a bounded buffer, so memory
 // stays flat however big the table is. CSV (RFC 4180, CRLF line ends) leaves binary blobs out; JSON
 // keeps them as base64. Text is decoded from the table's code page (or --code-page N) to UTF-8.
+// --format sqlite and --format postgres write whole databases to a file (cli/export/).
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/export/sql_export.h"
 #include "cli/field_type_names.h"
 #include "cli/json_writer.h"
 #include "cli/table_access.h"
@@ -17,12 +19,14 @@ namespace vortab::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vortab export DATABASE TABLE [--format csv|json] [--code-page N] [--password P]... [--password-file FILE]\n";
+    "usage: vortab export DATABASE TABLE [--format csv|json] [--code-page N] [--password P]... [--password-file FILE]\n"
+    "       vortab export DATABASE --format sqlite|postgres -o FILE [TABLE...] [--force] [--code-page N] [--password P]...\n";
 constexpr std::size_t kFlushAt = 1 << 16;
 
 void PrintExportHelp() {
     std::cout << kUsage
-              << "\nWrites every record of a Paradox table to stdout (UTF-8).\n\n"
+              << "\nWrites every record of a Paradox table to stdout (UTF-8), or whole tables to a SQLite\n"
+                 "database or a PostgreSQL script (see the manual page for the type mapping).\n\n"
                  "  --format csv   (default) a header row of field names, then one row per record;\n"
                  "                 memos as text, bytes fields as base64, binary, OLE and\n"
                  "                 graphic blobs left out (RFC 4180 quoting, CRLF line ends)\n"
@@ -30,6 +34,10 @@ void PrintExportHelp() {
                  "                 blanks are null, dates \"YYYY-MM-DD\", times \"HH:MM:SS.mmm\",\n"
                  "                 timestamps \"YYYY-MM-DDTHH:MM:SS.mmm\", BCD as a decimal string,\n"
                  "                 bytes and blobs as base64\n"
+                 "  --format sqlite    -o FILE: a SQLite database, one table per Paradox table (none\n"
+                 "                 named: every table), with keys, indexes, checks and links\n"
+                 "  --format postgres  -o FILE: a script that psql loads into an empty database\n"
+                 "  --force        replace an existing FILE\n"
                  "  --code-page N  read the texts in code page N whatever the table's header names\n"
                  "  --password P   a password for a protected table (may be given more than once)\n"
                  "  --password-file FILE  passwords, one a line; on a terminal a protected table asks\n";
@@ -125,6 +133,7 @@ int RunExport(const Arguments& given) {
     TakeOption(args, "--format", format);
     if (!TakeTextCodePage(args, "export")) return 2;
     const paradox::api::OpenOptions options = TakeOpenOptions(args);
+    if (format == "sqlite" || format == "postgres") return RunSqlExport(format, args, options);
     if (format != "csv" && format != "json") {
         std::cerr << "vortab export: unknown format '" << format << "'\n" << kUsage;
         return 2;

@@ -22,8 +22,10 @@ const CliCommand kCommands[] = {
      "record steps 1 to N as applied for a database brought there by other means", vortab::cli::RunBaseline},
     {"info", "DATABASE [TABLE...] [--json] [--code-page N] [--password P]... [--password-file FILE]",
      "show the structure of the database's tables", vortab::cli::RunInfo},
-    {"export", "DATABASE TABLE [--format csv|json] [--code-page N] [--password P]... [--password-file FILE]",
-     "write every record of a table to stdout as CSV or JSON", vortab::cli::RunExport},
+    {"export", "DATABASE TABLE [--format csv|json] [--code-page N] [--password P]... [--password-file FILE]\n"
+               "         vortab export DATABASE --format sqlite|postgres -o FILE [TABLE...] [--force] [...]",
+     "write every record of a table to stdout as CSV or JSON, or whole tables to SQLite or PostgreSQL",
+     vortab::cli::RunExport},
     {"dump", "DATABASE [TABLE...] [-o FILE] [--code-page N] [--password P]... [--library DIR]",
      "write the script that reproduces the database (or the chosen tables)", vortab::cli::RunDump},
     {"diff", "ORIGINAL CURRENT [--table NAME [--original-table NAME]] [--invariant | --no-invariant] [--ignore-case] "

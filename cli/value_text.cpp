@@ -2,7 +2,6 @@
 #include "cli/value_text.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "cli/base64.h"
 #include "cli/json_writer.h"
@@ -11,6 +10,19 @@ namespace vortab::cli {
 namespace {
 
 constexpr std::int64_t kMsPerDay = 86400000;
+
+// Appends value in decimal with at least `width` digits (leading zeros). Written out by hand:
+// dates and times are formatted once per value of every exported record.
+void AppendPadded(std::string& out, std::uint64_t value, int width) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n < width) digits[n++] = '0';
+    while (n > 0) out += digits[--n];
+}
 
 }  // namespace
 
@@ -47,18 +59,27 @@ std::string DateText(std::int64_t days) {
     unsigned m = 0, d = 0;
     paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
     // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%04d-%02u-%02u", y < 0 ? "-" : "", y < 0 ? -y : y, m, d);
-    return buf;
+    std::string out;
+    if (y < 0) out += '-';
+    AppendPadded(out, static_cast<std::uint64_t>(y < 0 ? -static_cast<std::int64_t>(y) : y), 4);
+    out += '-';
+    AppendPadded(out, m, 2);
+    out += '-';
+    AppendPadded(out, d, 2);
+    return out;
 }
 
 std::string TimeText(std::int64_t ms) {
     if (ms < 0 || ms >= kMsPerDay) return {};
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(ms / 3600000),
-                  static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                  static_cast<long long>(ms % 1000));
-    return buf;
+    std::string out;
+    AppendPadded(out, static_cast<std::uint64_t>(ms / 3600000), 2);
+    out += ':';
+    AppendPadded(out, static_cast<std::uint64_t>(ms / 60000 % 60), 2);
+    out += ':';
+    AppendPadded(out, static_cast<std::uint64_t>(ms / 1000 % 60), 2);
+    out += '.';
+    AppendPadded(out, static_cast<std::uint64_t>(ms % 1000), 3);
+    return out;
 }
 
 std::string TimestampText(double ms) {

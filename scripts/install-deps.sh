@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the package check need (run as root):
-# dpkg-dev gives dpkg-shlibdeps (the package's Depends), man-db and file what the check runs.
+# dpkg-dev gives dpkg-shlibdeps (the package's Depends), man-db and file what the check runs;
+# sqlite3 and postgresql are what the SQL export's tests load their output into.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev pxlib-dev locales qt6-base-dev libqscintilla2-qt6-dev
-          poppler-utils fonts-dejavu-core dpkg-dev man-db file)
+          poppler-utils fonts-dejavu-core dpkg-dev man-db file
+          libsqlite3-dev sqlite3 postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

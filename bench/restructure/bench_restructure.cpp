@@ -196,13 +196,8 @@ Measure Run(const fs::path& root, uint32_t records) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* env = std::getenv("VORTAB_BENCH_RECORDS");
-    uint32_t records = env && *env ? static_cast<uint32_t>(std::strtoul(env, nullptr, 10)) : 1000000;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--records") == 0) records = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
-    const char* tmp = std::getenv("TMPDIR");
-    const fs::path root = fs::path(tmp && *tmp ? tmp : "/tmp") / ("vortab-bench-restructure-" + std::to_string(::getpid()));
-    fs::create_directories(root);
+    const uint32_t records = bench::RecordsWanted(argc, argv);
+    const fs::path root = bench::ScratchRoot("restructure");
     const Measure small = Run(root, std::max<uint32_t>(records / 10, 1));
     const Measure big = Run(root, records);
     std::printf("restructure benchmark: a keyed ten-field table (fastest of %d runs)\n", kRuns);

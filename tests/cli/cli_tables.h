@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <strings.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "paradox/format/descriptors.h"
@@ -103,6 +104,28 @@ inline void CopyFamily(const std::string& sub, const std::string& stem, const st
         fs::copy_file(e.path(), fs::path(dir) / file, fs::copy_options::overwrite_existing);
         fs::permissions(fs::path(dir) / file, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
     }
+}
+
+// Appends records (Id, a 50-letter text, a 200-letter memo) to a table in a child process, so
+// that the test process stays small: a child's peak memory as the kernel reports it includes
+// the memory of the process it was forked from.
+inline void InsertRowsInChild(const std::string& dir, const std::string& name, int from, int count) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        try {
+            paradox::TableWriter writer = paradox::TableWriter::open(dir, name);
+            for (int i = from; i < from + count; ++i)
+                writer.insert({paradox::Value::integer(i), paradox::Value::text(std::string(50, char('a' + i % 26))),
+                               paradox::Value::text(std::string(200, char('A' + i % 26)))});
+            writer.commit();
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace cli_test

@@ -253,27 +253,6 @@ TEST(CliExport, EmptyTableGivesHeaderOnlyAndEmptyRecordList) {
     EXPECT_EQ(ParseOrFail(r.out)["records"].size(), 0u);
 }
 
-// Fills a table in a child process, so that this process stays small: a child's peak memory
-// as the kernel reports it includes the memory of the process it was forked from.
-void InsertRowsInChild(const std::string& dir, const std::string& name, int from, int count) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        try {
-            paradox::TableWriter writer = paradox::TableWriter::open(dir, name);
-            for (int i = from; i < from + count; ++i)
-                writer.insert({Value::integer(i), Value::text(std::string(50, char('a' + i % 26))),
-                               Value::text(std::string(200, char('A' + i % 26)))});
-            writer.commit();
-        } catch (...) {
-            _exit(1);
-        }
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
-
 TEST(CliExport, MemoryStaysFlatOnALargerTable) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "peak memory is not meaningful under the address sanitizer";
