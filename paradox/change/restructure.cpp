@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "paradox/change/check_only_change.h"
 #include "paradox/change/field_conversion.h"
 #include "paradox/change/index_ops_support.h"
 #include "paradox/change/key_violation.h"
@@ -426,6 +427,9 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
     CompanionPlan companions = PlanCompanions(*old, plan, desc, links.drops);
+    // Checks that every record already meets change the .VAL alone.
+    if (ChangesChecksOnly(*old, plan, desc, links) && !AnyRecordMayBreakNewChecks(old, desc))
+        return ReplaceChecksOnly(*old, companions);
     const std::optional<AuxStorePlan> auxStore = PlanAuxStore(*old, plan, desc);
     NewLinks added;
     if (!links.adds.empty()) {
