@@ -109,8 +109,10 @@ struct BenchArgs {
     std::string only;
 };
 
-inline BenchArgs ParseBenchArgs(int argc, char** argv) {
+// defaultBlockKb: the benchmark's own block size (0: the engine's default for a new table).
+inline BenchArgs ParseBenchArgs(int argc, char** argv, unsigned defaultBlockKb = 4) {
     BenchArgs a;
+    a.blockKb = defaultBlockKb;
     if (const char* env = std::getenv("VORTAB_BENCH_RECORDS"); env && *env) a.records = std::strtoul(env, nullptr, 10);
     if (const char* env = std::getenv("VORTAB_BENCH_BLOCK_KB"); env && *env) a.blockKb = std::strtoul(env, nullptr, 10);
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -120,7 +122,7 @@ inline BenchArgs ParseBenchArgs(int argc, char** argv) {
         else if (opt == "--runs") a.runs = std::max(1, std::atoi(argv[i + 1]));
         else if (opt == "--only") a.only = argv[i + 1];
     }
-    if (a.blockKb < 1 || a.blockKb > 32) {
+    if (a.blockKb > 32 || (a.blockKb == 0 && defaultBlockKb != 0)) {
         std::fprintf(stderr, "block size %u KB: 1 to 32\n", a.blockKb);
         std::exit(2);
     }
