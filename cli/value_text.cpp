@@ -1,8 +1,8 @@
 // Value formatting shared by export's JSON and CSV writers and by info's validity checks.
 #include "cli/value_text.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "cli/base64.h"
 #include "cli/json_writer.h"
@@ -12,13 +12,32 @@ namespace {
 
 constexpr std::int64_t kMsPerDay = 86400000;
 
+// Writes n (not negative) with at least `digits` digits, zero-padded, as "%0*lld" does.
+char* PutPadded(char* p, long long n, int digits) {
+    char tmp[24];
+    const auto r = std::to_chars(tmp, tmp + sizeof tmp, n);
+    for (auto len = r.ptr - tmp; len < digits; ++len) *p++ = '0';
+    for (const char* c = tmp; c != r.ptr; ++c) *p++ = *c;
+    return p;
+}
+
+bool NeedsCsvQuotes(std::string_view text) {
+    for (const char c : text)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+    return false;
+}
+
 }  // namespace
 
 bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Null: return false;
-    case ValueKind::Integer: out += std::to_string(v.asInt()); return true;
+    case ValueKind::Integer: {
+        char buf[24];
+        out.append(buf, std::to_chars(buf, buf + sizeof buf, v.asInt()).ptr);
+        return true;
+    }
     case ValueKind::Float:
         if (!std::isfinite(v.asDouble())) return false;
         AppendJsonNumber(out, v.asDouble());
@@ -48,17 +67,27 @@ std::string DateText(std::int64_t days) {
     paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
     // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%04d-%02u-%02u", y < 0 ? "-" : "", y < 0 ? -y : y, m, d);
-    return buf;
+    char* p = buf;
+    if (y < 0) *p++ = '-';
+    p = PutPadded(p, y < 0 ? -static_cast<long long>(y) : y, 4);
+    *p++ = '-';
+    p = PutPadded(p, m, 2);
+    *p++ = '-';
+    p = PutPadded(p, d, 2);
+    return std::string(buf, p);
 }
 
 std::string TimeText(std::int64_t ms) {
     if (ms < 0 || ms >= kMsPerDay) return {};
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(ms / 3600000),
-                  static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                  static_cast<long long>(ms % 1000));
-    return buf;
+    char* p = PutPadded(buf, ms / 3600000, 2);
+    *p++ = ':';
+    p = PutPadded(p, ms / 60000 % 60, 2);
+    *p++ = ':';
+    p = PutPadded(p, ms / 1000 % 60, 2);
+    *p++ = '.';
+    p = PutPadded(p, ms % 1000, 3);
+    return std::string(buf, p);
 }
 
 std::string TimestampText(double ms) {
@@ -88,7 +117,7 @@ void AppendJsonValue(std::string& out, const paradox::api::Value& v, const TextD
 }
 
 void AppendCsvText(std::string& out, std::string_view utf8) {
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!NeedsCsvQuotes(utf8)) {
         out += utf8;
         return;
     }
@@ -101,8 +130,16 @@ void AppendCsvText(std::string& out, std::string_view utf8) {
 }
 
 void AppendCsvCell(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
-    std::string text;
-    if (AppendPlainText(text, v, decoder)) AppendCsvText(out, text);
+    using paradox::api::ValueKind;
+    if (v.kind() != ValueKind::Text) {
+        // Numbers, dates, times, BCD and base64 never hold a comma, a quote or a line end.
+        AppendPlainText(out, v, decoder);
+        return;
+    }
+    thread_local std::string text;  // reused: a cell costs no allocation
+    text.clear();
+    decoder.appendUtf8(text, v.asString());
+    AppendCsvText(out, text);
 }
 
 }  // namespace vortab::cli
