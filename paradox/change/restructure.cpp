@@ -185,6 +185,45 @@ struct SetAside {
 // Whether the old or the new table is protected: then its records are secret on any disk.
 bool Secret(const TableState& old, const RestructurePlan& p) { return old.checksum != 0 || p.newChecksum != 0; }
 
+// Keyed tables whose key order changed, when building a record has no side effect (no blob is
+// written, no autoincrement number drawn): one pass builds every record, sorts it by key with its
+// ordinal, and on the way out marks each record whose key repeats an earlier record's, as the
+// two-pass form below does, but reading and converting the table once.
+void WriteResortedOnce(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
+                       SequentialBlockWriter& out, SetAside& aside) {
+    const uint16_t keySize = p.schema.keySize();
+    const uint16_t rs = p.schema.recordSize;
+    ExternalSorter sorted(old->dir, Secret(*old, p), rs + 4u, ExternalSorter::ByteKey{keySize});
+    std::vector<uint8_t> entry(rs + 4u);
+    RecordReader r(old);
+    uint32_t i = 0;
+    while (r.next()) {
+        b.build(r.record(), entry.data(), p.schema.fields.size(), i + 1);
+        PutLE32(entry.data() + rs, i++);
+        sorted.add(entry.data());
+        if ((i & 0xFFFF) == 0) fault::FaultPoint("restructure: records sorted");
+    }
+    if (!aside.marks.empty() && aside.marks.size() != i)
+        throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+    aside.marks.resize(i, false);
+    std::vector<uint8_t> prev(keySize);
+    bool first = true;
+    while (const uint8_t* e = sorted.next()) {
+        const uint32_t ordinal = GetLE32(e + rs);
+        if (ordinal >= i) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+        const bool repeat = !first && std::memcmp(prev.data(), e, keySize) == 0;
+        std::memcpy(prev.data(), e, keySize);
+        first = false;
+        // A repeat of a key stays out of the table, also where the record it repeats is set aside
+        // for another reason.
+        if (repeat && !aside.marks[ordinal]) {
+            aside.marks[ordinal] = true;
+            ++aside.count;
+        }
+        if (!aside.marks[ordinal]) out.add(e);
+    }
+}
+
 // Keyed tables whose key order changed. A first pass sorts (new key, ordinal) pairs and marks
 // every record whose key repeats an earlier record's; the second pass builds the kept records,
 // sorts them by key and writes them out. Both sorts run in bounded memory; what grows with the
@@ -482,7 +521,9 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     RecordBuilder builder(*old, plan, blobs.get());
     SequentialBlockWriter out(db, static_cast<uint32_t>(header.size()), plan.blockSize, plan.schema.recordSize,
                               plan.recordsPerBlock, plan.newChecksum);
-    if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
+    const bool buildHasSideEffects = plan.schema.hasBlobs() || plan.schema.autoIncField() >= 0;
+    if (plan.schema.keyFields > 0 && !plan.keyOrderKept && !buildHasSideEffects) WriteResortedOnce(old, plan, builder, out, aside);
+    else if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
     else WriteStreaming(old, plan, builder, out, aside);
     if (aside.count > 0 && !keyViolationName)
         throw EngineError(err::kKeyViol, std::to_string(aside.count) + " records repeat a key of " + old->base);
