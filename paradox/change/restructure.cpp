@@ -1,8 +1,10 @@
 // restructureTable: plans, then writes the new family into one FamilySwap. Records stream from
 // the old table in chain order. When the new key keeps the old key's fields and encodings the
-// chain order is the new key order and records go straight into new blocks. Otherwise a first
-// pass sorts the new keys and marks repeats, and a second pass sorts the kept records by key;
-// repeats go to the key-violation table. Memory stays bounded either way (external sorts).
+// chain order is the new key order and records go straight into new blocks. Otherwise the
+// records are sorted by the new key, each with its ordinal, and repeats found on the way out go
+// to the key-violation table; when building a record writes blobs or draws autoincrement
+// numbers, a first pass finds the repeats from the keys alone so that only kept records are
+// built. Memory stays bounded either way (external sorts).
 #include "paradox/change/restructure.h"
 
 #include <algorithm>
