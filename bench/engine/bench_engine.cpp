@@ -146,6 +146,7 @@ long OursReadValues(const std::string& dir, const std::string& name) {
 
 // Runs a program (a fresh process, stdout to `out` when given); its wall time, -1 when it failed.
 double TimeProgram(std::vector<std::string> args, const char* out = nullptr) {
+    std::fflush(stdout);  // the child must not print what this process has buffered
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
