@@ -62,8 +62,9 @@ inline ChildRun InChild(const std::function<int()>& fn) {
     return r;
 }
 
-// BENCH: Id (key), Name, City, Amount, Qty, Price, Day, Flag, Code, Note.
-inline void BuildTable(const std::string& dir, std::uint32_t records) {
+// BENCH: Id (key), Name, City, Amount, Qty, Price, Day, Flag, Code, Note; blocks of blockKb KB
+// (32 KB blocks hold about 2 GB, the most a level-7 table holds).
+inline void BuildTable(const std::string& dir, std::uint32_t records, unsigned blockKb = 4) {
     paradox::DescriptorBuilder b("BENCH");
     b.field("Id", paradox::FLDINT32)
         .field("Name", paradox::FLDZSTRING, 0, 20)
@@ -76,7 +77,7 @@ inline void BuildTable(const std::string& dir, std::uint32_t records) {
         .field("Code", paradox::FLDZSTRING, 0, 8)
         .field("Note", paradox::FLDZSTRING, 0, 30)
         .option("LEVEL", "7")
-        .option("BLOCK SIZE", "4096");
+        .option("BLOCK SIZE", std::to_string(blockKb * 1024));
     paradox::createTable(dir, b.descriptor(), {1, false});
     paradox::TableWriter w = paradox::TableWriter::open(dir, "BENCH");
     for (std::uint32_t i = 1; i <= records; ++i)
@@ -106,6 +107,45 @@ inline ChildRun CopyWithCp(const std::filesystem::path& src, const std::filesyst
         ::execvp("cp", argv.data());
         return 127;
     });
+}
+
+// The middle of the samples (the mean of the two middle ones for an even count); 0 when none.
+inline double Median(std::vector<double> samples) {
+    if (samples.empty()) return 0;
+    std::sort(samples.begin(), samples.end());
+    const std::size_t m = samples.size() / 2;
+    return samples.size() % 2 ? samples[m] : (samples[m - 1] + samples[m]) / 2;
+}
+
+// What a benchmark of a big table is told on its command line (or, for the first two, by
+// VORTAB_BENCH_RECORDS and VORTAB_BENCH_BLOCK_KB): the table's records, its block size in KB
+// (1 to 32), how many interleaved runs of each side it takes the median of, and optionally
+// the one operation to run (for profiling).
+struct BenchArgs {
+    std::uint32_t records = 1000000;
+    unsigned blockKb = 4;
+    int runs = 5;
+    std::string only;
+};
+
+// defaultBlockKb: the benchmark's own block size (0: the engine's default for a new table).
+inline BenchArgs ParseBenchArgs(int argc, char** argv, unsigned defaultBlockKb = 4) {
+    BenchArgs a;
+    a.blockKb = defaultBlockKb;
+    if (const char* env = std::getenv("VORTAB_BENCH_RECORDS"); env && *env) a.records = std::strtoul(env, nullptr, 10);
+    if (const char* env = std::getenv("VORTAB_BENCH_BLOCK_KB"); env && *env) a.blockKb = std::strtoul(env, nullptr, 10);
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string opt = argv[i];
+        if (opt == "--records") a.records = std::strtoul(argv[i + 1], nullptr, 10);
+        else if (opt == "--block-size") a.blockKb = std::strtoul(argv[i + 1], nullptr, 10);
+        else if (opt == "--runs") a.runs = std::max(1, std::atoi(argv[i + 1]));
+        else if (opt == "--only") a.only = argv[i + 1];
+    }
+    if (a.blockKb > 32 || (a.blockKb == 0 && defaultBlockKb != 0)) {
+        std::fprintf(stderr, "block size %u KB: 1 to 32\n", a.blockKb);
+        std::exit(2);
+    }
+    return a;
 }
 
 // Prints each operation's time and peak memory at every table size (smallest first) against

@@ -1,6 +1,7 @@
 // Value formatting shared by export's JSON and CSV writers and by info's validity checks.
 #include "cli/value_text.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "cli/base64.h"
@@ -11,17 +12,19 @@ namespace {
 
 constexpr std::int64_t kMsPerDay = 86400000;
 
-// Appends value in decimal with at least `width` digits (leading zeros). Written out by hand:
-// dates and times are formatted once per value of every exported record.
-void AppendPadded(std::string& out, std::uint64_t value, int width) {
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n < width) digits[n++] = '0';
-    while (n > 0) out += digits[--n];
+// Writes n (not negative) with at least `digits` digits, zero-padded, as "%0*lld" does.
+char* PutPadded(char* p, long long n, int digits) {
+    char tmp[24];
+    const auto r = std::to_chars(tmp, tmp + sizeof tmp, n);
+    for (auto len = r.ptr - tmp; len < digits; ++len) *p++ = '0';
+    for (const char* c = tmp; c != r.ptr; ++c) *p++ = *c;
+    return p;
+}
+
+bool NeedsCsvQuotes(std::string_view text) {
+    for (const char c : text)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+    return false;
 }
 
 }  // namespace
@@ -30,7 +33,11 @@ bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextD
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Null: return false;
-    case ValueKind::Integer: out += std::to_string(v.asInt()); return true;
+    case ValueKind::Integer: {
+        char buf[24];
+        out.append(buf, std::to_chars(buf, buf + sizeof buf, v.asInt()).ptr);
+        return true;
+    }
     case ValueKind::Float:
         if (!std::isfinite(v.asDouble())) return false;
         AppendJsonNumber(out, v.asDouble());
@@ -59,27 +66,28 @@ std::string DateText(std::int64_t days) {
     unsigned m = 0, d = 0;
     paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
     // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
-    std::string out;
-    if (y < 0) out += '-';
-    AppendPadded(out, static_cast<std::uint64_t>(y < 0 ? -static_cast<std::int64_t>(y) : y), 4);
-    out += '-';
-    AppendPadded(out, m, 2);
-    out += '-';
-    AppendPadded(out, d, 2);
-    return out;
+    char buf[32];
+    char* p = buf;
+    if (y < 0) *p++ = '-';
+    p = PutPadded(p, y < 0 ? -static_cast<long long>(y) : y, 4);
+    *p++ = '-';
+    p = PutPadded(p, m, 2);
+    *p++ = '-';
+    p = PutPadded(p, d, 2);
+    return std::string(buf, p);
 }
 
 std::string TimeText(std::int64_t ms) {
     if (ms < 0 || ms >= kMsPerDay) return {};
-    std::string out;
-    AppendPadded(out, static_cast<std::uint64_t>(ms / 3600000), 2);
-    out += ':';
-    AppendPadded(out, static_cast<std::uint64_t>(ms / 60000 % 60), 2);
-    out += ':';
-    AppendPadded(out, static_cast<std::uint64_t>(ms / 1000 % 60), 2);
-    out += '.';
-    AppendPadded(out, static_cast<std::uint64_t>(ms % 1000), 3);
-    return out;
+    char buf[48];
+    char* p = PutPadded(buf, ms / 3600000, 2);
+    *p++ = ':';
+    p = PutPadded(p, ms / 60000 % 60, 2);
+    *p++ = ':';
+    p = PutPadded(p, ms / 1000 % 60, 2);
+    *p++ = '.';
+    p = PutPadded(p, ms % 1000, 3);
+    return std::string(buf, p);
 }
 
 std::string TimestampText(double ms) {
@@ -109,7 +117,7 @@ void AppendJsonValue(std::string& out, const paradox::api::Value& v, const TextD
 }
 
 void AppendCsvText(std::string& out, std::string_view utf8) {
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!NeedsCsvQuotes(utf8)) {
         out += utf8;
         return;
     }
@@ -122,8 +130,16 @@ void AppendCsvText(std::string& out, std::string_view utf8) {
 }
 
 void AppendCsvCell(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
-    std::string text;
-    if (AppendPlainText(text, v, decoder)) AppendCsvText(out, text);
+    using paradox::api::ValueKind;
+    if (v.kind() != ValueKind::Text) {
+        // Numbers, dates, times, BCD and base64 never hold a comma, a quote or a line end.
+        AppendPlainText(out, v, decoder);
+        return;
+    }
+    thread_local std::string text;  // reused: a cell costs no allocation
+    text.clear();
+    decoder.appendUtf8(text, v.asString());
+    AppendCsvText(out, text);
 }
 
 }  // namespace vortab::cli

@@ -4,10 +4,12 @@
 // from number into text (records are re-sorted), a single-field secondary index added, a
 // composite case-insensitive index added (as IX_ADD does) and a validity check added (the
 // restructure VCHK_ADD runs). Each step runs in a child process of its own so that the peak
-// resident memory belongs to that step alone. The sequence runs three times on fresh copies
-// and the fastest time of each step counts (a busy machine disturbs the ratios less). Prints
-// the wall times, their ratio to cp and the peak memory at N/10 and N records (flat: it must
-// not grow with the table), and RATIO lines (bench/README.md).
+// resident memory belongs to that step alone. The sequence runs five times (--runs) on fresh
+// copies, each time right after a cp of the same files, and the medians of each side are
+// compared (cp's own time varies by up to 2x on a busy machine). Prints the wall times, their
+// ratio to cp and the peak memory at N/10 and N records (flat: it must not grow with the
+// table), and RATIO lines (bench/README.md). --records N and --block-size KB (up to 32, for
+// tables up to the format's 2 GB) set the table; --only STEP runs one step (for profiling).
 #include <unistd.h>
 
 #include <algorithm>
@@ -141,11 +143,10 @@ constexpr Step kSteps[] = {
     {"vchk_add", "add a validity check (VCHK_ADD's restructure)", AddRequiredCheck},
 };
 constexpr std::size_t kStepCount = sizeof kSteps / sizeof kSteps[0];
-constexpr int kRuns = 3;
 
 struct Measure {
     uint32_t records = 0;
-    ChildRun cp, steps[kStepCount];  // fastest run of each; peak memory the highest seen
+    ChildRun cp, steps[kStepCount];  // median time of the runs; peak memory the highest seen
     uint64_t bytes = 0;
 };
 
@@ -154,13 +155,19 @@ void Fail(const char* what) {
     std::exit(1);
 }
 
-void KeepBest(ChildRun& best, const ChildRun& r, bool first) {
-    const long peak = std::max(best.peakKb, r.peakKb);
-    if (first || r.seconds < best.seconds) best = r;
-    best.peakKb = peak;
-}
+// The runs of one side: their median time and highest peak memory.
+struct Samples {
+    std::vector<double> seconds;
+    long peakKb = 0;
 
-Measure Run(const fs::path& root, uint32_t records) {
+    void add(const ChildRun& r) {
+        seconds.push_back(r.seconds);
+        peakKb = std::max(peakKb, r.peakKb);
+    }
+    ChildRun median() const { return {bench::Median(seconds), peakKb, true}; }
+};
+
+Measure Run(const fs::path& root, uint32_t records, const bench::BenchArgs& args) {
     Measure m;
     m.records = records;
     const fs::path src = root / ("table-" + std::to_string(records));
@@ -168,25 +175,29 @@ Measure Run(const fs::path& root, uint32_t records) {
     const fs::path copy = root / ("copy-" + std::to_string(records));
     fs::create_directories(src);
     const ChildRun build = InChild([&] {
-        BuildTable(src.string(), records);
+        BuildTable(src.string(), records, args.blockKb);
         return 0;
     });
     if (!build.ok) Fail("building the table");
     m.bytes = FamilyBytes(src.string());
-    for (int run = 0; run < kRuns; ++run) {
+    Samples cp, steps[kStepCount];
+    for (int run = 0; run < args.runs; ++run) {
         fs::remove_all(copy);
         fs::create_directories(copy);
-        const ChildRun cp = CopyWithCp(src, copy);
-        if (!cp.ok) Fail("cp");
-        KeepBest(m.cp, cp, run == 0);
+        const ChildRun c = CopyWithCp(src, copy);
+        if (!c.ok) Fail("cp");
+        cp.add(c);
         fs::remove_all(work);
         fs::copy(src, work);
         for (std::size_t i = 0; i < kStepCount; ++i) {
+            if (!args.only.empty() && args.only != kSteps[i].name) continue;
             const ChildRun r = InChild([&] { return kSteps[i].run(work.string()); });
             if (!r.ok) Fail(kSteps[i].what);
-            KeepBest(m.steps[i], r, run == 0);
+            steps[i].add(r);
         }
     }
+    m.cp = cp.median();
+    for (std::size_t i = 0; i < kStepCount; ++i) m.steps[i] = steps[i].median();
     fs::remove_all(work);
     fs::remove_all(copy);
     fs::remove_all(src);
@@ -196,11 +207,13 @@ Measure Run(const fs::path& root, uint32_t records) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const uint32_t records = bench::RecordsWanted(argc, argv);
+    const bench::BenchArgs args = bench::ParseBenchArgs(argc, argv);
+    const uint32_t records = args.records;
     const fs::path root = bench::ScratchRoot("restructure");
-    const Measure small = Run(root, std::max<uint32_t>(records / 10, 1));
-    const Measure big = Run(root, records);
-    std::printf("restructure benchmark: a keyed ten-field table (fastest of %d runs)\n", kRuns);
+    const Measure small = Run(root, std::max<uint32_t>(records / 10, 1), args);
+    const Measure big = Run(root, records, args);
+    std::printf("restructure benchmark: a keyed ten-field table, %u KB blocks (medians of %d interleaved runs)\n",
+                args.blockKb, args.runs);
     bench::PrintRunTable("restructure", kSteps, std::vector<const Measure*>{&small, &big},
                          [](const Measure& m, std::size_t i) -> const ChildRun& { return m.steps[i]; });
     std::error_code ec;

@@ -1,14 +1,17 @@
 // restructureTable: plans, then writes the new family into one FamilySwap. Records stream from
 // the old table in chain order. When the new key keeps the old key's fields and encodings the
-// chain order is the new key order and records go straight into new blocks. Otherwise a first
-// pass sorts the new keys and marks repeats, and a second pass sorts the kept records by key;
-// repeats go to the key-violation table. Memory stays bounded either way (external sorts).
+// chain order is the new key order and records go straight into new blocks. Otherwise the
+// records are sorted by the new key, each with its ordinal, and repeats found on the way out go
+// to the key-violation table; when building a record writes blobs or draws autoincrement
+// numbers, a first pass finds the repeats from the keys alone so that only kept records are
+// built. Memory stays bounded either way (external sorts).
 #include "paradox/change/restructure.h"
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
 
+#include "paradox/change/check_only_change.h"
 #include "paradox/change/field_conversion.h"
 #include "paradox/change/index_ops_support.h"
 #include "paradox/change/key_violation.h"
@@ -183,6 +186,45 @@ struct SetAside {
 
 // Whether the old or the new table is protected: then its records are secret on any disk.
 bool Secret(const TableState& old, const RestructurePlan& p) { return old.checksum != 0 || p.newChecksum != 0; }
+
+// Keyed tables whose key order changed, when building a record has no side effect (no blob is
+// written, no autoincrement number drawn): one pass builds every record, sorts it by key with its
+// ordinal, and on the way out marks each record whose key repeats an earlier record's, as the
+// two-pass form below does, but reading and converting the table once.
+void WriteResortedOnce(std::shared_ptr<TableState> old, const RestructurePlan& p, RecordBuilder& b,
+                       SequentialBlockWriter& out, SetAside& aside) {
+    const uint16_t keySize = p.schema.keySize();
+    const uint16_t rs = p.schema.recordSize;
+    ExternalSorter sorted(old->dir, Secret(*old, p), rs + 4u, ExternalSorter::ByteKey{keySize});
+    std::vector<uint8_t> entry(rs + 4u);
+    RecordReader r(old);
+    uint32_t i = 0;
+    while (r.next()) {
+        b.build(r.record(), entry.data(), p.schema.fields.size(), i + 1);
+        PutLE32(entry.data() + rs, i++);
+        sorted.add(entry.data());
+        if ((i & 0xFFFF) == 0) fault::FaultPoint("restructure: records sorted");
+    }
+    if (!aside.marks.empty() && aside.marks.size() != i)
+        throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+    aside.marks.resize(i, false);
+    std::vector<uint8_t> prev(keySize);
+    bool first = true;
+    while (const uint8_t* e = sorted.next()) {
+        const uint32_t ordinal = GetLE32(e + rs);
+        if (ordinal >= i) throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
+        const bool repeat = !first && std::memcmp(prev.data(), e, keySize) == 0;
+        std::memcpy(prev.data(), e, keySize);
+        first = false;
+        // A repeat of a key stays out of the table, also where the record it repeats is set aside
+        // for another reason.
+        if (repeat && !aside.marks[ordinal]) {
+            aside.marks[ordinal] = true;
+            ++aside.count;
+        }
+        if (!aside.marks[ordinal]) out.add(e);
+    }
+}
 
 // Keyed tables whose key order changed. A first pass sorts (new key, ordinal) pairs and marks
 // every record whose key repeats an earlier record's; the second pass builds the kept records,
@@ -426,6 +468,9 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
 
     const RestructurePlan plan = PlanRestructure(*old, desc);
     CompanionPlan companions = PlanCompanions(*old, plan, desc, links.drops);
+    // Checks that every record already meets change the .VAL alone.
+    if (ChangesChecksOnly(*old, plan, desc, links) && !AnyRecordMayBreakNewChecks(old, desc))
+        return ReplaceChecksOnly(*old, companions);
     const std::optional<AuxStorePlan> auxStore = PlanAuxStore(*old, plan, desc);
     NewLinks added;
     if (!links.adds.empty()) {
@@ -478,7 +523,9 @@ RestructureResult restructureTable(const std::string& dir, const TableDescriptor
     RecordBuilder builder(*old, plan, blobs.get());
     SequentialBlockWriter out(db, static_cast<uint32_t>(header.size()), plan.blockSize, plan.schema.recordSize,
                               plan.recordsPerBlock, plan.newChecksum);
-    if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
+    const bool buildHasSideEffects = plan.schema.hasBlobs() || plan.schema.autoIncField() >= 0;
+    if (plan.schema.keyFields > 0 && !plan.keyOrderKept && !buildHasSideEffects) WriteResortedOnce(old, plan, builder, out, aside);
+    else if (plan.schema.keyFields > 0 && !plan.keyOrderKept) WriteResorted(old, plan, builder, out, aside);
     else WriteStreaming(old, plan, builder, out, aside);
     if (aside.count > 0 && !keyViolationName)
         throw EngineError(err::kKeyViol, std::to_string(aside.count) + " records repeat a key of " + old->base);

@@ -59,7 +59,34 @@ int CompareColumn(const KeyColumn& c, const uint8_t* a, const uint8_t* b) {
     return c.descending ? -r : r;
 }
 
-// The header of the index data file: a data-file header with the index's own marks.
+// How index entries sort with plain byte comparisons (ExternalSorter::ByteKey): when the key
+// columns are the entry's first bytes and neither fold case nor run descending, by those bytes;
+// otherwise each entry is led by a normalized copy of its key (folded bytes, and the complement
+// of a descending column's bytes), which compares byte by byte as CompareColumn compares.
+struct SortForm {
+    std::size_t prefix = 0;  // bytes of the normalized key before the entry (0: none)
+    std::size_t key = 0;     // bytes compared
+};
+
+SortForm SortFormOf(const std::vector<KeyColumn>& cols) {
+    SortForm f;
+    bool plain = true;
+    for (const KeyColumn& c : cols) {
+        plain = plain && !c.fold && !c.descending && c.offset == f.key;
+        f.key += c.width;
+    }
+    if (!plain) f.prefix = f.key;
+    return f;
+}
+
+void NormalizeKey(const std::vector<KeyColumn>& cols, const uint8_t* entry, uint8_t* out) {
+    for (const KeyColumn& c : cols) {
+        const uint8_t* p = entry + c.offset;
+        const uint8_t flip = c.descending ? 0xFF : 0x00;
+        for (uint16_t i = 0; i < c.width; ++i) *out++ = uint8_t((c.fold ? (*c.fold)[p[i]] : p[i]) ^ flip);
+    }
+}
+
 // Whether two index entries hold the same values in the index's own fields.
 bool SameIndexKey(const std::vector<KeyColumn>& cols, const uint8_t* a, const uint8_t* b) {
     for (const KeyColumn& c : cols)
@@ -67,6 +94,7 @@ bool SameIndexKey(const std::vector<KeyColumn>& cols, const uint8_t* a, const ui
     return true;
 }
 
+// The header of the index data file: a data-file header with the index's own marks.
 std::vector<uint8_t> BuildIndexDataHeader(const DbHeader& table, const Schema& xs, const IndexDescriptor& d,
                                           bool composite, bool maintained, const std::string& xName,
                                           uint32_t checksum, uint8_t fileTypeForChain) {
@@ -193,12 +221,9 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
     if (uint32_t(xrs) + 6 > bs) throw EngineError(err::kRecTooBig, "index record too large for a block");
 
     // One entry per record along the chain, sorted by the index key in bounded memory.
-    const auto less = [&cols](const uint8_t* a, const uint8_t* b) {
-        for (const KeyColumn& c : cols)
-            if (int r = CompareColumn(c, a, b)) return r < 0;
-        return false;
-    };
-    ExternalSorter entries(DirectoryPart(src.db->path()), src.checksum != 0, xrs, less);
+    const SortForm form = SortFormOf(cols);
+    ExternalSorter entries(DirectoryPart(src.db->path()), src.checksum != 0, form.prefix + xrs, ExternalSorter::ByteKey{form.key});
+    std::vector<uint8_t> sortEntry(form.prefix + xrs);
     BlockWindow chain(*src.db, h, src.fileSize, src.checksum);
     const uint64_t maxBlocks = (src.fileSize - std::min<uint64_t>(src.fileSize, h.headerSize) + bs - 1) / bs;
     uint32_t next = h.numRecords ? h.firstBlock : 0, visited = 0, tuple = 0;
@@ -227,7 +252,13 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
                 PutShort(e.data() + xs.fields[last - 1].offset, static_cast<int32_t>(r * h.recordSize));
             }
             ++tuple;
-            entries.add(e.data());
+            if (form.prefix == 0) {
+                entries.add(e.data());
+                continue;
+            }
+            NormalizeKey(cols, e.data(), sortEntry.data());
+            std::memcpy(sortEntry.data() + form.prefix, e.data(), xrs);
+            entries.add(sortEntry.data());
         }
         seen += n;
         next = GetLE16(block);
@@ -257,7 +288,7 @@ void WriteSecondaryIndex(const SecondaryIndexSource& src, const IndexDescriptor&
         PutLE16(block + 4, static_cast<uint16_t>((n - 1) * xrs));
         for (uint32_t r = 0; r < n; ++r) {
             uint8_t* slot = block + 6 + std::size_t(r) * xrs;
-            std::memcpy(slot, entries.next(), xrs);
+            std::memcpy(slot, entries.next() + form.prefix, xrs);
             if ((d.unique || d.primary) && (first + r > 0) && SameIndexKey(cols, prev.data(), slot))
                 throw EngineError(err::kKeyViol, "duplicate key in unique index " + fixedText(d.name));
             std::memcpy(prev.data(), slot, xrs);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "paradox/change/index_ops.h"
 #include "paradox/change/restructure.h"
 #include "paradox/format/check_descriptor.h"
 #include "paradox/format/descriptor_builder.h"
@@ -177,6 +178,15 @@ inline std::vector<std::string> FieldNames(const std::string& dir, const std::st
     const Table t = Table::open(dir, table, o);
     for (const auto& f : t.schema().fields) out.push_back(f.name);
     return out;
+}
+
+// Adds a maintained single-field secondary index on field number `field` (1-based).
+inline void AddFieldIndex(const std::string& dir, const std::string& table, uint16_t field) {
+    IndexDescriptor d{};
+    d.keyFieldCount = 1;
+    d.keyFields[0] = field;
+    d.maintained = 1;
+    AddIndex(dir, table, d);
 }
 
 // Every file of the directory with its bytes, for "nothing changed" checks.

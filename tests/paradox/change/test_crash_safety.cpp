@@ -1,6 +1,6 @@
 // Crash safety of restructure: a child process is stopped at every step of a restructure (field
-// added to a table with a primary index, secondary indexes and a .VAL; master password changed
-// on a table with memos; repeated keys set aside) and the parent then opens the table: it is
+// added to a table with a primary index, secondary indexes and a .VAL; a check added without a
+// rewrite; master password changed on a table with memos; repeated keys set aside) and the parent then opens the table: it is
 // byte for byte the old family, or the new one with every record, and its companions agree.
 #include <gtest/gtest.h>
 
@@ -141,6 +141,45 @@ TEST(CrashSafety, RestructureWithIndexesAndValidityFile) {
                  "C",
                  {},
                  {}});
+}
+
+// A check every record meets changes the .VAL alone: after any stop the data and index files
+// keep their bytes, and the .VAL is the old one or the new one.
+TEST(CrashSafety, CheckAddedWithoutRewrite) {
+    auto dataFiles = std::make_shared<Bytes>();
+    const auto dataOnly = [](const std::string& dir) {
+        Bytes b = FamilyBytes(dir, "ORDERS");
+        b.erase("ORDERS.VAL");
+        return b;
+    };
+    RunScenario({"add a validity check every record meets",
+                 [=](const std::string& dir) {
+                     DescriptorBuilder b("ORDERS");
+                     b.field("Id", FLDINT32).field("Name", FLDZSTRING, 0, 20).field("Qty", FLDINT16).option("LEVEL", "7");
+                     createTable(dir, b.descriptor(), {1, false});
+                     TableWriter w = TableWriter::open(dir, "ORDERS");
+                     for (int i = 1; i <= 400; ++i) w.insert({Value::integer(i), Value::text("n" + std::to_string(i % 37)), Value::integer(i % 9)});
+                     w.commit();
+                     AddFieldIndex(dir, "ORDERS", 2);
+                     ValidityCheckDescriptor qty{};
+                     qty.fieldNumber = 3;
+                     qty.required = 1;
+                     Request(dir, "ORDERS").check(qty, CRADD).run(dir);  // the table has a .VAL already
+                     *dataFiles = dataOnly(dir);
+                 },
+                 [](const std::string& dir) {
+                     ValidityCheckDescriptor name{};
+                     name.fieldNumber = 2;
+                     name.required = 1;
+                     Request(dir, "ORDERS").check(name, CRADD).run(dir);
+                 },
+                 "ORDERS",
+                 {},
+                 {},
+                 [=](const std::string& dir) {
+                     EXPECT_TRUE(dataOnly(dir) == *dataFiles);
+                     EXPECT_EQ(ReadValFile(dir, "ORDERS")->checks.size(), 2u);
+                 }});
 }
 
 TEST(CrashSafety, MasterPasswordChange) {

@@ -160,13 +160,27 @@ TEST(IndexOps, AddAndDeleteSecondaryIndexes) {
 
 TEST(IndexOps, KeyOrderOfANewIndex) {
     REQUIRE_FIXTURES();
-    ScratchDir dir;
-    CopyFamily("paradoxdriver/db", "ORDERS", dir.path());
-    AddIndex(dir.str(), "ORDERS", Index("", {3}));
-    // The index records carry the date field first: they must be in ascending byte order.
-    const auto recs = ChainRecords(ReadBytes(dir.path() / "ORDERS.X03"));
-    ASSERT_EQ(recs.size(), 224u);
-    for (std::size_t i = 1; i < recs.size(); ++i) EXPECT_LE(recs[i - 1].substr(0, 8), recs[i].substr(0, 8)) << i;
+    const struct {
+        const char* what;
+        IndexDescriptor desc;
+        const char* file;
+        bool descending;
+    } cases[] = {
+        {"ascending", Index("", {3}), "ORDERS.X03", false},
+        {"descending", Index("Newest", {3}, false, false, {0}), "ORDERS.XG0", true},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        CopyFamily("paradoxdriver/db", "ORDERS", dir.path());
+        AddIndex(dir.str(), "ORDERS", c.desc);
+        // The index records carry the date field first: they must be in its byte order.
+        const auto recs = ChainRecords(ReadBytes(dir.path() / c.file));
+        ASSERT_EQ(recs.size(), 224u) << c.what;
+        for (std::size_t i = 1; i < recs.size(); ++i) {
+            const std::string a = recs[i - 1].substr(0, 8), b = recs[i].substr(0, 8);
+            EXPECT_TRUE(c.descending ? a >= b : a <= b) << c.what << " " << i;
+        }
+    }
 }
 
 TEST(IndexOps, RefusedIndexesChangeNothing) {

@@ -21,24 +21,26 @@ struct Entry {
     uint32_t seq;
 };
 
-// byteKey: the sorter compares the 2-byte key itself rather than through a Less.
+// byteKey: the sorter compares the key itself rather than through a Less. lead: bytes all
+// entries share before the 2-byte key (a long key whose first eight bytes tie).
 std::vector<Entry> SortAll(const std::string& dir, const std::vector<uint16_t>& keys, std::size_t budget, std::size_t* runs,
-                           bool secret, bool byteKey) {
-    ExternalSorter sorter = byteKey ? ExternalSorter(dir, secret, 6, ExternalSorter::ByteKey{2}, budget)
-                                    : ExternalSorter(dir, secret, 6, [](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 2) < 0; }, budget);
+                           bool secret, bool byteKey, std::size_t lead = 0) {
+    const std::size_t key = lead + 2;
+    ExternalSorter sorter = byteKey ? ExternalSorter(dir, secret, key + 4, ExternalSorter::ByteKey{key}, budget)
+                                    : ExternalSorter(dir, secret, key + 4, [key](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, key) < 0; }, budget);
+    std::vector<uint8_t> e(key + 4, 'k');
     for (uint32_t i = 0; i < keys.size(); ++i) {
-        uint8_t e[6];
-        e[0] = static_cast<uint8_t>(keys[i] >> 8);  // big-endian: byte order is key order
-        e[1] = static_cast<uint8_t>(keys[i]);
-        std::memcpy(e + 2, &i, 4);
-        sorter.add(e);
+        e[lead] = static_cast<uint8_t>(keys[i] >> 8);  // big-endian: byte order is key order
+        e[lead + 1] = static_cast<uint8_t>(keys[i]);
+        std::memcpy(e.data() + key, &i, 4);
+        sorter.add(e.data());
     }
     sorter.finish();
     EXPECT_THROW(sorter.add(reinterpret_cast<const uint8_t*>("abcdef")), std::exception);
     std::vector<Entry> out;
     while (const uint8_t* e = sorter.next()) {
-        Entry x{static_cast<uint16_t>(e[0] << 8 | e[1]), 0};
-        std::memcpy(&x.seq, e + 2, 4);
+        Entry x{static_cast<uint16_t>(e[lead] << 8 | e[lead + 1]), 0};
+        std::memcpy(&x.seq, e + key, 4);
         out.push_back(x);
     }
     EXPECT_EQ(sorter.next(), nullptr);
@@ -50,11 +52,12 @@ TEST(ExternalSort, SortedAndStableInMemoryAndFromRuns) {
     std::mt19937 rng(7);
     std::vector<uint16_t> keys(20000);
     for (auto& k : keys) k = static_cast<uint16_t>(rng() % 300);
+    for (std::size_t lead : {0, 8})
     for (bool byteKey : {false, true})
     for (std::size_t budget : {std::size_t(1) << 24, std::size_t(1000), std::size_t(64), std::size_t(65)}) {
         ScratchDir dir;
         std::size_t runs = 0;
-        const std::vector<Entry> out = SortAll(dir.str(), keys, budget, &runs, budget != 64, byteKey);  // enciphered or not
+        const std::vector<Entry> out = SortAll(dir.str(), keys, budget, &runs, budget != 64, byteKey, lead);  // enciphered or not
         ASSERT_EQ(out.size(), keys.size()) << budget;
         for (std::size_t i = 1; i < out.size(); ++i) {
             ASSERT_LE(out[i - 1].key, out[i].key) << budget << " at " << i;
