@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "paradox/storage/fault_injection.h"
@@ -110,6 +111,13 @@ int Unlink(const std::string& path) {
     const int r = ::unlink(path.c_str());
     if (r == 0)
         if (Observer* o = Watcher()) o->unlinked(path);
+    return r;
+}
+
+int MakeDirectory(const std::string& path, mode_t mode) {
+    const int r = ::mkdir(path.c_str(), mode);
+    if (r == 0)
+        if (Observer* o = Watcher()) o->madeDirectory(path);
     return r;
 }
 

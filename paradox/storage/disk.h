@@ -1,4 +1,4 @@
-// The engine's one door to the disk: every open, write, truncate, sync, rename, link and unlink
+// The engine's one door to the disk: every open, write, truncate, sync, rename, link, unlink and mkdir
 // the engine makes passes through these calls, which behave as the POSIX calls they wrap (the
 // result, and errno on failure). For tests, an Observer sees every change (the power-cut tests
 // record one operation with it), and the sync fault switch (fault::ArmSyncFailure) can make any
@@ -24,6 +24,7 @@ public:
     virtual void linked(const std::string& from, const std::string& to) = 0;
     virtual void unlinked(const std::string& path) = 0;
     virtual void syncedDirectory(const std::string& dir) = 0;
+    virtual void madeDirectory(const std::string& path) = 0;
 };
 
 // Installs the observer (nullptr: none). Not for use while another thread is inside a call.
@@ -43,6 +44,7 @@ int SyncDirectory(const std::string& dir);
 int Rename(const std::string& from, const std::string& to);
 int Link(const std::string& from, const std::string& to);
 int Unlink(const std::string& path);
+int MakeDirectory(const std::string& path, mode_t mode = 0755);
 int RemoveDirectory(const std::string& path);
 
 }  // namespace paradox::disk

@@ -2,14 +2,17 @@
 #include "paradox/verify/repair.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <system_error>
 
 #include "paradox/change/key_violation.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/storage/family_swap.h"
+#include "paradox/storage/disk.h"
 #include "paradox/storage/fault_injection.h"
+#include "paradox/storage/file_io.h"
 #include "paradox/storage/lock_table.h"
 #include "paradox/storage/table_family.h"
 #include "paradox/verify/family_rebuild.h"
@@ -56,16 +59,30 @@ std::vector<std::string> PlanOf(const std::vector<Finding>& fs, bool& refuse, bo
     return plan;
 }
 
+// Makes dir and every missing parent, each new name made durable in its parent's directory.
+void MakeDirectories(const std::filesystem::path& dir) {
+    if (dir.empty() || std::filesystem::is_directory(dir)) return;
+    MakeDirectories(dir.parent_path());
+    if (disk::MakeDirectory(dir.string()) != 0 && errno != EEXIST)
+        throw EngineError(err::kDirNoAccess, dir.string() + ": cannot create the backup directory: " + std::strerror(errno));
+    SyncDirectoryOf(dir.string());
+}
+
+// Copies the family into backup and makes the copy durable (each file synced and renamed into
+// place, the backup directory and its parent synced) before the repair's swap can begin: a power
+// cut after the swap then never finds a repaired table beside a backup that is missing or empty.
 void CopyToBackup(const std::string& dir, const std::string& base, const std::string& backup) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(backup, ec);
-    if (ec) throw EngineError(err::kDirNoAccess, backup + ": cannot create the backup directory: " + ec.message());
+    fs::path to = fs::absolute(backup).lexically_normal();
+    if (!to.has_filename()) to = to.parent_path();
+    MakeDirectories(to);
     for (const std::string& file : FamilyFiles(dir, base)) {
-        const fs::path to = fs::path(backup) / fs::path(file).filename();
-        fs::copy_file(file, to, fs::copy_options::overwrite_existing, ec);
-        if (ec) throw EngineError(err::kWriteErr, to.string() + ": cannot back up: " + ec.message());
+        const File from = File::openRead(file);
+        AtomicFile copy((to / fs::path(file).filename()).string());
+        CopyFileContents(from, copy.file());
+        copy.commit();  // fsync, rename over an older copy, directory sync
     }
+    SyncDirectoryOf(to.string());  // the backup directory's own name, in its parent
     fault::FaultPoint("repair: backed up");
 }
 

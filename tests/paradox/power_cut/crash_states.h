@@ -1,7 +1,8 @@
 // The disk states a power cut could leave behind a recording: at every sync point and at
 // sampled points between, every write since its file's last sync is dropped, kept, or torn at a
 // 512-byte boundary, and the renames, links and unlinks since the last sync of the directory
-// are undone (all, none, or the later ones: a journaled directory keeps them in order).
+// are undone (all, none, or the later ones: a journaled directory keeps them in order). A
+// directory made in it is a name like a file's ("SUB/" in a state); its files go when it does.
 // Per point: all dropped, all kept, each single write dropped or torn, and a seeded sample.
 // VORTAB_POWERCUT_SAMPLES (default 3) sets both the sampled points between syncs and the sampled
 // states per point; a larger value is the longer run. States are handed out once each.
@@ -109,10 +110,15 @@ private:
                     pendingWrites_ = rest;
                     break;
                 }
-                case DiskEvent::SyncDirectory:
-                    for (const DiskEvent* p : pendingDirOps_) ApplyName(durableNames_, *p);
-                    pendingDirOps_.clear();
+                case DiskEvent::SyncDirectory: {
+                    std::vector<const DiskEvent*> rest;
+                    for (const DiskEvent* p : pendingDirOps_) {
+                        if (Parent(p->to.empty() ? p->name : p->to) == e.name) ApplyName(durableNames_, *p);
+                        else rest.push_back(p);
+                    }
+                    pendingDirOps_ = rest;
                     break;
+                }
                 default: pendingDirOps_.push_back(&e); break;
             }
         }
@@ -129,7 +135,12 @@ private:
         std::map<std::string, int> names = durableNames_;
         for (std::size_t k = 0; k < keptDirOps; ++k) ApplyName(names, *pendingDirOps_[k]);
         DiskState s;
-        for (const auto& [name, inode] : names) s[name] = bytes[static_cast<std::size_t>(inode)];
+        for (const auto& [name, inode] : names) {
+            const std::string parent = Parent(name);
+            if (!parent.empty() && !names.count(parent)) continue;  // its directory is gone
+            if (inode < 0) s[name + "/"];
+            else s[name] = bytes[static_cast<std::size_t>(inode)];
+        }
         return s;
     }
 
@@ -150,9 +161,14 @@ private:
         if (b.size() < end) b.resize(end);
         b.replace(static_cast<std::size_t>(e.offset), n, e.data, 0, n);
     }
+    static std::string Parent(const std::string& name) {
+        const auto slash = name.rfind('/');
+        return slash == std::string::npos ? std::string() : name.substr(0, slash);
+    }
     static void ApplyName(std::map<std::string, int>& names, const DiskEvent& e) {
         switch (e.kind) {
-            case DiskEvent::Create: names[e.name] = e.inode; break;
+            case DiskEvent::Create:
+            case DiskEvent::MakeDirectory: names[e.name] = e.inode; break;
             case DiskEvent::Rename: names.erase(e.name); names[e.to] = e.inode; break;
             case DiskEvent::Link: names[e.to] = e.inode; break;
             case DiskEvent::Unlink: names.erase(e.name); break;

@@ -1,7 +1,8 @@
 // Records what one operation does to the files of one directory, through the engine's disk door:
 // the directory's files before, then every create, write, truncate, sync, rename, link, unlink
 // and directory sync in order. Files are tracked as inodes, so that a write through a descriptor
-// follows its file across renames and links. Files of other directories are not recorded.
+// follows its file across renames and links. Directories made inside it are recorded too (their
+// files named "SUB/FILE"); files outside it are not.
 #pragma once
 #include <fcntl.h>
 
@@ -17,9 +18,9 @@
 namespace power_cut {
 
 struct DiskEvent {
-    enum Kind { Create, Write, Truncate, SyncFile, Rename, Link, Unlink, SyncDirectory } kind;
+    enum Kind { Create, Write, Truncate, SyncFile, Rename, Link, Unlink, MakeDirectory, SyncDirectory } kind;
     int inode = -1;
-    std::string name, to;  // file names in the directory (to: of a rename or link)
+    std::string name, to;  // names relative to the directory (to: of a rename or link; "": the directory itself)
     uint64_t offset = 0;   // of a write; the new size of a truncate
     std::string data;      // of a write
     bool isSync() const { return kind == SyncFile || kind == SyncDirectory; }
@@ -100,7 +101,14 @@ public:
     }
     void syncedDirectory(const std::string& dir) override {
         std::lock_guard<std::mutex> hold(mutex_);
+        std::string name;
         if (Normal(dir) == dir_) add(DiskEvent::Of(DiskEvent::SyncDirectory));
+        else if (InDir(dir, name)) add(DiskEvent::Of(DiskEvent::SyncDirectory, -1, name));
+    }
+    void madeDirectory(const std::string& path) override {
+        std::lock_guard<std::mutex> hold(mutex_);
+        std::string name;
+        if (InDir(path, name)) add(DiskEvent::Of(DiskEvent::MakeDirectory, -1, name));
     }
 
 private:
@@ -109,10 +117,12 @@ private:
         while (p.size() > 1 && p.back() == '/') p.pop_back();
         return p;
     }
+    // Whether path lies inside the directory (at any depth); name: its path relative to it.
     bool InDir(const std::string& path, std::string& name) const {
-        const std::filesystem::path p = std::filesystem::absolute(path).lexically_normal();
-        name = p.filename().string();
-        return Normal(p.parent_path().string()) == dir_;
+        const std::string p = Normal(path);
+        if (p.size() <= dir_.size() + 1 || p.compare(0, dir_.size(), dir_) != 0 || p[dir_.size()] != '/') return false;
+        name = p.substr(dir_.size() + 1);
+        return true;
     }
     void move(DiskEvent::Kind kind, const std::string& from, const std::string& to) {
         std::lock_guard<std::mutex> hold(mutex_);

@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "verify/damage_tables.h"
 #include "ops_test_support.h"
 #include "paradox/change/batch_move.h"
 #include "paradox/change/index_ops.h"
 #include "paradox/change/link_ops.h"
 #include "paradox/table/security.h"
+#include "paradox/verify/repair.h"
+#include "paradox/verify/verify_tables.h"
 #include "restructure_test_support.h"
 #include "state_checker.h"
 
@@ -45,6 +48,29 @@ inline ValidityCheckDescriptor Required(uint16_t field) {
     c.fieldNumber = field;
     c.required = 1;
     return c;
+}
+
+// ORDERS (damage_tables.h) with a record missing from its maintained secondary index: a table
+// every file of which the repair rewrites, that still opens as it is.
+inline void IndexDamagedOrders(const std::string& d) {
+    MakeOrders(d);
+    DropLastIndexEntry(*FindTableFile(d, "ORDERS", "X02"));
+}
+
+// The repair of IndexDamagedOrders, backed up into BACKUP inside the directory: a state holding
+// the repaired index verifies clean; any other still misses the record.
+inline Operation RepairOfOrders() {
+    Operation op("repair", IndexDamagedOrders, [](const std::string& d) {
+        verify::RepairOptions o;
+        o.backupDir = d + "/BACKUP";
+        verify::RepairTable(d, "ORDERS", o);
+    });
+    op.backupDir = "BACKUP";
+    op.alsoCheck = [](const std::string& d, const std::string& where) {
+        const bool repaired = GetLE32(ReadBytes(*FindTableFile(d, "ORDERS", "X02")).data() + 6) == uint32_t(kOrders);
+        EXPECT_EQ(verify::AnyError(verify::VerifyTables(d, {"ORDERS"}, {})), !repaired) << "repair, " << where;
+    };
+    return op;
 }
 
 inline const std::vector<Operation>& Operations() {
@@ -128,6 +154,7 @@ inline const std::vector<Operation>& Operations() {
              rq.mode = BatchMode::Copy;
              BatchMove(rq);
          }},
+        RepairOfOrders(),
     };
     return ops;
 }

@@ -44,6 +44,9 @@ struct Operation {
     // For an operation of several steps: a state between old and new is sound when the next
     // run of the operation completes and ends at the new tables.
     bool nextRunCompletes = false;
+    // A directory inside the tables' one where the operation backs the old tables up first: in
+    // every state holding the new tables, it holds the old ones, byte for byte.
+    std::string backupDir;
     // More to check in each state, after the tables opened (e.g. a journal's promise).
     std::function<void(const std::string&, const std::string& where)> alsoCheck;
 };
@@ -155,7 +158,10 @@ inline std::string Fingerprint(const std::string& dir, const std::vector<std::st
 
 inline void WriteState(const std::string& dir, const DiskState& s) {
     for (const auto& e : fs::directory_iterator(dir)) fs::remove_all(e.path());
-    for (const auto& [name, bytes] : s) paradox_test::WriteBytes(fs::path(dir) / name, {bytes.begin(), bytes.end()});
+    for (const auto& [name, bytes] : s) {
+        if (name.back() == '/') fs::create_directories(fs::path(dir) / name);
+        else paradox_test::WriteBytes(fs::path(dir) / name, {bytes.begin(), bytes.end()});
+    }
 }
 
 // Records op once and checks every state; returns the counts (also printed).
@@ -177,6 +183,11 @@ inline CutCounts CheckPowerCuts(const Operation& op) {
     const auto fail = [&](const std::string& where, const std::string& what) {
         if (++counts.failures <= 5) ADD_FAILURE() << op.name << ", " << where << ": " << what;
     };
+    const auto backupWhole = [&](const std::string& where) {
+        const fs::path backup = fs::path(state.str()) / op.backupDir;
+        if (!op.backupDir.empty() && (!fs::is_directory(backup) || TableBytes(backup.string()) != oldBytes))
+            fail(where, "the new tables, and the backup of the old ones is not whole");
+    };
     CrashStates states(recording);
     static_cast<StateCounts&>(counts) = states.forEach([&](const DiskState& s, const std::string& where) {
         WriteState(state.str(), s);
@@ -184,7 +195,10 @@ inline CutCounts CheckPowerCuts(const Operation& op) {
         if (op.alsoCheck) op.alsoCheck(state.str(), where);
         const DiskState now = TableBytes(state.str());
         if (now == oldBytes) return void(++counts.old);
-        if (now == newBytes) return void(++counts.whole);
+        if (now == newBytes) {
+            backupWhole(where);
+            return void(++counts.whole);
+        }
         if (!op.nextRunCompletes) return fail(where, "neither the old tables nor the new ones");
         try {
             op.run(state.str());
@@ -198,6 +212,7 @@ inline CutCounts CheckPowerCuts(const Operation& op) {
     WriteState(state.str(), states.durableAtEnd());
     if (const std::string err = OpenEveryTable(state.str(), op.passwords); !err.empty()) fail("at return", "does not open: " + err);
     else if (TableBytes(state.str()) != newBytes) fail("at return", "the change is not durable yet when the operation returns");
+    else backupWhole("at return");
     std::printf("[power cut] %s: %u disk events, %u points, %u states built, %u distinct: %u old, %u new, %u completed by the next run\n",
                 op.name.c_str(), unsigned(recording.events.size()), counts.points, counts.built, counts.distinct, counts.old,
                 counts.whole, counts.completed);

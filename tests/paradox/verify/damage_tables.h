@@ -62,4 +62,16 @@ inline std::size_t RecordAt(const std::vector<unsigned char>& b, int n) {
     return g.blockAt(uint32_t((n - 1) / g.perBlock()) + 1) + 6 + std::size_t((n - 1) % g.perBlock()) * g.recordSize;
 }
 
+// A maintained secondary index's data file (.Xnn) made to miss its last record: the header's
+// count and the last block's used size lowered by one entry.
+inline void DropLastIndexEntry(const std::string& file) {
+    using namespace paradox;
+    auto b = ReadBytes(file);
+    const FileGeometry g = GeometryOf(b);
+    PutLE32(b.data() + 6, GetLE32(b.data() + 6) - 1);
+    unsigned char* last = b.data() + g.blockAt(GetLE16(b.data() + 0x10));
+    PutLE16(last + 4, uint16_t(int16_t(GetLE16(last + 4)) - g.recordSize));
+    WriteBytes(file, b);
+}
+
 }  // namespace paradox_test

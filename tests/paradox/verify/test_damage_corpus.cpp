@@ -104,12 +104,7 @@ Place SwapPrimaryIndexBlocks(const fs::path& dir, const std::string& t) {
 }
 
 Place DropIndexEntry(const fs::path& dir, const std::string& t) {
-    auto b = ReadBytes(Member(dir, t, "X02"));
-    const FileGeometry g = GeometryOf(b);
-    PutLE32(b.data() + 6, GetLE32(b.data() + 6) - 1);
-    unsigned char* last = b.data() + g.blockAt(GetLE16(b.data() + 0x10));
-    PutLE16(last + 4, uint16_t(int16_t(GetLE16(last + 4)) - g.recordSize));
-    WriteBytes(Member(dir, t, "X02"), b);
+    DropLastIndexEntry(Member(dir, t, "X02").string());
     return {};
 }
 
