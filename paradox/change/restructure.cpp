@@ -248,14 +248,7 @@ void WriteResorted(std::shared_ptr<TableState> old, const RestructurePlan& p, Re
             PutLE32(entry.data() + keySize, i++);
             keys.add(entry.data());
         }
-        repeat.assign(i, false);
-        std::vector<uint8_t> prev(keySize);
-        bool first = true;
-        while (const uint8_t* e = keys.next()) {
-            if (!first && std::memcmp(prev.data(), e, keySize) == 0) repeat[GetLE32(e + keySize)] = true;
-            std::memcpy(prev.data(), e, keySize);
-            first = false;
-        }
+        repeat = RepeatedKeyOrdinals(keys, keySize, i);
     }
     // A repeat of a key stays out of the table, also where the record it repeats is set aside
     // for another reason (as if the links were added after the key changed).

@@ -208,4 +208,19 @@ const uint8_t* ExternalSorter::next() {
     return current_.data();
 }
 
+std::vector<bool> RepeatedKeyOrdinals(ExternalSorter& keys, std::size_t keySize, uint32_t count) {
+    std::vector<bool> repeat(count, false);
+    std::vector<uint8_t> prev(keySize);
+    bool first = true;
+    while (const uint8_t* e = keys.next()) {
+        if (!first && std::memcmp(prev.data(), e, keySize) == 0) {
+            const uint8_t* o = e + keySize;
+            repeat[uint32_t(o[0]) | uint32_t(o[1]) << 8 | uint32_t(o[2]) << 16 | uint32_t(o[3]) << 24] = true;
+        }
+        std::memcpy(prev.data(), e, keySize);
+        first = false;
+    }
+    return repeat;
+}
+
 }  // namespace paradox

@@ -82,4 +82,9 @@ private:
     bool finished_ = false;
 };
 
+// For a sorter fed `count` entries of a key of keySize bytes followed by the entry's ordinal
+// (0..count-1, little-endian 32 bits) and ordered by the key: the ordinals whose key an earlier
+// entry already holds. The first entry of each key keeps it.
+std::vector<bool> RepeatedKeyOrdinals(ExternalSorter& keys, std::size_t keySize, uint32_t count);
+
 }  // namespace paradox

@@ -38,16 +38,7 @@ std::vector<bool> RepeatedKeys(const CheckedTable& t) {
         PutLE32(entry.data() + keySize, i++);
         keys.add(entry.data());
     });
-    keys.finish();
-    std::vector<bool> repeat(i, false);
-    std::vector<uint8_t> prev(keySize);
-    bool first = true;
-    while (const uint8_t* e = keys.next()) {
-        if (!first && std::memcmp(prev.data(), e, keySize) == 0) repeat[GetLE32(e + keySize)] = true;
-        std::memcpy(prev.data(), e, keySize);
-        first = false;
-    }
-    return repeat;
+    return RepeatedKeyOrdinals(keys, keySize, i);
 }
 
 // Copies the blobs of kept records into the new .MB; a reference that leads nowhere becomes blank.
