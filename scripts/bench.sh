@@ -2,13 +2,13 @@
 # Builds the Release benchmarks into build-bench/ (its own build directory), runs every benchmark
 # executable found under build-bench/bench/ one after the other, and prints one table of the
 # RATIO lines they printed (format: bench/README.md). Each benchmark's full output is kept in
-# build-bench/bench-logs/<name>.log. VORTAB_BENCH_RECORDS sets the table size of the engine and
-# restructure benchmarks (default 1,000,000). VORTAB_BENCH_LARGE_RECORDS (unset by default, so the
-# usual run stays short) runs those two again at that many records with 32 KB blocks
-# (VORTAB_BENCH_LARGE_BLOCK_KB): 18,000,000 records make a table whose restructured form (two
-# fields wider) just fits the 2 GB a level-7 table holds at most, a run of about half an hour
-# that needs about 8 GB of free disk. Their figures then print
-# a second time, named "<ratio>@<records>". Every figure is the median of five interleaved runs.
+# build-bench/bench-logs/<name>.log. VORTAB_BENCH_RECORDS sets the table size of the benchmarks
+# of a big table (default 1,000,000). VORTAB_BENCH_LARGE_RECORDS (unset by default, so the usual
+# run stays short) runs the engine, restructure, verify and export benchmarks again at that many
+# records with 32 KB blocks (VORTAB_BENCH_LARGE_BLOCK_KB): 18,000,000 records make a table whose
+# restructured form (two fields wider) just fits the 2 GB a level-7 table holds at most, a run of
+# about half an hour that needs about 8 GB of free disk. Their figures then print a second time,
+# named "<ratio>@<records>". Every figure is the median of five interleaved runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-bench
@@ -38,7 +38,7 @@ large="${VORTAB_BENCH_LARGE_RECORDS:-}"
 if [ -n "$large" ]; then
   for exe in "${benches[@]}"; do
     name=$(basename "$exe")
-    case "$name" in bench_engine|bench_restructure) ;; *) continue ;; esac
+    case "$name" in bench_engine|bench_restructure|bench_verify|bench_export) ;; *) continue ;; esac
     start=$(date +%s)
     if "$exe" --records "$large" --block-size "${VORTAB_BENCH_LARGE_BLOCK_KB:-32}" >"$logs/$name-large.log" 2>&1; then
       echo "ran $name at $large records in $(($(date +%s) - start)) s" >&2

@@ -65,7 +65,8 @@ Measure Run(const fs::path& root, std::uint32_t records, const bench::BenchArgs&
     const fs::path copy = root / ("copy-" + std::to_string(records));
     const fs::path work = root / ("work-" + std::to_string(records));
     fs::create_directories(src);
-    if (!bench::InChild([&] { bench::BuildTable(src.string(), records, args.blockKb); return 0; }).ok) {
+    if (!bench::InChild([&] { bench::BuildTable(src.string(), records, args.blockKb); return 0; }).ok ||
+        !bench::SyncFiles(src).ok) {
         std::fprintf(stderr, "building the table failed\n");
         std::exit(1);
     }
@@ -75,8 +76,7 @@ Measure Run(const fs::path& root, std::uint32_t records, const bench::BenchArgs&
         fs::remove_all(copy);
         fs::create_directories(copy);
         cps.push_back(bench::CopyWithCp(src, copy));
-        fs::remove_all(work);
-        fs::copy(src, work);
+        bench::FreshCopy(src, work);
         for (std::size_t i = 0; i < kCommandCount; ++i) {
             commands[i].push_back(bench::InChild([&] { return RunLine(work, kCommands[i].line); }));
             if (!commands[i].back().ok || !cps.back().ok) {

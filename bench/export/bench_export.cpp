@@ -1,8 +1,9 @@
 // Export benchmark: the keyed ten-field table of N records (default 1,000,000) exported to a
 // SQLite database by vortab, against the sqlite3 shell importing our CSV export of the same
 // table (.import into a table declared with the same column types: it parses text where we know
-// the types). Five interleaved runs of each; the ratio of their medians is printed, and the
-// export's peak memory at N over that at N/10 (flat: 1.0).
+// the types). Five interleaved runs of each (--runs); the ratio of their medians is printed, and
+// the export's peak memory at N over that at N/10 (flat: 1.0). --records N and --block-size KB
+// (up to 32) set the table.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,8 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kRuns = 5;
 
 // The same column types as the export gives BENCH (see the README's type mapping).
 constexpr const char* kImportSchema =
@@ -53,21 +52,17 @@ bench::ChildRun ImportCsv(const fs::path& csv, const fs::path& file) {
     return Exec({"sqlite3", file.string(), "-cmd", kImportSchema, ".import --csv --skip 1 " + csv.string() + " BENCH"});
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const uint32_t records = bench::RecordsWanted(argc, argv);
+    const bench::BenchArgs args = bench::ParseBenchArgs(argc, argv);
+    const uint32_t records = args.records;
     const fs::path root = bench::ScratchRoot("export");
     const fs::path big = root / "big", small = root / "small";
     fs::create_directories(big);
     fs::create_directories(small);
-    bench::BuildTable(big.string(), records);
-    bench::BuildTable(small.string(), std::max<uint32_t>(records / 10, 1));
+    bench::BuildTable(big.string(), records, args.blockKb);
+    bench::BuildTable(small.string(), std::max<uint32_t>(records / 10, 1), args.blockKb);
     const fs::path csv = root / "bench.csv";
     if (!Exec({VORTAB_TOOL, "export", big.string(), "BENCH"}, csv.string()).ok) {
         std::fprintf(stderr, "the CSV export failed\n");
@@ -76,7 +71,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> ours, theirs;
     long peakKb = 0;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < args.runs; ++run) {
         const bench::ChildRun a = ExportToSqlite(big, root / "ours.sqlite");
         const bench::ChildRun b = ImportCsv(csv, root / "theirs.sqlite");
         if (!a.ok || !b.ok) {
@@ -89,12 +84,12 @@ int main(int argc, char** argv) {
         peakKb = std::max(peakKb, a.peakKb);
     }
     const bench::ChildRun tenth = ExportToSqlite(small, root / "small.sqlite");
-    const double ratio = Median(ours) / Median(theirs);
+    const double ratio = bench::Median(ours) / bench::Median(theirs);
     std::printf(
         "\nRATIO export.sqlite %.2f times the median wall time of sqlite3's .import of our CSV "
         "export "
         "(%u records, %.2f s against %.2f s, medians of %d interleaved runs)\n",
-        ratio, static_cast<unsigned>(records), Median(ours), Median(theirs), kRuns);
+        ratio, static_cast<unsigned>(records), bench::Median(ours), bench::Median(theirs), args.runs);
     std::printf(
         "RATIO export.sqlite.memory %.2f peak RSS at 100 %% of the records over 10 %% (%.1f MB, "
         "%.1f MB)\n",

@@ -6,7 +6,9 @@
 // restructure VCHK_ADD runs). Each step runs in a child process of its own so that the peak
 // resident memory belongs to that step alone. The sequence runs five times (--runs) on fresh
 // copies, each time right after a cp of the same files, and the medians of each side are
-// compared (cp's own time varies by up to 2x on a busy machine). Prints the wall times, their
+// compared (cp's own time varies by up to 2x on a busy machine). cp's copies are then synced to
+// disk, as the engine syncs what it writes: cp plus that fsync is the second baseline, the
+// floor for any change that survives a power cut. Prints the wall times, their
 // ratio to cp and the peak memory at N/10 and N records (flat: it must not grow with the
 // table), and RATIO lines (bench/README.md). --records N and --block-size KB (up to 32, for
 // tables up to the format's 2 GB) set the table; --only STEP runs one step (for profiling).
@@ -146,7 +148,7 @@ constexpr std::size_t kStepCount = sizeof kSteps / sizeof kSteps[0];
 
 struct Measure {
     uint32_t records = 0;
-    ChildRun cp, steps[kStepCount];  // median time of the runs; peak memory the highest seen
+    ChildRun cp, durable, steps[kStepCount];  // median time of the runs; peak memory the highest seen
     uint64_t bytes = 0;
 };
 
@@ -154,18 +156,6 @@ void Fail(const char* what) {
     std::fprintf(stderr, "%s failed\n", what);
     std::exit(1);
 }
-
-// The runs of one side: their median time and highest peak memory.
-struct Samples {
-    std::vector<double> seconds;
-    long peakKb = 0;
-
-    void add(const ChildRun& r) {
-        seconds.push_back(r.seconds);
-        peakKb = std::max(peakKb, r.peakKb);
-    }
-    ChildRun median() const { return {bench::Median(seconds), peakKb, true}; }
-};
 
 Measure Run(const fs::path& root, uint32_t records, const bench::BenchArgs& args) {
     Measure m;
@@ -179,16 +169,19 @@ Measure Run(const fs::path& root, uint32_t records, const bench::BenchArgs& args
         return 0;
     });
     if (!build.ok) Fail("building the table");
+    if (!bench::SyncFiles(src).ok) Fail("fsync of the table");
     m.bytes = FamilyBytes(src.string());
-    Samples cp, steps[kStepCount];
+    bench::Samples cp, durable, steps[kStepCount];
     for (int run = 0; run < args.runs; ++run) {
         fs::remove_all(copy);
         fs::create_directories(copy);
         const ChildRun c = CopyWithCp(src, copy);
         if (!c.ok) Fail("cp");
         cp.add(c);
-        fs::remove_all(work);
-        fs::copy(src, work);
+        const ChildRun synced = bench::SyncFiles(copy);
+        if (!synced.ok) Fail("fsync of the copies");
+        durable.add({c.seconds + synced.seconds, 0, true, c.cpuSeconds + synced.cpuSeconds});
+        bench::FreshCopy(src, work);
         for (std::size_t i = 0; i < kStepCount; ++i) {
             if (!args.only.empty() && args.only != kSteps[i].name) continue;
             const ChildRun r = InChild([&] { return kSteps[i].run(work.string()); });
@@ -197,6 +190,7 @@ Measure Run(const fs::path& root, uint32_t records, const bench::BenchArgs& args
         }
     }
     m.cp = cp.median();
+    m.durable = durable.median();
     for (std::size_t i = 0; i < kStepCount; ++i) m.steps[i] = steps[i].median();
     fs::remove_all(work);
     fs::remove_all(copy);

@@ -1,11 +1,12 @@
 // Verify and repair benchmark: builds a keyed table of N records (default 1,000,000) and of N/10
 // with a memo field (a quarter of the values in the .MB), a single-field and a composite
-// secondary index. Then, three times on fresh copies, fastest run counting: cp of its files,
+// secondary index. Then five times (--runs) on fresh copies, interleaved: cp of its files,
 // verify of the table, repair of a copy whose record count was damaged (every file rebuilt), and
-// a re-key of another copy (the key turned from number into text, records re-sorted). Each step
-// runs in a child process so that its peak memory is its own. Prints the times against cp, the
-// peak memory at N/10 and N records, and RATIO lines: verify over cp (the target: at most 2),
-// repair over the re-key (the target: at most 1), memory at 100 % over 10 %.
+// a re-key of another copy (the key turned from number into text, records re-sorted); the
+// medians of each side are compared. Each step runs in a child process so that its peak memory
+// is its own. Prints the times against cp, the peak memory at N/10 and N records, and RATIO
+// lines: verify over cp (the target: at most 2), repair over the re-key (the target: at most 1),
+// memory at 100 % over 10 %. --records N and --block-size KB (up to 32) set the table.
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,7 +31,7 @@ namespace fs = std::filesystem;
 using bench::ChildRun;
 using bench::InChild;
 
-void BuildTable(const std::string& dir, uint32_t records) {
+void BuildTable(const std::string& dir, uint32_t records, unsigned blockKb) {
     paradox::DescriptorBuilder b("BENCH");
     b.field("Id", paradox::FLDINT32)
         .field("Name", paradox::FLDZSTRING, 0, 20)
@@ -40,7 +41,7 @@ void BuildTable(const std::string& dir, uint32_t records) {
         .field("Code", paradox::FLDZSTRING, 0, 8)
         .field("Memo", paradox::FLDBLOB, paradox::FLDSTMEMO, 10)
         .option("LEVEL", "7")
-        .option("BLOCK SIZE", "4096");
+        .option("BLOCK SIZE", std::to_string(blockKb * 1024));
     paradox::createTable(dir, b.descriptor(), {1, false});
     paradox::TableWriter w = paradox::TableWriter::open(dir, "BENCH");
     for (uint32_t i = 1; i <= records; ++i)
@@ -128,7 +129,6 @@ constexpr Step kSteps[] = {{"verify", "verify the table"},
                            {"repair", "repair a copy with a damaged record count"},
                            {"rekey", "re-key a copy (the key becomes text)"}};
 constexpr std::size_t kStepCount = sizeof kSteps / sizeof kSteps[0];
-constexpr int kRuns = 3;
 
 struct Measure {
     uint32_t records = 0;
@@ -141,13 +141,7 @@ void Fail(const char* what) {
     std::exit(1);
 }
 
-void KeepBest(ChildRun& best, const ChildRun& r, bool first) {
-    const long peak = std::max(best.peakKb, r.peakKb);
-    if (first || r.seconds < best.seconds) best = r;
-    best.peakKb = peak;
-}
-
-Measure Run(const fs::path& root, uint32_t records) {
+Measure Run(const fs::path& root, uint32_t records, const bench::BenchArgs& args) {
     Measure m;
     m.records = records;
     const fs::path src = root / ("table-" + std::to_string(records));
@@ -155,30 +149,32 @@ Measure Run(const fs::path& root, uint32_t records) {
     const fs::path copy = root / ("copy-" + std::to_string(records));
     const fs::path backup = root / ("backup-" + std::to_string(records));
     fs::create_directories(src);
-    if (!InChild([&] { return BuildTable(src.string(), records), 0; }).ok) Fail("building the table");
+    if (!InChild([&] { return BuildTable(src.string(), records, args.blockKb), 0; }).ok) Fail("building the table");
+    if (!bench::SyncFiles(src).ok) Fail("fsync of the table");
     m.bytes = bench::FamilyBytes(src.string());
-    for (int run = 0; run < kRuns; ++run) {
+    bench::Samples cps, steps[kStepCount];
+    for (int run = 0; run < args.runs; ++run) {
         fs::remove_all(copy);
         fs::create_directories(copy);
         const ChildRun cp = bench::CopyWithCp(src, copy);
         if (!cp.ok) Fail("cp");
-        KeepBest(m.cp, cp, run == 0);
+        cps.add(cp);
         const ChildRun verify = InChild([&] { return Verify(src.string()); });
         if (!verify.ok) Fail("verify");
-        KeepBest(m.steps[0], verify, run == 0);
-        fs::remove_all(work);
-        fs::copy(src, work);
+        steps[0].add(verify);
+        bench::FreshCopy(src, work);
         DamageCount(work.string());
         fs::remove_all(backup);
         const ChildRun repair = InChild([&] { return Repair(work.string(), backup.string()); });
         if (!repair.ok) Fail("repair");
-        KeepBest(m.steps[1], repair, run == 0);
-        fs::remove_all(work);
-        fs::copy(src, work);
+        steps[1].add(repair);
+        bench::FreshCopy(src, work);
         const ChildRun rekey = InChild([&] { return Rekey(work.string()); });
         if (!rekey.ok) Fail("re-key");
-        KeepBest(m.steps[2], rekey, run == 0);
+        steps[2].add(rekey);
     }
+    m.cp = cps.median();
+    for (std::size_t i = 0; i < kStepCount; ++i) m.steps[i] = steps[i].median();
     for (const fs::path& p : {src, work, copy, backup}) fs::remove_all(p);
     return m;
 }
@@ -186,19 +182,17 @@ Measure Run(const fs::path& root, uint32_t records) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* env = std::getenv("VORTAB_BENCH_RECORDS");
-    uint32_t records = env && *env ? static_cast<uint32_t>(std::strtoul(env, nullptr, 10)) : 1000000;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--records") == 0) records = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+    const bench::BenchArgs args = bench::ParseBenchArgs(argc, argv);
+    const uint32_t records = args.records;
     // --build DIR: only build the table in DIR (for profiling verify and repair on their own).
     for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--build") == 0) return BuildTable(argv[i + 1], records), 0;
-    const char* tmp = std::getenv("TMPDIR");
-    const fs::path root = fs::path(tmp && *tmp ? tmp : "/tmp") / ("vortab-bench-verify-" + std::to_string(::getpid()));
-    fs::create_directories(root);
-    const Measure small = Run(root, std::max<uint32_t>(records / 10, 1));
-    const Measure big = Run(root, records);
-    std::printf("verify benchmark: a keyed table with a memo field and two secondary indexes (fastest of %d runs)\n", kRuns);
+        if (std::strcmp(argv[i], "--build") == 0) return BuildTable(argv[i + 1], records, args.blockKb), 0;
+    const fs::path root = bench::ScratchRoot("verify");
+    const Measure small = Run(root, std::max<uint32_t>(records / 10, 1), args);
+    const Measure big = Run(root, records, args);
+    std::printf("verify benchmark: a keyed table with a memo field and two secondary indexes, %u KB blocks "
+                "(medians of %d interleaved runs)\n",
+                args.blockKb, args.runs);
     bench::PrintRunTable("verify", kSteps, std::vector<const Measure*>{&small, &big},
                          [](const Measure& m, std::size_t i) -> const ChildRun& { return m.steps[i]; });
     std::printf("RATIO verify.repair_vs_rekey %.2f times the wall time of a re-key of the same table (%u records)\n",

@@ -207,7 +207,6 @@ void WriteResortedOnce(std::shared_ptr<TableState> old, const RestructurePlan& p
     }
     if (!aside.marks.empty() && aside.marks.size() != i)
         throw EngineError(err::kFileCorrupt, old->dbPath + ": records changed while restructuring");
-    aside.marks.resize(i, false);
     std::vector<uint8_t> prev(keySize);
     bool first = true;
     while (const uint8_t* e = sorted.next()) {
@@ -217,12 +216,13 @@ void WriteResortedOnce(std::shared_ptr<TableState> old, const RestructurePlan& p
         std::memcpy(prev.data(), e, keySize);
         first = false;
         // A repeat of a key stays out of the table, also where the record it repeats is set aside
-        // for another reason.
-        if (repeat && !aside.marks[ordinal]) {
+        // for another reason. The marks (a bit per record) exist only once something is marked.
+        if (repeat && !aside.marked(ordinal)) {
+            if (aside.marks.empty()) aside.marks.resize(i, false);
             aside.marks[ordinal] = true;
             ++aside.count;
         }
-        if (!aside.marks[ordinal]) out.add(e);
+        if (!aside.marked(ordinal)) out.add(e);
     }
 }
 

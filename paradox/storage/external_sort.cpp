@@ -11,18 +11,21 @@ namespace paradox {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 64u << 10;
+constexpr std::size_t kReadChunk = 64u << 10;     // scratch writes, and reads while runs are few
+constexpr std::size_t kMinReadChunk = 16u << 10;  // reads when many runs share the budget
 
-// memcmp's sign for byte keys; most keys differ in their first eight bytes, compared here at once.
+// memcmp's sign for byte keys, eight bytes at a time: keys are short and often share a long
+// head (the same text in many records), where a call to memcmp per comparison costs most.
 int CompareBytes(const uint8_t* a, const uint8_t* b, std::size_t n) {
-    if (n >= 8) {
+    for (; n >= 8; a += 8, b += 8, n -= 8) {
         uint64_t x, y;
         std::memcpy(&x, a, 8);
         std::memcpy(&y, b, 8);
         if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
-        return n == 8 ? 0 : std::memcmp(a + 8, b + 8, n - 8);
     }
-    return std::memcmp(a, b, n);
+    for (; n > 0; ++a, ++b, --n)
+        if (*a != *b) return *a < *b ? -1 : 1;
+    return 0;
 }
 
 }  // namespace
@@ -36,7 +39,7 @@ struct ExternalSorter::Run {
 };
 
 ExternalSorter::ExternalSorter(std::string scratchDir, bool secret, std::size_t entrySize, Less less, std::size_t memoryBudget)
-    : dir_(std::move(scratchDir)), size_(entrySize), less_(std::move(less)) {
+    : dir_(std::move(scratchDir)), size_(entrySize), less_(std::move(less)), budget_(memoryBudget) {
     if (secret) cipher_.emplace();
     if (size_ == 0) throw EngineError(err::kInvalidParam, "sort entry size 0");
     capacity_ = std::max<std::size_t>(memoryBudget / (size_ + sizeof(uint32_t)), 16);
@@ -111,7 +114,7 @@ void ExternalSorter::spill() {
 bool ExternalSorter::refill(Run& r) {
     if (r.at < r.in) return true;
     if (r.left == 0) return false;
-    const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(r.left, std::max<std::size_t>(kReadChunk / size_, 1)));
+    const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(r.left, std::max<std::size_t>(readChunk_ / size_, 1)));
     r.chunk.resize(n * size_);
     if (!scratch_.readAt(r.offset, r.chunk.data(), r.chunk.size()))
         throw EngineError(err::kReadErr, "sort scratch file ended early");
@@ -161,6 +164,11 @@ std::unique_ptr<ExternalSorter::Run> ExternalSorter::mergeGroup(std::vector<std:
 }
 
 void ExternalSorter::mergePasses() {
+    // A pass rewrites every entry through the scratch file, which on a big table costs more than
+    // smaller reads do: the read buffers shrink (down to kMinReadChunk) so that the budget holds
+    // one for every run, and a table of up to the format's 2 GB merges in one go.
+    readChunk_ = std::clamp(budget_ / std::max<std::size_t>(runs_.size(), 1), kMinReadChunk, kReadChunk);
+    mergeWidth_ = std::max<std::size_t>(budget_ / readChunk_, 2);
     while (runs_.size() > mergeWidth_) {
         std::vector<std::unique_ptr<Run>> next;
         for (std::size_t first = 0; first < runs_.size(); first += mergeWidth_) {

@@ -71,7 +71,9 @@ private:
     std::size_t held_ = 0;   // entries in buffer_
     std::size_t served_ = 0; // in-memory mode: entries handed out
     uint64_t count_ = 0;
+    std::size_t budget_;
     std::size_t mergeWidth_;  // runs merged at once
+    std::size_t readChunk_ = 64u << 10;  // bytes read ahead per run while merging
     std::size_t spilledRuns_ = 0;
     std::optional<StreamCipher> cipher_;  // for secret entries
     File scratch_;
