@@ -16,11 +16,13 @@ namespace paradox {
 
 namespace {
 
-void PutShortField(uint8_t* p, uint32_t v) {
-    const uint16_t u = static_cast<uint16_t>(std::min<uint32_t>(v, 0x7FFF)) ^ 0x8000;
-    p[0] = static_cast<uint8_t>(u >> 8);
-    p[1] = static_cast<uint8_t>(u);
-}
+// A block number: all 16 bits of it (a table has up to 65,535 blocks), stored as a Short's
+// bytes, so that a number above 32767 reads back as itself when taken as unsigned, as the
+// secondary indexes store theirs.
+void PutBlockField(uint8_t* p, uint32_t block) { PutSortableInt(p, static_cast<int32_t>(block & 0xFFFF), 2); }
+
+// A record count: a statistic, stored as at most the largest Short.
+void PutCountField(uint8_t* p, uint32_t count) { PutSortableInt(p, static_cast<int32_t>(std::min<uint32_t>(count, 0x7FFF)), 2); }
 
 // Appends index entries level by level, writing full blocks as they fill.
 class IndexBlockWriter {
@@ -45,9 +47,9 @@ public:
         }
         uint8_t* e = current_.data() + 6 + inCurrent_ * entrySize_;
         std::memcpy(e, key, keySize());
-        PutShortField(e + keySize(), block);
-        PutShortField(e + keySize() + 2, count);
-        PutShortField(e + keySize() + 4, 0);
+        PutBlockField(e + keySize(), block);
+        PutCountField(e + keySize() + 2, count);
+        PutCountField(e + keySize() + 4, 0);
         ++inCurrent_;
         levelEntries_++;
         summaryCounts_.back() += count;

@@ -1,6 +1,7 @@
 // Key order along the chain, and the primary index against the chain.
 #include "paradox/verify/primary_index_check.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ namespace paradox::verify {
 namespace {
 
 std::string N(uint64_t n) { return std::to_string(n); }
+constexpr uint64_t kLargestCount = 32767;  // of an index entry's record count
 constexpr int kMaxReported = 5;  // findings of one kind per file; the rest are counted
 
 class KeyOrderCheck : public RecordVisitor {
@@ -63,7 +65,7 @@ public:
           keySize_(t.header.schema.keySize()), window_(px, ph, px.size(), ph.checksum ? t.checksum : 0),
           seen_(std::size_t(ph.fileBlocks) + 2, false) {}
 
-    // Sum of the record counts below pxBlock; first: its first key (keySize bytes).
+    // The records below pxBlock, counted in the data blocks; first: its first key (keySize bytes).
     uint64_t walk(uint32_t pxBlock, int level, std::vector<uint8_t>& first) {
         if (failed_) return 0;
         if (pxBlock == 0 || pxBlock >= seen_.size() || seen_[pxBlock]) return fail("index block " + N(pxBlock) + " is outside the index or reached twice", pxBlock);
@@ -83,17 +85,19 @@ public:
             if (i == 0) first = key;
             if (level <= 1) {
                 checkLeaf(pxBlock, target, count, key);
+                sum += count;
             } else {
                 std::vector<uint8_t> below;
                 const uint64_t counted = walk(target, level - 1, below);
-                if (!failed_ && counted != count)
+                // The count is a Short: a bigger number of records is stored as its largest value.
+                if (!failed_ && std::min<uint64_t>(counted, kLargestCount) != count)
                     fail("index block " + N(pxBlock) + " counts " + N(count) + " records below block " + N(target) +
                              ", the blocks below hold " + N(counted), pxBlock);
                 if (!failed_ && below != key)
                     fail("index block " + N(pxBlock) + " names another first key for block " + N(target) +
                              " than that block holds", pxBlock);
+                sum += counted;
             }
-            sum += count;
         }
         return sum;
     }
