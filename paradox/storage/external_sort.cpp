@@ -165,10 +165,13 @@ std::unique_ptr<ExternalSorter::Run> ExternalSorter::mergeGroup(std::vector<std:
 
 void ExternalSorter::mergePasses() {
     // A pass rewrites every entry through the scratch file, which on a big table costs more than
-    // smaller reads do: the read buffers shrink (down to kMinReadChunk) so that the budget holds
-    // one for every run, and a table of up to the format's 2 GB merges in one go.
-    readChunk_ = std::clamp(budget_ / std::max<std::size_t>(runs_.size(), 1), kMinReadChunk, kReadChunk);
-    mergeWidth_ = std::max<std::size_t>(budget_ / readChunk_, 2);
+    // smaller reads do: the read buffers shrink (down to kMinReadChunk) so that three quarters of
+    // the budget hold one for every run, and a table of up to the format's 2 GB merges in one go.
+    // The last quarter is left to what the caller writes the merged entries into, so that the
+    // merge needs no more memory than the sort before it.
+    const std::size_t readBudget = budget_ / 4 * 3;
+    readChunk_ = std::clamp(readBudget / std::max<std::size_t>(runs_.size(), 1), kMinReadChunk, kReadChunk);
+    mergeWidth_ = std::max<std::size_t>(readBudget / readChunk_, 2);
     while (runs_.size() > mergeWidth_) {
         std::vector<std::unique_ptr<Run>> next;
         for (std::size_t first = 0; first < runs_.size(); first += mergeWidth_) {
