@@ -67,10 +67,12 @@ void ExportCsv(const paradox::api::Table& table, std::string& out) {
     }
     out += "\r\n";
     paradox::api::RecordReader reader = table.records();
+    std::vector<paradox::api::ValueView> row;
     while (reader.next()) {
-        for (std::size_t c = 0; c < columns.size(); ++c) {
+        reader.views(columns, row);
+        for (std::size_t c = 0; c < row.size(); ++c) {
             if (c > 0) out += ',';
-            AppendCsvCell(out, reader.value(columns[c]), decoder);
+            AppendCsvCell(out, row[c], decoder);
         }
         out += "\r\n";
         Flush(out, false);
@@ -110,7 +112,7 @@ void ExportJson(const paradox::api::Table& table, std::string& out) {
         row = "\n[";
         for (int i = 0; i < fieldCount; ++i) {
             if (i > 0) row += ',';
-            AppendJsonValue(row, reader.value(i), decoder);
+            AppendJsonValue(row, reader.view(i), decoder);
         }
         row += ']';
         json.raw(row);

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/shortest_number.h"
+
 namespace vortab::cli {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
@@ -38,9 +40,8 @@ void AppendJsonNumber(std::string& out, double value) {
         return;
     }
     if (value == 0) value = 0;  // -0 is written as 0
-    char buf[32];
-    const auto result = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, result.ptr);
+    char buf[kShortestNumberRoom];
+    out.append(buf, PutShortestNumber(buf, value));
 }
 
 void JsonWriter::beforeValue() {

@@ -1,8 +1,10 @@
 // Value formatting shared by export's JSON and CSV writers and by info's validity checks.
 #include "cli/value_text.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "cli/base64.h"
 #include "cli/json_writer.h"
@@ -27,9 +29,64 @@ bool NeedsCsvQuotes(std::string_view text) {
     return false;
 }
 
+// True for the bytes a table text may hold that go to a CSV cell unchanged: ASCII (the same in
+// every code page and in UTF-8) other than the characters that make a cell quoted.
+constexpr auto kPlainCsvBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0; c < 0x80; ++c) plain[static_cast<std::size_t>(c)] = c != ',' && c != '"' && c != '\r' && c != '\n';
+    return plain;
+}();
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101, kEveryTopBit = 0x8080808080808080;
+
+bool HasByte(std::uint64_t word, char c) {
+    const std::uint64_t x = word ^ (kEveryByte * static_cast<unsigned char>(c));
+    return ((x - kEveryByte) & ~x & kEveryTopBit) != 0;
+}
+
+// Eight bytes at a time, then the rest one by one.
+bool IsPlainCsvText(std::string_view text) {
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & kEveryTopBit) || HasByte(word, ',') || HasByte(word, '"') || HasByte(word, '\r') || HasByte(word, '\n'))
+            return false;
+    }
+    for (; i < text.size(); ++i)
+        if (!kPlainCsvBytes[static_cast<unsigned char>(text[i])]) return false;
+    return true;
+}
+
+// Writes n (below 100) as two digits.
+char* PutTwoDigits(char* p, unsigned n) {
+    p[0] = static_cast<char>('0' + n / 10);
+    p[1] = static_cast<char>('0' + n % 10);
+    return p + 2;
+}
+
+// Writes the date of `days` as "YYYY-MM-DD" (years before 1 as "-YYYY"); returns the end.
+char* PutDate(char* p, std::int64_t days) {
+    int y = 0;
+    unsigned m = 0, d = 0;
+    paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
+    // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
+    if (y < 0) *p++ = '-';
+    const long long year = y < 0 ? -static_cast<long long>(y) : y;
+    if (year < 10000) {
+        p = PutTwoDigits(p, static_cast<unsigned>(year / 100));
+        p = PutTwoDigits(p, static_cast<unsigned>(year % 100));
+    } else {
+        p = PutPadded(p, year, 4);
+    }
+    *p++ = '-';
+    p = PutTwoDigits(p, m);
+    *p++ = '-';
+    return PutTwoDigits(p, d);
+}
+
 }  // namespace
 
-bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+bool AppendPlainText(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Null: return false;
@@ -43,7 +100,11 @@ bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextD
         AppendJsonNumber(out, v.asDouble());
         return true;
     case ValueKind::Bool: out += v.asBool() ? "true" : "false"; return true;
-    case ValueKind::Date: out += DateText(v.asInt()); return true;
+    case ValueKind::Date: {
+        char buf[32];
+        out.append(buf, PutDate(buf, v.asInt()));
+        return true;
+    }
     case ValueKind::Time: {
         const std::string text = TimeText(v.asInt());
         out += text;
@@ -62,19 +123,8 @@ bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextD
 }
 
 std::string DateText(std::int64_t days) {
-    int y = 0;
-    unsigned m = 0, d = 0;
-    paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
-    // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
     char buf[32];
-    char* p = buf;
-    if (y < 0) *p++ = '-';
-    p = PutPadded(p, y < 0 ? -static_cast<long long>(y) : y, 4);
-    *p++ = '-';
-    p = PutPadded(p, m, 2);
-    *p++ = '-';
-    p = PutPadded(p, d, 2);
-    return std::string(buf, p);
+    return std::string(buf, PutDate(buf, days));
 }
 
 std::string TimeText(std::int64_t ms) {
@@ -97,7 +147,7 @@ std::string TimestampText(double ms) {
     return DateText(total / kMsPerDay) + "T" + TimeText(total % kMsPerDay);
 }
 
-void AppendJsonValue(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+void AppendJsonValue(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Integer:
@@ -129,11 +179,15 @@ void AppendCsvText(std::string& out, std::string_view utf8) {
     out += '"';
 }
 
-void AppendCsvCell(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+void AppendCsvCell(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     if (v.kind() != ValueKind::Text) {
         // Numbers, dates, times, BCD and base64 never hold a comma, a quote or a line end.
         AppendPlainText(out, v, decoder);
+        return;
+    }
+    if (IsPlainCsvText(v.asString())) {
+        out += v.asString();
         return;
     }
     thread_local std::string text;  // reused: a cell costs no allocation

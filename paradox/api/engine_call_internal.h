@@ -26,6 +26,7 @@ inline paradox::OpenOptions EngineOptions(const OpenOptions& options) { return {
 
 TableProperties PropertiesOf(const paradox::TableProperties& p);
 Value ValueOf(const paradox::Value& v);
+ValueView ViewOf(const paradox::ValueView& v);
 paradox::Value EngineValue(const Value& v);
 // The fields of an open table: its field descriptors with the header's storage facts.
 std::vector<Field> FieldsOf(const paradox::Table& table);

@@ -120,7 +120,8 @@ std::vector<Value> RecordReader::values() const {
     const auto n = impl_->table->header.schema.fields.size();
     std::vector<Value> out;
     out.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) out.push_back(view_.value(static_cast<int>(i)));
+    std::string held;
+    for (std::size_t i = 0; i < n; ++i) out.emplace_back(view_.view(static_cast<int>(i), held));
     return out;
 }
 
@@ -135,13 +136,38 @@ const Field& FieldAt(const TableState* t, int i) {
 
 bool RecordView::isNull(int field) const { return IsBlankField(FieldAt(table_, field), data_); }
 
+namespace {
+// A field the auxiliary password hides reads as blank.
+bool IsHidden(const TableState* t, int field) {
+    const auto& rights = t->fieldRights;
+    return static_cast<std::size_t>(field) < rights.size() && rights[static_cast<std::size_t>(field)] == 0;
+}
+}  // namespace
+
 Value RecordView::value(int field) const {
     const Field& f = FieldAt(table_, field);
-    // A field the auxiliary password hides reads as blank.
-    const auto& hidden = table_->fieldRights;
-    if (static_cast<std::size_t>(field) < hidden.size() && hidden[static_cast<std::size_t>(field)] == 0) return Value::null();
+    if (IsHidden(table_, field)) return Value::null();
     if (IsBlobType(f.type)) return table_->blobValue(f, data_);
     return DecodeField(f, data_);
+}
+
+ValueView RecordView::view(int field, std::string& held) const {
+    const Field& f = FieldAt(table_, field);
+    if (IsHidden(table_, field)) return {};
+    if (!IsBlobType(f.type)) return DecodeFieldView(f, data_, held);
+    const Value blob = table_->blobValue(f, data_);
+    held = blob.asString();
+    return {blob.kind(), 0, 0.0, held};
+}
+
+void RecordView::views(const std::vector<int>& fields, std::vector<ValueView>& out, std::vector<std::string>& held) const {
+    out.resize(fields.size());
+    held.resize(table_->header.schema.fields.size());
+    std::string outside;  // a field index outside the record fails before it is used
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto f = static_cast<std::size_t>(fields[i]);
+        out[i] = view(fields[i], f < held.size() ? held[f] : outside);
+    }
 }
 
 int64_t RecordView::getInt(int field) const {

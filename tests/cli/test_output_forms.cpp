@@ -1,6 +1,7 @@
 // The tool's output forms in isolation: JSON strings and numbers, the writer's commas, base64,
 // code-page decoding, CSV quoting, value texts and native validity-check values.
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -143,6 +144,15 @@ TEST(ValueText, CalendarForms) {
     EXPECT_EQ(DateText(1), "0001-01-01");
     EXPECT_EQ(DateText(0), "0000-12-31");
     EXPECT_EQ(DateText(-366), "-0001-12-31");
+    // Every day from before year 1 to past year 9999, against the plain printf form.
+    for (std::int32_t days = -800000; days <= 3700000; days += 7) {
+        int y = 0;
+        unsigned m = 0, d = 0;
+        paradox::api::CivilFromDays(days, y, m, d);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%s%04d-%02u-%02u", y < 0 ? "-" : "", y < 0 ? -y : y, m, d);
+        ASSERT_EQ(DateText(days), expected) << days;
+    }
     EXPECT_EQ(TimeText(0), "00:00:00.000");
     EXPECT_EQ(TimeText(86399999), "23:59:59.999");
     EXPECT_EQ(TimeText(86400000), "");  // beyond a day: not a time
