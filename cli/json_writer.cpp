@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/append_in_place.h"
 #include "cli/shortest_number.h"
 
 namespace vortab::cli {
@@ -40,8 +41,7 @@ void AppendJsonNumber(std::string& out, double value) {
         return;
     }
     if (value == 0) value = 0;  // -0 is written as 0
-    char buf[kShortestNumberRoom];
-    out.append(buf, PutShortestNumber(buf, value));
+    AppendInPlace(out, kShortestNumberRoom, [value](char* p) { return PutShortestNumber(p, value); });
 }
 
 void JsonWriter::beforeValue() {

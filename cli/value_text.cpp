@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "cli/append_in_place.h"
 #include "cli/base64.h"
 #include "cli/json_writer.h"
 
@@ -64,6 +65,8 @@ char* PutTwoDigits(char* p, unsigned n) {
     return p + 2;
 }
 
+constexpr std::size_t kDateRoom = 16;  // "-YYYYYY-MM-DD" at most
+
 // Writes the date of `days` as "YYYY-MM-DD" (years before 1 as "-YYYY"); returns the end.
 char* PutDate(char* p, std::int64_t days) {
     int y = 0;
@@ -90,21 +93,15 @@ bool AppendPlainText(std::string& out, const paradox::api::ValueView& v, const T
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Null: return false;
-    case ValueKind::Integer: {
-        char buf[24];
-        out.append(buf, std::to_chars(buf, buf + sizeof buf, v.asInt()).ptr);
+    case ValueKind::Integer:
+        AppendInPlace(out, 20, [&v](char* p) { return std::to_chars(p, p + 20, v.asInt()).ptr; });
         return true;
-    }
     case ValueKind::Float:
         if (!std::isfinite(v.asDouble())) return false;
         AppendJsonNumber(out, v.asDouble());
         return true;
     case ValueKind::Bool: out += v.asBool() ? "true" : "false"; return true;
-    case ValueKind::Date: {
-        char buf[32];
-        out.append(buf, PutDate(buf, v.asInt()));
-        return true;
-    }
+    case ValueKind::Date: AppendInPlace(out, kDateRoom, [&v](char* p) { return PutDate(p, v.asInt()); }); return true;
     case ValueKind::Time: {
         const std::string text = TimeText(v.asInt());
         out += text;
@@ -123,7 +120,7 @@ bool AppendPlainText(std::string& out, const paradox::api::ValueView& v, const T
 }
 
 std::string DateText(std::int64_t days) {
-    char buf[32];
+    char buf[kDateRoom];
     return std::string(buf, PutDate(buf, days));
 }
 

@@ -48,12 +48,6 @@ Value ValueOf(const paradox::Value& v) {
     return Value::null();
 }
 
-// The two kinds enumerate the same kinds in the same order.
-ValueView ViewOf(const paradox::ValueView& v) {
-    static_assert(static_cast<int>(paradox::ValueKind::Bcd) == static_cast<int>(ValueKind::Bcd));
-    return ValueView(static_cast<ValueKind>(v.kind), v.integer, v.number, v.bytes);
-}
-
 paradox::Value EngineValue(const Value& v) {
     switch (v.kind()) {
     case ValueKind::Null: return paradox::Value::null();

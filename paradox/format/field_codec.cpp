@@ -1,5 +1,6 @@
 // Field encodings of Paradox records (all big-endian, sign bit flipped so that the bytes sort).
 #include "paradox/format/field_codec.h"
+#include "paradox/format/field_view.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,18 +16,6 @@ namespace {
     throw EngineError(err::kInvalidParam, "value of kind " + std::to_string(int(v.kind())) +
                                                " does not suit field " + f.name);
 }
-// Eight bytes at a time: numbers and dates are tested for blank in every record read.
-bool AllZero(const uint8_t* p, uint16_t n) {
-    uint16_t i = 0;
-    for (uint64_t word; i + 8 <= n; i += 8) {
-        std::memcpy(&word, p + i, 8);
-        if (word != 0) return false;
-    }
-    for (; i < n; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
 [[noreturn]] void OutOfRange(const Field& f) { throw EngineError(err::kOutOfRange, "value out of range for field " + f.name); }
 
 int64_t IntegerOf(const Field& f, const Value& v) {
@@ -83,42 +72,11 @@ void CopyCanonicalField(const Field& f, const uint8_t* record, uint8_t* out) {
     std::memset(out + meaningful, 0, f.width - meaningful);
 }
 
-// One switch that tests for blank and decodes (the same tests as IsBlankField): this runs for
-// every field of every record read.
-ValueView DecodeFieldView(const Field& f, const uint8_t* record, std::string& bcdText) {
-    const uint8_t* p = record + f.offset;
-    const auto bytes = [p](std::size_t n) { return std::string_view(reinterpret_cast<const char*>(p), n); };
-    const auto whole = [&](ValueKind k, int64_t i) { return AllZero(p, f.width) ? ValueView{} : ValueView{k, i, 0.0, {}}; };
-    const auto number = [&](ValueKind k) {
-        return AllZero(p, f.width) ? ValueView{} : ValueView{k, 0, GetSortableDouble(p), {}};
-    };
-    switch (f.type) {
-    case PxType::Alpha: {
-        if (p[0] == 0) return {};
-        const void* nul = std::memchr(p, 0, f.width);
-        return {ValueKind::Text, 0, 0.0, bytes(nul ? static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - p) : f.width)};
-    }
-    case PxType::Short:
-    case PxType::Long:
-    case PxType::AutoInc: return whole(ValueKind::Integer, GetSortableInt(p, f.width));
-    case PxType::Date: return whole(ValueKind::Date, GetSortableInt(p, 4));
-    case PxType::Time: return whole(ValueKind::Time, GetSortableInt(p, 4));
-    case PxType::Number:
-    case PxType::Money: return number(ValueKind::Float);
-    case PxType::Timestamp: return number(ValueKind::Timestamp);
-    case PxType::Logical: return p[0] == 0 ? ValueView{} : ValueView{ValueKind::Bool, p[0] != 0x80, 0.0, {}};
-    case PxType::Bcd:
-        if (p[0] == 0) return {};
-        bcdText = DecodeBcd(p);
-        return {ValueKind::Bcd, 0, 0.0, bcdText};
-    case PxType::Bytes: return AllZero(p, f.width) ? ValueView{} : ValueView{ValueKind::Bytes, 0, 0.0, bytes(f.width)};
-    default: return {};  // blobs are decoded with their .MB
-    }
-}
-
 Value DecodeField(const Field& f, const uint8_t* record) {
     std::string bcdText;
-    return Value(DecodeFieldView(f, record, bcdText));
+    ValueView view;
+    ViewField(f, record, bcdText, view);
+    return Value(view);
 }
 
 void EncodeField(const Field& f, const Value& v, uint8_t* record) {

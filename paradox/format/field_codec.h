@@ -15,9 +15,7 @@ bool IsBlankField(const Field& f, const uint8_t* record);
 
 // Value of a non-blob field (null when blank).
 Value DecodeField(const Field& f, const uint8_t* record);
-// The same value seen in place: texts and bytes are views of the record; a BCD value's text is
-// written to bcdText and viewed there.
-ValueView DecodeFieldView(const Field& f, const uint8_t* record, std::string& bcdText);
+// Value of a non-blob field seen in place, without copying: ViewField (field_view.h).
 
 // Writes a non-blob field. Null writes blank bytes. Fails with 9986 when the value's kind
 // does not suit the field and 9985 when it is out of the field's range.

@@ -7,6 +7,7 @@
 #include "paradox/format/byte_order.h"
 #include "paradox/format/crypto.h"
 #include "paradox/format/field_codec.h"
+#include "paradox/format/field_view.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/table/table.h"
 #include "paradox/table/table_state.h"
@@ -29,6 +30,10 @@ struct RecordReader::Impl {
     uint64_t seen = 0;
     bool started = false;
     bool finished = false;
+    // values() decodes every field through views() into these, reused from record to record.
+    std::vector<int> everyField;
+    std::vector<ValueView> views;
+    std::vector<std::string> held;
 
     // Makes block n current; returns the bytes of it present in the file.
     uint32_t fetch(uint32_t n) {
@@ -117,12 +122,11 @@ bool RecordReader::next() {
 }
 
 std::vector<Value> RecordReader::values() const {
-    const auto n = impl_->table->header.schema.fields.size();
-    std::vector<Value> out;
-    out.reserve(n);
-    std::string held;
-    for (std::size_t i = 0; i < n; ++i) out.emplace_back(view_.view(static_cast<int>(i), held));
-    return out;
+    Impl& m = *impl_;
+    if (m.everyField.empty())
+        for (std::size_t i = 0; i < m.table->header.schema.fields.size(); ++i) m.everyField.push_back(static_cast<int>(i));
+    view_.views(m.everyField, m.views, m.held);
+    return std::vector<Value>(m.views.begin(), m.views.end());
 }
 
 namespace {
@@ -151,22 +155,37 @@ Value RecordView::value(int field) const {
     return DecodeField(f, data_);
 }
 
-ValueView RecordView::view(int field, std::string& held) const {
+void RecordView::viewInto(int field, std::string& held, ValueView& into) const {
     const Field& f = FieldAt(table_, field);
-    if (IsHidden(table_, field)) return {};
-    if (!IsBlobType(f.type)) return DecodeFieldView(f, data_, held);
-    const Value blob = table_->blobValue(f, data_);
-    held = blob.asString();
-    return {blob.kind(), 0, 0.0, held};
+    if (IsHidden(table_, field)) {
+        into = {};
+    } else if (!IsBlobType(f.type)) {
+        ViewField(f, data_, held, into);
+    } else {
+        const Value blob = table_->blobValue(f, data_);
+        held = blob.asString();
+        into = {blob.kind(), 0, 0.0, held};
+    }
+}
+
+ValueView RecordView::view(int field, std::string& held) const {
+    ValueView v;
+    viewInto(field, held, v);
+    return v;
 }
 
 void RecordView::views(const std::vector<int>& fields, std::vector<ValueView>& out, std::vector<std::string>& held) const {
+    const std::vector<Field>& all = table_->header.schema.fields;
+    const bool noneHidden = table_->fieldRights.empty();
     out.resize(fields.size());
-    held.resize(table_->header.schema.fields.size());
+    held.resize(all.size());
     std::string outside;  // a field index outside the record fails before it is used
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto f = static_cast<std::size_t>(fields[i]);
-        out[i] = view(fields[i], f < held.size() ? held[f] : outside);
+        if (f < all.size() && noneHidden && !IsBlobType(all[f].type))
+            ViewField(all[f], data_, held[f], out[i]);  // the common case, without viewInto's checks
+        else
+            viewInto(fields[i], f < held.size() ? held[f] : outside, out[i]);
     }
 }
 

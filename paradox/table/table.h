@@ -70,6 +70,7 @@ public:
 
 private:
     friend class RecordReader;
+    void viewInto(int field, std::string& held, ValueView& into) const;
     const TableState* table_ = nullptr;
     const uint8_t* data_ = nullptr;
 };
