@@ -70,11 +70,7 @@ void ExportCsv(const paradox::api::Table& table, std::string& out) {
     std::vector<paradox::api::ValueView> row;
     while (reader.next()) {
         reader.views(columns, row);
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (c > 0) out += ',';
-            AppendCsvCell(out, row[c], decoder);
-        }
-        out += "\r\n";
+        AppendCsvRow(out, row, decoder);
         Flush(out, false);
     }
 }

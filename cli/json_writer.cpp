@@ -40,8 +40,7 @@ void AppendJsonNumber(std::string& out, double value) {
         out += "null";
         return;
     }
-    if (value == 0) value = 0;  // -0 is written as 0
-    AppendInPlace(out, kShortestNumberRoom, [value](char* p) { return PutShortestNumber(p, value); });
+    AppendInPlace(out, kShortestNumberRoom, [value](char* p) { return PutNumberText(p, value); });
 }
 
 void JsonWriter::beforeValue() {

@@ -10,5 +10,7 @@ inline constexpr int kShortestNumberRoom = 32;
 
 // Writes value's shortest form at p (at most kShortestNumberRoom chars); returns the end.
 char* PutShortestNumber(char* p, double value);
+// The same for a number the tool prints: -0 is written as 0.
+inline char* PutNumberText(char* p, double value) { return PutShortestNumber(p, value == 0 ? 0.0 : value); }
 
 }  // namespace vortab::cli

@@ -9,6 +9,7 @@
 #include "cli/append_in_place.h"
 #include "cli/base64.h"
 #include "cli/json_writer.h"
+#include "cli/shortest_number.h"
 
 namespace vortab::cli {
 namespace {
@@ -85,6 +86,43 @@ char* PutDate(char* p, std::int64_t days) {
     p = PutTwoDigits(p, m);
     *p++ = '-';
     return PutTwoDigits(p, d);
+}
+
+// A row whose cells are all plain (null, integers, finite or not numbers, logicals, dates,
+// ASCII text without CSV specials) is written in one go straight into the output; kNotPlain
+// marks a cell that needs the general path.
+constexpr std::size_t kNotPlain = static_cast<std::size_t>(-1);
+
+std::size_t PlainCellRoom(const paradox::api::ValueView& v) {
+    using paradox::api::ValueKind;
+    switch (v.kind()) {
+    case ValueKind::Null: return 0;
+    case ValueKind::Integer: return 20;
+    case ValueKind::Float: return kShortestNumberRoom;
+    case ValueKind::Bool: return 5;
+    case ValueKind::Date: return kDateRoom;
+    case ValueKind::Text: return IsPlainCsvText(v.asString()) ? v.asString().size() : kNotPlain;
+    default: return kNotPlain;
+    }
+}
+
+// Writes a cell PlainCellRoom found plain, as AppendCsvCell writes it; returns the end.
+char* PutPlainCell(char* p, const paradox::api::ValueView& v) {
+    using paradox::api::ValueKind;
+    switch (v.kind()) {
+    case ValueKind::Integer: return std::to_chars(p, p + 20, v.asInt()).ptr;
+    case ValueKind::Float: return std::isfinite(v.asDouble()) ? PutNumberText(p, v.asDouble()) : p;
+    case ValueKind::Bool: {
+        const std::string_view word = v.asBool() ? "true" : "false";
+        std::memcpy(p, word.data(), word.size());
+        return p + word.size();
+    }
+    case ValueKind::Date: return PutDate(p, v.asInt());
+    case ValueKind::Text:
+        std::memcpy(p, v.asString().data(), v.asString().size());
+        return p + v.asString().size();
+    default: return p;
+    }
 }
 
 }  // namespace
@@ -191,6 +229,31 @@ void AppendCsvCell(std::string& out, const paradox::api::ValueView& v, const Tex
     text.clear();
     decoder.appendUtf8(text, v.asString());
     AppendCsvText(out, text);
+}
+
+void AppendCsvRow(std::string& out, const std::vector<paradox::api::ValueView>& row, const TextDecoder& decoder) {
+    std::size_t room = row.size() + 2;  // commas and CRLF
+    for (const paradox::api::ValueView& v : row) {
+        const std::size_t cell = PlainCellRoom(v);
+        if (cell == kNotPlain) {
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                if (c > 0) out += ',';
+                AppendCsvCell(out, row[c], decoder);
+            }
+            out += "\r\n";
+            return;
+        }
+        room += cell;
+    }
+    AppendInPlace(out, room, [&row](char* p) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) *p++ = ',';
+            p = PutPlainCell(p, row[c]);
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        return p;
+    });
 }
 
 }  // namespace vortab::cli

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "paradox/api/value.h"
 #include "shared/text/code_pages.h"
@@ -26,6 +27,8 @@ void AppendJsonValue(std::string& out, const paradox::api::ValueView& v, const T
 // Appends v as one CSV cell (RFC 4180): empty for null, quoted when it holds a comma, a quote,
 // CR or LF (quotes doubled).
 void AppendCsvCell(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder);
+// Appends a record's cells as one CSV row: the cells, commas between them, CRLF.
+void AppendCsvRow(std::string& out, const std::vector<paradox::api::ValueView>& row, const TextDecoder& decoder);
 // Appends a UTF-8 text as one CSV cell with the same quoting rule.
 void AppendCsvText(std::string& out, std::string_view utf8);
 

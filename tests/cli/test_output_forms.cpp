@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -187,13 +189,35 @@ TEST(ValueText, JsonValuesAndCsvCellsOfEveryKind) {
         {Value::text("caf\xe9"), "\"caf\xC3\xA9\"", "caf\xC3\xA9"},
         {Value::text(""), "\"\"", ""},
         {Value::bytes("foo"), "\"Zm9v\"", "Zm9v"},
+        {Value::number(-0.0), "0", "0"},
+        {Value::date(-366), "\"-0001-12-31\"", "-0001-12-31"},
+        {Value::text("plain text"), "\"plain text\"", "plain text"},
     };
+    std::vector<paradox::api::ValueView> everyKind, plainOnly;
+    std::string everyRow, plainRow;
     for (const auto& c : cases) {
         std::string json, csv;
         AppendJsonValue(json, c.value, cp1252);
         AppendCsvCell(csv, c.value, cp1252);
         EXPECT_EQ(json, c.json);
         EXPECT_EQ(csv, c.csv);
+        const auto kind = c.value.kind();
+        const bool plain = kind == paradox::api::ValueKind::Null || kind == paradox::api::ValueKind::Integer ||
+                           kind == paradox::api::ValueKind::Float || kind == paradox::api::ValueKind::Bool ||
+                           kind == paradox::api::ValueKind::Date ||
+                           (kind == paradox::api::ValueKind::Text && csv == c.value.asString());
+        everyRow += (everyKind.empty() ? "" : ",") + csv;
+        everyKind.push_back(c.value);
+        if (plain) {
+            plainRow += (plainOnly.empty() ? "" : ",") + csv;
+            plainOnly.push_back(c.value);
+        }
+    }
+    // A row is its cells joined, whether written in one go (all plain) or cell by cell.
+    for (const auto& [views, expected] : {std::pair{everyKind, everyRow}, std::pair{plainOnly, plainRow}}) {
+        std::string row;
+        AppendCsvRow(row, views, cp1252);
+        EXPECT_EQ(row, expected + "\r\n");
     }
 }
 
