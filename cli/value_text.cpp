@@ -1,7 +1,6 @@
 // Value formatting shared by export's JSON and CSV writers and by info's validity checks.
 #include "cli/value_text.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -31,14 +30,8 @@ bool NeedsCsvQuotes(std::string_view text) {
     return false;
 }
 
-// True for the bytes a table text may hold that go to a CSV cell unchanged: ASCII (the same in
-// every code page and in UTF-8) other than the characters that make a cell quoted.
-constexpr auto kPlainCsvBytes = [] {
-    std::array<bool, 256> plain{};
-    for (int c = 0; c < 0x80; ++c) plain[static_cast<std::size_t>(c)] = c != ',' && c != '"' && c != '\r' && c != '\n';
-    return plain;
-}();
-
+// Plain text goes to a CSV cell unchanged: ASCII (the same in every code page and in UTF-8)
+// without the characters that make a cell quoted. Tested a word at a time.
 constexpr std::uint64_t kEveryByte = 0x0101010101010101, kEveryTopBit = 0x8080808080808080;
 
 bool HasByte(std::uint64_t word, char c) {
@@ -46,17 +39,25 @@ bool HasByte(std::uint64_t word, char c) {
     return ((x - kEveryByte) & ~x & kEveryTopBit) != 0;
 }
 
-// Eight bytes at a time, then the rest one by one.
+bool IsPlainWord(std::uint64_t word) {
+    return !(word & kEveryTopBit) && !HasByte(word, ',') && !HasByte(word, '"') && !HasByte(word, '\r') &&
+           !HasByte(word, '\n');
+}
+
+// Eight bytes at a time; the last word overlaps the one before it, and a text shorter than a word
+// is padded with NULs, which are plain.
 bool IsPlainCsvText(std::string_view text) {
-    std::size_t i = 0;
-    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
-        std::memcpy(&word, text.data() + i, 8);
-        if ((word & kEveryTopBit) || HasByte(word, ',') || HasByte(word, '"') || HasByte(word, '\r') || HasByte(word, '\n'))
-            return false;
+    std::uint64_t word = 0;
+    if (text.size() < 8) {
+        std::memcpy(&word, text.data(), text.size());
+        return IsPlainWord(word);
     }
-    for (; i < text.size(); ++i)
-        if (!kPlainCsvBytes[static_cast<unsigned char>(text[i])]) return false;
-    return true;
+    for (std::size_t i = 0; i + 8 < text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if (!IsPlainWord(word)) return false;
+    }
+    std::memcpy(&word, text.data() + text.size() - 8, 8);
+    return IsPlainWord(word);
 }
 
 // Writes n (below 100) as two digits.

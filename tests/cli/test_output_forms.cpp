@@ -1,5 +1,6 @@
 // The tool's output forms in isolation: JSON strings and numbers, the writer's commas, base64,
 // code-page decoding, CSV quoting, value texts and native validity-check values.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -192,6 +193,8 @@ TEST(ValueText, JsonValuesAndCsvCellsOfEveryKind) {
         {Value::number(-0.0), "0", "0"},
         {Value::date(-366), "\"-0001-12-31\"", "-0001-12-31"},
         {Value::text("plain text"), "\"plain text\"", "plain text"},
+        {Value::text("longer text, comma"), "\"longer text, comma\"", "\"longer text, comma\""},
+        {Value::text("sixteen, letters"), "\"sixteen, letters\"", "\"sixteen, letters\""},
     };
     std::vector<paradox::api::ValueView> everyKind, plainOnly;
     std::string everyRow, plainRow;
@@ -219,6 +222,22 @@ TEST(ValueText, JsonValuesAndCsvCellsOfEveryKind) {
         AppendCsvRow(row, views, cp1252);
         EXPECT_EQ(row, expected + "\r\n");
     }
+}
+
+// The word-at-a-time test for plain text against the rule itself: texts of every length up to
+// 40 with a special byte (or none) at every place.
+TEST(ValueText, CsvCellsOfTextFollowTheQuotingRule) {
+    const TextDecoder cp1252(1252);
+    for (std::size_t length = 0; length <= 40; ++length)
+        for (const char special : {'x', ',', '"', '\r', '\n', '\xe9', '\0'})
+            for (std::size_t at = 0; at < std::max<std::size_t>(length, 1); ++at) {
+                std::string text(length, 'a');
+                if (at < length) text[at] = special;
+                std::string expected, csv;
+                AppendCsvText(expected, cp1252.toUtf8(text));
+                AppendCsvCell(csv, Value::text(text), cp1252);
+                ASSERT_EQ(csv, expected) << length << " " << at << " " << int(special);
+            }
 }
 
 TEST(CheckValue, NativeBuffersByFieldType) {
