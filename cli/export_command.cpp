@@ -67,12 +67,10 @@ void ExportCsv(const paradox::api::Table& table, std::string& out) {
     }
     out += "\r\n";
     paradox::api::RecordReader reader = table.records();
+    std::vector<paradox::api::ValueView> row;
     while (reader.next()) {
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            if (c > 0) out += ',';
-            AppendCsvCell(out, reader.value(columns[c]), decoder);
-        }
-        out += "\r\n";
+        reader.views(columns, row);
+        AppendCsvRow(out, row, decoder);
         Flush(out, false);
     }
 }
@@ -110,7 +108,7 @@ void ExportJson(const paradox::api::Table& table, std::string& out) {
         row = "\n[";
         for (int i = 0; i < fieldCount; ++i) {
             if (i > 0) row += ',';
-            AppendJsonValue(row, reader.value(i), decoder);
+            AppendJsonValue(row, reader.view(i), decoder);
         }
         row += ']';
         json.raw(row);

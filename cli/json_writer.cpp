@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/append_in_place.h"
+#include "cli/shortest_number.h"
+
 namespace vortab::cli {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
@@ -37,10 +40,7 @@ void AppendJsonNumber(std::string& out, double value) {
         out += "null";
         return;
     }
-    if (value == 0) value = 0;  // -0 is written as 0
-    char buf[32];
-    const auto result = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, result.ptr);
+    AppendInPlace(out, kShortestNumberRoom, [value](char* p) { return PutNumberText(p, value); });
 }
 
 void JsonWriter::beforeValue() {

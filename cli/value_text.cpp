@@ -3,9 +3,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
+#include "cli/append_in_place.h"
 #include "cli/base64.h"
 #include "cli/json_writer.h"
+#include "cli/shortest_number.h"
 
 namespace vortab::cli {
 namespace {
@@ -27,23 +30,117 @@ bool NeedsCsvQuotes(std::string_view text) {
     return false;
 }
 
+// Plain text goes to a CSV cell unchanged: ASCII (the same in every code page and in UTF-8)
+// without the characters that make a cell quoted. Tested a word at a time.
+constexpr std::uint64_t kEveryByte = 0x0101010101010101, kEveryTopBit = 0x8080808080808080;
+
+bool HasByte(std::uint64_t word, char c) {
+    const std::uint64_t x = word ^ (kEveryByte * static_cast<unsigned char>(c));
+    return ((x - kEveryByte) & ~x & kEveryTopBit) != 0;
+}
+
+bool IsPlainWord(std::uint64_t word) {
+    return !(word & kEveryTopBit) && !HasByte(word, ',') && !HasByte(word, '"') && !HasByte(word, '\r') &&
+           !HasByte(word, '\n');
+}
+
+// Eight bytes at a time; the last word overlaps the one before it, and a text shorter than a word
+// is padded with NULs, which are plain.
+bool IsPlainCsvText(std::string_view text) {
+    std::uint64_t word = 0;
+    if (text.size() < 8) {
+        std::memcpy(&word, text.data(), text.size());
+        return IsPlainWord(word);
+    }
+    for (std::size_t i = 0; i + 8 < text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if (!IsPlainWord(word)) return false;
+    }
+    std::memcpy(&word, text.data() + text.size() - 8, 8);
+    return IsPlainWord(word);
+}
+
+// Writes n (below 100) as two digits.
+char* PutTwoDigits(char* p, unsigned n) {
+    p[0] = static_cast<char>('0' + n / 10);
+    p[1] = static_cast<char>('0' + n % 10);
+    return p + 2;
+}
+
+constexpr std::size_t kDateRoom = 16;  // "-YYYYYY-MM-DD" at most
+
+// Writes the date of `days` as "YYYY-MM-DD" (years before 1 as "-YYYY"); returns the end.
+char* PutDate(char* p, std::int64_t days) {
+    int y = 0;
+    unsigned m = 0, d = 0;
+    paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
+    // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
+    if (y < 0) *p++ = '-';
+    const long long year = y < 0 ? -static_cast<long long>(y) : y;
+    if (year < 10000) {
+        p = PutTwoDigits(p, static_cast<unsigned>(year / 100));
+        p = PutTwoDigits(p, static_cast<unsigned>(year % 100));
+    } else {
+        p = PutPadded(p, year, 4);
+    }
+    *p++ = '-';
+    p = PutTwoDigits(p, m);
+    *p++ = '-';
+    return PutTwoDigits(p, d);
+}
+
+// A row whose cells are all plain (null, integers, finite or not numbers, logicals, dates,
+// ASCII text without CSV specials) is written in one go straight into the output; kNotPlain
+// marks a cell that needs the general path.
+constexpr std::size_t kNotPlain = static_cast<std::size_t>(-1);
+
+std::size_t PlainCellRoom(const paradox::api::ValueView& v) {
+    using paradox::api::ValueKind;
+    switch (v.kind()) {
+    case ValueKind::Null: return 0;
+    case ValueKind::Integer: return 20;
+    case ValueKind::Float: return kShortestNumberRoom;
+    case ValueKind::Bool: return 5;
+    case ValueKind::Date: return kDateRoom;
+    case ValueKind::Text: return IsPlainCsvText(v.asString()) ? v.asString().size() : kNotPlain;
+    default: return kNotPlain;
+    }
+}
+
+// Writes a cell PlainCellRoom found plain, as AppendCsvCell writes it; returns the end.
+char* PutPlainCell(char* p, const paradox::api::ValueView& v) {
+    using paradox::api::ValueKind;
+    switch (v.kind()) {
+    case ValueKind::Integer: return std::to_chars(p, p + 20, v.asInt()).ptr;
+    case ValueKind::Float: return std::isfinite(v.asDouble()) ? PutNumberText(p, v.asDouble()) : p;
+    case ValueKind::Bool: {
+        const std::string_view word = v.asBool() ? "true" : "false";
+        std::memcpy(p, word.data(), word.size());
+        return p + word.size();
+    }
+    case ValueKind::Date: return PutDate(p, v.asInt());
+    case ValueKind::Text:
+        std::memcpy(p, v.asString().data(), v.asString().size());
+        return p + v.asString().size();
+    default: return p;
+    }
+}
+
 }  // namespace
 
-bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+bool AppendPlainText(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Null: return false;
-    case ValueKind::Integer: {
-        char buf[24];
-        out.append(buf, std::to_chars(buf, buf + sizeof buf, v.asInt()).ptr);
+    case ValueKind::Integer:
+        AppendInPlace(out, 20, [&v](char* p) { return std::to_chars(p, p + 20, v.asInt()).ptr; });
         return true;
-    }
     case ValueKind::Float:
         if (!std::isfinite(v.asDouble())) return false;
         AppendJsonNumber(out, v.asDouble());
         return true;
     case ValueKind::Bool: out += v.asBool() ? "true" : "false"; return true;
-    case ValueKind::Date: out += DateText(v.asInt()); return true;
+    case ValueKind::Date: AppendInPlace(out, kDateRoom, [&v](char* p) { return PutDate(p, v.asInt()); }); return true;
     case ValueKind::Time: {
         const std::string text = TimeText(v.asInt());
         out += text;
@@ -62,19 +159,8 @@ bool AppendPlainText(std::string& out, const paradox::api::Value& v, const TextD
 }
 
 std::string DateText(std::int64_t days) {
-    int y = 0;
-    unsigned m = 0, d = 0;
-    paradox::api::CivilFromDays(static_cast<std::int32_t>(days), y, m, d);
-    // Years before 1 are written in the ISO 8601 expanded form ("-0001-12-31").
-    char buf[32];
-    char* p = buf;
-    if (y < 0) *p++ = '-';
-    p = PutPadded(p, y < 0 ? -static_cast<long long>(y) : y, 4);
-    *p++ = '-';
-    p = PutPadded(p, m, 2);
-    *p++ = '-';
-    p = PutPadded(p, d, 2);
-    return std::string(buf, p);
+    char buf[kDateRoom];
+    return std::string(buf, PutDate(buf, days));
 }
 
 std::string TimeText(std::int64_t ms) {
@@ -97,7 +183,7 @@ std::string TimestampText(double ms) {
     return DateText(total / kMsPerDay) + "T" + TimeText(total % kMsPerDay);
 }
 
-void AppendJsonValue(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+void AppendJsonValue(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     switch (v.kind()) {
     case ValueKind::Integer:
@@ -129,17 +215,46 @@ void AppendCsvText(std::string& out, std::string_view utf8) {
     out += '"';
 }
 
-void AppendCsvCell(std::string& out, const paradox::api::Value& v, const TextDecoder& decoder) {
+void AppendCsvCell(std::string& out, const paradox::api::ValueView& v, const TextDecoder& decoder) {
     using paradox::api::ValueKind;
     if (v.kind() != ValueKind::Text) {
         // Numbers, dates, times, BCD and base64 never hold a comma, a quote or a line end.
         AppendPlainText(out, v, decoder);
         return;
     }
+    if (IsPlainCsvText(v.asString())) {
+        out += v.asString();
+        return;
+    }
     thread_local std::string text;  // reused: a cell costs no allocation
     text.clear();
     decoder.appendUtf8(text, v.asString());
     AppendCsvText(out, text);
+}
+
+void AppendCsvRow(std::string& out, const std::vector<paradox::api::ValueView>& row, const TextDecoder& decoder) {
+    std::size_t room = row.size() + 2;  // commas and CRLF
+    for (const paradox::api::ValueView& v : row) {
+        const std::size_t cell = PlainCellRoom(v);
+        if (cell == kNotPlain) {
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                if (c > 0) out += ',';
+                AppendCsvCell(out, row[c], decoder);
+            }
+            out += "\r\n";
+            return;
+        }
+        room += cell;
+    }
+    AppendInPlace(out, room, [&row](char* p) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) *p++ = ',';
+            p = PutPlainCell(p, row[c]);
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        return p;
+    });
 }
 
 }  // namespace vortab::cli

@@ -6,7 +6,8 @@
 // (--runs), interleaved, and the medians are compared (cp's own time varies by up to 2x on a
 // busy machine). Two reads: the record reader with every field decoded in place (the rate the
 // engine reads at), and the same with every record turned into Value objects (what a generic
-// caller pays). --block-size KB (up to 32) gives the table blocks of that size.
+// caller pays). --block-size KB (up to 32) gives the table blocks of that size; --keep DIR writes
+// the table in DIR and leaves it there, for profiling a reader against it.
 // pxlib writes slowly, so it writes a smaller count (default 20,000) and its rate is compared;
 // it reads the table our engine wrote, all N records, once.
 #include <sys/resource.h>
@@ -187,11 +188,13 @@ int main(int argc, char** argv) {
     const long records = args.records;
     long pxlibRecords = 20000;
     std::string base = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    std::string keep;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--pxlib-records") == 0) pxlibRecords = std::atol(argv[i + 1]);
         else if (std::strcmp(argv[i], "--dir") == 0) base = argv[i + 1];
+        else if (std::strcmp(argv[i], "--keep") == 0) keep = argv[i + 1];
     }
-    const fs::path dir = fs::path(base) / ("vortab-bench-" + std::to_string(getpid()));
+    const fs::path dir = keep.empty() ? fs::path(base) / ("vortab-bench-" + std::to_string(getpid())) : fs::path(keep);
     fs::create_directories(dir / "ours");
     fs::create_directories(dir / "pxlib");
     fs::create_directories(dir / "copy");
@@ -305,6 +308,7 @@ int main(int argc, char** argv) {
         fs::remove_all(dir);
         return 1;
     }
-    fs::remove_all(dir);
+    if (keep.empty()) fs::remove_all(dir);
+    else std::printf("table kept in %s\n", (dir / "ours").c_str());
     return 0;
 }

@@ -26,6 +26,11 @@ inline paradox::OpenOptions EngineOptions(const OpenOptions& options) { return {
 
 TableProperties PropertiesOf(const paradox::TableProperties& p);
 Value ValueOf(const paradox::Value& v);
+// The two kinds enumerate the same kinds in the same order.
+inline ValueView ViewOf(const paradox::ValueView& v) {
+    static_assert(static_cast<int>(paradox::ValueKind::Bcd) == static_cast<int>(ValueKind::Bcd));
+    return ValueView(static_cast<ValueKind>(v.kind), v.integer, v.number, v.bytes);
+}
 paradox::Value EngineValue(const Value& v);
 // The fields of an open table: its field descriptors with the header's storage facts.
 std::vector<Field> FieldsOf(const paradox::Table& table);

@@ -64,6 +64,9 @@ std::vector<std::string> Table::warnings() const {
 
 struct PARADOX_HIDDEN RecordReader::Impl {
     paradox::RecordReader reader;
+    // Per field, what a view of a BCD text or a blob looks at until the cursor moves.
+    std::vector<std::string> held;
+    std::vector<paradox::ValueView> engineViews;  // reused by views()
 };
 
 RecordReader::RecordReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -72,7 +75,10 @@ RecordReader::RecordReader(RecordReader&&) noexcept = default;
 RecordReader& RecordReader::operator=(RecordReader&&) noexcept = default;
 
 RecordReader Table::records() const {
-    return detail::Call([&] { return RecordReader(std::make_unique<RecordReader::Impl>(impl_->table.records())); });
+    return detail::Call([&] {
+        return RecordReader(std::make_unique<RecordReader::Impl>(
+            RecordReader::Impl{impl_->table.records(), std::vector<std::string>(impl_->fields.size()), {}}));
+    });
 }
 
 bool RecordReader::next() {
@@ -81,6 +87,23 @@ bool RecordReader::next() {
 
 Value RecordReader::value(int field) const {
     return detail::Call([&] { return detail::ValueOf(impl_->reader.record().value(field)); });
+}
+
+ValueView RecordReader::view(int field) const {
+    return detail::Call([&] {
+        std::vector<std::string>& held = impl_->held;
+        std::string outside;  // a field index outside the record fails before it is used
+        const auto i = static_cast<std::size_t>(field);
+        return detail::ViewOf(impl_->reader.record().view(field, i < held.size() ? held[i] : outside));
+    });
+}
+
+void RecordReader::views(const std::vector<int>& fields, std::vector<ValueView>& out) const {
+    detail::Call([&] {
+        impl_->reader.record().views(fields, impl_->engineViews, impl_->held);
+        out.resize(fields.size());
+        for (std::size_t i = 0; i < fields.size(); ++i) out[i] = detail::ViewOf(impl_->engineViews[i]);
+    });
 }
 
 std::vector<Value> RecordReader::values() const {

@@ -35,6 +35,11 @@ public:
     bool next();  // moves to the next record; false at the end
     // A field of the current record (0-based); blobs are read from the .MB here.
     Value value(int field) const;
+    // The same field seen in place, without copying: valid until the cursor moves.
+    ValueView view(int field) const;
+    // view() of each of `fields` (0-based) of the current record, in that order, into out
+    // (resized to fit): one call a record for a caller that reads many records.
+    void views(const std::vector<int>& fields, std::vector<ValueView>& out) const;
     std::vector<Value> values() const;
 
 private:

@@ -23,6 +23,31 @@ enum class ValueKind : std::uint8_t {
     Bcd,        // decimal text: optional '-', digits, optional '.' and digits
 };
 
+class Value;
+
+// A value seen where it lies: the kinds and accessors of Value, its text a view of bytes owned
+// elsewhere (the record under a reader's cursor, or a Value). Reading through views copies
+// nothing per field; a view lasts as long as what it looks at.
+class ValueView {
+public:
+    ValueView() = default;  // null
+    ValueView(ValueKind k, std::int64_t i, double f, std::string_view s) : kind_(k), int_(i), float_(f), str_(s) {}
+    ValueView(const Value& v);  // NOLINT: a Value is read wherever a view is
+
+    ValueKind kind() const { return kind_; }
+    bool isNull() const { return kind_ == ValueKind::Null; }
+    std::int64_t asInt() const { return int_; }  // Integer, Bool, Date, Time
+    double asDouble() const { return float_; }   // Float, Timestamp
+    bool asBool() const { return int_ != 0; }
+    std::string_view asString() const { return str_; }  // Text, Bytes, Bcd
+
+private:
+    ValueKind kind_ = ValueKind::Null;
+    std::int64_t int_ = 0;
+    double float_ = 0.0;
+    std::string_view str_;
+};
+
 class Value {
 public:
     Value() = default;  // null
@@ -56,6 +81,8 @@ private:
     double float_ = 0.0;
     std::string str_;
 };
+
+inline ValueView::ValueView(const Value& v) : kind_(v.kind()), int_(v.asInt()), float_(v.asDouble()), str_(v.asString()) {}
 
 // Calendar of Date values (day 1 = 0001-01-01).
 PARADOX_API std::int32_t DaysFromCivil(int year, unsigned month, unsigned day);

@@ -1,5 +1,6 @@
 // Field encodings of Paradox records (all big-endian, sign bit flipped so that the bytes sort).
 #include "paradox/format/field_codec.h"
+#include "paradox/format/field_view.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,12 +16,6 @@ namespace {
     throw EngineError(err::kInvalidParam, "value of kind " + std::to_string(int(v.kind())) +
                                                " does not suit field " + f.name);
 }
-bool AllZero(const uint8_t* p, uint16_t n) {
-    for (uint16_t i = 0; i < n; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
 [[noreturn]] void OutOfRange(const Field& f) { throw EngineError(err::kOutOfRange, "value out of range for field " + f.name); }
 
 int64_t IntegerOf(const Field& f, const Value& v) {
@@ -77,32 +72,11 @@ void CopyCanonicalField(const Field& f, const uint8_t* record, uint8_t* out) {
     std::memset(out + meaningful, 0, f.width - meaningful);
 }
 
-// One switch that tests for blank and decodes (the same tests as IsBlankField): this runs for
-// every field of every record read.
 Value DecodeField(const Field& f, const uint8_t* record) {
-    const uint8_t* p = record + f.offset;
-    switch (f.type) {
-    case PxType::Alpha: {
-        if (p[0] == 0) return Value::null();
-        const void* nul = std::memchr(p, 0, f.width);
-        const std::size_t len = nul ? static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - p) : f.width;
-        return Value::text(std::string_view(reinterpret_cast<const char*>(p), len));
-    }
-    case PxType::Short:
-    case PxType::Long:
-    case PxType::AutoInc: return AllZero(p, f.width) ? Value::null() : Value::integer(GetSortableInt(p, f.width));
-    case PxType::Date: return AllZero(p, f.width) ? Value::null() : Value::date(GetSortableInt(p, 4));
-    case PxType::Time: return AllZero(p, f.width) ? Value::null() : Value::time(GetSortableInt(p, 4));
-    case PxType::Number:
-    case PxType::Money: return AllZero(p, f.width) ? Value::null() : Value::number(GetSortableDouble(p));
-    case PxType::Timestamp: return AllZero(p, f.width) ? Value::null() : Value::timestamp(GetSortableDouble(p));
-    case PxType::Logical: return p[0] == 0 ? Value::null() : Value::boolean(p[0] != 0x80);
-    case PxType::Bcd: return p[0] == 0 ? Value::null() : Value::bcd(DecodeBcd(p));
-    case PxType::Bytes:
-        return AllZero(p, f.width) ? Value::null()
-                                   : Value::bytes(std::string_view(reinterpret_cast<const char*>(p), f.width));
-    default: return Value::null();  // blobs are decoded with their .MB
-    }
+    std::string bcdText;
+    ValueView view;
+    ViewField(f, record, bcdText, view);
+    return Value(view);
 }
 
 void EncodeField(const Field& f, const Value& v, uint8_t* record) {

@@ -15,6 +15,7 @@ bool IsBlankField(const Field& f, const uint8_t* record);
 
 // Value of a non-blob field (null when blank).
 Value DecodeField(const Field& f, const uint8_t* record);
+// Value of a non-blob field seen in place, without copying: ViewField (field_view.h).
 
 // Writes a non-blob field. Null writes blank bytes. Fails with 9986 when the value's kind
 // does not suit the field and 9985 when it is out of the field's range.

@@ -21,9 +21,19 @@ enum class ValueKind : uint8_t {
     Bcd,        // decimal text: optional '-', digits, optional '.' and digits
 };
 
+// A value where it lies: the kinds of Value, its text a view of bytes owned elsewhere (a record
+// in the reader's buffer). Reading through views copies nothing per field.
+struct ValueView {
+    ValueKind kind = ValueKind::Null;
+    int64_t integer = 0;     // Integer, Bool, Date, Time
+    double number = 0.0;     // Float, Timestamp
+    std::string_view bytes;  // Text, Bytes, Bcd
+};
+
 class Value {
 public:
     Value() = default;  // null
+    explicit Value(const ValueView& v) : kind_(v.kind), int_(v.integer), float_(v.number), str_(v.bytes) {}
 
     static Value null() { return {}; }
     static Value integer(int64_t v) { return Value(ValueKind::Integer, v, 0.0); }
@@ -42,6 +52,7 @@ public:
     double asDouble() const { return float_; }        // Float, Timestamp
     bool asBool() const { return int_ != 0; }
     const std::string& asString() const { return str_; }  // Text, Bytes, Bcd
+    ValueView view() const { return {kind_, int_, float_, str_}; }
 
     bool operator==(const Value& o) const = default;
 

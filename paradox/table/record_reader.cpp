@@ -7,6 +7,7 @@
 #include "paradox/format/byte_order.h"
 #include "paradox/format/crypto.h"
 #include "paradox/format/field_codec.h"
+#include "paradox/format/field_view.h"
 #include "paradox/storage/engine_error.h"
 #include "paradox/table/table.h"
 #include "paradox/table/table_state.h"
@@ -29,6 +30,10 @@ struct RecordReader::Impl {
     uint64_t seen = 0;
     bool started = false;
     bool finished = false;
+    // values() decodes every field through views() into these, reused from record to record.
+    std::vector<int> everyField;
+    std::vector<ValueView> views;
+    std::vector<std::string> held;
 
     // Makes block n current; returns the bytes of it present in the file.
     uint32_t fetch(uint32_t n) {
@@ -117,11 +122,11 @@ bool RecordReader::next() {
 }
 
 std::vector<Value> RecordReader::values() const {
-    const auto n = impl_->table->header.schema.fields.size();
-    std::vector<Value> out;
-    out.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) out.push_back(view_.value(static_cast<int>(i)));
-    return out;
+    Impl& m = *impl_;
+    if (m.everyField.empty())
+        for (std::size_t i = 0; i < m.table->header.schema.fields.size(); ++i) m.everyField.push_back(static_cast<int>(i));
+    view_.views(m.everyField, m.views, m.held);
+    return std::vector<Value>(m.views.begin(), m.views.end());
 }
 
 namespace {
@@ -135,13 +140,53 @@ const Field& FieldAt(const TableState* t, int i) {
 
 bool RecordView::isNull(int field) const { return IsBlankField(FieldAt(table_, field), data_); }
 
+namespace {
+// A field the auxiliary password hides reads as blank.
+bool IsHidden(const TableState* t, int field) {
+    const auto& rights = t->fieldRights;
+    return static_cast<std::size_t>(field) < rights.size() && rights[static_cast<std::size_t>(field)] == 0;
+}
+}  // namespace
+
 Value RecordView::value(int field) const {
     const Field& f = FieldAt(table_, field);
-    // A field the auxiliary password hides reads as blank.
-    const auto& hidden = table_->fieldRights;
-    if (static_cast<std::size_t>(field) < hidden.size() && hidden[static_cast<std::size_t>(field)] == 0) return Value::null();
+    if (IsHidden(table_, field)) return Value::null();
     if (IsBlobType(f.type)) return table_->blobValue(f, data_);
     return DecodeField(f, data_);
+}
+
+void RecordView::viewInto(int field, std::string& held, ValueView& into) const {
+    const Field& f = FieldAt(table_, field);
+    if (IsHidden(table_, field)) {
+        into = {};
+    } else if (!IsBlobType(f.type)) {
+        ViewField(f, data_, held, into);
+    } else {
+        const Value blob = table_->blobValue(f, data_);
+        held = blob.asString();
+        into = {blob.kind(), 0, 0.0, held};
+    }
+}
+
+ValueView RecordView::view(int field, std::string& held) const {
+    ValueView v;
+    viewInto(field, held, v);
+    return v;
+}
+
+void RecordView::views(const std::vector<int>& fields, std::vector<ValueView>& out, std::vector<std::string>& held) const {
+    const std::vector<Field>& all = table_->header.schema.fields;
+    const bool noneHidden = table_->fieldRights.empty();
+    out.resize(fields.size());
+    held.resize(all.size());
+    std::string outside;  // a field index outside the record fails before it is used
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto f = static_cast<std::size_t>(fields[i]);
+        if (f < all.size() && noneHidden && !IsBlobType(all[f].type))
+            ViewField(all[f], data_, held[f], out[i]);  // the common case, without viewInto's checks
+        else
+            viewInto(fields[i], f < held.size() ? held[f] : outside, out[i]);
+    }
 }
 
 int64_t RecordView::getInt(int field) const {

@@ -57,6 +57,12 @@ class RecordView {
 public:
     bool isNull(int field) const;
     Value value(int field) const;  // blobs are read from the .MB here (8714 if it is missing)
+    // The value without copying it: texts and bytes are views of the record; a BCD text or a
+    // blob is decoded into `held` and viewed there.
+    ValueView view(int field, std::string& held) const;
+    // view() of each field named in `fields`, in that order, into out (resized to fit); held
+    // has a slot per field of the table.
+    void views(const std::vector<int>& fields, std::vector<ValueView>& out, std::vector<std::string>& held) const;
     int64_t getInt(int field) const;          // Short, Long, AutoInc, Date, Time (0 when null)
     double getDouble(int field) const;        // Number, Money, Timestamp (0 when null)
     std::string_view getText(int field) const;  // Alpha/Bytes bytes in the record, NULs trimmed
@@ -64,6 +70,7 @@ public:
 
 private:
     friend class RecordReader;
+    void viewInto(int field, std::string& held, ValueView& into) const;
     const TableState* table_ = nullptr;
     const uint8_t* data_ = nullptr;
 };

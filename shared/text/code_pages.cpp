@@ -396,13 +396,17 @@ TextDecoder::TextDecoder(std::uint16_t codePage) {
     high_ = page->high;
 }
 
+// Runs of ASCII, the same in every page, are appended whole.
 void TextDecoder::appendUtf8(std::string& out, std::string_view text) const {
-    for (unsigned char byte : text) {
-        if (byte < 0x80)
-            out += static_cast<char>(byte);
-        else
-            AppendUtf8(out, high_[byte - 0x80]);
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) continue;
+        out.append(text.data() + runStart, i - runStart);
+        AppendUtf8(out, high_[byte - 0x80]);
+        runStart = i + 1;
     }
+    out.append(text.data() + runStart, text.size() - runStart);
 }
 
 std::string TextDecoder::toUtf8(std::string_view text) const {

@@ -1,8 +1,12 @@
 // The tool's output forms in isolation: JSON strings and numbers, the writer's commas, base64,
 // code-page decoding, CSV quoting, value texts and native validity-check values.
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -143,6 +147,15 @@ TEST(ValueText, CalendarForms) {
     EXPECT_EQ(DateText(1), "0001-01-01");
     EXPECT_EQ(DateText(0), "0000-12-31");
     EXPECT_EQ(DateText(-366), "-0001-12-31");
+    // Every day from before year 1 to past year 9999, against the plain printf form.
+    for (std::int32_t days = -800000; days <= 3700000; days += 7) {
+        int y = 0;
+        unsigned m = 0, d = 0;
+        paradox::api::CivilFromDays(days, y, m, d);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%s%04d-%02u-%02u", y < 0 ? "-" : "", y < 0 ? -y : y, m, d);
+        ASSERT_EQ(DateText(days), expected) << days;
+    }
     EXPECT_EQ(TimeText(0), "00:00:00.000");
     EXPECT_EQ(TimeText(86399999), "23:59:59.999");
     EXPECT_EQ(TimeText(86400000), "");  // beyond a day: not a time
@@ -177,14 +190,54 @@ TEST(ValueText, JsonValuesAndCsvCellsOfEveryKind) {
         {Value::text("caf\xe9"), "\"caf\xC3\xA9\"", "caf\xC3\xA9"},
         {Value::text(""), "\"\"", ""},
         {Value::bytes("foo"), "\"Zm9v\"", "Zm9v"},
+        {Value::number(-0.0), "0", "0"},
+        {Value::date(-366), "\"-0001-12-31\"", "-0001-12-31"},
+        {Value::text("plain text"), "\"plain text\"", "plain text"},
+        {Value::text("longer text, comma"), "\"longer text, comma\"", "\"longer text, comma\""},
+        {Value::text("sixteen, letters"), "\"sixteen, letters\"", "\"sixteen, letters\""},
     };
+    std::vector<paradox::api::ValueView> everyKind, plainOnly;
+    std::string everyRow, plainRow;
     for (const auto& c : cases) {
         std::string json, csv;
         AppendJsonValue(json, c.value, cp1252);
         AppendCsvCell(csv, c.value, cp1252);
         EXPECT_EQ(json, c.json);
         EXPECT_EQ(csv, c.csv);
+        const auto kind = c.value.kind();
+        const bool plain = kind == paradox::api::ValueKind::Null || kind == paradox::api::ValueKind::Integer ||
+                           kind == paradox::api::ValueKind::Float || kind == paradox::api::ValueKind::Bool ||
+                           kind == paradox::api::ValueKind::Date ||
+                           (kind == paradox::api::ValueKind::Text && csv == c.value.asString());
+        everyRow += (everyKind.empty() ? "" : ",") + csv;
+        everyKind.push_back(c.value);
+        if (plain) {
+            plainRow += (plainOnly.empty() ? "" : ",") + csv;
+            plainOnly.push_back(c.value);
+        }
     }
+    // A row is its cells joined, whether written in one go (all plain) or cell by cell.
+    for (const auto& [views, expected] : {std::pair{everyKind, everyRow}, std::pair{plainOnly, plainRow}}) {
+        std::string row;
+        AppendCsvRow(row, views, cp1252);
+        EXPECT_EQ(row, expected + "\r\n");
+    }
+}
+
+// The word-at-a-time test for plain text against the rule itself: texts of every length up to
+// 40 with a special byte (or none) at every place.
+TEST(ValueText, CsvCellsOfTextFollowTheQuotingRule) {
+    const TextDecoder cp1252(1252);
+    for (std::size_t length = 0; length <= 40; ++length)
+        for (const char special : {'x', ',', '"', '\r', '\n', '\xe9', '\0'})
+            for (std::size_t at = 0; at < std::max<std::size_t>(length, 1); ++at) {
+                std::string text(length, 'a');
+                if (at < length) text[at] = special;
+                std::string expected, csv;
+                AppendCsvText(expected, cp1252.toUtf8(text));
+                AppendCsvCell(csv, Value::text(text), cp1252);
+                ASSERT_EQ(csv, expected) << length << " " << at << " " << int(special);
+            }
 }
 
 TEST(CheckValue, NativeBuffersByFieldType) {

@@ -91,6 +91,13 @@ TEST_F(Protected, OpeningWithAnAuxiliaryPasswordHonoursItsRights) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][1], Value::text("Ann"));
     EXPECT_TRUE(rows[0][2].isNull());  // hidden
+    RecordReader reader = t.records();
+    ASSERT_TRUE(reader.next());
+    std::vector<ValueView> inPlace;
+    std::vector<std::string> held;
+    reader.record().views({1, 2}, inPlace, held);
+    EXPECT_EQ(inPlace[0].bytes, "Ann");
+    EXPECT_EQ(inPlace[1].kind, ValueKind::Null);  // hidden when read in place too
     const auto fd = t.fieldDescriptors();
     EXPECT_EQ(+fd[1].rights, 1u);
     EXPECT_EQ(+fd[2].rights, 2u);
