@@ -224,6 +224,11 @@ int main(int argc, char** argv) {
                 files.push_back(e.path().string());
                 bytes += fs::file_size(e.path());
             }
+            // cp starts from a clean state each run: an empty target, nothing of the write still
+            // on its way to the disk.
+            fs::remove_all(dir / "copy");
+            fs::create_directories(dir / "copy");
+            if (!bench::SyncFiles(dir / "ours").ok) throw paradox::EngineError(paradox::err::kWriteErr, "fsync failed");
             const double t = TimeCp(files, (dir / "copy").string());
             if (t < 0) throw paradox::EngineError(paradox::err::kWriteErr, "cp failed");
             cps.push_back(t);
