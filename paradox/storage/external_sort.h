@@ -52,6 +52,8 @@ private:
     void sortBuffer();
     void spill();
     bool refill(Run& r);
+    // Records the first key bytes of r's next entry (byte-keyed sorts); true.
+    bool noteHead(Run& r) const;
     // Appends bytes, enciphered, to the scratch file.
     void writeScratch(std::vector<uint8_t>& bytes);
     // Merges runs_ in consecutive groups into fewer, longer runs until one merge can take them all.
