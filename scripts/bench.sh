@@ -7,7 +7,7 @@
 # run stays short) runs the engine, restructure, verify and export benchmarks again at that many
 # records with 32 KB blocks (VORTAB_BENCH_LARGE_BLOCK_KB): 18,000,000 records make a table whose
 # restructured form (two fields wider) just fits the 2 GB a level-7 table holds at most, a run of
-# about half an hour that needs about 8 GB of free disk. Their figures then print a second time,
+# about 20 minutes more that needs about 8 GB of free disk. Their figures then print a second time,
 # named "<ratio>@<records>". Every figure is the median of five interleaved runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
