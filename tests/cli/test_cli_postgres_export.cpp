@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/base64.h"
+#include "broken_constraints.h"
 #include "cli_process.h"
 #include "cli_tables.h"
 #include "json_check.h"
@@ -147,14 +148,8 @@ TEST_F(PostgresExport, EveryFixtureFolderLoadsWithOurJsonValues) {
 TEST_F(PostgresExport, BrokenConstraintsLeftOutTheOthersHold) {
     REQUIRE_CLI_FIXTURES();
     ScratchDir dir;
-    for (const char* stem : {"A", "B", "C"}) CopyFamily("paradoxdriver/joins", stem, dir.str());
-    ASSERT_EQ(
-        RunVortab({"exec", dir.str(), "VCHK_ADD(\"C\", \"B\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 5, 100, 0, \"\", FALSE)"})
-            .exitCode,
-        0);
-    InsertRows(dir.str(), "C",
-               {{Value::integer(10), Value::null(), Value::integer(6)},
-                {Value::integer(11), Value::integer(99), Value::integer(5)}});
+    MakeBrokenConstraintsDatabase(dir.str());
+    if (HasFatalFailure()) return;
     const std::string database = Load(dir.str());
     EXPECT_NE(exported_.err.find("C: minimum of B is broken by 1 record"), std::string::npos) << exported_.err;
     EXPECT_EQ(server_.query(database, "SELECT count(*) FROM \"C\"").out, "5\n");

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "cli/base64.h"
+#include "broken_constraints.h"
 #include "cli_process.h"
 #include "cli_tables.h"
 #include "json_check.h"
@@ -160,14 +161,8 @@ TEST(SqliteExport, SchemaKeepsKeysChecksLinksAndCounters) {
 TEST(SqliteExport, ConstraintsThatRecordsBreakBecomeComments) {
     REQUIRE_CLI_FIXTURES();
     ScratchDir dir, out;
-    for (const char* stem : {"A", "B", "C"}) CopyFamily("paradoxdriver/joins", stem, dir.str());
-    ASSERT_EQ(
-        RunVortab({"exec", dir.str(), "VCHK_ADD(\"C\", \"B\", VCHKTRUE, VCHKTRUE, VCHKFALSE, 5, 100, 0, \"\", FALSE)"})
-            .exitCode,
-        0);
-    InsertRows(dir.str(), "C",
-               {{Value::integer(10), Value::null(), Value::integer(6)},
-                {Value::integer(11), Value::integer(99), Value::integer(5)}});
+    MakeBrokenConstraintsDatabase(dir.str());
+    if (HasFatalFailure()) return;
     const std::string file = out.str() + "/c.sqlite";
     const RunResult r = ExportSqlite(dir.str(), file);
     ASSERT_EQ(r.exitCode, 0) << r.err;
